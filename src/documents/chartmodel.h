@@ -1,0 +1,69 @@
+#pragma once
+
+#include "documents/abstractchart.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointF>
+
+#include <array>
+
+// The chart's data behind the drawing: the 500 x 4 grid, titles, and the axis limits chosen
+// from the data present in round numbers. Widget-free, so evaluations and tests use it as is;
+// the view redraws from it at most once per event-loop turn.
+class ChartModel : public QObject, public AbstractChart
+{
+    Q_OBJECT
+public:
+    struct Cell
+    {
+        double value = 0;
+        bool isNull = true;
+    };
+    struct AxisRange
+    {
+        double minimum = 0;
+        double maximum = 1;
+        int tickCount = 2;
+    };
+
+    explicit ChartModel(QObject *parent = nullptr);
+
+    void setData(int row, int column, double value, bool isNull) override;
+    void setUniformAxis(bool uniform) override;
+    void setTitleText(const QString &title) override;
+    void setAxisTitle(int axis, const QString &title) override;
+    double yAxisMinimum() const override { return yRange().minimum; }
+    double yAxisMaximum() const override { return yRange().maximum; }
+
+    const Cell &cell(int row, int column) const;
+    QString titleText() const { return m_title; }
+    QString axisTitle(int axis) const;
+    bool uniformAxis() const { return m_uniformAxis; }
+
+    AxisRange xRange() const;
+    AxisRange yRange() const;
+    // Points whose two cells are both set, in row order.
+    QList<QPointF> curvePoints() const { return points(1); }
+    QList<QPointF> derivativePoints() const { return points(3); }
+
+    // Round limits around [low, high]: a nice step, limits on multiples of it.
+    static AxisRange niceRange(double low, double high);
+
+Q_SIGNALS:
+    // Something changed; a view schedules one redraw for any number of these.
+    void changed();
+
+private:
+    QList<QPointF> points(int xColumn) const;
+    void updateRanges() const;
+    void touch();
+
+    std::array<std::array<Cell, ColumnCount>, RowCount> m_cells{};
+    QString m_title;
+    QString m_axisTitles[2];
+    bool m_uniformAxis = false;
+    mutable bool m_rangesValid = false;
+    mutable AxisRange m_xRange;
+    mutable AxisRange m_yRange;
+};
