@@ -122,7 +122,9 @@ std::optional<double> toNumber(QStringView text, Separators sep)
 
     qsizetype i = 0;
     const qsizetype n = text.size();
-    auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    auto isBlank = [](QChar c) {
+        return c == u' ' || c == u'\t';
+    };
     while (i < n && isBlank(text[i]))
         ++i;
     if (i < n && (text[i] == u'-' || text[i] == u'+')) {

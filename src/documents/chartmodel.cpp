@@ -23,8 +23,7 @@ double niceNumber(double x, bool round)
 
 ChartModel::ChartModel(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 void ChartModel::setData(int row, int column, double value, bool isNull)
 {
@@ -140,8 +139,8 @@ void ChartModel::updateRanges() const
         }
     }
     if (xLow > xHigh) {
-        m_xRange = AxisRange{};
-        m_yRange = AxisRange{};
+        m_xRange = AxisRange {};
+        m_yRange = AxisRange {};
     } else {
         if (m_uniformAxis) {
             xLow = yLow = std::min(xLow, yLow);

@@ -59,7 +59,7 @@ private:
     void updateRanges() const;
     void touch();
 
-    std::array<std::array<Cell, ColumnCount>, RowCount> m_cells{};
+    std::array<std::array<Cell, ColumnCount>, RowCount> m_cells {};
     QString m_title;
     QString m_axisTitles[2];
     bool m_uniformAxis = false;

@@ -30,7 +30,7 @@ private Q_SLOTS:
         QFETCH(double, value);
         QFETCH(QChar, sep);
         QFETCH(QString, text);
-        QCOMPARE(Numbers::toText(value, Separators{sep}), text);
+        QCOMPARE(Numbers::toText(value, Separators {sep}), text);
     }
 
     void singlePrecisionKeepsSevenDigits()
@@ -75,9 +75,9 @@ private Q_SLOTS:
         QFETCH(QChar, sep);
         QFETCH(bool, numeric);
         QFETCH(double, value);
-        const auto result = Numbers::toNumber(text, Separators{sep});
+        const auto result = Numbers::toNumber(text, Separators {sep});
         QCOMPARE(result.has_value(), numeric);
-        QCOMPARE(Numbers::isNumeric(text, Separators{sep}), numeric);
+        QCOMPARE(Numbers::isNumeric(text, Separators {sep}), numeric);
         if (numeric)
             QCOMPARE(*result, value);
     }
@@ -169,9 +169,9 @@ private Q_SLOTS:
     void separatorsComeFromTheLocale()
     {
         QCOMPARE(Separators::fromLocale(QLocale(QLocale::German, QLocale::Germany)).decimal,
-                 QChar(u','));
+            QChar(u','));
         QCOMPARE(Separators::fromLocale(QLocale(QLocale::English, QLocale::UnitedStates)).decimal,
-                 QChar(u'.'));
+            QChar(u'.'));
         QCOMPARE(Separators::comma().other(), QChar(u'.'));
         QCOMPARE(Separators::dot().other(), QChar(u','));
     }

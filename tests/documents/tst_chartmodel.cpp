@@ -21,7 +21,7 @@ private Q_SLOTS:
         chart.setData(1, 1, 0.5, false);
         QVERIFY(chart.curvePoints().isEmpty());
         chart.setData(1, 2, 7.0, false);
-        QCOMPARE(chart.curvePoints(), QList<QPointF>{QPointF(0.5, 7.0)});
+        QCOMPARE(chart.curvePoints(), QList<QPointF> {QPointF(0.5, 7.0)});
         chart.setData(1, 2, 0, true);
         QVERIFY(chart.curvePoints().isEmpty());
     }
