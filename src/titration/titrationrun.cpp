@@ -1,0 +1,323 @@
+#include "titrationrun.h"
+
+#include "app/settingsrecord.h"
+#include "common/clock.h"
+#include "common/numbers.h"
+#include "documents/abstractchart.h"
+#include "documents/abstractdocument.h"
+#include "evaluation/measurementstore.h"
+#include "evaluation/rowscanner.h"
+#include "link/commandsink.h"
+#include "titration/runcontrols.h"
+#include "titration/runtimer.h"
+
+#include <limits>
+
+namespace {
+
+constexpr double SecondsPerDay = 86400;
+
+} // namespace
+
+TitrationRun::TitrationRun(MeasurementStore &store, SettingsRecord &settings,
+    DocumentHost &documents, CommandSink &commands, RunControls &controls, RunTimer &timer,
+    const Clock &clock, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_settings(settings)
+    , m_documents(documents)
+    , m_commands(commands)
+    , m_controls(controls)
+    , m_timer(timer)
+    , m_clock(clock)
+{ }
+
+void TitrationRun::cmdTitration_Click()
+{
+    if (m_running)
+        stop();
+    else
+        start();
+}
+
+void TitrationRun::start()
+{
+    AbstractDocument *doc = m_documents.newDocument();
+    if (!doc) {
+        Q_EMIT failed(Failure::NoDocument, tr("No document window could be opened."));
+        return;
+    }
+    m_running = true;
+    Q_EMIT runningChanged(true);
+
+    TaktZaehler = 0;
+    const int wait = m_controls.waitingTimeValue();
+    WarteTakte = qint16(qBound(0, wait, int(std::numeric_limits<qint16>::max())));
+    // Until the first reading the run has written no rows; a stop before it must not hand
+    // on a row count left from an earlier run.
+    m_store.MessIndex = 0;
+
+    writeTableHead(*doc);
+    RowScanner::resetSeries(m_store, &doc->chart(), AbstractChart::ColumnCount);
+    setChartTitles(*doc);
+    doc->chart().setUniformAxis(false);
+
+    m_store.DatenModus = MeasurementStore::TextMode;
+    Schritt = 1;
+    m_timer.setEnabled(true);
+}
+
+void TitrationRun::stop()
+{
+    m_running = false;
+    m_store.AnzahlWerte = m_store.MessIndex;
+    m_store.DatenModus = MeasurementStore::DataMode;
+    m_timer.setEnabled(false);
+    Schritt = 0;
+    Q_EMIT runningChanged(false);
+}
+
+void TitrationRun::fail(Failure failure, const QString &reason)
+{
+    stop();
+    Q_EMIT failed(failure, reason);
+}
+
+bool TitrationRun::send(const QString &command)
+{
+    QString reason;
+    if (m_commands.sendCommand(command, &reason))
+        return true;
+    fail(Failure::CommandNotWritten, reason);
+    return false;
+}
+
+AbstractDocument *TitrationRun::documentOrFail()
+{
+    AbstractDocument *doc = m_documents.activeDocument();
+    if (!doc)
+        fail(Failure::NoDocument, tr("The document of the run has been closed."));
+    return doc;
+}
+
+void TitrationRun::Ablauf()
+{
+    if (!m_running)
+        return;
+    switch (Schritt) {
+    case 1:
+        stepRange();
+        break;
+    case 2:
+        stepWaitRange();
+        break;
+    case 3:
+        stepMeasure();
+        break;
+    case 4:
+        stepWaitValue();
+        break;
+    case 5:
+        stepEndCheck();
+        break;
+    case 6:
+        stepWait();
+        break;
+    case 7:
+        stepDose();
+        break;
+    case 8:
+        stepWaitDose();
+        break;
+    default:
+        break;
+    }
+}
+
+// Every tick of a waiting step counts, also the one on which the reply was taken.
+void TitrationRun::countReplyTick()
+{
+    --Zeitlimit;
+    if (Zeitlimit < 1)
+        Schritt = 1;
+}
+
+void TitrationRun::stepRange()
+{
+    AbstractDocument *doc = documentOrFail();
+    if (!doc)
+        return;
+    Zeitlimit = ReplyLimit;
+    if (!send(m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV")))
+        return;
+    m_store.Rueckmeldung = QStringLiteral("D");
+    Volumen = 0;
+    Schritt = 2;
+    m_store.MessIndex = 0;
+    StartZeit = m_clock.secondsSinceMidnight();
+    doc->chart().setData(1, 1, m_store.Messwerte[0][0], false);
+}
+
+void TitrationRun::stepWaitRange()
+{
+    if (m_store.Rueckmeldung == QLatin1String("Y")) {
+        m_store.Rueckmeldung.clear();
+        Schritt = 3;
+    }
+    countReplyTick();
+}
+
+void TitrationRun::stepMeasure()
+{
+    Zeitlimit = ReplyLimit;
+    if (!send(QStringLiteral("M")))
+        return;
+    m_store.Rueckmeldung = QStringLiteral("M");
+    Schritt = 4;
+}
+
+void TitrationRun::stepWaitValue()
+{
+    if (m_store.Rueckmeldung == QLatin1String("pH")) {
+        AbstractDocument *doc = documentOrFail();
+        if (!doc)
+            return;
+        m_store.Rueckmeldung.clear();
+        const int row = m_store.MessIndex;
+        if (row < 0 || row >= MaxRows) {
+            stop(); // cannot happen while the end check holds; never write past the grid
+            return;
+        }
+        doc->chart().setData(row + 1, 2, m_store.Messwerte[row][1], false);
+        writeTableRow(*doc, elapsedSinceStart());
+        m_store.MessIndex = qint16(row + 1);
+        Schritt = 5;
+    }
+    countReplyTick();
+}
+
+void TitrationRun::stepEndCheck()
+{
+    if (endReached()) {
+        Schritt = 0;
+        m_timer.setEnabled(false);
+        stop();
+        return;
+    }
+    m_timer.setInterval(WaitInterval);
+    m_timer.setEnabled(true);
+    TaktZaehler = 0;
+    Schritt = 6;
+}
+
+void TitrationRun::stepWait()
+{
+    ++TaktZaehler;
+    if (TaktZaehler >= WarteTakte) {
+        TaktZaehler = 0;
+        m_timer.setInterval(NormalInterval);
+        Schritt = 7;
+    }
+}
+
+void TitrationRun::stepDose()
+{
+    Zeitlimit = ReplyLimit;
+    const double increment = m_controls.incrementValue() * 0.01;
+    // The titrator reads "." whatever the user's separator.
+    QString amount = Numbers::toText(increment, m_settings.separators);
+    amount.replace(u',', u'.');
+    if (!send(QStringLiteral("DA") + amount))
+        return;
+    m_store.Rueckmeldung = QStringLiteral("D");
+    Schritt = 8;
+    Volumen = Volumen + increment;
+}
+
+void TitrationRun::stepWaitDose()
+{
+    if (m_store.Rueckmeldung == QLatin1String("Y")) {
+        AbstractDocument *doc = documentOrFail();
+        if (!doc)
+            return;
+        m_store.Rueckmeldung.clear();
+        const int row = m_store.MessIndex;
+        if (row < 0 || row >= MaxRows) {
+            stop();
+            return;
+        }
+        m_store.Messwerte[row][0] = Volumen;
+        doc->chart().setData(row + 1, 1, m_store.Messwerte[row][0], false);
+        m_timer.setInterval(NormalInterval);
+        Schritt = 3;
+    }
+    countReplyTick();
+}
+
+bool TitrationRun::endReached()
+{
+    // The dialog's fields are read anew at every check; text that is not a number keeps
+    // the value in force.
+    const Numbers::Separators sep = m_settings.separators;
+    if (const auto value = Numbers::toNumber(m_controls.endValueText(), sep))
+        m_settings.EndWert = *value;
+    if (const auto volume = Numbers::toNumber(m_controls.endVolumeText(), sep))
+        m_settings.EndVol = *volume;
+
+    const int rows = m_store.MessIndex;
+    if (rows >= MaxRows)
+        return true;
+    if (Volumen >= m_settings.EndVol)
+        return true;
+    if (rows < 1)
+        return false;
+    const double first = m_store.Messwerte[0][1];
+    const double last = m_store.Messwerte[rows - 1][1];
+    // The end value has to be passed in the direction the curve runs; reaching it is not enough.
+    if (m_settings.EndWert < first)
+        return last < m_settings.EndWert;
+    return last > m_settings.EndWert;
+}
+
+double TitrationRun::elapsedSinceStart() const
+{
+    double elapsed = m_clock.secondsSinceMidnight() - StartZeit;
+    // The clock starts again from 0 at midnight.
+    if (elapsed < 0)
+        elapsed += SecondsPerDay;
+    return elapsed;
+}
+
+void TitrationRun::writeTableHead(AbstractDocument &doc)
+{
+    doc.setText(QStringLiteral("  Titrations Daten\r\n"));
+    doc.appendText(m_settings.Bereich == 0 ? QStringLiteral("   ml        pH        [s]\r\n")
+                                           : QStringLiteral("   ml        mV        [s]\r\n"));
+}
+
+void TitrationRun::writeTableRow(AbstractDocument &doc, double elapsed)
+{
+    const Numbers::Separators sep = m_settings.separators;
+    const int row = m_store.MessIndex;
+    const QString line = QStringLiteral("  ") + Numbers::format(m_store.Messwerte[row][0], 2, sep)
+        + QStringLiteral("    ") + Numbers::format(m_store.Messwerte[row][1], 3, sep)
+        + QStringLiteral("  ") + Numbers::format(elapsed, 1, sep) + QStringLiteral("  \n");
+    doc.appendText(line);
+}
+
+void TitrationRun::setChartTitles(AbstractDocument &doc)
+{
+    AbstractChart &chart = doc.chart();
+    const bool mV = m_settings.Bereich != 0;
+    if (m_settings.isGerman()) {
+        chart.setTitleText(QStringLiteral("Titrationskurve"));
+        chart.setAxisTitle(AbstractChart::XAxis, QStringLiteral("Verbrauch [mL]"));
+        chart.setAxisTitle(
+            AbstractChart::YAxis, mV ? QStringLiteral("mV-Werte") : QStringLiteral("pH-Werte"));
+    } else {
+        chart.setTitleText(QStringLiteral("titrationcurve"));
+        chart.setAxisTitle(AbstractChart::XAxis, QStringLiteral("volume [mL]"));
+        chart.setAxisTitle(
+            AbstractChart::YAxis, mV ? QStringLiteral("mV-values") : QStringLiteral("pH-values"));
+    }
+}

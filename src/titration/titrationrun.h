@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Clock;
+class CommandSink;
+class DocumentHost;
+class AbstractDocument;
+class RunControls;
+class RunTimer;
+struct MeasurementStore;
+struct SettingsRecord;
+
+// The incremental titration run: a step machine driven by the timer, one step per tick.
+// It asks the titrator for the range, a reading, writes a table row and a chart point,
+// checks the end, waits, doses the increment and asks again. Replies reach it only through
+// the store's handshake field, which the report evaluation changes.
+class TitrationRun : public QObject
+{
+    Q_OBJECT
+public:
+    // Why a run stopped by itself without reaching an end condition.
+    enum class Failure {
+        CommandNotWritten, // the port refused a command (closed or gone)
+        NoDocument, // no document window left to write the reading into
+    };
+    Q_ENUM(Failure)
+
+    // Ticks of a waiting step before the run starts over.
+    static constexpr qint16 ReplyLimit = 20;
+    static constexpr int WaitInterval = 100; // ms, while waiting after a reading
+    static constexpr int NormalInterval = 500; // ms, everywhere else
+    // Rows a run writes at most: the table ends after the 499th reading.
+    static constexpr int MaxRows = 499;
+
+    TitrationRun(MeasurementStore &store, SettingsRecord &settings, DocumentHost &documents,
+        CommandSink &commands, RunControls &controls, RunTimer &timer, const Clock &clock,
+        QObject *parent = nullptr);
+
+    // Start/stop button: starts a run when none is active, stops it otherwise.
+    void cmdTitration_Click();
+    // One step of the run; a tick while no run is active does nothing.
+    void Ablauf();
+
+    // True from the start until the stop: the button then reads "Titr. Stop".
+    bool isRunning() const { return m_running; }
+
+    // The run's fields, readable for the window and tests.
+    qint16 Schritt = 0;
+    qint16 Zeitlimit = 0;
+    qint16 TaktZaehler = 0;
+    qint16 WarteTakte = 0;
+    double StartZeit = 0;
+    double Volumen = 0;
+
+Q_SIGNALS:
+    void runningChanged(bool running);
+    // The run stopped itself; the rows already written stay.
+    void failed(TitrationRun::Failure failure, const QString &reason);
+
+private:
+    void start();
+    void stop();
+    void fail(Failure failure, const QString &reason);
+    bool send(const QString &command);
+    AbstractDocument *documentOrFail();
+    void countReplyTick();
+    bool endReached();
+    void writeTableHead(AbstractDocument &doc);
+    void writeTableRow(AbstractDocument &doc, double elapsed);
+    void setChartTitles(AbstractDocument &doc);
+    double elapsedSinceStart() const;
+
+    void stepRange();
+    void stepWaitRange();
+    void stepMeasure();
+    void stepWaitValue();
+    void stepEndCheck();
+    void stepWait();
+    void stepDose();
+    void stepWaitDose();
+
+    MeasurementStore &m_store;
+    SettingsRecord &m_settings;
+    DocumentHost &m_documents;
+    CommandSink &m_commands;
+    RunControls &m_controls;
+    RunTimer &m_timer;
+    const Clock &m_clock;
+    bool m_running = false;
+};
