@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation
     libbenchmark-dev
+    dpkg-dev file
 )
 
 missing=()
