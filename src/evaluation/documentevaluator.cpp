@@ -1,0 +1,114 @@
+#include "documentevaluator.h"
+
+#include "app/settingsrecord.h"
+#include "documents/abstractchart.h"
+#include "documents/abstractdocument.h"
+#include "evaluation/measurementstore.h"
+#include "evaluation/rowscanner.h"
+
+void RtfAuswertung(
+    QStringView line, MeasurementStore &store, const SettingsRecord &settings, AbstractChart &chart)
+{
+    const bool german = settings.isGerman();
+    if (line.contains(u"t[s]")) {
+        store.AnzahlWerte = 0;
+        store.DatenModus = MeasurementStore::DataMode;
+        // Only the curve columns: an earlier derivative stays until it is drawn again.
+        RowScanner::resetSeries(store, &chart, 2);
+        chart.setUniformAxis(false);
+        chart.setTitleText(
+            german ? QStringLiteral("Titrationskurve") : QStringLiteral("titrationcurve"));
+        chart.setAxisTitle(AbstractChart::XAxis,
+            german ? QStringLiteral("Verbrauch [ml]") : QStringLiteral("volume [ml]"));
+    }
+    if (line.contains(u"mV"))
+        chart.setAxisTitle(AbstractChart::YAxis,
+            german ? QStringLiteral("mV-Werte") : QStringLiteral("mV-values"));
+    else if (line.contains(u"pH"))
+        chart.setAxisTitle(AbstractChart::YAxis,
+            german ? QStringLiteral("pH-Werte") : QStringLiteral("pH-values"));
+
+    if (store.DatenModus != MeasurementStore::DataMode)
+        return;
+    RowScanner::scan(line, RowScanner::Variant::Document, settings.separators, store, &chart);
+}
+
+void buildChartFromText(
+    QStringView text, MeasurementStore &store, const SettingsRecord &settings, AbstractChart &chart)
+{
+    store.DatenModus = MeasurementStore::TextMode;
+    qsizetype start = 0;
+    for (qsizetype lf = text.indexOf(u'\n'); lf >= 0; lf = text.indexOf(u'\n', start)) {
+        RtfAuswertung(text.mid(start, lf + 1 - start), store, settings, chart);
+        start = lf + 1;
+    }
+}
+
+ChartBuild::ChartBuild(MeasurementStore &store, const SettingsRecord &settings,
+    DocumentHost &documents, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_settings(settings)
+    , m_documents(documents)
+{
+    m_turn.setSingleShot(true);
+    m_turn.setInterval(0);
+    connect(&m_turn, &QTimer::timeout, this, &ChartBuild::processChunk);
+}
+
+bool ChartBuild::start()
+{
+    if (isRunning())
+        return false;
+    AbstractDocument *doc = m_documents.activeDocument();
+    if (!doc)
+        return false;
+    m_document = doc;
+    m_documentObject = dynamic_cast<QObject *>(doc);
+    m_documentIsObject = !m_documentObject.isNull();
+    m_text = doc->text();
+    m_position = 0;
+    m_lineStart = 0;
+    m_store.DatenModus = MeasurementStore::TextMode;
+    m_turn.start();
+    return true;
+}
+
+bool ChartBuild::documentStillActive() const
+{
+    if (m_documentIsObject && m_documentObject.isNull())
+        return false;
+    return m_documents.activeDocument() == m_document;
+}
+
+void ChartBuild::processChunk()
+{
+    if (!documentStillActive()) {
+        finish(false);
+        return;
+    }
+    AbstractChart &chart = m_document->chart();
+    const qsizetype end = qMin(m_text.size(), m_position + m_chunk);
+    // Only this turn's slice is searched, so a text with few line feeds costs no more.
+    const QStringView text = QStringView(m_text).first(end);
+    for (qsizetype lf = text.indexOf(u'\n', m_position); lf >= 0;
+         lf = text.indexOf(u'\n', m_lineStart)) {
+        RtfAuswertung(text.mid(m_lineStart, lf + 1 - m_lineStart), m_store, m_settings, chart);
+        m_lineStart = lf + 1;
+    }
+    m_position = end;
+    if (m_position >= m_text.size())
+        finish(true);
+    else
+        m_turn.start();
+}
+
+void ChartBuild::finish(bool completed)
+{
+    m_turn.stop();
+    m_document = nullptr;
+    m_documentObject.clear();
+    m_documentIsObject = false;
+    m_text.clear();
+    Q_EMIT finished(completed);
+}
