@@ -1,9 +1,79 @@
 #include "startup.h"
 
+#include "app/frmmain.h"
+#include "app/frmsplash.h"
+#include "app/signalwatcher.h"
+#include "app/splashwait.h"
+#include "app/version.h"
+#include "common/clock.h"
+
 #include <QApplication>
+#include <QPointer>
+#include <QSessionManager>
+#include <QSettings>
+#include <QTimer>
+
+frmMain *MainForm = nullptr;
 
 int Main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setOrganizationName(programTitle());
+    QCoreApplication::setApplicationName(programTitle());
+    QCoreApplication::setApplicationVersion(QStringLiteral(KALUMET_VERSION));
+
+    // SIGTERM, SIGINT, SIGHUP and the end of the desktop session close the main window as its
+    // close box does. Before the window is loaded the request is kept and honoured right after
+    // the load; exit() makes any dialog the load opens return at once.
+    bool shutdownRequested = false;
+    QPointer<frmMain> window;
+    auto shutDown = [&] {
+        shutdownRequested = true;
+        QCoreApplication::exit(0);
+        if (window && window->isLoaded())
+            window->close();
+    };
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, shutDown);
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &app, [&](QSessionManager &) { shutDown(); });
+
+    frmSplash splash;
+    splash.Form_Load();
+    splash.show();
+    splash.repaint();
+
+    // The wait sleeps between events instead of spinning; the ticks wake it to read the clock.
+    QTimer tick;
+    tick.start(50);
+    const SystemClock clock;
+    splashWait(
+        clock,
+        [] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        },
+        [&] { return shutdownRequested; });
+    tick.stop();
+
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, programTitle(), programTitle());
+    frmMain main(store);
+    window = &main;
+    MainForm = &main;
+    main.Form_Load();
+    splash.close();
+
+    int code = 0;
+    if (shutdownRequested) {
+        main.close();
+    } else {
+        main.show();
+        main.raise();
+        main.activateWindow();
+        // Whatever ends the event loop, the unload steps run.
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &main, [&main] { main.close(); });
+        code = app.exec();
+        main.close();
+    }
+    MainForm = nullptr;
+    return code;
 }

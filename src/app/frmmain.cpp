@@ -1,0 +1,277 @@
+#include "frmmain.h"
+
+#include "app/frmoption.h"
+#include "app/methodfile.h"
+#include "app/optionruncontrols.h"
+#include "app/optionvalues.h"
+#include "app/setzesprache.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+frmMain::frmMain(QSettings &store, QWidget *parent)
+    : QMainWindow(parent)
+    , m_store(store)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Kalumet"));
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(m_mdiArea);
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    // Drives the titration run; enabled from the start, a tick does nothing while no run is on.
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(500);
+    connect(m_timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    m_timer1->start();
+
+    m_runControls = std::make_unique<OptionRunControls>(*this);
+}
+
+frmMain::~frmMain() = default;
+
+WindowGeometry::Dpi frmMain::screenDpi() const
+{
+    const QScreen *s = screen();
+    if (!s)
+        return {};
+    return {s->logicalDotsPerInchX(), s->logicalDotsPerInchY()};
+}
+
+void frmMain::setDezimalZeichen(const QString &separator)
+{
+    if (!separator.isEmpty())
+        m_settings.separators.decimal = separator.at(0);
+}
+
+QString frmMain::txtDosText() const
+{
+    return m_txtDos->text();
+}
+
+void frmMain::setTxtDosText(const QString &text)
+{
+    m_txtDos->setText(text);
+}
+
+frmOption *frmMain::optionDialog()
+{
+    if (!m_option) {
+        m_option = new frmOption(*this);
+        // Closed by its close box, it goes; the next use makes a fresh one.
+        connect(m_option, &frmOption::closedByUser, this, [this] { m_option = nullptr; });
+        m_option->Form_Load();
+    }
+    return m_option;
+}
+
+frmOption *frmMain::existingOptionDialog() const
+{
+    return m_option;
+}
+
+RunControls &frmMain::runControls()
+{
+    return *m_runControls;
+}
+
+void frmMain::Form_Load()
+{
+    if (m_loaded)
+        return;
+    const Numbers::Separators userFormat = Numbers::Separators::fromLocale(QLocale());
+    const SettingsStore store(m_store, userFormat);
+
+    // 1. Position and size, in twips.
+    m_appliedGeometry = store.readGeometry();
+    const QRect pixels = WindowGeometry::toPixels(m_appliedGeometry, screenDpi());
+    move(pixels.topLeft());
+    resize(pixels.size());
+
+    // 2. Increments.
+    m_settings.InkZeit = store.readNumber(SettingsStore::InkZeit, SettingsStore::DefaultInkZeit);
+    m_settings.VolInk = store.readNumber(SettingsStore::VolInk, SettingsStore::DefaultVolInk);
+
+    // 3. Decimal separator pair.
+    m_settings.separators = userFormat;
+
+    // 4. Channel.
+    m_settings.RsPort = 1;
+
+    // 5. Last-method file; brings the options dialog into being.
+    LeseMethode();
+
+    // 6. and 7. A language the dialog's load did not settle is German.
+    if (m_settings.Sprache != 1 && m_settings.Sprache != 2)
+        m_settings.Sprache = 1;
+    optionDialog()->selectLanguage(m_settings.Sprache);
+
+    // 8. Captions.
+    SetzeSprache(*this);
+
+    // 9. The titration run starts idle.
+
+    // 10. First document.
+    NeuesDokument();
+
+    // 11. Serial channel.
+    InitRs();
+
+    m_loaded = true;
+}
+
+void frmMain::LeseMethode()
+{
+    QString dosText = txtDosText();
+    MethodFile::readFile(MethodFile::path(), m_settings, dosText);
+    setTxtDosText(dosText);
+    frmOption *dialog = optionDialog();
+    dialog->setVscrVollValue(OptionValues::vscrVollFor(m_settings.VolInk));
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // Closing never asks and is never cancelled.
+    if (m_loaded && !m_unloaded)
+        Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_Unload()
+{
+    m_unloaded = true;
+    QStringList failures;
+
+    // 1. The file goes to the directory that is current now.
+    const QString methodPath = MethodFile::path();
+
+    // 2. Settings, unless minimised.
+    if (!isMinimized()) {
+        const SettingsStore::Geometry twips
+            = WindowGeometry::toTwips(QRect(pos(), size()), m_appliedGeometry, screenDpi());
+        SettingsStore store(m_store, Numbers::Separators::fromLocale(QLocale()));
+        QString error;
+        if (!store.write(twips, m_settings.InkZeit, m_settings.VolInk, &error))
+            failures << error;
+    }
+
+    // 3. Last-method file, whatever the window state.
+    QString error;
+    if (!MethodFile::write(methodPath, MethodFile::compose(m_settings, txtDosText()), &error))
+        failures << error;
+
+    // 4. Options dialog.
+    delete m_option;
+
+    // 5. Documents close without a question.
+    m_timer1->stop();
+    m_mdiArea->closeAllSubWindows();
+
+    if (!failures.isEmpty()) {
+        const QString text = failures.join(u'\n');
+        qWarning("Kalumet: settings not saved: %s", qPrintable(text));
+        if (isVisible())
+            QMessageBox::warning(this, QStringLiteral("Kalumet"), text);
+    }
+}
+
+// Opens a numbered document window (document subsystem).
+void frmMain::NeuesDokument() { }
+
+// Opens the serial channel RsPort (instrument link).
+void frmMain::InitRs() { }
+
+// Reads out the titrator's stored data (manual commands).
+void frmMain::cmdSend_Click() { }
+
+// Reads out the titrator's result (manual commands).
+void frmMain::cmdResult_Click() { }
+
+// Builds the curve from the active document's text (document evaluation).
+void frmMain::cmdChart_Click() { }
+
+// Draws the first derivative (derivative).
+void frmMain::cmdAbleit_Click() { }
+
+// Clears the data list, store and chart (document evaluation).
+void frmMain::cmdDelete_Click() { }
+
+// Starts or stops the incremental titration run (titration run).
+void frmMain::cmdTitration_Click() { }
+
+// Fills the burette (manual commands).
+void frmMain::cmdFill_Click() { }
+
+// Doses the volume in txtDos (manual commands).
+void frmMain::cmdDos_Click() { }
+
+// One step of the titration run (titration run).
+void frmMain::Timer1_Timer() { }
+
+// New document (file commands).
+void frmMain::mnuFileNew_Click() { }
+
+// Opens a document file (file commands).
+void frmMain::mnuFileOpen_Click() { }
+
+// Closes the active document (file commands).
+void frmMain::mnuFileClose_Click() { }
+
+// Saves the active document (file commands).
+void frmMain::mnuFileSave_Click() { }
+
+// Saves the active document under a new name (file commands).
+void frmMain::mnuFileSaveAs_Click() { }
+
+// Page setup (print commands).
+void frmMain::mnuFilePageSetup_Click() { }
+
+// Prints the active document and its chart (print commands).
+void frmMain::mnuFilePrint_Click() { }
+
+// New document window (window commands).
+void frmMain::mnuWindowNewWindow_Click() { }
+
+// Cascades the document windows (window commands).
+void frmMain::mnuWindowCascade_Click() { }
+
+// Tiles the document windows side by side (window commands).
+void frmMain::mnuWindowTileHorizontal_Click() { }
+
+// Tiles the document windows one above the other (window commands).
+void frmMain::mnuWindowTileVertical_Click() { }
+
+// Does nothing: documents are never shown as icons (window commands).
+void frmMain::mnuWindowArrangeIcons_Click() { }
+
+// The toolbar's image buttons (file and print commands).
+void frmMain::tbToolBar_ButtonClick(const QString &key)
+{
+    if (key == QLatin1StringView("Neu")) {
+    } else if (key == QLatin1StringView("Drucken")) {
+    } else if (key == QLatin1StringView("Speichern")) {
+    }
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    close();
+}
+
+void frmMain::mnuOptions_Click()
+{
+    frmOption *dialog = optionDialog();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "app/settingsrecord.h"
+#include "app/settingsstore.h"
+#include "app/windowgeometry.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QPushButton;
+class QSettings;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class RunControls;
+class frmOption;
+
+// The main window: an MDI frame with the menus, the instrument toolbar and the status bar.
+// It owns the settings record, Timer1 and the options dialog.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `store` is the per-user settings store; it must outlive the window.
+    explicit frmMain(QSettings &store, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Runs the load steps once: geometry, increments, separators, method file, options
+    // dialog, language, first document, serial channel.
+    void Form_Load();
+    bool isLoaded() const { return m_loaded; }
+    bool isUnloaded() const { return m_unloaded; }
+
+    // The public fields.
+    QString DezimalZeichen() const { return m_settings.DezimalZeichen(); }
+    QString AntiDezi() const { return m_settings.AntiDezi(); }
+    void setDezimalZeichen(const QString &separator);
+    double InkZeit() const { return m_settings.InkZeit; }
+    void setInkZeit(double seconds) { m_settings.InkZeit = seconds; }
+    double VolInk() const { return m_settings.VolInk; }
+    void setVolInk(double millilitres) { m_settings.VolInk = millilitres; }
+
+    SettingsRecord &settings() { return m_settings; }
+    QSettings &settingsStore() { return m_store; }
+
+    QMdiArea *mdiArea() const { return m_mdiArea; }
+    QTimer *Timer1() const { return m_timer1; }
+    QStatusBar *sbStatusBar() const { return statusBar(); }
+    QPushButton *cmdTitration() const { return m_cmdTitration; }
+    QLineEdit *txtDos() const { return m_txtDos; }
+    QString txtDosText() const;
+    void setTxtDosText(const QString &text);
+
+    // The options dialog, created unseen (and loaded) when it is not there.
+    frmOption *optionDialog();
+    // The options dialog if it is there, without creating it.
+    frmOption *existingOptionDialog() const;
+    // The dialog's live controls for the titration run; reading creates the dialog if needed.
+    RunControls &runControls();
+
+    // Opens a new numbered document window, which becomes the active one.
+    void NeuesDokument();
+    // Closes the serial channel if it is open and opens channel RsPort.
+    void InitRs();
+
+public Q_SLOTS:
+    void cmdSend_Click();
+    void cmdResult_Click();
+    void cmdChart_Click();
+    void cmdAbleit_Click();
+    void cmdDelete_Click();
+    void cmdTitration_Click();
+    void cmdFill_Click();
+    void cmdDos_Click();
+    void Timer1_Timer();
+
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileClose_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFilePageSetup_Click();
+    void mnuFilePrint_Click();
+    void mnuFileExit_Click();
+    void mnuWindowNewWindow_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowTileHorizontal_Click();
+    void mnuWindowTileVertical_Click();
+    void mnuWindowArrangeIcons_Click();
+    void mnuOptions_Click();
+    // The toolbar's image buttons, by key: "Neu", "Drucken", "Speichern".
+    void tbToolBar_ButtonClick(const QString &key);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void LeseMethode();
+    void Form_Unload();
+    void refreshClock();
+    WindowGeometry::Dpi screenDpi() const;
+
+    QSettings &m_store;
+    SettingsRecord m_settings;
+    SettingsStore::Geometry m_appliedGeometry; // twips the window was given at load
+    bool m_loaded = false;
+    bool m_unloaded = false;
+    QPointer<frmOption> m_option;
+    std::unique_ptr<RunControls> m_runControls;
+
+    QMdiArea *m_mdiArea = nullptr;
+    QToolBar *m_tbToolBar = nullptr;
+    QTimer *m_timer1 = nullptr;
+    QTimer *m_clockTimer = nullptr;
+    QLabel *m_dateLabel = nullptr;
+    QLabel *m_timeLabel = nullptr;
+    QPushButton *m_cmdSend = nullptr;
+    QPushButton *m_cmdResult = nullptr;
+    QPushButton *m_cmdChart = nullptr;
+    QPushButton *m_cmdAbleit = nullptr;
+    QPushButton *m_cmdDelete = nullptr;
+    QPushButton *m_cmdTitration = nullptr;
+    QPushButton *m_cmdFill = nullptr;
+    QPushButton *m_cmdDos = nullptr;
+    QLineEdit *m_txtDos = nullptr;
+};
