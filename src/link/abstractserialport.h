@@ -31,6 +31,9 @@ public:
     virtual QChar input() = 0;
     // Cause of the last event: EventReceive when characters were received.
     virtual int commEvent() const = 0;
+    // Takes what the device has received but not yet reported into the receive buffer, without
+    // raising onComm, so a caller about to close the port can collect every waiting character.
+    virtual void takeWaitingInput() { }
 
 Q_SIGNALS:
     // Raised on the user-interface thread when characters have been received.

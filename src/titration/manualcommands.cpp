@@ -1,0 +1,63 @@
+#include "manualcommands.h"
+
+#include "common/clock.h"
+#include "documents/abstractdocument.h"
+#include "link/instrumentlink.h"
+
+ManualCommands::ManualCommands(InstrumentLink &link, DocumentHost &documents, const Clock &clock)
+    : m_link(link)
+    , m_documents(documents)
+    , m_clock(clock)
+{ }
+
+LinkStatus ManualCommands::cmdFill_Click()
+{
+    if (m_link.sendCommand(QStringLiteral("BF")))
+        return LinkStatus::done();
+    // No message of its own: the reopen reports when the port cannot be opened.
+    return m_link.InitRs();
+}
+
+LinkStatus ManualCommands::cmdDos_Click(const QString &txtDos)
+{
+    QString volume = txtDos;
+    volume.replace(u',', u'.');
+    QString reason;
+    if (!m_link.sendCommand(QStringLiteral("DA") + volume, &reason))
+        return LinkStatus::failure(reason); // nothing was dosed, so nothing is noted
+    if (AbstractDocument *doc = m_documents.activeDocument())
+        doc->appendText(doseNote(m_clock.now(), txtDos, m_locale));
+    return LinkStatus::done();
+}
+
+LinkStatus ManualCommands::cmdResult_Click()
+{
+    return readOut(QStringLiteral("LR"));
+}
+
+LinkStatus ManualCommands::cmdSend_Click()
+{
+    return readOut(QStringLiteral("LD"));
+}
+
+LinkStatus ManualCommands::readOut(const QString &command)
+{
+    if (m_link.sendCommand(QStringLiteral("EX")))
+        m_link.sendCommand(command);
+    return m_link.InitRs();
+}
+
+QString ManualCommands::doseNote(const QDateTime &now, const QString &txtDos, const QLocale &locale)
+{
+    // The locale's short time form, with seconds added where it has none.
+    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
+    if (!timeFormat.contains(u's')) {
+        const qsizetype minutes = timeFormat.indexOf(QStringLiteral("mm"));
+        if (minutes >= 0)
+            timeFormat.insert(minutes + 2, QStringLiteral(":ss"));
+        else
+            timeFormat = QStringLiteral("HH:mm:ss");
+    }
+    return locale.toString(now.date(), QLocale::ShortFormat) + u' '
+        + locale.toString(now.time(), timeFormat) + u' ' + txtDos + QStringLiteral(" ml\r\n");
+}
