@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+// 8-bit code pages of RTF files. Windows-1252 is built in (the writer uses it and it is the
+// fallback); other code pages are decoded by Qt's converters where the system offers them.
+namespace CodePage {
+
+constexpr int Windows1252 = 1252;
+
+QChar fromWindows1252(uchar byte);
+// The Windows-1252 byte of `c`, if the code page has one.
+std::optional<uchar> toWindows1252(QChar c);
+
+// The code page a font's \fcharset stands for; 0 means "the document's code page".
+int forCharset(int charset);
+
+} // namespace CodePage
+
+// Decodes bytes in any code page number, keeping one converter per code page.
+class CodePageDecoder
+{
+public:
+    QString decode(QByteArrayView bytes, int codePage);
+
+private:
+    QStringDecoder *decoderFor(int codePage);
+
+    // nullptr: the system has no converter for that code page.
+    std::map<int, std::unique_ptr<QStringDecoder>> m_decoders;
+};

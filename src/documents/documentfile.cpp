@@ -1,0 +1,144 @@
+#include "documentfile.h"
+
+#include "rtfreader.h"
+#include "rtfwriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+FileProblem problemFor(const QString &path, bool saving, const QString &systemText)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return {FileProblem::IsFolder, {}};
+    if (saving) {
+        const QFileInfo folder(info.absolutePath());
+        if (!folder.isDir())
+            return {FileProblem::NotFound, {}};
+        if (!folder.isWritable() || (info.exists() && !info.isWritable()))
+            return {FileProblem::AccessDenied, {}};
+        return {FileProblem::WriteFailed, systemText};
+    }
+    if (!info.exists())
+        return {FileProblem::NotFound, {}};
+    if (!info.isReadable())
+        return {FileProblem::AccessDenied, {}};
+    return {FileProblem::ReadFailed, systemText};
+}
+
+FileProblem::Kind kindOf(RtfError error)
+{
+    switch (error) {
+    case RtfError::None:
+        return FileProblem::None;
+    case RtfError::NotRtf:
+        return FileProblem::NotRtf;
+    case RtfError::Truncated:
+        return FileProblem::Truncated;
+    case RtfError::TooLarge:
+        return FileProblem::TooLarge;
+    case RtfError::TooDeep:
+    case RtfError::Malformed:
+        break;
+    }
+    return FileProblem::Damaged;
+}
+
+QString reasonText(const FileProblem &problem, bool saving, bool german)
+{
+    switch (problem.kind) {
+    case FileProblem::None:
+        break;
+    case FileProblem::NotFound:
+        if (saving)
+            return german ? QStringLiteral("Der Ordner existiert nicht.")
+                          : QStringLiteral("The folder does not exist.");
+        return german ? QStringLiteral("Die Datei existiert nicht.")
+                      : QStringLiteral("The file does not exist.");
+    case FileProblem::AccessDenied:
+        return german ? QStringLiteral("Zugriff verweigert.") : QStringLiteral("Access denied.");
+    case FileProblem::IsFolder:
+        return german ? QStringLiteral("Das ist ein Ordner.") : QStringLiteral("It is a folder.");
+    case FileProblem::NotRtf:
+        return german ? QStringLiteral("Das ist keine RTF-Datei.")
+                      : QStringLiteral("It is not an RTF file.");
+    case FileProblem::Truncated:
+        return german ? QStringLiteral("Die RTF-Datei ist unvollst\u00E4ndig.")
+                      : QStringLiteral("The RTF file is incomplete.");
+    case FileProblem::TooLarge:
+        return german ? QStringLiteral("Die Datei ist zu gro\u00DF.")
+                      : QStringLiteral("The file is too large.");
+    case FileProblem::Damaged:
+        return german ? QStringLiteral("Die RTF-Datei ist besch\u00E4digt.")
+                      : QStringLiteral("The RTF file is damaged.");
+    case FileProblem::ReadFailed:
+        return (german ? QStringLiteral("Lesefehler (%1).") : QStringLiteral("Read error (%1)."))
+            .arg(problem.detail);
+    case FileProblem::WriteFailed:
+        return (
+            german ? QStringLiteral("Schreibfehler (%1).") : QStringLiteral("Write error (%1)."))
+            .arg(problem.detail);
+    }
+    return {};
+}
+
+} // namespace
+
+LoadedDocument loadDocumentFile(const QString &path)
+{
+    LoadedDocument result;
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        result.problem = problemFor(path, false, file.errorString());
+        return result;
+    }
+    // Never read more than a document may hold.
+    const qsizetype limit = RtfLimits().maxBytes;
+    if (file.size() > limit) {
+        result.problem = {FileProblem::TooLarge, {}};
+        return result;
+    }
+    const QByteArray data = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError) {
+        result.problem = problemFor(path, false, file.errorString());
+        return result;
+    }
+    RtfReadResult read = readRtf(data);
+    if (!read.ok()) {
+        result.problem = {kindOf(read.error), {}};
+        return result;
+    }
+    result.text = std::move(read.text);
+    return result;
+}
+
+FileProblem saveDocumentFile(const QString &path, const RichText &text)
+{
+    if (QFileInfo(path).isDir())
+        return {FileProblem::IsFolder, {}};
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return problemFor(path, true, file.errorString());
+    const QByteArray data = writeRtf(text);
+    if (file.write(data) != data.size() || !file.commit())
+        return problemFor(path, true, file.errorString());
+    return {};
+}
+
+QString fileProblemMessage(
+    const FileProblem &problem, const QString &path, bool saving, bool german)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    QString message;
+    if (saving)
+        message = german ? QStringLiteral("Die Datei \"%1\" kann nicht gespeichert werden: %2")
+                         : QStringLiteral("The file \"%1\" cannot be saved: %2");
+    else
+        message = german ? QStringLiteral("Die Datei \"%1\" kann nicht ge\u00F6ffnet werden: %2")
+                         : QStringLiteral("The file \"%1\" cannot be opened: %2");
+    return message.arg(name, reasonText(problem, saving, german));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "documents/richtext.h"
+
+#include <QString>
+
+// Reading and writing document files (RTF). Failures come back as values; the window that
+// started the command shows them.
+struct FileProblem
+{
+    enum Kind {
+        None,
+        NotFound, // the file (or, when saving, its folder) does not exist
+        AccessDenied,
+        IsFolder,
+        NotRtf,
+        Truncated,
+        TooLarge,
+        Damaged,
+        ReadFailed, // other reasons: `detail` holds the system's text
+        WriteFailed,
+    };
+
+    Kind kind = None;
+    QString detail;
+
+    bool ok() const { return kind == None; }
+};
+
+struct LoadedDocument
+{
+    RichText text;
+    FileProblem problem;
+};
+
+LoadedDocument loadDocumentFile(const QString &path);
+// Writes through a temporary file that replaces the old one only when complete, so a failed
+// save leaves the file that was there.
+FileProblem saveDocumentFile(const QString &path, const RichText &text);
+
+// "The file "..." cannot be opened: <reason>" in German or English.
+QString fileProblemMessage(
+    const FileProblem &problem, const QString &path, bool saving, bool german);
