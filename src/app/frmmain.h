@@ -3,6 +3,7 @@
 #include "app/settingsrecord.h"
 #include "app/settingsstore.h"
 #include "app/windowgeometry.h"
+#include "evaluation/measurementstore.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -49,6 +50,9 @@ public:
 
     SettingsRecord &settings() { return m_settings; }
     QSettings &settingsStore() { return m_store; }
+    // The measurement store shared by the report evaluation, the chart build, the run and the
+    // derivative.
+    MeasurementStore &measurementStore() { return m_measurementStore; }
 
     QMdiArea *mdiArea() const { return m_mdiArea; }
     QTimer *Timer1() const { return m_timer1; }
@@ -112,6 +116,7 @@ private:
 
     QSettings &m_store;
     SettingsRecord m_settings;
+    MeasurementStore m_measurementStore;
     SettingsStore::Geometry m_appliedGeometry; // twips the window was given at load
     bool m_loaded = false;
     bool m_unloaded = false;
