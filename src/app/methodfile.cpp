@@ -127,12 +127,22 @@ QByteArray compose(const SettingsRecord &record, const QString &dosText)
 bool write(const QString &filePath, const QByteArray &content, QString *error)
 {
     QSaveFile file(filePath);
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit()) {
-        return true;
+    QString reason;
+    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()) {
+        // A write cut short (disk full, file size limit) can flush and commit without an
+        // error; only the size on disk tells. The old file must then stay.
+        if (file.flush() && file.size() == content.size()) {
+            if (file.commit())
+                return true;
+        } else {
+            reason = QStringLiteral("the file could not be written in full");
+            file.cancelWriting();
+        }
     }
     // An uncommitted QSaveFile is discarded; the old file stays as it was.
     if (error)
-        *error = QStringLiteral("%1: %2").arg(filePath, file.errorString());
+        *error = QStringLiteral("%1: %2").arg(
+            filePath, reason.isEmpty() ? file.errorString() : reason);
     return false;
 }
 

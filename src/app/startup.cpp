@@ -2,13 +2,13 @@
 
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
+#include "app/shutdownguard.h"
 #include "app/signalwatcher.h"
 #include "app/splashwait.h"
 #include "app/version.h"
 #include "common/clock.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QSessionManager>
 #include <QSettings>
 #include <QTimer>
@@ -23,20 +23,13 @@ int Main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(KALUMET_VERSION));
 
     // SIGTERM, SIGINT, SIGHUP and the end of the desktop session close the main window as its
-    // close box does. Before the window is loaded the request is kept and honoured right after
-    // the load; exit() makes any dialog the load opens return at once.
-    bool shutdownRequested = false;
-    QPointer<frmMain> window;
-    auto shutDown = [&] {
-        shutdownRequested = true;
-        QCoreApplication::exit(0);
-        if (window && window->isLoaded())
-            window->close();
-    };
+    // close box does; exit() makes any dialog the load may open return at once.
+    ShutdownGuard shutdown([] { QCoreApplication::exit(0); });
     SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, shutDown);
     QObject::connect(
-        &app, &QGuiApplication::commitDataRequest, &app, [&](QSessionManager &) { shutDown(); });
+        &watcher, &SignalWatcher::terminationRequested, &shutdown, &ShutdownGuard::request);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &shutdown,
+        [&shutdown](QSessionManager &) { shutdown.request(); });
 
     frmSplash splash;
     splash.Form_Load();
@@ -52,20 +45,20 @@ int Main(int argc, char *argv[])
         [] {
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         },
-        [&] { return shutdownRequested; });
+        [&] { return shutdown.isRequested(); });
     tick.stop();
 
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, programTitle(), programTitle());
     frmMain main(store);
-    window = &main;
     MainForm = &main;
     main.Form_Load();
     splash.close();
 
     int code = 0;
-    if (shutdownRequested) {
+    if (shutdown.isRequested()) {
         main.close();
     } else {
+        shutdown.setMainWindow(&main);
         main.show();
         main.raise();
         main.activateWindow();
