@@ -2,7 +2,6 @@
 #include "app/optionvalues.h"
 #include "app/signalwatcher.h"
 #include "app/splashwait.h"
-#include "app/version.h"
 
 #include <QBuffer>
 #include <QSignalSpy>
@@ -204,21 +203,6 @@ private Q_SLOTS:
         QCOMPARE(rows[1].window, QStringLiteral("frmOption"));
         QCOMPARE(rows[2].german, QStringLiteral("\u00DCbereinander"));
         QCOMPARE(rows[3].english, QString());
-    }
-
-    void versionTextIgnoresTheLocale_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::newRow("German") << "de_DE";
-        QTest::newRow("English") << "en_US";
-    }
-    void versionTextIgnoresTheLocale()
-    {
-        QFETCH(QString, locale);
-        QLocale::setDefault(QLocale(locale));
-        QCOMPARE(programVersionText(), QStringLiteral("Version 1.5.9"));
-        QCOMPARE(versionText(12, 0, 1234), QStringLiteral("Version 12.0.1234"));
-        QLocale::setDefault(QLocale::c());
     }
 
     void terminationSignalsArriveOnTheEventLoop_data()
