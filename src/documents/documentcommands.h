@@ -1,0 +1,66 @@
+#pragma once
+
+#include "documents/abstractdocument.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class DocumentDialogs;
+class frmDocument;
+class QMdiArea;
+class QPrinter;
+struct SettingsRecord;
+
+// The file, print and window commands over the frame's document windows. The active
+// document is the frame's current document window, also while another program has the focus.
+class DocumentCommands : public QObject, public DocumentHost
+{
+    Q_OBJECT
+public:
+    // `settings` (for the language of messages) must outlive the commands. Without `dialogs`
+    // the toolkit's own dialogs are used.
+    DocumentCommands(QMdiArea *area, const SettingsRecord &settings,
+        std::unique_ptr<DocumentDialogs> dialogs = {}, QObject *parent = nullptr);
+    ~DocumentCommands() override;
+
+    AbstractDocument *activeDocument() override;
+    AbstractDocument *newDocument() override;
+    frmDocument *activeForm() const;
+
+    // A new document window captioned "Document N" (N never used before), shown and active.
+    frmDocument *NeuesDokument();
+    int documentCounter() const { return m_counter; }
+
+    void open();
+    void close();
+    void save();
+    void saveAs();
+    void pageSetup();
+    void print();
+    void cascade();
+    void tileHorizontal(); // the windows side by side ("Nebeneinander"), each as high as the frame
+    void tileVertical(); // the windows one above the other ("Untereinander")
+    void arrangeIcons();
+    // The toolbar's image buttons by key: "Neu", "Drucken", "Speichern"; other keys do nothing.
+    void toolbarButton(const QString &key);
+
+    // Opens each file in a new document of its own (files named on the command line).
+    void openFiles(const QStringList &paths);
+
+    QPrinter &printer();
+
+private:
+    bool loadInto(frmDocument *document, const QString &path);
+    bool saveTo(frmDocument *document, const QString &path);
+    // Horizontal: side by side; vertical: one above the other. Minimized windows stay.
+    void tile(Qt::Orientation direction);
+    QWidget *dialogParent() const;
+
+    QMdiArea *m_area;
+    const SettingsRecord &m_settings;
+    std::unique_ptr<DocumentDialogs> m_dialogs;
+    std::unique_ptr<QPrinter> m_printer;
+    int m_counter = 0;
+};
