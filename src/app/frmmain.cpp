@@ -5,6 +5,7 @@
 #include "app/optionruncontrols.h"
 #include "app/optionvalues.h"
 #include "app/setzesprache.h"
+#include "documents/documentcommands.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -23,6 +24,7 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_mdiArea);
+    m_documents = std::make_unique<DocumentCommands>(m_mdiArea, m_settings);
 
     buildMenus();
     buildToolBar();
@@ -186,7 +188,10 @@ void frmMain::Form_Unload()
 }
 
 // Opens a numbered document window (document subsystem).
-void frmMain::NeuesDokument() { }
+void frmMain::NeuesDokument()
+{
+    m_documents->NeuesDokument();
+}
 
 // Opens the serial channel RsPort (instrument link).
 void frmMain::InitRs() { }
@@ -219,48 +224,86 @@ void frmMain::cmdDos_Click() { }
 void frmMain::Timer1_Timer() { }
 
 // New document (file commands).
-void frmMain::mnuFileNew_Click() { }
+void frmMain::mnuFileNew_Click()
+{
+    NeuesDokument();
+}
 
 // Opens a document file (file commands).
-void frmMain::mnuFileOpen_Click() { }
+void frmMain::mnuFileOpen_Click()
+{
+    m_documents->open();
+}
 
 // Closes the active document (file commands).
-void frmMain::mnuFileClose_Click() { }
+void frmMain::mnuFileClose_Click()
+{
+    m_documents->close();
+}
 
 // Saves the active document (file commands).
-void frmMain::mnuFileSave_Click() { }
+void frmMain::mnuFileSave_Click()
+{
+    m_documents->save();
+}
 
 // Saves the active document under a new name (file commands).
-void frmMain::mnuFileSaveAs_Click() { }
+void frmMain::mnuFileSaveAs_Click()
+{
+    m_documents->saveAs();
+}
 
 // Page setup (print commands).
-void frmMain::mnuFilePageSetup_Click() { }
+void frmMain::mnuFilePageSetup_Click()
+{
+    m_documents->pageSetup();
+}
 
 // Prints the active document and its chart (print commands).
-void frmMain::mnuFilePrint_Click() { }
+void frmMain::mnuFilePrint_Click()
+{
+    m_documents->print();
+}
 
 // New document window (window commands).
-void frmMain::mnuWindowNewWindow_Click() { }
+void frmMain::mnuWindowNewWindow_Click()
+{
+    NeuesDokument();
+}
 
 // Cascades the document windows (window commands).
-void frmMain::mnuWindowCascade_Click() { }
+void frmMain::mnuWindowCascade_Click()
+{
+    m_documents->cascade();
+}
 
 // Tiles the document windows side by side (window commands).
-void frmMain::mnuWindowTileHorizontal_Click() { }
+void frmMain::mnuWindowTileHorizontal_Click()
+{
+    m_documents->tileHorizontal();
+}
 
 // Tiles the document windows one above the other (window commands).
-void frmMain::mnuWindowTileVertical_Click() { }
+void frmMain::mnuWindowTileVertical_Click()
+{
+    m_documents->tileVertical();
+}
 
 // Does nothing: documents are never shown as icons (window commands).
-void frmMain::mnuWindowArrangeIcons_Click() { }
+void frmMain::mnuWindowArrangeIcons_Click()
+{
+    m_documents->arrangeIcons();
+}
 
 // The toolbar's image buttons (file and print commands).
 void frmMain::tbToolBar_ButtonClick(const QString &key)
 {
-    if (key == QLatin1StringView("Neu")) {
-    } else if (key == QLatin1StringView("Drucken")) {
-    } else if (key == QLatin1StringView("Speichern")) {
-    }
+    if (key == QLatin1StringView("Neu"))
+        NeuesDokument();
+    else if (key == QLatin1StringView("Drucken"))
+        m_documents->print();
+    else if (key == QLatin1StringView("Speichern"))
+        m_documents->save();
 }
 
 void frmMain::mnuFileExit_Click()

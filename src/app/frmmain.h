@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class DocumentCommands;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -71,6 +72,8 @@ public:
 
     // Opens a new numbered document window, which becomes the active one.
     void NeuesDokument();
+    // The document windows: the active one, new ones, the file, print and window commands.
+    DocumentCommands &documents() { return *m_documents; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
 
@@ -122,6 +125,7 @@ private:
     bool m_unloaded = false;
     QPointer<frmOption> m_option;
     std::unique_ptr<RunControls> m_runControls;
+    std::unique_ptr<DocumentCommands> m_documents;
 
     QMdiArea *m_mdiArea = nullptr;
     QToolBar *m_tbToolBar = nullptr;

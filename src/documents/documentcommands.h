@@ -1,13 +1,13 @@
 #pragma once
 
 #include "documents/abstractdocument.h"
+#include "documents/documentdialogs.h"
 
 #include <QObject>
 #include <QStringList>
 
 #include <memory>
 
-class DocumentDialogs;
 class frmDocument;
 class QMdiArea;
 class QPrinter;
