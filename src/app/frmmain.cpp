@@ -5,7 +5,12 @@
 #include "app/optionruncontrols.h"
 #include "app/optionvalues.h"
 #include "app/setzesprache.h"
+#include "common/clock.h"
 #include "documents/documentcommands.h"
+#include "evaluation/reportevaluator.h"
+#include "link/instrumentlink.h"
+#include "link/rskanal.h"
+#include "titration/manualcommands.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -25,6 +30,19 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_mdiArea);
     m_documents = std::make_unique<DocumentCommands>(m_mdiArea, m_settings);
+
+    // The line to the titrator: every received line goes to the report evaluation, whose
+    // data request runs the Data button.
+    static const SystemClock clock;
+    m_rsKanal1 = std::make_unique<RsKanal>(m_store);
+    m_rsKanal1->setObjectName(QStringLiteral("RsKanal1"));
+    m_link = std::make_unique<InstrumentLink>(*m_rsKanal1, m_settings);
+    m_evaluator = std::make_unique<ReportEvaluator>(m_measurementStore, m_settings, *m_documents);
+    m_manual = std::make_unique<ManualCommands>(*m_link, *m_documents, clock);
+    m_link->setLineHandler([this](const QString &line) { m_evaluator->RsAuswertung(line); });
+    m_evaluator->setDataRequest([this] { cmdSend_Click(); });
+    connect(m_rsKanal1.get(), &AbstractSerialPort::portLost, this,
+        [this](const QString &reason) { showRsError(LinkStatus::failure(reason)); });
 
     buildMenus();
     buildToolBar();
@@ -194,13 +212,38 @@ void frmMain::NeuesDokument()
 }
 
 // Opens the serial channel RsPort (instrument link).
-void frmMain::InitRs() { }
+void frmMain::InitRs()
+{
+    showRsError(m_link->InitRs());
+}
+
+void frmMain::showRsError(const LinkStatus &status)
+{
+    if (status.ok)
+        return;
+    // Not modal in a loop of its own: the receive path and the run go on meanwhile, and a
+    // failure while one message is up does not stack a second one.
+    if (!m_rsErrorBox) {
+        m_rsErrorBox = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Kalumet"),
+            QStringLiteral("Fehler in der Rs Kommunikation"), QMessageBox::Ok, this);
+        m_rsErrorBox->setObjectName(QStringLiteral("rsErrorBox"));
+        m_rsErrorBox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_rsErrorBox->setDetailedText(status.reason);
+    m_rsErrorBox->open();
+}
 
 // Reads out the titrator's stored data (manual commands).
-void frmMain::cmdSend_Click() { }
+void frmMain::cmdSend_Click()
+{
+    showRsError(m_manual->cmdSend_Click());
+}
 
 // Reads out the titrator's result (manual commands).
-void frmMain::cmdResult_Click() { }
+void frmMain::cmdResult_Click()
+{
+    showRsError(m_manual->cmdResult_Click());
+}
 
 // Builds the curve from the active document's text (document evaluation).
 void frmMain::cmdChart_Click() { }
@@ -215,10 +258,16 @@ void frmMain::cmdDelete_Click() { }
 void frmMain::cmdTitration_Click() { }
 
 // Fills the burette (manual commands).
-void frmMain::cmdFill_Click() { }
+void frmMain::cmdFill_Click()
+{
+    showRsError(m_manual->cmdFill_Click());
+}
 
 // Doses the volume in txtDos (manual commands).
-void frmMain::cmdDos_Click() { }
+void frmMain::cmdDos_Click()
+{
+    showRsError(m_manual->cmdDos_Click(txtDosText()));
+}
 
 // One step of the titration run (titration run).
 void frmMain::Timer1_Timer() { }

@@ -11,6 +11,12 @@
 #include <memory>
 
 class DocumentCommands;
+class InstrumentLink;
+class ManualCommands;
+class QMessageBox;
+class ReportEvaluator;
+class RsKanal;
+struct LinkStatus;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -74,6 +80,9 @@ public:
     void NeuesDokument();
     // The document windows: the active one, new ones, the file, print and window commands.
     DocumentCommands &documents() { return *m_documents; }
+    // The serial-port component and the line to the titrator on it (also where commands go).
+    RsKanal &RsKanal1() { return *m_rsKanal1; }
+    InstrumentLink &link() { return *m_link; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
 
@@ -116,6 +125,8 @@ private:
     void Form_Unload();
     void refreshClock();
     WindowGeometry::Dpi screenDpi() const;
+    // "Fehler in der Rs Kommunikation" when the line failed; one message at a time.
+    void showRsError(const LinkStatus &status);
 
     QSettings &m_store;
     SettingsRecord m_settings;
@@ -126,6 +137,11 @@ private:
     QPointer<frmOption> m_option;
     std::unique_ptr<RunControls> m_runControls;
     std::unique_ptr<DocumentCommands> m_documents;
+    std::unique_ptr<RsKanal> m_rsKanal1;
+    std::unique_ptr<InstrumentLink> m_link;
+    std::unique_ptr<ReportEvaluator> m_evaluator;
+    std::unique_ptr<ManualCommands> m_manual;
+    QPointer<QMessageBox> m_rsErrorBox;
 
     QMdiArea *m_mdiArea = nullptr;
     QToolBar *m_tbToolBar = nullptr;
