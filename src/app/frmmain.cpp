@@ -7,15 +7,21 @@
 #include "app/setzesprache.h"
 #include "common/clock.h"
 #include "documents/documentcommands.h"
+#include "evaluation/datalist.h"
+#include "evaluation/derivative.h"
+#include "evaluation/documentevaluator.h"
 #include "evaluation/reportevaluator.h"
 #include "link/instrumentlink.h"
 #include "link/rskanal.h"
 #include "titration/manualcommands.h"
+#include "titration/runtimer.h"
+#include "titration/titrationrun.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -56,6 +62,23 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_timer1->start();
 
     m_runControls = std::make_unique<OptionRunControls>(*this);
+
+    // The titration run drives Timer1 and writes to the line; a command the port refuses
+    // stops it with the line's message.
+    static const SystemClock runClock;
+    m_runTimer = std::make_unique<QTimerRunTimer>(*m_timer1);
+    m_run = std::make_unique<TitrationRun>(m_measurementStore, m_settings, *m_documents, *m_link,
+        *m_runControls, *m_runTimer, runClock);
+    connect(m_run.get(), &TitrationRun::runningChanged, this, [this](bool running) {
+        m_cmdTitration->setText(
+            running ? QStringLiteral("Titr. Stop") : QStringLiteral("Titr. Start"));
+    });
+    connect(m_run.get(), &TitrationRun::failed, this,
+        [this](TitrationRun::Failure failure, const QString &reason) {
+            if (failure == TitrationRun::Failure::CommandNotWritten)
+                showRsError(LinkStatus::failure(reason));
+        });
+    m_chartBuild = std::make_unique<ChartBuild>(m_measurementStore, m_settings, *m_documents);
 }
 
 frmMain::~frmMain() = default;
@@ -246,16 +269,29 @@ void frmMain::cmdResult_Click()
 }
 
 // Builds the curve from the active document's text (document evaluation).
-void frmMain::cmdChart_Click() { }
+void frmMain::cmdChart_Click()
+{
+    m_chartBuild->start(); // a click while a build runs does nothing
+}
 
 // Draws the first derivative (derivative).
-void frmMain::cmdAbleit_Click() { }
+void frmMain::cmdAbleit_Click()
+{
+    AbstractDocument *doc = m_documents->activeDocument();
+    BerAbleit(m_measurementStore, doc ? &doc->chart() : nullptr);
+}
 
 // Clears the data list, store and chart (document evaluation).
-void frmMain::cmdDelete_Click() { }
+void frmMain::cmdDelete_Click()
+{
+    clearDataList(m_measurementStore, m_documents->activeDocument());
+}
 
 // Starts or stops the incremental titration run (titration run).
-void frmMain::cmdTitration_Click() { }
+void frmMain::cmdTitration_Click()
+{
+    m_run->cmdTitration_Click();
+}
 
 // Fills the burette (manual commands).
 void frmMain::cmdFill_Click()
@@ -270,7 +306,10 @@ void frmMain::cmdDos_Click()
 }
 
 // One step of the titration run (titration run).
-void frmMain::Timer1_Timer() { }
+void frmMain::Timer1_Timer()
+{
+    m_run->Ablauf();
+}
 
 // New document (file commands).
 void frmMain::mnuFileNew_Click()

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class ChartBuild;
 class DocumentCommands;
 class InstrumentLink;
 class ManualCommands;
@@ -28,6 +29,8 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 class RunControls;
+class RunTimer;
+class TitrationRun;
 class frmOption;
 
 // The main window: an MDI frame with the menus, the instrument toolbar and the status bar.
@@ -83,6 +86,9 @@ public:
     // The serial-port component and the line to the titrator on it (also where commands go).
     RsKanal &RsKanal1() { return *m_rsKanal1; }
     InstrumentLink &link() { return *m_link; }
+    // The incremental titration run and the chart build behind cmdTitration and cmdChart.
+    TitrationRun &titrationRun() { return *m_run; }
+    ChartBuild &chartBuild() { return *m_chartBuild; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
 
@@ -141,6 +147,9 @@ private:
     std::unique_ptr<InstrumentLink> m_link;
     std::unique_ptr<ReportEvaluator> m_evaluator;
     std::unique_ptr<ManualCommands> m_manual;
+    std::unique_ptr<RunTimer> m_runTimer;
+    std::unique_ptr<TitrationRun> m_run;
+    std::unique_ptr<ChartBuild> m_chartBuild;
     QPointer<QMessageBox> m_rsErrorBox;
 
     QMdiArea *m_mdiArea = nullptr;
