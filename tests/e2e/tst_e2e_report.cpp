@@ -14,7 +14,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -207,22 +206,6 @@ private Q_SLOTS:
             qPrintable(QString::number(store.Messwerte[2][1])));
         QCOMPARE(program.documents.active()->chartModel().axisTitle(AbstractChart::YAxis),
             QStringLiteral("mV-Werte"));
-    }
-
-    void titratorThatHangsUpIsReportedOnce()
-    {
-        const QString device = startSimulator({"--hangup-after", "1"});
-        Program program(device);
-        QVERIFY(program.link.InitRs().ok);
-        QSignalSpy lost(&program.port, &AbstractSerialPort::portLost);
-        QVERIFY(program.link.sendCommand(QStringLiteral("BF")));
-        QVERIFY(lost.wait(5000));
-        QTRY_COMPARE_WITH_TIMEOUT(sim.state(), QProcess::NotRunning, 5000);
-        for (int i = 0; i < 20; ++i)
-            QCoreApplication::processEvents();
-        QCOMPARE(lost.count(), 1);
-        QVERIFY(!program.port.isPortOpen());
-        QVERIFY(!program.link.InitRs().ok);
     }
 };
 

@@ -156,15 +156,6 @@ private Q_SLOTS:
         QVERIFY(rig.commands.cmdDos_Click(QStringLiteral("0,5")).ok);
         QCOMPARE(rig.port.written, QStringList {"DA0.5\r\n"});
     }
-
-    void lastCommandStaysInSendeText()
-    {
-        Rig rig(true);
-        rig.commands.cmdResult_Click();
-        QCOMPARE(rig.link.SendeText(), QStringLiteral("LR\r\n"));
-        rig.commands.cmdDos_Click(QStringLiteral("3"));
-        QCOMPARE(rig.link.SendeText(), QStringLiteral("DA3\r\n"));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ManualCommands)

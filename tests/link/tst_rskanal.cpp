@@ -88,14 +88,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(rig.lines, QStringList {"7,0\n"}, 5000);
     }
 
-    void commandsReachTheDeviceFramed()
-    {
-        Rig rig;
-        QVERIFY(rig.link.InitRs().ok);
-        QVERIFY(rig.link.sendCommand(QStringLiteral("DA0.25")));
-        QCOMPARE(rig.device.receive(8), QByteArray("DA0.25\r\n"));
-    }
-
     void missingDeviceFailsOnceWithItsReason()
     {
         Rig rig;
