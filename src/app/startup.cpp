@@ -7,6 +7,7 @@
 #include "app/splashwait.h"
 #include "app/version.h"
 #include "common/clock.h"
+#include "documents/documentcommands.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -62,6 +63,10 @@ int Main(int argc, char *argv[])
         main.show();
         main.raise();
         main.activateWindow();
+        // Files named on the command line ("Open with") open in documents of their own, from
+        // within the event loop, so that a shutdown request also ends a message they cause.
+        QTimer::singleShot(0, &main,
+            [&main, files = app.arguments().mid(1)] { main.documents().openFiles(files); });
         // Whatever ends the event loop, the unload steps run.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &main, [&main] { main.close(); });
         code = app.exec();
