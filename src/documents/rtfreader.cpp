@@ -369,7 +369,9 @@ bool RtfParser::textWord(Keyword kind, char16_t character, bool hasParam, int pa
         // Negative values are UTF-16 code units above 32767; a surrogate pair comes as two
         // words and joins up in the text.
         const qint64 code = param < 0 ? qint64(param) + 65536 : param;
-        if (code > 0 && code <= 0xFFFF) {
+        if (code < 0x20 && code != '\t') {
+            // control characters are no document text
+        } else if (code <= 0xFFFF) {
             const QChar unit {char16_t(code)};
             appendText(QStringView(&unit, 1));
         } else if (code > 0xFFFF && code <= 0x10FFFF) {
@@ -438,7 +440,8 @@ bool RtfParser::controlSymbol(uchar symbol)
         if (consumeFallback() || m_state.destination != Destination::Text || m_state.hidden)
             return true;
         const char byte = char(high * 16 + low);
-        appendBytes(QByteArrayView(&byte, 1));
+        if (uchar(byte) >= 0x20 || byte == '\t')
+            appendBytes(QByteArrayView(&byte, 1));
         return true;
     }
     flushBytes();
@@ -551,7 +554,10 @@ void RtfParser::flushBytes()
 {
     if (m_bytes.isEmpty())
         return;
-    m_run.append(m_decoder.decode(m_bytes, codePage()));
+    QString text = m_decoder.decode(m_bytes, codePage());
+    // Converters put control characters in place of bytes they cannot map (U+001A).
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
+    m_run.append(text);
     m_bytes.clear();
 }
 

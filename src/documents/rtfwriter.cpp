@@ -112,7 +112,7 @@ void RtfWriter::writeText(const QString &text)
             m_out += "\\tab ";
         } else if (c == LineSeparator) {
             m_out += "\\line ";
-        } else if (u < 0x20 || u == 0x7F) {
+        } else if (u < 0x20) {
             // other control characters have no place in a document
         } else if (const auto byte = CodePage::toWindows1252(c)) {
             m_out += "\\'";

@@ -206,6 +206,8 @@ private Q_SLOTS:
         QTest::newRow("control characters dropped") << QByteArray("{\\rtf1 a\x01\x00"
                                                                   "b}",
             12) << QStringLiteral("ab");
+        QTest::newRow("control characters in escapes")
+            << QByteArray(R"({\rtf1 a\u1?b\'0dc\'09d\u0?e})") << QStringLiteral("abc\tde");
         QTest::newRow("delimiting space and digits")
             << QByteArray(R"({\rtf1\fs20  2\b 1\b0  x})") << QStringLiteral(" 21 x");
         QTest::newRow("empty document") << QByteArray(R"({\rtf1})") << QString();

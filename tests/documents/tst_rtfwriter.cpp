@@ -2,6 +2,8 @@
 #include "documents/rtfwriter.h"
 #include "richtexttostring.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 class tst_RtfWriter : public QObject
@@ -103,6 +105,28 @@ private Q_SLOTS:
         QVERIFY(rtf.contains("\\fs24"));
         QVERIFY(rtf.contains("{\\colortbl ;\\red255\\green0\\blue0;}"));
         QVERIFY(rtf.contains("\\cf1 x"));
+    }
+
+    // Inputs the fuzz target once failed on: they must read, and read back unchanged.
+    void fuzzFindingsReadBackUnchanged_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QDir data(QStringLiteral(KALUMET_TEST_DATA_DIR "/documents"));
+        for (const QString &name : data.entryList({QStringLiteral("fuzz_*")}, QDir::Files))
+            QTest::newRow(qPrintable(name)) << data.filePath(name);
+    }
+    void fuzzFindingsReadBackUnchanged()
+    {
+        QFETCH(QString, file);
+        QFile input(file);
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        const RtfReadResult first = readRtf(input.readAll());
+        QVERIFY(first.ok());
+        for (const QChar c : first.text.plainText())
+            QVERIFY(c.unicode() >= 0x20 || c == u'\t' || c == u'\r' || c == u'\n');
+        const RtfReadResult again = readRtf(writeRtf(first.text));
+        QVERIFY(again.ok());
+        QCOMPARE(again.text, first.text);
     }
 
     void escapesCharactersByTheirCodePage_data()
