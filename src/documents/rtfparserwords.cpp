@@ -1,0 +1,274 @@
+#include "rtfparser.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace RtfInternal {
+
+bool RtfParser::controlWord(QByteArrayView name, bool hasParam, int param)
+{
+    flushBytes();
+    const Rtf::KeywordInfo word = Rtf::lookupKeyword(name);
+    if (word.kind == Keyword::Binary) {
+        // Binary data is skipped wherever it stands; it counts as one fallback character.
+        const qsizetype length = hasParam ? std::max(param, 0) : 0;
+        if (length > m_data.size() - m_pos)
+            return fail(RtfError::Truncated);
+        m_pos += length;
+        consumeFallback();
+        return true;
+    }
+    if (consumeFallback())
+        return true;
+    const bool ignorable = std::exchange(m_ignorableNext, false);
+
+    switch (m_state.destination) {
+    case Destination::Skip:
+        return true;
+    case Destination::FontTable:
+        fontTableWord(word.kind, param, ignorable);
+        return true;
+    case Destination::ColorTable:
+        colorTableWord(word.kind, param);
+        return true;
+    case Destination::Text:
+        break;
+    }
+    if (ignorable) {
+        m_state.destination = Destination::Skip;
+        return true;
+    }
+    return textWord(word.kind, word.character, hasParam, param);
+}
+
+void RtfParser::fontTableWord(Keyword kind, int param, bool ignorable)
+{
+    switch (kind) {
+    case Keyword::Font:
+        m_definedFont = param;
+        break;
+    case Keyword::Charset:
+        m_fontCodePages.insert(m_definedFont, CodePage::forCharset(param));
+        break;
+    case Keyword::FontCodePage:
+        m_fontCodePages.insert(m_definedFont, param);
+        break;
+    case Keyword::SkipDestination:
+        m_state.destination = Destination::Skip;
+        break;
+    default:
+        if (ignorable)
+            m_state.destination = Destination::Skip;
+        break;
+    }
+}
+
+void RtfParser::colorTableWord(Keyword kind, int param)
+{
+    const quint32 component = quint32(std::clamp(param, 0, 255));
+    switch (kind) {
+    case Keyword::Red:
+        m_pendingColor = (m_pendingColor & 0x00FFFF) | (component << 16);
+        m_pendingColorSet = true;
+        break;
+    case Keyword::Green:
+        m_pendingColor = (m_pendingColor & 0xFF00FF) | (component << 8);
+        m_pendingColorSet = true;
+        break;
+    case Keyword::Blue:
+        m_pendingColor = (m_pendingColor & 0xFFFF00) | component;
+        m_pendingColorSet = true;
+        break;
+    default:
+        break;
+    }
+}
+
+bool RtfParser::textWord(Keyword kind, char16_t character, bool hasParam, int param)
+{
+    CharFormat &format = m_state.format;
+    const bool on = !hasParam || param != 0;
+    switch (kind) {
+    case Keyword::SkipDestination:
+        m_state.destination = Destination::Skip;
+        break;
+    case Keyword::FontTable:
+        m_state.destination = Destination::FontTable;
+        break;
+    case Keyword::ColorTable:
+        m_state.destination = Destination::ColorTable;
+        m_colors.clear();
+        m_pendingColor = 0;
+        m_pendingColorSet = false;
+        break;
+    case Keyword::Character:
+        if (character != 0)
+            appendText(QStringView(&character, 1));
+        break;
+    case Keyword::Bold:
+        format.bold = on;
+        break;
+    case Keyword::Italic:
+        format.italic = on;
+        break;
+    case Keyword::Underline:
+        format.underline = on;
+        break;
+    case Keyword::UnderlineNone:
+        format.underline = false;
+        break;
+    case Keyword::Hidden:
+        m_state.hidden = on;
+        break;
+    case Keyword::Plain:
+        format = CharFormat();
+        m_state.hidden = false;
+        m_state.font = m_defaultFont;
+        break;
+    case Keyword::FontSize:
+        format.halfPoints
+            = hasParam && param > 0 ? std::min(param, 3276) : CharFormat::DefaultHalfPoints;
+        break;
+    case Keyword::ColorIndex:
+        if (param >= 0 && size_t(param) < m_colors.size())
+            format.color = m_colors[size_t(param)];
+        else
+            format.color.reset();
+        break;
+    case Keyword::Font:
+        m_state.font = param;
+        break;
+    case Keyword::DefaultFont:
+        m_defaultFont = param;
+        if (m_state.font < 0)
+            m_state.font = param;
+        break;
+    case Keyword::UnicodeSkip:
+        m_state.unicodeSkip = std::clamp(param, 0, 16);
+        break;
+    case Keyword::Unicode: {
+        if (!hasParam)
+            break;
+        // Negative values are UTF-16 code units above 32767; a surrogate pair comes as two
+        // words and joins up in the text.
+        const qint64 code = param < 0 ? qint64(param) + 65536 : param;
+        if (code < 0x20 && code != '\t') {
+            // control characters are no document text
+        } else if (code <= 0xFFFF) {
+            const QChar unit {char16_t(code)};
+            appendText(QStringView(&unit, 1));
+        } else if (code > 0xFFFF && code <= 0x10FFFF) {
+            const char32_t point = char32_t(code);
+            appendText(QStringView(QString::fromUcs4(&point, 1)));
+        }
+        m_fallbackLeft = m_state.unicodeSkip;
+        break;
+    }
+    case Keyword::AnsiCodePage:
+        if (param > 0)
+            m_documentCodePage = param;
+        break;
+    case Keyword::Ansi:
+        m_documentCodePage = CodePage::Windows1252;
+        break;
+    case Keyword::Mac:
+        m_documentCodePage = 10000;
+        break;
+    case Keyword::Pc:
+        m_documentCodePage = 437;
+        break;
+    case Keyword::Pca:
+        m_documentCodePage = 850;
+        break;
+    case Keyword::Paragraph:
+        // A hidden paragraph mark joins its paragraph to the next one.
+        return m_state.hidden || endParagraph();
+    case Keyword::Line:
+        appendText(QStringView(&LineSeparator, 1));
+        break;
+    case Keyword::Tab:
+    case Keyword::Cell:
+        appendText(u"\t");
+        break;
+    case Keyword::Row:
+        // Cells are separated by tabs; the row's last cell needs none.
+        flushRun();
+        if (!m_paragraph.runs.isEmpty() && m_paragraph.runs.last().text.endsWith(u'\t')) {
+            m_paragraph.runs.last().text.chop(1);
+            if (m_paragraph.runs.last().text.isEmpty())
+                m_paragraph.runs.removeLast();
+        }
+        return endParagraph();
+    case Keyword::PageBreak:
+        flushRun();
+        if (!m_paragraph.runs.isEmpty())
+            return endParagraph();
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void RtfParser::appendBytes(QByteArrayView bytes)
+{
+    if (m_state.format != m_runFormat)
+        flushRun();
+    m_runFormat = m_state.format;
+    m_bytes.append(bytes);
+}
+
+void RtfParser::appendText(QStringView text)
+{
+    if (m_state.hidden || m_state.destination != Destination::Text)
+        return;
+    flushBytes();
+    if (m_state.format != m_runFormat)
+        flushRun();
+    m_runFormat = m_state.format;
+    m_run.append(text);
+}
+
+void RtfParser::flushBytes()
+{
+    if (m_bytes.isEmpty())
+        return;
+    QString text = m_decoder.decode(m_bytes, codePage());
+    // Converters put control characters in place of bytes they cannot map (U+001A).
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
+    m_run.append(text);
+    m_bytes.clear();
+}
+
+void RtfParser::flushRun()
+{
+    flushBytes();
+    if (m_run.isEmpty())
+        return;
+    m_paragraph.append(m_run, m_runFormat);
+    m_run.clear();
+}
+
+bool RtfParser::endParagraph()
+{
+    flushRun();
+    if (m_text.paragraphs.size() >= m_limits.maxParagraphs)
+        return fail(RtfError::TooLarge);
+    m_text.paragraphs.append(std::move(m_paragraph));
+    m_paragraph = RichParagraph();
+    return true;
+}
+
+int RtfParser::codePage() const
+{
+    const int fontPage = m_fontCodePages.value(m_state.font, 0);
+    return fontPage > 0 ? fontPage : m_documentCodePage;
+}
+
+bool RtfParser::fail(RtfError error)
+{
+    m_error = error;
+    return false;
+}
+
+} // namespace RtfInternal
