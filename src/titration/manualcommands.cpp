@@ -58,6 +58,10 @@ QString ManualCommands::doseNote(const QDateTime &now, const QString &txtDos, co
         else
             timeFormat = QStringLiteral("HH:mm:ss");
     }
-    return locale.toString(now.date(), QLocale::ShortFormat) + u' '
+    // The short date with a four-digit year, so a note stays unambiguous (04.12.2026).
+    QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    if (!dateFormat.contains(QStringLiteral("yyyy")))
+        dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    return locale.toString(now.date(), dateFormat) + u' '
         + locale.toString(now.time(), timeFormat) + u' ' + txtDos + QStringLiteral(" ml\r\n");
 }

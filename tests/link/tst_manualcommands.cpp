@@ -100,24 +100,24 @@ private Q_SLOTS:
             << "0,25"
             << "de_DE"
             << "DA0.25\r\n"
-            << "04.12.26 23:45:10 0,25 ml\r\n";
+            << "04.12.2026 23:45:10 0,25 ml\r\n";
         QTest::newRow("empty field leaves two blanks before ml") << ""
                                                                  << "de_DE"
                                                                  << "DA\r\n"
-                                                                 << "04.12.26 23:45:10  ml\r\n";
+                                                                 << "04.12.2026 23:45:10  ml\r\n";
         QTest::newRow("leading blank is sent unchanged") << " 1,5"
                                                          << "de_DE"
                                                          << "DA 1.5\r\n"
-                                                         << "04.12.26 23:45:10  1,5 ml\r\n";
+                                                         << "04.12.2026 23:45:10  1,5 ml\r\n";
         QTest::newRow("twelve-hour locale keeps its own time form with seconds")
             << "2"
             << "en_US"
             << "DA2\r\n"
-            << "12/4/26 11:45:10 PM 2 ml\r\n";
+            << "12/4/2026 11:45:10 PM 2 ml\r\n";
         QTest::newRow("text that is no number goes out as typed") << "abc"
                                                                   << "de_DE"
                                                                   << "DAabc\r\n"
-                                                                  << "04.12.26 23:45:10 abc ml\r\n";
+                                                                  << "04.12.2026 23:45:10 abc ml\r\n";
     }
     void doseSendsTheFieldAndNotesIt()
     {
