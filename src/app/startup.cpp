@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "app/evaluatecommand.h"
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
 #include "app/shutdownguard.h"
@@ -18,6 +19,10 @@ frmMain *MainForm = nullptr;
 
 int Main(int argc, char *argv[])
 {
+    // The command line (--evaluate, --help) needs no display: decided before any GUI object.
+    if (EvaluateCommand::isRequested(argc, argv))
+        return EvaluateCommand::run(argc, argv);
+
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(programTitle());
     QCoreApplication::setApplicationName(programTitle());

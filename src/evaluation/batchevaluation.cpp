@@ -1,0 +1,48 @@
+#include "batchevaluation.h"
+
+#include "app/settingsrecord.h"
+#include "documents/chartmodel.h"
+#include "documents/documentfile.h"
+#include "documents/seriesexport.h"
+#include "evaluation/derivative.h"
+#include "evaluation/documentevaluator.h"
+#include "evaluation/equivalencepoint.h"
+#include "evaluation/measurementstore.h"
+
+#include <QDir>
+
+namespace BatchEvaluation {
+
+Result evaluateText(const QString &text, Numbers::Separators sep)
+{
+    SettingsRecord settings;
+    settings.separators = sep;
+    MeasurementStore store;
+    ChartModel chart;
+
+    // As the Chart button and then the derivative button: the derivative reads the Y-axis
+    // limits the chart has chosen for the curve just built.
+    buildChartFromText(text, store, settings, chart);
+    if (store.DatenModus != MeasurementStore::DataMode)
+        return {
+            Result::NoListing, QStringLiteral("holds no data listing (no line with \"t[s]\")"), {}};
+    if (store.AnzahlWerte <= 0)
+        return {Result::NoRows, QStringLiteral("holds a data listing without rows"), {}};
+    BerAbleit(store, &chart);
+    return {Result::None, {}, SeriesExport::toCsv(chart, EquivalencePointFinder::find(store))};
+}
+
+Result evaluateFile(const QString &path, Numbers::Separators sep)
+{
+    const LoadedDocument loaded = loadDocumentFile(path);
+    if (!loaded.problem.ok())
+        return {Result::Unreadable, fileProblemMessage(loaded.problem, path, false, false), {}};
+    Result result = evaluateText(loaded.text.plainText(), sep);
+    if (!result.ok()) {
+        result.message = QStringLiteral("The file \"%1\" %2.")
+                             .arg(QDir::toNativeSeparators(path), result.message);
+    }
+    return result;
+}
+
+} // namespace BatchEvaluation

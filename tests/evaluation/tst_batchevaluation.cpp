@@ -1,0 +1,89 @@
+#include "evaluation/batchevaluation.h"
+
+#include <QTest>
+
+namespace {
+
+QString fixture(const QString &name)
+{
+    return QStringLiteral(KALUMET_TEST_DATA_DIR "/evaluation/") + name;
+}
+
+} // namespace
+
+class tst_BatchEvaluation : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void knownListingGivesItsGridAndEquivalencePointInEitherNotation_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QChar>("sep");
+        for (const char *notation : {"dot", "comma"}) {
+            for (const QChar sep : {QChar(u'.'), QChar(u',')}) {
+                const QString file = QStringLiteral("batch_known_listing_%1.rtf").arg(notation);
+                QTest::addRow("%s listing, '%c' locale", notation, char(sep.unicode()))
+                    << file << sep;
+            }
+        }
+    }
+    void knownListingGivesItsGridAndEquivalencePointInEitherNotation()
+    {
+        QFETCH(QString, file);
+        QFETCH(QChar, sep);
+        // Values 2..12 give the Y axis 2..12; slopes 1, 1, 6, 1, 1 put the derivative at
+        // 2 + slope, unscaled. The last step repeats a volume: no slope, its cells stay empty,
+        // as do those of the last row. The steep step is symmetric, so the point lies in its
+        // middle, 2.5 mL, halfway between 4 and 10.
+        const QString expected
+            = QStringLiteral("volume [mL],measured value,derivative X [mL],derivative Y\r\n"
+                             "0,2,0,3\r\n"
+                             "1,3,1,3\r\n"
+                             "2,4,2,8\r\n"
+                             "3,10,3,3\r\n"
+                             "4,11,4,3\r\n"
+                             "5,12,,\r\n"
+                             "5,12,,\r\n"
+                             "# equivalence point: volume 2.5 mL, measured value 7\r\n");
+        const BatchEvaluation::Result result
+            = BatchEvaluation::evaluateFile(fixture(file), Numbers::Separators {sep});
+        QVERIFY2(result.ok(), qPrintable(result.message));
+        QCOMPARE(result.csv, expected);
+    }
+
+    void missingOrEmptyListingIsRefusedAndASingleRowIsKept_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("csv");
+        const QString header = QStringLiteral("  V[ml]   pH   t[s]  \r\n");
+        QTest::newRow("no listing") << QStringLiteral("   ml        pH        [s]\r\n"
+                                                      "  0.500     4.21     12.0  \r\n")
+                                    << int(BatchEvaluation::Result::NoListing) << QString();
+        QTest::newRow("header without rows") << header + QStringLiteral("Ende\r\n")
+                                             << int(BatchEvaluation::Result::NoRows) << QString();
+        // A row counts once its third number is taken; this one lacks it.
+        QTest::newRow("only an incomplete row")
+            << header + QStringLiteral("  0.500   4.21\r\n") << int(BatchEvaluation::Result::NoRows)
+            << QString();
+        QTest::newRow("one row: no derivative, no point")
+            << header + QStringLiteral("  0.500   4.21   12.0  \r\n")
+            << int(BatchEvaluation::Result::None)
+            << QStringLiteral("volume [mL],measured value,derivative X [mL],derivative Y\r\n"
+                              "0.5,4.21,,\r\n");
+    }
+    void missingOrEmptyListingIsRefusedAndASingleRowIsKept()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, failure);
+        QFETCH(QString, csv);
+        const BatchEvaluation::Result result
+            = BatchEvaluation::evaluateText(text, Numbers::Separators::dot());
+        QCOMPARE(int(result.failure), failure);
+        QCOMPARE(result.message.isEmpty(), result.ok());
+        QCOMPARE(result.csv, csv);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_BatchEvaluation)
+#include "tst_batchevaluation.moc"
