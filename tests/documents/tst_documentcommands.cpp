@@ -406,18 +406,6 @@ private Q_SLOTS:
         QCOMPARE(covered, horizontal ? area.width() : area.height());
     }
 
-    void arrangeIconsChangesNothing()
-    {
-        m_commands->NeuesDokument();
-        m_commands->NeuesDokument();
-        QList<QRect> before;
-        for (QMdiSubWindow *window : m_area->subWindowList())
-            before.append(window->geometry());
-        m_commands->arrangeIcons();
-        for (qsizetype i = 0; i < before.size(); ++i)
-            QCOMPARE(m_area->subWindowList().at(i)->geometry(), before[i]);
-    }
-
     void filesOfTheCommandLineOpenInDocumentsOfTheirOwn()
     {
         QVERIFY(saveDocumentFile(path("a.rtf"), RichText::fromPlainText("A")).ok());
