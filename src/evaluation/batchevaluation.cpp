@@ -13,6 +13,18 @@
 
 namespace BatchEvaluation {
 
+namespace {
+
+Result failure(Result::Failure kind, const QString &message)
+{
+    Result result;
+    result.failure = kind;
+    result.message = message;
+    return result;
+}
+
+} // namespace
+
 Result evaluateText(const QString &text, Numbers::Separators sep)
 {
     SettingsRecord settings;
@@ -24,19 +36,23 @@ Result evaluateText(const QString &text, Numbers::Separators sep)
     // limits the chart has chosen for the curve just built.
     buildChartFromText(text, store, settings, chart);
     if (store.DatenModus != MeasurementStore::DataMode)
-        return {
-            Result::NoListing, QStringLiteral("holds no data listing (no line with \"t[s]\")"), {}};
+        return failure(
+            Result::NoListing, QStringLiteral("holds no data listing (no line with \"t[s]\")"));
     if (store.AnzahlWerte <= 0)
-        return {Result::NoRows, QStringLiteral("holds a data listing without rows"), {}};
+        return failure(Result::NoRows, QStringLiteral("holds a data listing without rows"));
     BerAbleit(store, &chart);
-    return {Result::None, {}, SeriesExport::toCsv(chart, EquivalencePointFinder::find(store))};
+    Result result;
+    result.rows = store.AnzahlWerte;
+    result.point = EquivalencePointFinder::find(store);
+    result.csv = SeriesExport::toCsv(chart, result.point);
+    return result;
 }
 
 Result evaluateFile(const QString &path, Numbers::Separators sep)
 {
     const LoadedDocument loaded = loadDocumentFile(path);
     if (!loaded.problem.ok())
-        return {Result::Unreadable, fileProblemMessage(loaded.problem, path, false, false), {}};
+        return failure(Result::Unreadable, fileProblemMessage(loaded.problem, path, false, false));
     Result result = evaluateText(loaded.text.plainText(), sep);
     if (!result.ok()) {
         result.message = QStringLiteral("The file \"%1\" %2.")

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "common/numbers.h"
+#include "evaluation/equivalencepoint.h"
 
 #include <QString>
+
+#include <optional>
 
 // A saved document evaluated without a window: the series the Chart button builds from its
 // text, the derivative the derivative button draws on it, the equivalence point, and all of it
@@ -21,6 +24,8 @@ struct Result
     Failure failure = None;
     QString message; // one line saying what went wrong, in English
     QString csv; // on success
+    int rows = 0; // rows of the series
+    std::optional<EquivalencePoint> point;
 
     bool ok() const { return failure == None; }
 };

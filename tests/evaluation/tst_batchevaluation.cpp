@@ -83,6 +83,20 @@ private Q_SLOTS:
         QCOMPARE(result.message.isEmpty(), result.ok());
         QCOMPARE(result.csv, csv);
     }
+
+    void shippedSampleDocumentShowsTheModelsEquivalencePoint()
+    {
+        // Written from the simulated titrator's weak acid with its equivalence at 10 mL, dosed
+        // in steps of 0.02 mL there: the point lies within a quarter of that step.
+        const BatchEvaluation::Result result = BatchEvaluation::evaluateFile(
+            QStringLiteral(KALUMET_TEST_DATA_DIR "/../../packaging/examples/titration-example.rtf"),
+            Numbers::Separators::comma());
+        QVERIFY2(result.ok(), qPrintable(result.message));
+        QVERIFY(result.rows > 20);
+        QVERIFY(result.point);
+        QVERIFY2(qAbs(result.point->volume - 10.0) < 0.005, qPrintable(result.csv));
+        QVERIFY(result.point->value > 7 && result.point->value < 10); // weak acid: above 7
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_BatchEvaluation)
