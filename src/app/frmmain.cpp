@@ -365,13 +365,13 @@ void frmMain::mnuWindowCascade_Click()
     m_documents->cascade();
 }
 
-// Tiles the document windows side by side (window commands).
+// Tiles the document windows as horizontal strips, one above the other (window commands).
 void frmMain::mnuWindowTileHorizontal_Click()
 {
     m_documents->tileHorizontal();
 }
 
-// Tiles the document windows one above the other (window commands).
+// Tiles the document windows side by side (window commands).
 void frmMain::mnuWindowTileVertical_Click()
 {
     m_documents->tileVertical();

@@ -220,7 +220,9 @@ bool DocumentCommands::saveTo(frmDocument *document, const QString &path)
     return true;
 }
 
-void DocumentCommands::tile(Qt::Orientation direction)
+// Horizontal tiling lays the windows out as horizontal strips, one above the other, as the
+// desktop's own "tile horizontally" does; vertical tiling puts them side by side.
+void DocumentCommands::tile(Qt::Orientation strips)
 {
     QList<QMdiSubWindow *> windows;
     for (QMdiSubWindow *window : m_area->subWindowList()) {
@@ -235,7 +237,7 @@ void DocumentCommands::tile(Qt::Orientation direction)
         QMdiSubWindow *window = windows[i];
         if (window->isMaximized())
             window->showNormal();
-        if (direction == Qt::Vertical) {
+        if (strips == Qt::Horizontal) {
             const int top = area.height() * i / count;
             const int bottom = area.height() * (i + 1) / count;
             window->setGeometry(0, top, area.width(), bottom - top);

@@ -375,13 +375,13 @@ private Q_SLOTS:
             QCOMPARE(caption(), QStringLiteral("Document 2"));
     }
 
-    void tilingPutsTheWindowsSideBySideOrAboveEachOther_data()
+    void tilingLaysTheWindowsOutInStripsOrSideBySide_data()
     {
         QTest::addColumn<bool>("horizontal");
         QTest::newRow("tile horizontal") << true;
         QTest::newRow("tile vertical") << false;
     }
-    void tilingPutsTheWindowsSideBySideOrAboveEachOther()
+    void tilingLaysTheWindowsOutInStripsOrSideBySide()
     {
         QFETCH(bool, horizontal);
         for (int i = 0; i < 3; ++i)
@@ -397,13 +397,14 @@ private Q_SLOTS:
             const QRect g = window->geometry();
             QVERIFY(!window->isMaximized());
             QVERIFY(area.contains(g));
+            // Horizontal strips span the full width, one above the other.
             if (horizontal)
-                QCOMPARE(g.height(), area.height());
-            else
                 QCOMPARE(g.width(), area.width());
-            covered += horizontal ? g.width() : g.height();
+            else
+                QCOMPARE(g.height(), area.height());
+            covered += horizontal ? g.height() : g.width();
         }
-        QCOMPARE(covered, horizontal ? area.width() : area.height());
+        QCOMPARE(covered, horizontal ? area.height() : area.width());
     }
 
     void filesOfTheCommandLineOpenInDocumentsOfTheirOwn()
