@@ -74,6 +74,11 @@ awk -v dev="$device" '
     }' "$conf" > "$conf.new"
 mv "$conf.new" "$conf"
 
+# A first start in this profile gets a window wide enough for the whole toolbar.
+if ! grep -q '^\[Settings\]' "$conf"; then
+    printf '\n[Settings]\nMainLeft=600\nMainTop=600\nMainWidth=16000\nMainHeight=11000\n' >> "$conf"
+fi
+
 cd "$profile"
 status=0
 XDG_CONFIG_HOME="$profile" "$root/build/kalumet" || status=$?
