@@ -7,6 +7,7 @@
 #include "app/setzesprache.h"
 #include "common/clock.h"
 #include "documents/documentcommands.h"
+#include "documents/seriescommands.h"
 #include "evaluation/datalist.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
@@ -36,6 +37,7 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_mdiArea);
     m_documents = std::make_unique<DocumentCommands>(m_mdiArea, m_settings);
+    m_series = std::make_unique<SeriesCommands>(*m_documents, m_settings, this);
 
     // The line to the titrator: every received line goes to the report evaluation, whose
     // data request runs the Data button.
@@ -278,7 +280,8 @@ void frmMain::cmdChart_Click()
 void frmMain::cmdAbleit_Click()
 {
     AbstractDocument *doc = m_documents->activeDocument();
-    BerAbleit(m_measurementStore, doc ? &doc->chart() : nullptr);
+    if (BerAbleit(m_measurementStore, doc ? &doc->chart() : nullptr))
+        m_series->markEquivalencePoint(m_measurementStore);
 }
 
 // Clears the data list, store and chart (document evaluation).
@@ -339,6 +342,12 @@ void frmMain::mnuFileSave_Click()
 void frmMain::mnuFileSaveAs_Click()
 {
     m_documents->saveAs();
+}
+
+// Writes the active chart's series as CSV (series commands).
+void frmMain::mnuFileExport_Click()
+{
+    m_series->exportData();
 }
 
 // Page setup (print commands).

@@ -30,6 +30,7 @@ class QTimer;
 class QToolBar;
 class RunControls;
 class RunTimer;
+class SeriesCommands;
 class TitrationRun;
 class frmOption;
 
@@ -89,6 +90,8 @@ public:
     // The incremental titration run and the chart build behind cmdTitration and cmdChart.
     TitrationRun &titrationRun() { return *m_run; }
     ChartBuild &chartBuild() { return *m_chartBuild; }
+    // The equivalence point, data export and the chart's context menu.
+    SeriesCommands &seriesCommands() { return *m_series; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
 
@@ -108,6 +111,7 @@ public Q_SLOTS:
     void mnuFileClose_Click();
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
+    void mnuFileExport_Click();
     void mnuFilePageSetup_Click();
     void mnuFilePrint_Click();
     void mnuFileExit_Click();
@@ -150,6 +154,7 @@ private:
     std::unique_ptr<RunTimer> m_runTimer;
     std::unique_ptr<TitrationRun> m_run;
     std::unique_ptr<ChartBuild> m_chartBuild;
+    std::unique_ptr<SeriesCommands> m_series;
     QPointer<QMessageBox> m_rsErrorBox;
 
     QMdiArea *m_mdiArea = nullptr;

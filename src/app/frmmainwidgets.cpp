@@ -52,6 +52,8 @@ void frmMain::buildMenus()
     connect(addItem(file, "mnuFileSave"), &QAction::triggered, this, &frmMain::mnuFileSave_Click);
     connect(
         addItem(file, "mnuFileSaveAs"), &QAction::triggered, this, &frmMain::mnuFileSaveAs_Click);
+    connect(
+        addItem(file, "mnuFileExport"), &QAction::triggered, this, &frmMain::mnuFileExport_Click);
     file->addSeparator();
     connect(addItem(file, "mnuFilePageSetup"), &QAction::triggered, this,
         &frmMain::mnuFilePageSetup_Click);

@@ -19,6 +19,14 @@ double niceNumber(double x, bool round)
     return nice * std::pow(10.0, exponent);
 }
 
+bool sameCell(const ChartModel::Cell &cell, double value, bool isNull)
+{
+    if (cell.isNull != isNull)
+        return false;
+    // An empty cell is empty whatever value it carries.
+    return isNull || cell.value == value || (std::isnan(cell.value) && std::isnan(value));
+}
+
 } // namespace
 
 ChartModel::ChartModel(QObject *parent)
@@ -30,6 +38,8 @@ void ChartModel::setData(int row, int column, double value, bool isNull)
     if (row < 1 || row > RowCount || column < 1 || column > ColumnCount)
         return;
     Cell &c = m_cells[row - 1][column - 1];
+    if (column <= 2 && m_equivalencePoint && !sameCell(c, value, isNull))
+        m_equivalencePoint.reset();
     c.value = value;
     c.isNull = isNull;
     touch();
@@ -52,6 +62,12 @@ void ChartModel::setAxisTitle(int axis, const QString &title)
     if (axis != XAxis && axis != YAxis)
         return;
     m_axisTitles[axis] = title;
+    Q_EMIT changed();
+}
+
+void ChartModel::setEquivalencePoint(const std::optional<EquivalencePoint> &point)
+{
+    m_equivalencePoint = point;
     Q_EMIT changed();
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "documents/abstractchart.h"
+#include "evaluation/equivalencepoint.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointF>
 
 #include <array>
+#include <optional>
 
 // The chart's data behind the drawing: the 500 x 4 grid, titles, and the axis limits chosen
 // from the data present in round numbers. Widget-free, so evaluations and tests use it as is;
@@ -47,6 +49,11 @@ public:
     QList<QPointF> curvePoints() const { return points(1); }
     QList<QPointF> derivativePoints() const { return points(3); }
 
+    // The equivalence point of the curve, marked on the chart. It belongs to the curve it was
+    // found on: any change of a curve cell (columns 1 and 2) removes it.
+    void setEquivalencePoint(const std::optional<EquivalencePoint> &point);
+    const std::optional<EquivalencePoint> &equivalencePoint() const { return m_equivalencePoint; }
+
     // Round limits around [low, high]: a nice step, limits on multiples of it.
     static AxisRange niceRange(double low, double high);
 
@@ -63,6 +70,7 @@ private:
     QString m_title;
     QString m_axisTitles[2];
     bool m_uniformAxis = false;
+    std::optional<EquivalencePoint> m_equivalencePoint;
     mutable bool m_rangesValid = false;
     mutable AxisRange m_xRange;
     mutable AxisRange m_yRange;

@@ -1,8 +1,14 @@
 #include "chartplot.h"
 
+#include "common/numbers.h"
+
+#include <QBrush>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QLocale>
 #include <QPen>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -29,22 +35,72 @@ ChartPlot::ChartPlot(QGraphicsItem *parent)
     m_curve->setPointsVisible(true);
     m_derivative = new QLineSeries(this);
     m_derivative->setPen(QPen(QColor(0xc0, 0x39, 0x2b), 2));
-    for (QLineSeries *series : {m_curve, m_derivative}) {
+    m_marker = new QScatterSeries(this);
+    m_marker->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+    m_marker->setMarkerSize(11);
+    m_marker->setColor(QColor(0x2e, 0x8b, 0x57));
+    m_marker->setBorderColor(Qt::black);
+    for (QXYSeries *series : std::initializer_list<QXYSeries *> {m_curve, m_derivative, m_marker}) {
         addSeries(series);
         series->attachAxis(m_xAxis);
         series->attachAxis(m_yAxis);
     }
+
+    // The label on a white box, above the curves.
+    m_markerBox = new QGraphicsRectItem(this);
+    m_markerBox->setBrush(QColor(255, 255, 255, 230));
+    m_markerBox->setPen(QPen(QColor(0x2e, 0x8b, 0x57)));
+    m_markerBox->setZValue(100);
+    m_markerBox->hide();
+    m_markerText = new QGraphicsSimpleTextItem(m_markerBox);
+    QFont labelFont = font();
+    labelFont.setBold(true);
+    m_markerText->setFont(labelFont);
+    connect(this, &QChart::plotAreaChanged, this, &ChartPlot::placeMarkerLabel);
 }
 
 void ChartPlot::showModel(const ChartModel &model)
 {
     m_curve->replace(model.curvePoints());
     m_derivative->replace(model.derivativePoints());
+    if (const auto &point = model.equivalencePoint()) {
+        m_marker->replace(QList<QPointF> {QPointF(point->volume, point->value)});
+        m_markerText->setText(markerLabel(*point));
+    } else {
+        m_marker->clear();
+        m_markerText->setText(QString());
+    }
     setTitle(model.titleText());
     m_xAxis->setTitleText(model.axisTitle(ChartModel::XAxis));
     m_yAxis->setTitleText(model.axisTitle(ChartModel::YAxis));
     applyRange(m_xAxis, model.xRange());
     applyRange(m_yAxis, model.yRange());
+    placeMarkerLabel();
+}
+
+void ChartPlot::placeMarkerLabel()
+{
+    if (m_marker->count() == 0) {
+        m_markerBox->hide();
+        return;
+    }
+    const QRectF area = plotArea();
+    const QPointF at = mapToPosition(m_marker->at(0), m_marker);
+    constexpr qreal pad = 3;
+    constexpr qreal gap = 10;
+    const QRectF text = m_markerText->boundingRect();
+    QRectF box(0, 0, text.width() + 2 * pad, text.height() + 2 * pad);
+    // Right of the point, or left where the plot ends; a little below it, so that the
+    // steep curve above the point stays in view.
+    box.moveTopLeft(QPointF(at.x() + gap, at.y() + gap / 2));
+    if (box.right() > area.right())
+        box.moveRight(at.x() - gap);
+    if (box.bottom() > area.bottom())
+        box.moveBottom(at.y() - gap / 2);
+    m_markerBox->setRect(QRectF(QPointF(0, 0), box.size()));
+    m_markerBox->setPos(box.topLeft());
+    m_markerText->setPos(pad, pad);
+    m_markerBox->show();
 }
 
 void ChartPlot::applyRange(QValueAxis *axis, const ChartModel::AxisRange &range)
@@ -52,6 +108,13 @@ void ChartPlot::applyRange(QValueAxis *axis, const ChartModel::AxisRange &range)
     axis->setRange(range.minimum, range.maximum);
     axis->setTickCount(std::clamp(range.tickCount, 2, 50));
     axis->setLabelFormat(labelFormat(range));
+}
+
+QString ChartPlot::markerLabel(const EquivalencePoint &point)
+{
+    return QStringLiteral("EP ")
+        + Numbers::format(point.volume, 2, Numbers::Separators::fromLocale(QLocale()))
+        + QStringLiteral(" ml");
 }
 
 QString ChartPlot::labelFormat(const ChartModel::AxisRange &range)

@@ -29,6 +29,8 @@ public:
     void renderChart(QPainter *painter, const QRectF &target) const;
     QImage pictureImage(const QSize &size) const;
     QByteArray pictureSvg(const QSize &size) const;
+    // The size pictures are made at: the chart's own on screen, else 800 x 600.
+    QSize pictureSize() const;
 
 Q_SIGNALS:
     void redrawn();
@@ -36,7 +38,6 @@ Q_SIGNALS:
 private:
     void scheduleRedraw();
     void redraw();
-    QSize pictureSize() const;
 
     ChartModel *m_model;
     ChartPlot *m_plot;

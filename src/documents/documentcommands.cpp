@@ -71,6 +71,7 @@ frmDocument *DocumentCommands::NeuesDokument()
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     m_area->setActiveSubWindow(window);
+    Q_EMIT documentCreated(document);
     return document;
 }
 

@@ -50,6 +50,12 @@ public:
     void openFiles(const QStringList &paths);
 
     QPrinter &printer();
+    // The dialogs every file command asks through (also the series commands').
+    DocumentDialogs &dialogs() { return *m_dialogs; }
+
+Q_SIGNALS:
+    // A new document window was made (by NeuesDokument, whatever called it).
+    void documentCreated(frmDocument *document);
 
 private:
     bool loadInto(frmDocument *document, const QString &path);

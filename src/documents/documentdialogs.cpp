@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 
 QtDocumentDialogs::QtDocumentDialogs() = default;
 QtDocumentDialogs::~QtDocumentDialogs() = default;
@@ -26,7 +27,14 @@ QString QtDocumentDialogs::saveFileName(
     QFileDialog dialog(parent, title, m_lastFolder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("rtf"));
+    // A name typed without a suffix gets the chosen filter's ("*.rtf*" gives "rtf").
+    const auto suffixOf = [](const QString &nameFilter) {
+        static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+        return pattern.match(nameFilter).captured(1);
+    };
+    dialog.setDefaultSuffix(suffixOf(filter));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString &chosen) { dialog.setDefaultSuffix(suffixOf(chosen)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString name = dialog.selectedFiles().constFirst();

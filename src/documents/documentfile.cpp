@@ -129,6 +129,18 @@ FileProblem saveDocumentFile(const QString &path, const RichText &text)
     return {};
 }
 
+FileProblem saveFileAtomically(const QString &path, const QByteArray &data)
+{
+    if (QFileInfo(path).isDir())
+        return {FileProblem::IsFolder, {}};
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return problemFor(path, true, file.errorString());
+    if (file.write(data) != data.size() || !file.commit())
+        return problemFor(path, true, file.errorString());
+    return {};
+}
+
 QString fileProblemMessage(
     const FileProblem &problem, const QString &path, bool saving, bool german)
 {

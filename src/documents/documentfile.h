@@ -37,6 +37,8 @@ LoadedDocument loadDocumentFile(const QString &path);
 // Writes through a temporary file that replaces the old one only when complete, so a failed
 // save leaves the file that was there.
 FileProblem saveDocumentFile(const QString &path, const RichText &text);
+// The same for any other file the program writes (exported data, pictures).
+FileProblem saveFileAtomically(const QString &path, const QByteArray &data);
 
 // "The file "..." cannot be opened: <reason>" in German or English.
 QString fileProblemMessage(
