@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
 namespace {
 
 FileProblem problemFor(const QString &path, bool saving, const QString &systemText)
@@ -118,15 +120,7 @@ LoadedDocument loadDocumentFile(const QString &path)
 
 FileProblem saveDocumentFile(const QString &path, const RichText &text)
 {
-    if (QFileInfo(path).isDir())
-        return {FileProblem::IsFolder, {}};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return problemFor(path, true, file.errorString());
-    const QByteArray data = writeRtf(text);
-    if (file.write(data) != data.size() || !file.commit())
-        return problemFor(path, true, file.errorString());
-    return {};
+    return saveFileAtomically(path, writeRtf(text));
 }
 
 FileProblem saveFileAtomically(const QString &path, const QByteArray &data)
@@ -134,9 +128,18 @@ FileProblem saveFileAtomically(const QString &path, const QByteArray &data)
     if (QFileInfo(path).isDir())
         return {FileProblem::IsFolder, {}};
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write that falls short (a full disk) shows here. Through the buffer it
+    // would only fail in the flush at commit, which QSaveFile does not notice, and a
+    // truncated file would replace the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return problemFor(path, true, file.errorString());
-    if (file.write(data) != data.size() || !file.commit())
+    errno = 0;
+    if (file.write(data) != data.size()) {
+        const QString reason = errno ? qt_error_string(errno) : file.errorString();
+        file.cancelWriting();
+        return problemFor(path, true, reason);
+    }
+    if (!file.commit())
         return problemFor(path, true, file.errorString());
     return {};
 }
