@@ -10,6 +10,7 @@
 #include "documents/seriescommands.h"
 #include "evaluation/documentevaluator.h"
 #include "link/portsettings.h"
+#include "support/jumplisting.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -27,27 +28,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
-
-namespace {
-
-// Ten rows, 0 to 9 ml; with `jump` the pH jumps symmetrically about 4.5 ml, else it rises
-// evenly and has no equivalence point.
-QString listing(bool jump)
-{
-    const auto comma = Numbers::Separators::comma();
-    QString text = QStringLiteral("  V[ml]    pH     t[s]  \r\n");
-    for (int v = 0; v < 10; ++v) {
-        const double pH = jump ? 7 + 3 * std::tanh(2 * (v - 4.5)) : 3 + 0.5 * v;
-        text += QStringLiteral("  %1   %2   %3  \r\n")
-                    .arg(Numbers::format(v, 3, comma), Numbers::format(pH, 2, comma),
-                        Numbers::format(10.0 * v, 1, comma));
-    }
-    return text;
-}
-
-} // namespace
 
 class tst_frmMainSeries : public QObject
 {
@@ -109,7 +90,7 @@ private Q_SLOTS:
         frmMain w(*m_store);
         w.Form_Load();
         frmDocument *doc = w.documents().activeForm();
-        doc->setText(listing(jump));
+        doc->setText(jumpListing(jump));
         buildChart(w);
 
         button(w, "cmdAbleit")->click();
@@ -175,7 +156,7 @@ private Q_SLOTS:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         frmDocument *doc = w.documents().activeForm();
-        doc->setText(listing(true));
+        doc->setText(jumpListing(true));
         buildChart(w);
         QGuiApplication::clipboard()->setText(QStringLiteral("old"));
         doc->rtfText()->setFocus();
