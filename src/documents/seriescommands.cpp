@@ -156,6 +156,6 @@ void SeriesCommands::attachChartMenu(frmDocument *document)
         }
         QMenu *menu = chartMenu(guard->MSChart1());
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(guard->MSChart1()->mapToGlobal(at));
+        menu->popup(guard->MSChart1()->viewport()->mapToGlobal(at)); // `at` is the viewport's
     });
 }

@@ -16,6 +16,7 @@
 #include "support/jumplisting.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -261,8 +262,10 @@ private Q_SLOTS:
         frmDocument *first = m_documents->NeuesDokument();
         m_documents->NeuesDokument();
         ChartView *chart = first->MSChart1();
-        QCOMPARE(chart->contextMenuPolicy(), Qt::CustomContextMenu);
-        Q_EMIT chart->customContextMenuRequested(QPoint(10, 10));
+        const QPoint at(10, 10);
+        QContextMenuEvent click(
+            QContextMenuEvent::Mouse, at, chart->viewport()->mapToGlobal(at), Qt::NoModifier);
+        QCoreApplication::sendEvent(chart->viewport(), &click);
         QCOMPARE(m_documents->activeForm(), first);
         auto *menu = chart->findChild<QMenu *>(QStringLiteral("chartMenu"));
         QVERIFY(menu);
