@@ -62,13 +62,14 @@ private Q_SLOTS:
         main.show();
         main.NeuesDokument();
         main.NeuesDokument();
+        // Horizontal tiling stacks horizontal strips; vertical tiling puts them side by side.
         trigger(main, "mnuWindowTileHorizontal");
         const QList<QMdiSubWindow *> windows = main.mdiArea()->subWindowList();
-        QCOMPARE(windows[0]->geometry().top(), windows[1]->geometry().top());
-        QVERIFY(windows[0]->geometry().right() < windows[1]->geometry().left());
-        trigger(main, "mnuWindowTileVertical");
         QCOMPARE(windows[0]->geometry().left(), windows[1]->geometry().left());
         QVERIFY(windows[0]->geometry().bottom() < windows[1]->geometry().top());
+        trigger(main, "mnuWindowTileVertical");
+        QCOMPARE(windows[0]->geometry().top(), windows[1]->geometry().top());
+        QVERIFY(windows[0]->geometry().right() < windows[1]->geometry().left());
         const QRect before = windows[1]->geometry();
         trigger(main, "mnuWindowArrangeIcons");
         QCOMPARE(windows[1]->geometry(), before);
