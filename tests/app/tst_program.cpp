@@ -1,5 +1,8 @@
-// Runs the program itself in an empty directory with an empty settings store and ends it with
-// a signal, as a desktop session or a terminal would.
+// Runs the program itself: with its windows in an empty directory, ended by a signal as a
+// desktop session or a terminal would end it; and with --evaluate, without any display.
+#include "common/numbers.h"
+#include "evaluation/batchevaluation.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,18 +14,45 @@
 
 namespace {
 
+const QString Known
+    = QStringLiteral(KALUMET_TEST_DATA_DIR "/evaluation/batch_known_listing_dot.rtf");
+
+void start(QProcess &program, const QStringList &arguments, const QString &locale,
+    const QString &configHome = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    if (!configHome.isEmpty()) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    }
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    env.insert(QStringLiteral("LANG"), locale);
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(KALUMET_BINARY_DIR "/kalumet"), arguments);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
 // Whether the process has its own handler for `number` (the SigCgt mask of /proc/<pid>/status).
 bool catchesSignal(qint64 pid, int number)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:")) {
-            bool ok = false;
-            const quint64 mask = line.mid(7).trimmed().toULongLong(&ok, 16);
-            return ok && (mask & (quint64(1) << (number - 1)));
-        }
+    for (const QByteArray &line :
+        readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return line.mid(7).trimmed().toULongLong(nullptr, 16) & (quint64(1) << (number - 1));
     }
     return false;
 }
@@ -37,55 +67,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QByteArray>("methodFile"); // present before the start, or empty
-        QTest::addColumn<QByteArray>("expected");
-        QTest::addColumn<QString>("inkZeit");
-        QTest::addColumn<QString>("volInk");
-        const QByteArray fresh = "0.5\r\n0.5\r\n1\r\n0\r\n0\r\n\r\n2\r\n0\r\n";
-        QTest::newRow("SIGTERM") << int(SIGTERM) << "C" << QByteArray() << fresh << "0.5"
-                                 << "0.5";
-        QTest::newRow("SIGINT") << int(SIGINT) << "C" << QByteArray() << fresh << "0.5"
-                                << "0.5";
-        QTest::newRow("SIGHUP") << int(SIGHUP) << "C" << QByteArray() << fresh << "0.5"
-                                << "0.5";
-        QTest::newRow("German number format")
-            << int(SIGTERM) << "de_DE.UTF-8" << QByteArray()
-            << QByteArray("0,5\r\n0,5\r\n1\r\n0\r\n0\r\n\r\n2\r\n0\r\n") << "0,5"
-            << "0,5";
-        const QByteArray german = "0.05\r\n2\r\n2\r\n7.5\r\n20\r\n1.5\r\n1\r\n0\r\n";
-        QTest::newRow("a German method file comes back unchanged")
-            << int(SIGTERM) << "C" << german << german << "2"
-            << "0.05";
+        QTest::addColumn<bool>("fileBefore"); // the method file is there before the start
+        QTest::addColumn<QByteArray>("methodFile"); // as it is at the end
+        QTest::addColumn<QString>("increments"); // InkZeit and volink as stored
+        QTest::newRow("SIGTERM, dot format")
+            << int(SIGTERM) << "C" << false
+            << QByteArray("0.5\r\n0.5\r\n1\r\n0\r\n0\r\n\r\n2\r\n0\r\n") << "0.5 0.5";
+        QTest::newRow("SIGINT, German number format")
+            << int(SIGINT) << "de_DE.UTF-8" << false
+            << QByteArray("0,5\r\n0,5\r\n1\r\n0\r\n0\r\n\r\n2\r\n0\r\n") << "0,5 0,5";
+        QTest::newRow("SIGHUP, a German method file comes back unchanged")
+            << int(SIGHUP) << "C" << true
+            << QByteArray("0.05\r\n2\r\n2\r\n7.5\r\n20\r\n1.5\r\n1\r\n0\r\n") << "2 0.05";
     }
     void signalEndsTheProgramAndBothStoresAreWritten()
     {
         QFETCH(int, number);
         QFETCH(QString, locale);
+        QFETCH(bool, fileBefore);
         QFETCH(QByteArray, methodFile);
-        QFETCH(QByteArray, expected);
-        QFETCH(QString, inkZeit);
-        QFETCH(QString, volInk);
-
+        QFETCH(QString, increments);
         QTemporaryDir dir;
-        const QString work = dir.filePath(QStringLiteral("work"));
-        const QString config = dir.filePath(QStringLiteral("config"));
-        QVERIFY(QDir().mkpath(work));
-        if (!methodFile.isEmpty()) {
-            QFile f(work + QStringLiteral("/lastmeth.kmt"));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(methodFile);
-        }
-
+        if (fileBefore)
+            writeFile(dir.filePath(QStringLiteral("lastmeth.kmt")), methodFile);
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("LC_ALL"), locale);
-        env.insert(QStringLiteral("LANG"), locale);
-        program.setProcessEnvironment(env);
-        program.setWorkingDirectory(work);
-        program.setProgram(QStringLiteral(KALUMET_BINARY_DIR "/kalumet"));
-        program.start();
+        program.setWorkingDirectory(dir.path());
+        start(program, {}, locale, dir.filePath(QStringLiteral("config")));
         QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
 
         // Once its handler is in place, the signal closes the window as its close box does.
@@ -95,21 +102,67 @@ private Q_SLOTS:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
 
-        QFile written(work + QStringLiteral("/lastmeth.kmt"));
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll(), expected);
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("lastmeth.kmt"))), methodFile);
+        QSettings settings(
+            dir.filePath(QStringLiteral("config/Kalumet/Kalumet.conf")), QSettings::IniFormat);
+        QCOMPARE(settings.allKeys().size(), 6);
+        QStringList stored;
+        for (const char *key :
+            {"MainLeft", "MainTop", "MainWidth", "MainHeight", "InkZeit", "volink"})
+            stored
+                << settings.value(QStringLiteral("Settings/") + QLatin1StringView(key)).toString();
+        QCOMPARE(stored.join(u' '), QStringLiteral("1000 1000 6500 6500 ") + increments);
+    }
 
-        const QString conf = config + QStringLiteral("/Kalumet/Kalumet.conf");
-        QVERIFY(QFile::exists(conf));
-        QSettings settings(conf, QSettings::IniFormat);
-        settings.beginGroup(QStringLiteral("Settings"));
-        QCOMPARE(settings.childKeys().size(), 6);
-        QCOMPARE(settings.value("MainLeft").toString(), QStringLiteral("1000"));
-        QCOMPARE(settings.value("MainTop").toString(), QStringLiteral("1000"));
-        QCOMPARE(settings.value("MainWidth").toString(), QStringLiteral("6500"));
-        QCOMPARE(settings.value("MainHeight").toString(), QStringLiteral("6500"));
-        QCOMPARE(settings.value("InkZeit").toString(), inkZeit);
-        QCOMPARE(settings.value("volink").toString(), volInk);
+    void evaluateGivesItsExitStatusAndOutputWithoutADisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // "@out" stands for the CSV file's path
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("csvTo"); // "stdout", "file" or nowhere
+        QTest::addColumn<QString>("message"); // part of the one line on standard error
+        const QString data = QStringLiteral(KALUMET_TEST_DATA_DIR "/app/");
+        QTest::newRow("to standard output") << QStringList {"--evaluate", Known} << 0 << "stdout"
+                                            << "";
+        QTest::newRow("to a file")
+            << QStringList {"--evaluate=" + Known, "--csv", "@out"} << 0 << "file"
+            << "";
+        QTest::newRow("missing file")
+            << QStringList {"--evaluate", data + "none.rtf", "--csv", "@out"} << 2 << ""
+            << "does not exist";
+        QTest::newRow("no listing")
+            << QStringList {"--evaluate", data + "evaluate_no_listing.rtf"} << 2 << ""
+            << "no data listing";
+        QTest::newRow("CSV into a missing folder")
+            << QStringList {"--evaluate", Known, "--csv", "@out/missing/out.csv"} << 1 << ""
+            << "cannot be written";
+        QTest::newRow("a second document") << QStringList {"--evaluate", Known, Known} << 2 << ""
+                                           << "Usage: kalumet --evaluate";
+    }
+    void evaluateGivesItsExitStatusAndOutputWithoutADisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, csvTo);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("out.csv"));
+        arguments.replaceInStrings(QStringLiteral("@out"), target);
+        const QByteArray previous = "previous contents\n"; // a failed run leaves it as it was
+        writeFile(target, previous);
+
+        QProcess program;
+        start(program, arguments, QStringLiteral("C"));
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), exitCode);
+        const QByteArray csv
+            = BatchEvaluation::evaluateFile(Known, Numbers::Separators::dot()).csv.toUtf8();
+        QVERIFY(csv.startsWith("volume [mL]"));
+        QCOMPARE(program.readAllStandardOutput(), csvTo == "stdout" ? csv : QByteArray());
+        QCOMPARE(readFile(target), csvTo == "file" ? csv : previous);
+        const QByteArray err = program.readAllStandardError();
+        QVERIFY2(message.isEmpty() ? err.isEmpty() : err.contains(message.toUtf8()), err);
+        QVERIFY(err.count('\n') <= 2); // the message, then (for wrong arguments) the usage line
     }
 };
 
