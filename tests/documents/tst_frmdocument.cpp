@@ -1,17 +1,9 @@
 #include "common/twips.h"
-#include "documents/chartplot.h"
 #include "documents/chartview.h"
+#include "documents/documentlayout.h"
 #include "documents/frmdocument.h"
-#include "pdfpages.h"
-#include "richtexttostring.h"
 #include "support/fakedocument.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLineSeries>
-#include <QMimeData>
-#include <QPrinter>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 
@@ -19,37 +11,29 @@ class tst_frmDocument : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void controlsCarryTheirNamesAndTheDocumentFont()
+    void textBecomesParagraphs_data()
     {
-        frmDocument doc;
-        QCOMPARE(doc.findChild<QTextEdit *>(QStringLiteral("rtfText")), doc.rtfText());
-        QCOMPARE(doc.findChild<ChartView *>(QStringLiteral("MSChart1")), doc.MSChart1());
-        const QFont font = doc.rtfText()->document()->defaultFont();
-        QCOMPARE(font.family(), QStringLiteral("Arial"));
-        QCOMPARE(font.pointSize(), 12);
-    }
-
-    void appendedTextBecomesParagraphs_data()
-    {
-        QTest::addColumn<QStringList>("appends");
+        // The first piece replaces the text, the others are appended.
+        QTest::addColumn<QStringList>("pieces");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("CR LF lines") << QStringList {"a\r\n", "b\r\n"} << "a\r\nb\r\n";
-        QTest::newRow("LF alone") << QStringList {"a\n", "b"} << "a\r\nb";
+        QTest::newRow("set with LF alone") << QStringList {"a\nb\r\nc"} << "a\r\nb\r\nc";
+        QTest::newRow("CR LF lines") << QStringList {"", "a\r\n", "b\r\n"} << "a\r\nb\r\n";
+        QTest::newRow("LF alone") << QStringList {"x", "\na\n", "b"} << "x\r\na\r\nb";
         QTest::newRow("continues the last line") << QStringList {"a", "b", "\r\nc"} << "ab\r\nc";
-        QTest::newRow("lone CR dropped") << QStringList {"x\r\ry\n"} << "xy\r\n";
-        QTest::newRow("CR LF split across appends") << QStringList {"a\r", "\nb"} << "a\r\nb";
-        QTest::newRow("empty lines") << QStringList {"\r\n\r\n", "\n"} << "\r\n\r\n\r\n";
-        QTest::newRow("tabs and umlauts") << QStringList {QStringLiteral("V\tpH\t\u00C4\r\n")}
-                                          << QStringLiteral("V\tpH\t\u00C4\r\n");
-        QTest::newRow("nothing") << QStringList {""} << "";
+        QTest::newRow("lone CR dropped") << QStringList {"", "x\r\ry\n"} << "xy\r\n";
+        QTest::newRow("CR LF split across appends") << QStringList {"", "a\r", "\nb"} << "a\r\nb";
+        QTest::newRow("empty lines") << QStringList {"", "\r\n\r\n", "\n"} << "\r\n\r\n\r\n";
     }
-    void appendedTextBecomesParagraphs()
+    void textBecomesParagraphs()
     {
-        QFETCH(QStringList, appends);
+        QFETCH(QStringList, pieces);
         QFETCH(QString, expected);
         frmDocument doc;
         FakeDocument fake;
-        for (const QString &text : appends) {
+        doc.appendText(QStringLiteral("old text\r\n"));
+        doc.setText(pieces[0]);
+        fake.setText(pieces[0]);
+        for (const QString &text : pieces.mid(1)) {
             doc.appendText(text);
             fake.appendText(text);
         }
@@ -58,116 +42,75 @@ private Q_SLOTS:
         QCOMPARE(fake.text(), expected);
     }
 
-    void setTextReplacesTheWholeText()
-    {
-        frmDocument doc;
-        doc.appendText(QStringLiteral("alt\r\n"));
-        doc.setText(QStringLiteral("a\nb\r\nc"));
-        QCOMPARE(doc.text(), QStringLiteral("a\r\nb\r\nc"));
-        doc.setText(QString());
-        QCOMPARE(doc.text(), QString());
-    }
-
-    void appendingKeepsTheFormatsOfTheTextBefore()
-    {
-        frmDocument doc;
-        CharFormat bold;
-        bold.bold = true;
-        RichText rich;
-        RichParagraph heading;
-        heading.append(QStringLiteral("Messung"), bold);
-        rich.paragraphs = {heading, RichParagraph()};
-        doc.setRichText(rich);
-        doc.rtfText()->moveCursor(QTextCursor::End);
-        doc.appendText(QStringLiteral("1,00\t7,00\r\n"));
-        const RichText after = doc.richText();
-        QCOMPARE(after.paragraphs.size(), 3);
-        QCOMPARE(after.paragraphs[0], heading);
-        // Appended text is plain, whatever format the end of the text had.
-        QCOMPARE(after.paragraphs[1].runs.size(), 1);
-        QCOMPARE(after.paragraphs[1].runs[0].format, CharFormat());
-        QCOMPARE(doc.text(), QStringLiteral("Messung\r\n1,00\t7,00\r\n"));
-    }
-
-    void formatsSurviveTheEditor()
+    void formatsSurviveTheEditorAndAppendedTextIsPlain()
     {
         CharFormat bold;
         bold.bold = true;
-        CharFormat colored;
-        colored.italic = true;
-        colored.underline = true;
-        colored.halfPoints = 36;
-        colored.color = 0x008000;
+        CharFormat colored {false, true, true, 36, 0x008000};
         RichText rich;
         RichParagraph first;
         first.append(QStringLiteral("plain "), CharFormat());
         first.append(QStringLiteral("bold"), bold);
         first.append(QStringLiteral("\u2028green\t\u00B5"), colored);
         RichParagraph second;
-        second.append(QStringLiteral("\u6EF4\u5B9A"), CharFormat());
+        second.append(QStringLiteral("\u6EF4\u5B9A"), colored);
         rich.paragraphs = {first, RichParagraph(), second};
         frmDocument doc;
         doc.setRichText(rich);
         QCOMPARE(doc.richText(), rich);
         QCOMPARE(doc.text(), QStringLiteral("plain bold\r\ngreen\t\u00B5\r\n\r\n\u6EF4\u5B9A"));
+
+        // Appended text is plain, whatever format the end of the text (or the cursor) had.
+        doc.rtfText()->moveCursor(QTextCursor::End);
+        doc.appendText(QStringLiteral("\r\n1,00\t7,00\r\n"));
+        const RichText after = doc.richText();
+        QCOMPARE(after.paragraphs.size(), 5);
+        QCOMPARE(after.paragraphs.mid(0, 3), rich.paragraphs);
+        QCOMPARE(after.paragraphs[3].runs.size(), 1);
+        QCOMPARE(after.paragraphs[3].runs[0].format, CharFormat());
     }
 
-    void layoutFollowsTheInnerSize_data()
+    void layoutNumbersFor3000By2000Twips()
     {
-        // Inner sizes in twips that are whole pixels at 96 dpi; expected positions in twips.
-        QTest::addColumn<QSize>("inner");
-        QTest::addColumn<QRect>("text");
-        QTest::addColumn<int>("rightMargin");
-        QTest::addColumn<QRect>("chart");
-        QTest::newRow("3000 x 2100") << QSize(3000, 2100) << QRect(100, 100, 1000, 1900) << 600
-                                     << QRect(1200, 100, 1700, 1900);
-        QTest::newRow("9000 x 6000") << QSize(9000, 6000) << QRect(100, 100, 3000, 5800) << 2600
-                                     << QRect(3200, 100, 5700, 5800);
+        const DocumentLayout layout = DocumentLayout::forInnerSize(3000, 2000);
+        const auto rect = [](const TwipsRect &r) {
+            return QList<float> {r.left, r.top, r.width, r.height};
+        };
+        QCOMPARE(rect(layout.text), (QList<float> {100, 100, 1000, 1800}));
+        QCOMPARE(DocumentLayout::rightMargin(layout.text.width), 600.f);
+        // The mend: the chart keeps 100 twips from the right edge (width 2 W / 3 - 300).
+        QCOMPARE(rect(layout.chart), (QList<float> {1200, 100, 1700, 1800}));
     }
-    void layoutFollowsTheInnerSize()
+
+    void windowLaysOutItsInnerSizeInTwipsAndSkipsSizesTheWidgetsRefuse()
     {
-        QFETCH(QSize, inner);
-        QFETCH(QRect, text);
-        QFETCH(int, rightMargin);
-        QFETCH(QRect, chart);
         frmDocument doc;
+        doc.show();
+        doc.resize(600, 400);
+        const QRect chart = doc.MSChart1()->geometry();
+        const int textWidth = doc.rtfText()->width();
+        // About 300 twips wide: the chart's width comes out negative, the text's does not.
+        doc.resize(20, 400);
+        QCOMPARE(doc.MSChart1()->geometry(), chart);
+        QVERIFY(doc.rtfText()->width() < textWidth);
+        doc.resize(0, 0);
+        QCOMPARE(doc.MSChart1()->geometry(), chart);
+
         const double dpiX = doc.logicalDpiX();
         const double dpiY = doc.logicalDpiY();
-        const QSize pixels(
-            Twips::toPixels(inner.width(), dpiX), Twips::toPixels(inner.height(), dpiY));
-        if (Twips::fromPixels(pixels.width(), dpiX) != inner.width()
-            || Twips::fromPixels(pixels.height(), dpiY) != inner.height())
+        const QSize pixels(Twips::toPixels(3000, dpiX), Twips::toPixels(2100, dpiY));
+        if (Twips::fromPixels(pixels.width(), dpiX) != 3000
+            || Twips::fromPixels(pixels.height(), dpiY) != 2100)
             QSKIP("the screen's DPI gives no whole pixel size for these twips");
         const auto toPixels = [dpiX, dpiY](const QRect &r) {
             return QRect(Twips::toPixels(r.x(), dpiX), Twips::toPixels(r.y(), dpiY),
                 Twips::toPixels(r.width(), dpiX), Twips::toPixels(r.height(), dpiY));
         };
-        doc.show();
         doc.resize(pixels);
-        QCOMPARE(doc.size(), pixels);
-        QCOMPARE(doc.rtfText()->geometry(), toPixels(text));
+        QCOMPARE(doc.rtfText()->geometry(), toPixels(QRect(100, 100, 1000, 1900)));
         QCOMPARE(doc.rtfText()->lineWrapMode(), QTextEdit::FixedPixelWidth);
-        QCOMPARE(doc.rtfText()->lineWrapColumnOrWidth(), Twips::toPixels(rightMargin, dpiX));
-        QCOMPARE(doc.MSChart1()->geometry(), toPixels(chart));
-        QVERIFY(doc.MSChart1()->geometry().right() < doc.width());
-    }
-
-    void sizesTheWidgetsRefuseAreSkipped()
-    {
-        frmDocument doc;
-        doc.show();
-        doc.resize(600, 400);
-        const QRect text = doc.rtfText()->geometry();
-        const QRect chart = doc.MSChart1()->geometry();
-        // 300 x 120 twips at 96 dpi: the text's height and the chart's width come out negative.
-        doc.resize(20, 8);
-        QCOMPARE(doc.size(), QSize(20, 8));
-        QCOMPARE(doc.rtfText()->geometry(), text);
-        QCOMPARE(doc.MSChart1()->geometry(), chart);
-        doc.resize(0, 0);
-        QCOMPARE(doc.MSChart1()->geometry(), chart);
-        doc.resize(600, 400);
-        QCOMPARE(doc.rtfText()->geometry(), text);
+        QCOMPARE(doc.rtfText()->lineWrapColumnOrWidth(), Twips::toPixels(600, dpiX));
+        QCOMPARE(doc.MSChart1()->geometry(), toPixels(QRect(1200, 100, 1700, 1900)));
     }
 
     void loeschDiaEmptiesTheCurveAndKeepsTheDerivative()
@@ -175,46 +118,15 @@ private Q_SLOTS:
         frmDocument doc;
         ChartModel &chart = doc.chartModel();
         for (int row = 1; row <= 500; ++row) {
-            chart.setData(row, 1, row, false);
-            chart.setData(row, 2, 7, false);
-            chart.setData(row, 3, row, false);
-            chart.setData(row, 4, 1, false);
+            for (int column = 1; column <= 4; ++column)
+                chart.setData(row, column, row, false);
         }
         chart.setUniformAxis(true);
         doc.LoeschDia();
         QVERIFY(chart.curvePoints().isEmpty());
+        QVERIFY(chart.cell(500, 1).isNull && chart.cell(500, 2).isNull);
         QCOMPARE(chart.derivativePoints().size(), 500);
         QVERIFY(!chart.uniformAxis());
-        QVERIFY(chart.cell(500, 2).isNull);
-        QTRY_VERIFY_WITH_TIMEOUT(!doc.MSChart1()->isRedrawPending(), 5000);
-        QCOMPARE(doc.MSChart1()->plot()->curveSeries()->count(), 0);
-    }
-
-    void druckenPrintsTheChartOnALandscapePage()
-    {
-        QTemporaryDir dir;
-        frmDocument doc;
-        doc.setText(QStringLiteral("Text, der nicht gedruckt wird"));
-        doc.chartModel().setData(1, 1, 0, false);
-        doc.chartModel().setData(1, 2, 3, false);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath("chart.pdf"));
-        QGuiApplication::clipboard()->setText(QStringLiteral("old"));
-        doc.Drucken(&printer);
-        const QList<QSizeF> pages = pdfPageSizes(dir.filePath("chart.pdf"));
-        QCOMPARE(pages.size(), 1);
-        QVERIFY(isLandscape(pages[0]));
-        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
-        QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
-    }
-
-    void druckenWithoutPrinterLeavesOnlyThePicture()
-    {
-        frmDocument doc;
-        QGuiApplication::clipboard()->setText(QStringLiteral("old"));
-        doc.Drucken(nullptr);
-        QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
     }
 };
 

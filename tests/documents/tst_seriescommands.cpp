@@ -1,209 +1,131 @@
-// The equivalence point in the chart model, data export, picture saving and the chart's menu,
-// with dialogs answered by the test.
+// The series for other programs: CSV and tab-separated rows, data export, picture saving and
+// the chart's menu, with dialogs answered by the test.
 
-#include "app/settingsrecord.h"
+#include "commandsfixture.h"
+#include "diskfiles.h"
 #include "documents/chartview.h"
-#include "documents/documentcommands.h"
-#include "documents/documentfile.h"
 #include "documents/frmdocument.h"
 #include "documents/seriescommands.h"
+#include "documents/seriesexport.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
 #include "evaluation/measurementstore.h"
-#include "filesizelimit.h"
 #include "pdfpages.h"
-#include "scripteddialogs.h"
 #include "support/jumplisting.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QMdiArea>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class tst_SeriesCommands : public QObject
 {
     Q_OBJECT
 
-    SettingsRecord m_settings;
-    MeasurementStore m_store;
-    std::unique_ptr<QMdiArea> m_area;
-    ScriptedDialogs *m_dialogs = nullptr;
-    std::unique_ptr<DocumentCommands> m_documents;
+    std::unique_ptr<CommandsFixture> f;
     std::unique_ptr<SeriesCommands> m_series;
-    std::unique_ptr<QTemporaryDir> m_dir;
 
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-
-    // A document with a pH jump, evaluated as the Chart and derivative buttons do.
+    // A document with a pH jump at 4.5 ml, evaluated as the Chart and derivative buttons do.
     frmDocument *evaluatedDocument()
     {
-        frmDocument *doc = m_documents->NeuesDokument();
+        MeasurementStore store;
+        frmDocument *doc = f->commands.NeuesDokument();
         doc->setText(jumpListing(true));
-        buildChartFromText(doc->text(), m_store, m_settings, doc->chart());
-        if (BerAbleit(m_store, &doc->chart()))
-            m_series->markEquivalencePoint(m_store);
+        buildChartFromText(doc->text(), store, f->settings, doc->chart());
+        if (BerAbleit(store, &doc->chart()))
+            m_series->markEquivalencePoint(store);
         return doc;
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_settings = SettingsRecord();
-        m_settings.Sprache = 2;
-        m_settings.separators = Numbers::Separators::comma();
-        m_store = MeasurementStore();
-        m_area = std::make_unique<QMdiArea>();
-        m_area->resize(900, 600);
-        m_area->show();
-        auto dialogs = std::make_unique<ScriptedDialogs>();
-        m_dialogs = dialogs.get();
-        m_documents
-            = std::make_unique<DocumentCommands>(m_area.get(), m_settings, std::move(dialogs));
-        m_series = std::make_unique<SeriesCommands>(*m_documents, m_settings, m_area.get());
-        m_dir = std::make_unique<QTemporaryDir>();
+        f = std::make_unique<CommandsFixture>();
+        f->settings.separators = Numbers::Separators::comma();
+        m_series = std::make_unique<SeriesCommands>(f->commands, f->settings, &f->area);
     }
     void cleanup()
     {
         m_series.reset();
-        m_documents.reset();
-        m_area.reset();
-        m_dir.reset();
+        f.reset();
     }
 
-    void thePointGoesWithAnyChangeOfTheCurve_data()
+    void rowsHoldTheGridCellsWithEmptyCellsEmpty()
     {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<bool>("isNull");
-        QTest::addColumn<bool>("kept");
-        // Row 3 holds (2 ml, pH 4) before.
-        QTest::newRow("other volume") << 1 << 2.5 << false << false;
-        QTest::newRow("other value") << 2 << 4.01 << false << false;
-        QTest::newRow("volume emptied") << 1 << 2.0 << true << false;
-        QTest::newRow("same volume again") << 1 << 2.0 << false << true;
-        QTest::newRow("same value again") << 2 << 4.0 << false << true;
-        QTest::newRow("derivative X") << 3 << 1.0 << false << true;
-        QTest::newRow("derivative Y") << 4 << 1.0 << true << true;
-    }
-    void thePointGoesWithAnyChangeOfTheCurve()
-    {
-        QFETCH(int, column);
-        QFETCH(double, value);
-        QFETCH(bool, isNull);
-        QFETCH(bool, kept);
         ChartModel chart;
-        for (int row = 1; row <= 5; ++row) {
-            chart.setData(row, 1, row - 1, false);
-            chart.setData(row, 2, 1 + row, false);
-        }
-        chart.setEquivalencePoint(EquivalencePoint {2.5, 3.5});
-        chart.setTitleText(QStringLiteral("Titrationskurve"));
-        chart.setUniformAxis(false);
-        QVERIFY(chart.equivalencePoint());
-        chart.setData(3, column, value, isNull);
-        QCOMPARE(chart.equivalencePoint().has_value(), kept);
+        chart.setData(1, 1, 0, false);
+        chart.setData(1, 2, 3.25, false);
+        chart.setData(1, 3, 0, false);
+        chart.setData(1, 4, 2.5, false);
+        chart.setData(2, 1, 0.5, false);
+        chart.setData(2, 2, 4.5, false);
+        chart.setData(4, 1, 1.0, false); // a row with the volume only
+        chart.setData(500, 2, -123.4, false);
+        const QString header = "volume [mL],measured value,derivative X [mL],derivative Y\r\n";
+        const QString rows = "0,3.25,0,2.5\r\n0.5,4.5,,\r\n1,,,\r\n,-123.4,,\r\n";
+        QCOMPARE(SeriesExport::toCsv(chart, std::nullopt), header + rows);
+        QCOMPARE(SeriesExport::toCsv(chart, EquivalencePoint {10.02, 8.7312}),
+            header + rows + "# equivalence point: volume 10.02 mL, measured value 8.7312\r\n");
+        // For the clipboard: tab-separated, with the user's decimal separator.
+        QCOMPARE(SeriesExport::toTabSeparated(chart, Numbers::Separators::comma()),
+            "0\t3,25\t0\t2,5\n0,5\t4,5\t\t\n1\t\t\t\n\t-123,4\t\t\n");
+        QVERIFY(SeriesExport::toTabSeparated(chart, Numbers::Separators::dot())
+                    .startsWith("0\t3.25\t0\t2.5\n0.5\t"));
     }
 
-    void exportWritesTheGridRowsAndTheEquivalencePoint()
+    void exportWritesTheActiveChartAndItsEquivalencePoint()
     {
+        f->dialogs->fileAnswers = {f->path("titration.csv")};
+        m_series->exportData(); // no document: nothing asked
+        QVERIFY(f->dialogs->questions.isEmpty());
         frmDocument *doc = evaluatedDocument();
-        m_dialogs->fileAnswers = {path("titration.csv")};
         m_series->exportData();
-        QCOMPARE(m_dialogs->questions.size(), 1);
-        QCOMPARE(m_dialogs->questions[0].title, QStringLiteral("Export data"));
-        QCOMPARE(m_dialogs->questions[0].filter, QStringLiteral("CSV (*.csv)"));
-        QVERIFY(m_dialogs->errors.isEmpty());
+        QCOMPARE(f->dialogs->questions.size(), 1);
+        QCOMPARE(f->question(0), QStringLiteral("Export data|CSV (*.csv)"));
+        QVERIFY(f->dialogs->errors.isEmpty());
+        const QString csv = QString::fromUtf8(readAll(f->path("titration.csv")));
+        QCOMPARE(csv, SeriesExport::toCsv(doc->chartModel(), doc->chartModel().equivalencePoint()));
+        QCOMPARE(csv.count(QStringLiteral("\r\n")), 12); // header, ten rows, the point
+        QVERIFY(csv.endsWith(
+            QStringLiteral("# equivalence point: volume 4.5 mL, measured value 7\r\n")));
 
-        const QStringList lines = QString::fromUtf8(readAll(path("titration.csv")))
-                                      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 12); // header, ten rows, the point
-        QVERIFY(lines[0].startsWith(QStringLiteral("volume")));
-        const ChartModel &chart = doc->chartModel();
-        for (int row = 1; row <= 10; ++row) {
-            const QStringList fields = lines[row].split(u',');
-            QCOMPARE(fields.size(), 4);
-            QCOMPARE(fields[0].toDouble(), chart.cell(row, 1).value);
-            QCOMPARE(fields[1].toDouble(), chart.cell(row, 2).value);
-            // The derivative has one point less than the curve: the last row's cells are empty.
-            QCOMPARE(fields[2].isEmpty(), row == 10);
-            QCOMPARE(fields[3].isEmpty(), row == 10);
-        }
-        QCOMPARE(lines[11], QStringLiteral("# equivalence point: volume 4.5 mL, measured value 7"));
-    }
-
-    void exportCancelledOrWithoutDocumentWritesNothing()
-    {
-        m_series->exportData();
-        QVERIFY(m_dialogs->questions.isEmpty());
-        evaluatedDocument();
-        m_series->exportData();
-        QCOMPARE(m_dialogs->kinds(), QStringList {"save"});
-        QVERIFY(QDir(m_dir->path()).isEmpty());
+        m_series->exportData(); // cancelled
+        QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), QStringList {"titration.csv"});
     }
 
     void failedExportSaysWhyAndLeavesTheOldFile_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("language");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("message");
         QTest::newRow("no such folder, German")
-            << "missing/data.csv" << 1 << "Der Ordner existiert nicht.";
-        QTest::newRow("disk full, English") << "data.csv" << 2 << "Write error";
+            << "missing/data.csv" << 1
+            << "Die Datei \"%1\" kann nicht gespeichert werden: Der Ordner existiert nicht.";
+        // Smaller than the file buffer: the shortfall must show before the old file is replaced.
+        QTest::newRow("disk full, English")
+            << "data.csv" << 2 << "The file \"%1\" cannot be saved: Write error (";
     }
     void failedExportSaysWhyAndLeavesTheOldFile()
     {
         QFETCH(QString, name);
         QFETCH(int, language);
-        QFETCH(QString, reason);
-        m_settings.Sprache = quint8(language);
+        QFETCH(QString, message);
+        f->settings.Sprache = quint8(language);
         const QByteArray before("old,data\r\n");
-        QFile old(path("data.csv"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(before);
-        old.close();
+        QVERIFY(writeAll(f->path("data.csv"), before));
         evaluatedDocument();
-        m_dialogs->fileAnswers = {path(name)};
+        f->dialogs->fileAnswers = {f->path(name)};
         {
             FileSizeLimit limit(before.size()); // the new file is longer than the old one
             m_series->exportData();
         }
-        QCOMPARE(m_dialogs->errors.size(), 1);
-        QVERIFY2(m_dialogs->errors[0].contains(path(name)), qPrintable(m_dialogs->errors[0]));
-        QVERIFY2(m_dialogs->errors[0].contains(reason), qPrintable(m_dialogs->errors[0]));
-        QCOMPARE(readAll(path("data.csv")), before);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {"data.csv"});
-    }
-
-    void smallDocumentOnAFullDiskKeepsTheOldFile()
-    {
-        // Less than the file buffer holds, so the shortfall comes only at the end.
-        const QByteArray before("{\\rtf1 alt}");
-        QFile old(path("doc.rtf"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(before);
-        old.close();
-        FileProblem problem;
-        {
-            FileSizeLimit limit(before.size());
-            problem = saveDocumentFile(path("doc.rtf"), RichText::fromPlainText("neuer Text"));
-        }
-        QCOMPARE(problem.kind, FileProblem::WriteFailed);
-        QCOMPARE(readAll(path("doc.rtf")), before);
+        QCOMPARE(f->dialogs->errors.size(), 1);
+        QVERIFY2(f->dialogs->errors[0].startsWith(message.arg(f->path(name))),
+            qPrintable(f->dialogs->errors[0]));
+        QCOMPARE(readAll(f->path("data.csv")), before);
+        QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), QStringList {"data.csv"});
     }
 
     void savePictureWritesTheFormatOfTheSuffix_data()
@@ -220,38 +142,29 @@ private Q_SLOTS:
     {
         const QString name = QString::fromLatin1(QTest::currentDataTag());
         QFETCH(QString, written);
-        const QString format = QFileInfo(written).suffix().toLower();
-        m_settings.Sprache = 1;
+        f->settings.Sprache = 1;
         frmDocument *doc = evaluatedDocument();
-        m_dialogs->fileAnswers = {path(name)};
+        f->dialogs->fileAnswers = {f->path(name)};
         m_series->savePicture();
-        QCOMPARE(m_dialogs->questions.size(), 1);
-        QCOMPARE(m_dialogs->questions[0].title, QStringLiteral("Bild speichern"));
-        const QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
+        QCOMPARE(
+            f->question(0), QStringLiteral("Bild speichern|PNG (*.png);;SVG (*.svg);;PDF (*.pdf)"));
+        QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files),
+            written.isEmpty() ? QStringList() : QStringList {written});
+        QCOMPARE(f->dialogs->errors.size(), written.isEmpty() ? 1 : 0);
         if (written.isEmpty()) {
-            QVERIFY(files.isEmpty());
-            QCOMPARE(m_dialogs->errors.size(), 1);
-            QVERIFY(m_dialogs->errors[0].contains(path(name)));
+            QVERIFY(f->dialogs->errors[0].contains(f->path(name)));
             return;
         }
-        QVERIFY(m_dialogs->errors.isEmpty());
-        QCOMPARE(files, QStringList {written});
-        const QByteArray data = readAll(path(written));
+        const QByteArray data = readAll(f->path(written));
         const QSize size = doc->MSChart1()->pictureSize();
+        const QString format = QFileInfo(written).suffix().toLower();
         if (format == QLatin1StringView("png")) {
-            QVERIFY(data.startsWith("\x89PNG\r\n\x1a\n"));
             QCOMPARE(QImage::fromData(data, "PNG").size(), size);
         } else if (format == QLatin1StringView("svg")) {
-            QXmlStreamReader xml(data);
-            while (!xml.atEnd() && !xml.isStartElement())
-                xml.readNext();
-            QCOMPARE(xml.name().toString(), QStringLiteral("svg"));
-            QVERIFY(data.contains("EP 4"));
-        } else {
-            QVERIFY(data.startsWith("%PDF-"));
-            const QList<QSizeF> pages = pdfPageSizes(path(written));
+            QVERIFY(data.contains("<svg") && data.contains("EP 4")); // with the marker's label
+        } else { // one page the size of the picture: 96 pixels an inch, 72 points
+            const QList<QSizeF> pages = pdfPageSizes(f->path(written));
             QCOMPARE(pages.size(), 1);
-            // One page the size of the picture: 96 pixels an inch, 72 points.
             QVERIFY(qAbs(pages[0].width() - size.width() * 0.75) <= 1);
             QVERIFY(qAbs(pages[0].height() - size.height() * 0.75) <= 1);
         }
@@ -259,14 +172,14 @@ private Q_SLOTS:
 
     void chartMenuActsOnTheDocumentWhoseChartWasClicked()
     {
-        frmDocument *first = m_documents->NeuesDokument();
-        m_documents->NeuesDokument();
+        frmDocument *first = f->commands.NeuesDokument();
+        f->commands.NeuesDokument();
         ChartView *chart = first->MSChart1();
         const QPoint at(10, 10);
         QContextMenuEvent click(
             QContextMenuEvent::Mouse, at, chart->viewport()->mapToGlobal(at), Qt::NoModifier);
         QCoreApplication::sendEvent(chart->viewport(), &click);
-        QCOMPARE(m_documents->activeForm(), first);
+        QCOMPARE(f->commands.activeForm(), first);
         auto *menu = chart->findChild<QMenu *>(QStringLiteral("chartMenu"));
         QVERIFY(menu);
         QCOMPARE(menu->actions(),

@@ -1,13 +1,27 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
+
 #include <csignal>
 #include <sys/resource.h>
 
-// Lets writes beyond `bytes` fail in this process, as on a full disk (also for root, whom
-// file permissions do not stop).
-class FileSizeLimit
+inline QByteArray readAll(const QString &path)
 {
-public:
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+// While it lives, writes beyond `bytes` fail in this process, as on a full disk (also for
+// root, whom file permissions do not stop).
+struct FileSizeLimit
+{
     explicit FileSizeLimit(rlim_t bytes)
     {
         getrlimit(RLIMIT_FSIZE, &m_old);
@@ -22,9 +36,7 @@ public:
         std::signal(SIGXFSZ, m_oldHandler);
     }
     FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
-private:
     rlimit m_old {};
     void (*m_oldHandler)(int) = nullptr;
 };
