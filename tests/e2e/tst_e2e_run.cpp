@@ -3,6 +3,7 @@
 
 #include "app/settingsrecord.h"
 #include "common/clock.h"
+#include "e2e/simulator.h"
 #include "evaluation/derivative.h"
 #include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
@@ -10,11 +11,10 @@
 #include "link/portsettings.h"
 #include "link/rskanal.h"
 #include "support/fakedocument.h"
-#include "titration/runcontrols.h"
+#include "support/fakeruncontrols.h"
 #include "titration/runtimer.h"
 #include "titration/titrationrun.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
@@ -27,40 +27,27 @@ namespace {
 constexpr double Equivalence = 3.0; // mL of the simulated sample
 constexpr int Increment = 50; // hundredths of a mL
 
-struct Controls : RunControls
-{
-    int waitingTimeValue() override { return 1; }
-    int incrementValue() override { return Increment; }
-    QString endValueText() override { return QStringLiteral("10,5"); }
-    QString endVolumeText() override { return QStringLiteral("20"); }
-};
-
 // The run's timer on a real QTimer that ticks five times faster than the run asks, so a whole
 // run takes seconds (a reply still has two seconds); the run still sees the intervals it set.
-class FastTimer : public RunTimer
+struct FastTimer : RunTimer
 {
-public:
-    explicit FastTimer(QTimer &timer)
-        : m_timer(timer)
-    { }
-    int interval() const override { return m_interval; }
-    void setInterval(int ms) override
+    FastTimer() { timer.setInterval(ms / 5); }
+    int interval() const override { return ms; }
+    void setInterval(int milliseconds) override
     {
-        m_interval = ms;
-        m_timer.setInterval(ms / 5);
+        ms = milliseconds;
+        timer.setInterval(milliseconds / 5);
     }
-    bool isEnabled() const override { return m_timer.isActive(); }
+    bool isEnabled() const override { return timer.isActive(); }
     void setEnabled(bool on) override
     {
-        if (on && !m_timer.isActive())
-            m_timer.start();
+        if (on && !timer.isActive())
+            timer.start();
         else if (!on)
-            m_timer.stop();
+            timer.stop();
     }
-
-private:
-    QTimer &m_timer;
-    int m_interval = 500;
+    QTimer timer;
+    int ms = 500;
 };
 
 } // namespace
@@ -69,31 +56,30 @@ class tst_E2eRun : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void runAgainstTheSimulatorEndsPastTheEndValueAndFindsTheEquivalencePoint()
+    void runEndsByPassingItsEndValueAndTheDerivativePeaksAtTheEquivalence_data()
     {
-        QProcess sim;
-        sim.setProgram(QStringLiteral(KALUMET_BINARY_DIR "/titrator-sim"));
-        sim.setArguments({QStringLiteral("--equivalence"), QString::number(Equivalence),
+        QTest::addColumn<int>("bereich");
+        QTest::addColumn<QString>("endValue");
+        QTest::newRow("pH rising") << 0 << "10,5";
+        QTest::newRow("mV falling") << 1 << "-200";
+    }
+    void runEndsByPassingItsEndValueAndTheDerivativePeaksAtTheEquivalence()
+    {
+        QFETCH(int, bereich);
+        QFETCH(QString, endValue);
+        Simulator sim({QStringLiteral("--equivalence"), QString::number(Equivalence),
             QStringLiteral("--noise"), QStringLiteral("0")});
-        sim.start();
-        QVERIFY2(sim.waitForStarted(5000), qPrintable(sim.errorString()));
-        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
-        const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
-        QVERIFY(device.startsWith(QStringLiteral("/dev/")));
-
+        QVERIFY2(sim.device.startsWith(QStringLiteral("/dev/")), qPrintable(sim.device));
         QTemporaryDir dir;
         QSettings ini(dir.filePath(QStringLiteral("kalumet.ini")), QSettings::IniFormat);
-        PortSettings(ini).setDevicePath(1, device);
+        PortSettings(ini).setDevicePath(1, sim.device);
 
         SettingsRecord settings;
-        settings.RsPort = 1;
         settings.Sprache = 1;
-        settings.Bereich = 0;
+        settings.Bereich = quint8(bereich);
         settings.separators = Numbers::Separators::comma();
         MeasurementStore store;
         FakeDocumentHost documents;
-        documents.newDocument();
-
         RsKanal port(ini);
         InstrumentLink link(port, settings);
         ReportEvaluator evaluator(store, settings, documents);
@@ -101,13 +87,13 @@ private Q_SLOTS:
         const LinkStatus opened = link.InitRs();
         QVERIFY2(opened.ok, qPrintable(opened.reason));
 
-        QTimer timer;
-        timer.setInterval(100);
-        FastTimer runTimer(timer);
-        Controls controls;
+        FastTimer timer;
+        FakeRunControls controls;
+        controls.increment = Increment;
+        controls.endValue = endValue;
         SystemClock clock;
-        TitrationRun run(store, settings, documents, link, controls, runTimer, clock);
-        connect(&timer, &QTimer::timeout, &run, &TitrationRun::Ablauf);
+        TitrationRun run(store, settings, documents, link, controls, timer, clock);
+        connect(&timer.timer, &QTimer::timeout, &run, &TitrationRun::Ablauf);
         QSignalSpy failed(&run, &TitrationRun::failed);
 
         run.cmdTitration_Click();
@@ -115,29 +101,32 @@ private Q_SLOTS:
         QVERIFY(failed.isEmpty());
 
         // Ended by passing the end value, not by volume or row count.
+        const double end = settings.EndWert;
+        const bool falling = bereich == 1;
+        auto passed = [&](double value) {
+            return falling ? value < end : value > end;
+        };
         const int rows = store.AnzahlWerte;
         QVERIFY(rows >= 3);
-        QCOMPARE(store.DatenModus, MeasurementStore::DataMode);
-        QVERIFY(store.Messwerte[rows - 1][1] > 10.5);
+        QVERIFY(passed(store.Messwerte[rows - 1][1]));
         for (int i = 0; i + 1 < rows; ++i) {
-            QVERIFY(store.Messwerte[i][1] <= 10.5);
+            QVERIFY(!passed(store.Messwerte[i][1]));
             QCOMPARE(store.Messwerte[i][0], i * Increment * 0.01);
         }
-        QVERIFY(run.Volumen < 20);
 
         // One table row per reading, each showing the stored reading; the titrator's replies
         // stand between them.
-        FakeDocument &doc = *documents.active();
-        const QStringList lines = doc.text().split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.value(0), QStringLiteral("  Titrations Daten"));
-        QCOMPARE(lines.value(1), QStringLiteral("   ml        pH        [s]"));
+        const QString text = documents.active()->text();
+        const QString unit = bereich == 0 ? QStringLiteral("pH") : QStringLiteral("mV");
+        QVERIFY(text.startsWith("  Titrations Daten\r\n   ml        " + unit + "        [s]\r\n"));
         static const QRegularExpression row(
             QStringLiteral("^  (\\d+,\\d\\d)    (-?\\d+,\\d\\d\\d)  (\\d+,\\d)  $"));
         int tableRows = 0;
-        for (const QString &line : lines) {
+        for (const QString &line : text.split(QStringLiteral("\r\n"))) {
             const auto match = row.match(line);
             if (!match.hasMatch())
                 continue;
+            QVERIFY(tableRows < rows);
             const auto sep = settings.separators;
             QCOMPARE(match.captured(1), Numbers::format(store.Messwerte[tableRows][0], 2, sep));
             QCOMPARE(match.captured(2), Numbers::format(store.Messwerte[tableRows][1], 3, sep));
@@ -146,8 +135,8 @@ private Q_SLOTS:
         QCOMPARE(tableRows, rows);
 
         // The derivative peaks at the equivalence volume, within one increment.
-        QVERIFY(BerAbleit(store, &doc.chart()));
-        const ChartModel &chart = doc.chartModel();
+        QVERIFY(BerAbleit(store, &documents.active()->chart()));
+        const ChartModel &chart = documents.active()->chartModel();
         int peak = 1;
         for (int r = 1; r < rows; ++r) {
             QVERIFY(!chart.cell(r, 4).isNull);
@@ -156,9 +145,6 @@ private Q_SLOTS:
         }
         QVERIFY2(std::abs(chart.cell(peak, 3).value - Equivalence) <= Increment * 0.01,
             qPrintable(QString::number(chart.cell(peak, 3).value)));
-
-        sim.terminate();
-        QVERIFY(sim.waitForFinished(5000));
     }
 };
 

@@ -2,39 +2,28 @@
 
 #include <QTest>
 
-namespace {
-
-QString fixture(const QString &name)
-{
-    return QStringLiteral(KALUMET_TEST_DATA_DIR "/evaluation/") + name;
-}
-
-} // namespace
-
+// A saved document evaluated without a window: series, derivative and equivalence point as CSV.
 class tst_BatchEvaluation : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void knownListingGivesItsGridAndEquivalencePointInEitherNotation_data()
+    void knownListingGivesItsGridAndEquivalencePoint_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QChar>("sep");
-        for (const char *notation : {"dot", "comma"}) {
-            for (const QChar sep : {QChar(u'.'), QChar(u',')}) {
-                const QString file = QStringLiteral("batch_known_listing_%1.rtf").arg(notation);
-                QTest::addRow("%s listing, '%c' locale", notation, char(sep.unicode()))
-                    << file << sep;
-            }
-        }
+        QTest::newRow("point listing, point locale")
+            << "batch_known_listing_dot.rtf" << QChar(u'.');
+        QTest::newRow("comma listing, comma locale")
+            << "batch_known_listing_comma.rtf" << QChar(u',');
     }
-    void knownListingGivesItsGridAndEquivalencePointInEitherNotation()
+    void knownListingGivesItsGridAndEquivalencePoint()
     {
         QFETCH(QString, file);
         QFETCH(QChar, sep);
         // Values 2..12 give the Y axis 2..12; slopes 1, 1, 6, 1, 1 put the derivative at
         // 2 + slope, unscaled. The last step repeats a volume: no slope, its cells stay empty,
         // as do those of the last row. The steep step is symmetric, so the point lies in its
-        // middle, 2.5 mL, halfway between 4 and 10.
+        // middle, 2.5 mL, halfway between 4 and 10. The CSV is written with "." always.
         const QString expected
             = QStringLiteral("volume [mL],measured value,derivative X [mL],derivative Y\r\n"
                              "0,2,0,3\r\n"
@@ -45,8 +34,8 @@ private Q_SLOTS:
                              "5,12,,\r\n"
                              "5,12,,\r\n"
                              "# equivalence point: volume 2.5 mL, measured value 7\r\n");
-        const BatchEvaluation::Result result
-            = BatchEvaluation::evaluateFile(fixture(file), Numbers::Separators {sep});
+        const BatchEvaluation::Result result = BatchEvaluation::evaluateFile(
+            QStringLiteral(KALUMET_TEST_DATA_DIR "/evaluation/") + file, Numbers::Separators {sep});
         QVERIFY2(result.ok(), qPrintable(result.message));
         QCOMPARE(result.csv, expected);
     }
@@ -57,17 +46,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("failure");
         QTest::addColumn<QString>("csv");
         const QString header = QStringLiteral("  V[ml]   pH   t[s]  \r\n");
-        QTest::newRow("no listing") << QStringLiteral("   ml        pH        [s]\r\n"
-                                                      "  0.500     4.21     12.0  \r\n")
-                                    << int(BatchEvaluation::Result::NoListing) << QString();
-        QTest::newRow("header without rows") << header + QStringLiteral("Ende\r\n")
+        QTest::newRow("no listing")
+            << "   ml        pH        [s]\r\n  0.500     4.21     12.0  \r\n"
+            << int(BatchEvaluation::Result::NoListing) << QString();
+        QTest::newRow("header without rows") << header + "Ende\r\n"
                                              << int(BatchEvaluation::Result::NoRows) << QString();
         // A row counts once its third number is taken; this one lacks it.
         QTest::newRow("only an incomplete row")
-            << header + QStringLiteral("  0.500   4.21\r\n") << int(BatchEvaluation::Result::NoRows)
-            << QString();
+            << header + "  0.500   4.21\r\n"
+            << int(BatchEvaluation::Result::NoRows) << QString();
         QTest::newRow("one row: no derivative, no point")
-            << header + QStringLiteral("  0.500   4.21   12.0  \r\n")
+            << header + "  0.500   4.21   12.0  \r\n"
             << int(BatchEvaluation::Result::None)
             << QStringLiteral("volume [mL],measured value,derivative X [mL],derivative Y\r\n"
                               "0.5,4.21,,\r\n");
@@ -75,27 +64,11 @@ private Q_SLOTS:
     void missingOrEmptyListingIsRefusedAndASingleRowIsKept()
     {
         QFETCH(QString, text);
-        QFETCH(int, failure);
-        QFETCH(QString, csv);
         const BatchEvaluation::Result result
             = BatchEvaluation::evaluateText(text, Numbers::Separators::dot());
-        QCOMPARE(int(result.failure), failure);
+        QTEST(int(result.failure), "failure");
         QCOMPARE(result.message.isEmpty(), result.ok());
-        QCOMPARE(result.csv, csv);
-    }
-
-    void shippedSampleDocumentShowsTheModelsEquivalencePoint()
-    {
-        // Written from the simulated titrator's weak acid with its equivalence at 10 mL, dosed
-        // in steps of 0.02 mL there: the point lies within a quarter of that step.
-        const BatchEvaluation::Result result = BatchEvaluation::evaluateFile(
-            QStringLiteral(KALUMET_TEST_DATA_DIR "/../../packaging/examples/titration-example.rtf"),
-            Numbers::Separators::comma());
-        QVERIFY2(result.ok(), qPrintable(result.message));
-        QVERIFY(result.rows > 20);
-        QVERIFY(result.point);
-        QVERIFY2(qAbs(result.point->volume - 10.0) < 0.005, qPrintable(result.csv));
-        QVERIFY(result.point->value > 7 && result.point->value < 10); // weak acid: above 7
+        QTEST(result.csv, "csv");
     }
 };
 

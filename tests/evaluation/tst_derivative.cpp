@@ -2,27 +2,25 @@
 #include "evaluation/derivative.h"
 #include "evaluation/measurementstore.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointF>
 #include <QTest>
 
 #include <cmath>
 #include <limits>
-#include <map>
-#include <utility>
 
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double Earlier = -777; // what columns 3 and 4 held before the run
+constexpr double Earlier = -777; // what columns 3 and 4 held before
 
 // A chart whose Y-axis limits the test sets; it records every cell written.
-class FixedRangeChart : public AbstractChart
+struct FixedRangeChart : AbstractChart
 {
-public:
-    FixedRangeChart(double yMin, double yMax)
-        : m_yMin(yMin)
-        , m_yMax(yMax)
+    FixedRangeChart(double low, double high)
+        : yMin(low)
+        , yMax(high)
     { }
     void setData(int row, int column, double value, bool isNull) override
     {
@@ -33,19 +31,12 @@ public:
     void setUniformAxis(bool) override { }
     void setTitleText(const QString &) override { }
     void setAxisTitle(int, const QString &) override { }
-    double yAxisMinimum() const override { return m_yMin; }
-    double yAxisMaximum() const override { return m_yMax; }
+    double yAxisMinimum() const override { return yMin; }
+    double yAxisMaximum() const override { return yMax; }
+    double at(int row, int column) const { return cells.value({row, column}, Earlier); }
 
-    double at(int row, int column) const
-    {
-        const auto it = cells.find({row, column});
-        return it == cells.end() ? Earlier : it->second;
-    }
-    std::map<std::pair<int, int>, double> cells;
-
-private:
-    double m_yMin;
-    double m_yMax;
+    double yMin, yMax;
+    QHash<std::pair<int, int>, double> cells;
 };
 
 MeasurementStore storeOf(const QList<QPointF> &rows)
@@ -75,9 +66,10 @@ private Q_SLOTS:
         QTest::addColumn<double>("yMin");
         QTest::addColumn<double>("yMax");
         QTest::addColumn<QList<double>>("ableitung"); // NaN: a step without slope
-        QTest::addColumn<QList<double>>("drawn"); // Y of grid rows 1.., NaN: not written
+        QTest::addColumn<QList<double>>("drawn"); // Y of grid rows 1..; NaN: not written
 
         const QList<QPointF> three {{0, 3}, {1, 5}, {2, 4}};
+        const QList<QPointF> repeated {{0, 3}, {1, 5}, {1, 9}, {2, 4}};
         QTest::newRow("axis 0 to 10")
             << three << 0.0 << 10.0 << QList<double> {2, 1} << QList<double> {2, 1};
         QTest::newRow("axis 0 to 1 scales down")
@@ -92,11 +84,9 @@ private Q_SLOTS:
             << QList<QPointF> {{0, 300}, {0.5, 100}, {1, 50}} << -100.0 << 400.0
             << QList<double> {300, 0} << QList<double> {300, 0};
         QTest::newRow("repeated volume is left out")
-            << QList<QPointF> {{0, 3}, {1, 5}, {1, 9}, {2, 4}} << 0.0 << 10.0
-            << QList<double> {2, NaN, 5} << QList<double> {2, NaN, 5};
+            << repeated << 0.0 << 10.0 << QList<double> {2, NaN, 5} << QList<double> {2, NaN, 5};
         QTest::newRow("repeated volume does not take part in the scale")
-            << QList<QPointF> {{0, 3}, {1, 5}, {1, 9}, {2, 4}} << 0.0 << 1.0
-            << QList<double> {2, NaN, 5} << QList<double> {0.4, NaN, 1};
+            << repeated << 0.0 << 1.0 << QList<double> {2, NaN, 5} << QList<double> {0.4, NaN, 1};
         QTest::newRow("cleared store has no slope anywhere") << QList<QPointF> {{0, 0}, {0, 0},
             {0, 0}} << 0.0 << 1.0 << QList<double> {NaN, NaN} << QList<double> {NaN, NaN};
     }
@@ -115,14 +105,12 @@ private Q_SLOTS:
         for (int i = 0; i < ableitung.size(); ++i)
             QVERIFY2(same(store.Ableitung[i], ableitung[i]), qPrintable(QString::number(i)));
         for (int i = 0; i < drawn.size(); ++i) {
-            const int row = i + 1;
-            if (std::isnan(drawn[i])) {
-                QCOMPARE(chart.at(row, 3), Earlier);
-                QCOMPARE(chart.at(row, 4), Earlier);
-            } else {
-                QCOMPARE(chart.at(row, 3), rows[i].x()); // the first volume of the step
-                QVERIFY2(same(chart.at(row, 4), drawn[i]), qPrintable(QString::number(row)));
-            }
+            // X is the first volume of the step; a step without slope leaves both cells alone.
+            QCOMPARE(chart.at(i + 1, 3), std::isnan(drawn[i]) ? Earlier : rows[i].x());
+            if (std::isnan(drawn[i]))
+                QCOMPARE(chart.at(i + 1, 4), Earlier);
+            else
+                QVERIFY2(same(chart.at(i + 1, 4), drawn[i]), qPrintable(QString::number(i + 1)));
         }
         // n rows give n - 1 points; the rows after them keep what they showed.
         QCOMPARE(chart.at(int(rows.size()), 3), Earlier);
@@ -152,7 +140,7 @@ private Q_SLOTS:
 
         QVERIFY(!BerAbleit(store, withChart ? &chart : nullptr));
 
-        QVERIFY(chart.cells.empty());
+        QVERIFY(chart.cells.isEmpty());
         QCOMPARE(store.Ableitung[0], 42.0);
     }
 
@@ -169,17 +157,7 @@ private Q_SLOTS:
 
         QCOMPARE(chart.at(500, 3), 49.9);
         QVERIFY(same(chart.at(500, 4), 10));
-        QCOMPARE(chart.cells.size(), size_t(1000));
-    }
-
-    void overflowingSlopeNeverReachesTheChart()
-    {
-        MeasurementStore store = storeOf({{0, -1e308}, {1e-10, 1e308}, {1, 1e308}});
-        FixedRangeChart chart(0, 10);
-        QVERIFY(BerAbleit(store, &chart));
-        QVERIFY(std::isnan(store.Ableitung[0]));
-        QCOMPARE(chart.at(1, 4), Earlier);
-        QCOMPARE(chart.at(2, 4), 0.0);
+        QCOMPARE(chart.cells.size(), 1000);
     }
 };
 

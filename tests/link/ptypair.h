@@ -42,18 +42,17 @@ public:
         return ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
 
-    // What the program wrote, once `size` bytes have come or the time is up.
-    QByteArray receive(qsizetype size, int timeoutMs = 5000)
+    // What the program wrote, once `size` bytes have come or five seconds have passed.
+    QByteArray receive(qsizetype size)
     {
-        QDeadlineTimer deadline(timeoutMs);
+        const QDeadlineTimer deadline(5000);
+        char buffer[256];
         while (m_received.size() < size && !deadline.hasExpired()) {
             pollfd fd {m_master, POLLIN, 0};
-            if (::poll(&fd, 1, int(qMax<qint64>(1, deadline.remainingTime()))) <= 0)
-                continue;
-            char buffer[256];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n > 0)
-                m_received.append(buffer, n);
+            if (::poll(&fd, 1, int(qMax<qint64>(1, deadline.remainingTime()))) > 0) {
+                const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+                m_received.append(buffer, qMax<ssize_t>(n, 0));
+            }
         }
         const QByteArray taken = m_received.left(size);
         m_received.remove(0, taken.size());
@@ -63,10 +62,10 @@ public:
     // The device goes away: the program's side sees a hang-up.
     void hangUp()
     {
-        if (m_master >= 0)
-            ::close(m_master);
-        if (m_device >= 0)
-            ::close(m_device);
+        for (int fd : {m_master, m_device}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
         m_master = m_device = -1;
     }
 

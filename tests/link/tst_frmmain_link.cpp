@@ -1,11 +1,14 @@
-// The main window on the line: start-up opens the channel, failures show one message, the
-// instrument buttons write their commands, and received lines land in the active document.
+// The main window's instrument side: a channel that cannot be opened or a device that goes away
+// shows one message, Fill and Dos write to the instrument, the titration button runs on
+// Timer1 and stops with the line's message when a command cannot be written. The read-out
+// through the window is the end-to-end report test.
 
 #include "app/frmmain.h"
 #include "documents/documentcommands.h"
 #include "link/portsettings.h"
-#include "link/rskanal.h"
 #include "link/ptypair.h"
+#include "link/rskanal.h"
+#include "titration/titrationrun.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -16,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class tst_frmMainLink : public QObject
 {
@@ -33,39 +37,36 @@ class tst_frmMainLink : public QObject
         PortSettings(store).setDevicePath(1, device);
         return path;
     }
+    QString missingDevice() const { return m_dir.filePath(QStringLiteral("no-such-tty")); }
 
     static QList<QMessageBox *> errorBoxes(frmMain &w)
     {
-        QList<QMessageBox *> boxes;
-        for (QMessageBox *box : w.findChildren<QMessageBox *>()) {
-            if (box->isVisible())
-                boxes << box;
-        }
+        QList<QMessageBox *> boxes = w.findChildren<QMessageBox *>();
+        boxes.removeIf([](QMessageBox *box) { return !box->isVisible(); });
         return boxes;
     }
-
     static void click(frmMain &w, const char *name)
     {
-        auto *button = w.findChild<QPushButton *>(QLatin1StringView(name));
-        QVERIFY2(button, name);
-        button->click();
+        w.findChild<QPushButton *>(QLatin1StringView(name))->click();
+    }
+    static void closeBox(frmMain &w)
+    {
+        errorBoxes(w).first()->button(QMessageBox::Ok)->click();
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
         m_startDir = QDir::currentPath();
-        // The method file of the program goes to the current directory.
-        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(QDir::setCurrent(m_dir.path())); // where the program's method file goes
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
     void cleanupTestCase() { QDir::setCurrent(m_startDir); }
 
     void missingDeviceAtStartShowsOneMessageWithItsReason()
     {
-        const QString missing = m_dir.filePath(QStringLiteral("no-such-tty"));
-        QSettings store(storeWith(missing), QSettings::IniFormat);
+        QSettings store(storeWith(missingDevice()), QSettings::IniFormat);
         frmMain w(store);
         w.Form_Load();
         QCOMPARE(errorBoxes(w).size(), 1);
@@ -73,73 +74,69 @@ private Q_SLOTS:
         QCOMPARE(box->text(), QStringLiteral("Fehler in der Rs Kommunikation"));
         QCOMPARE(box->windowTitle(), QStringLiteral("Kalumet"));
         QCOMPARE(box->standardButtons(), QMessageBox::Ok);
-        QVERIFY(box->detailedText().contains(missing));
+        QVERIFY(box->detailedText().contains(missingDevice()));
 
-        // Another failure while the message is up does not stack a second one.
-        click(w, "cmdResult");
+        click(w, "cmdResult"); // another failure while the message is up does not stack
         QCOMPARE(errorBoxes(w).size(), 1);
-        // Once it is closed, the next failure is shown again.
-        box->button(QMessageBox::Ok)->click();
-        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
-        w.InitRs();
+        closeBox(w);
+        w.InitRs(); // once it is closed, the next failure shows again
         QCOMPARE(errorBoxes(w).size(), 1);
     }
 
-    void buttonsWriteToTheInstrumentAndRepliesReachTheDocument()
+    void instrumentThatGoesAwayIsReportedOnceAndLaterDosesNoteNothing()
     {
         PtyPair device;
-        QVERIFY(device.isValid());
         QSettings store(storeWith(device.path), QSettings::IniFormat);
         frmMain w(store);
         w.Form_Load();
         QVERIFY(errorBoxes(w).isEmpty());
-
-        click(w, "cmdResult");
-        QCOMPARE(device.receive(8), QByteArray("EX\r\nLR\r\n"));
-        device.send("**********\r\n  Gespeicherte Titration\r\n  1.000   4.50   2.0  \r\n");
-        const MeasurementStore &store1 = w.measurementStore();
-        QTRY_COMPARE_WITH_TIMEOUT(int(store1.AnzahlWerte), 1, 5000);
-        QCOMPARE(store1.Messwerte[0][1], 4.5);
-        AbstractDocument *doc = w.documents().activeDocument();
-        QVERIFY(doc);
-        QVERIFY(doc->text().startsWith(QStringLiteral("**********\r\n**********\r\n")));
-        QVERIFY(doc->text().contains(QStringLiteral("  1,000   4,50   2,0  ")));
-
-        // "Probennummer" makes the window fetch the stored data by itself.
-        device.send("  Probennummer : 3\r\n");
-        QTRY_VERIFY_WITH_TIMEOUT(doc->text().contains(QStringLiteral("Probennummer")), 5000);
-        QCOMPARE(device.receive(8), QByteArray("EX\r\nLD\r\n"));
-
+        click(w, "cmdFill");
+        QCOMPARE(device.receive(4), QByteArray("BF\r\n"));
         w.txtDos()->setText(QStringLiteral("0,5"));
         click(w, "cmdDos");
         QCOMPARE(device.receive(7), QByteArray("DA0.5\r\n"));
+        AbstractDocument *doc = w.documents().activeDocument();
         QVERIFY(doc->text().endsWith(QStringLiteral(" 0,5 ml\r\n")));
 
-        click(w, "cmdFill");
-        QCOMPARE(device.receive(4), QByteArray("BF\r\n"));
-        QVERIFY(errorBoxes(w).isEmpty());
-    }
-
-    void instrumentThatGoesAwayIsReportedOnce()
-    {
-        PtyPair device;
-        QSettings store(storeWith(device.path), QSettings::IniFormat);
-        frmMain w(store);
-        w.Form_Load();
-        QVERIFY(errorBoxes(w).isEmpty());
         QSignalSpy lost(&w.RsKanal1(), &AbstractSerialPort::portLost);
         device.hangUp();
-        QVERIFY(lost.wait(5000));
         QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 1, 5000);
-        // Dose on the closed port reports and notes nothing.
-        AbstractDocument *doc = w.documents().activeDocument();
+        for (int i = 0; i < 20; ++i) // further notifications of the dead device
+            QCoreApplication::processEvents();
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(!w.RsKanal1().isPortOpen());
+        closeBox(w);
         const QString before = doc->text();
-        errorBoxes(w).first()->button(QMessageBox::Ok)->click();
-        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
-        w.txtDos()->setText(QStringLiteral("1"));
-        click(w, "cmdDos");
+        click(w, "cmdDos"); // on the closed port: reported, nothing noted
         QCOMPARE(errorBoxes(w).size(), 1);
         QCOMPARE(doc->text(), before);
+    }
+
+    void runStartsInANewDocumentAndARefusedCommandStopsItWithTheLinesMessage()
+    {
+        QSettings store(storeWith(missingDevice()), QSettings::IniFormat);
+        frmMain w(store);
+        w.NeuesDokument();
+        AbstractDocument *first = w.documents().activeDocument();
+
+        w.cmdTitration()->click();
+
+        QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Stop"));
+        AbstractDocument *runDocument = w.documents().activeDocument();
+        QVERIFY(runDocument != first);
+        QVERIFY(runDocument->text().startsWith(QStringLiteral("  Titrations Daten\r\n")));
+        QVERIFY(w.Timer1()->isActive());
+
+        w.Timer1_Timer(); // step 1 writes the range command to the closed line
+
+        QVERIFY(!w.titrationRun().isRunning());
+        QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Start"));
+        QVERIFY(!w.Timer1()->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 1, 5000);
+        closeBox(w);
+
+        click(w, "cmdDelete"); // Delete empties the active document
+        QCOMPARE(runDocument->text(), QString());
     }
 };
 

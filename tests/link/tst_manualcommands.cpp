@@ -1,160 +1,87 @@
-#include "app/settingsrecord.h"
-#include "common/clock.h"
-#include "link/fakeserialport.h"
-#include "link/instrumentlink.h"
-#include "support/fakedocument.h"
-#include "titration/manualcommands.h"
+#include "link/ptyrig.h"
 
 #include <QTest>
 
-namespace {
-
-class FixedClock : public Clock
-{
-public:
-    QDateTime at {QDate(2026, 12, 4), QTime(23, 45, 10)};
-    double secondsSinceMidnight() const override { return at.time().msecsSinceStartOfDay() / 1e3; }
-    QDateTime now() const override { return at; }
-};
-
-} // namespace
-
+// The four instrument buttons over a real pseudo-terminal: what they write, when they open the
+// port anew, and the dose note.
 class tst_ManualCommands : public QObject
 {
     Q_OBJECT
-
-    struct Rig
-    {
-        SettingsRecord settings;
-        FakeSerialPort port;
-        InstrumentLink link {port, settings};
-        FakeDocumentHost documents;
-        FixedClock clock;
-        ManualCommands commands {link, documents, clock};
-
-        explicit Rig(bool open)
-        {
-            documents.newDocument();
-            if (open)
-                link.InitRs();
-            port.events.clear();
-        }
-    };
-
 private Q_SLOTS:
-    void buttonsWriteTheirCommandsAndReopen_data()
+    void buttonsWriteTheirCommandsAndOpenThePortAnew_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("open");
-        QTest::addColumn<bool>("missing"); // the channel cannot be opened
-        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("button"); // Fill, Res, Data, or the dose field's text
+        QTest::addColumn<bool>("open"); // the port before the click
+        QTest::addColumn<bool>("missing"); // the channel's device is gone at the click
+        QTest::addColumn<QByteArray>("written"); // what reaches the device
         QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("openAfter");
 
-        QTest::newRow("fill") << "Fill" << true << false << QStringList {"write BF\r\n"} << true;
-        QTest::newRow("fill with the port closed opens it")
-            << "Fill" << false << false << QStringList {"open 1"} << true;
-        QTest::newRow("fill with the port closed and no device reports")
-            << "Fill" << false << true << QStringList {"open 1 failed"} << false;
-        QTest::newRow("result writes two commands, then reopens")
-            << "Res" << true << false
-            << QStringList {"write EX\r\n", "write LR\r\n", "close", "open 1"} << true;
-        QTest::newRow("result with the port closed only opens it")
-            << "Res" << false << false << QStringList {"open 1"} << true;
-        QTest::newRow("data writes two commands, then reopens")
-            << "Data" << true << false
-            << QStringList {"write EX\r\n", "write LD\r\n", "close", "open 1"} << true;
-        QTest::newRow("data with no device reports the failed open")
-            << "Data" << false << true << QStringList {"open 1 failed"} << false;
+        // An open anew after a read-out shows as a failure once the device is gone.
+        QTest::newRow("result writes EX and LR, then opens anew")
+            << "Res" << true << true << QByteArray("EX\r\nLR\r\n") << false << false;
+        QTest::newRow("data writes EX and LD, then opens anew")
+            << "Data" << true << true << QByteArray("EX\r\nLD\r\n") << false << false;
+        QTest::newRow("result on a closed port opens it")
+            << "Res" << false << false << QByteArray() << true << true;
+        QTest::newRow("fill writes BF")
+            << "Fill" << true << false << QByteArray("BF\r\n") << true << true;
+        QTest::newRow("fill on a closed port opens it")
+            << "Fill" << false << false << QByteArray() << true << true;
+        QTest::newRow("fill on a closed port without a device reports")
+            << "Fill" << false << true << QByteArray() << false << false;
+        QTest::newRow("dose with a comma goes out with a point, also without a document")
+            << "0,5" << true << false << QByteArray("DA0.5\r\n") << true << true;
+        QTest::newRow("dose on a closed port fails and opens nothing")
+            << "1" << false << false << QByteArray() << false << false;
     }
-    void buttonsWriteTheirCommandsAndReopen()
+    void buttonsWriteTheirCommandsAndOpenThePortAnew()
     {
         QFETCH(QString, button);
         QFETCH(bool, open);
         QFETCH(bool, missing);
-        QFETCH(QStringList, events);
-        QFETCH(bool, ok);
+        QFETCH(QByteArray, written);
+        PtyRig rig;
+        QVERIFY(rig.link.InitRs().ok);
+        if (!open)
+            rig.port.setPortOpen(false);
+        rig.setDeviceMissing(missing);
 
-        Rig rig(open);
-        if (missing)
-            rig.port.missingChannels << 1;
-        LinkStatus status;
-        if (button == u"Fill")
-            status = rig.commands.cmdFill_Click();
-        else if (button == u"Res")
-            status = rig.commands.cmdResult_Click();
-        else
-            status = rig.commands.cmdSend_Click();
-        QCOMPARE(rig.port.events, events);
-        QCOMPARE(status.ok, ok);
-        QCOMPARE(status.reason.isEmpty(), ok);
+        const LinkStatus status = button == u"Fill" ? rig.commands.cmdFill_Click()
+            : button == u"Res"                      ? rig.commands.cmdResult_Click()
+            : button == u"Data"                     ? rig.commands.cmdSend_Click()
+                                                    : rig.commands.cmdDos_Click(button);
+
+        QCOMPARE(rig.device.receive(written.size()), written);
+        QTEST(status.ok, "ok");
+        QCOMPARE(status.reason.isEmpty(), status.ok);
+        QTEST(rig.port.isPortOpen(), "openAfter");
     }
 
-    void doseSendsTheFieldAndNotesIt_data()
+    void doseNoteHasDateTimeWithSecondsAndTheFieldAsTyped_data()
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("note");
-
-        QTest::newRow("comma becomes a point on the line, not in the note")
-            << "0,25"
-            << "de_DE"
-            << "DA0.25\r\n"
-            << "04.12.2026 23:45:10 0,25 ml\r\n";
+        QTest::newRow("German") << "0,25"
+                                << "de_DE"
+                                << "04.12.2026 23:45:10 0,25 ml\r\n";
         QTest::newRow("empty field leaves two blanks before ml") << ""
                                                                  << "de_DE"
-                                                                 << "DA\r\n"
                                                                  << "04.12.2026 23:45:10  ml\r\n";
-        QTest::newRow("leading blank is sent unchanged") << " 1,5"
-                                                         << "de_DE"
-                                                         << "DA 1.5\r\n"
-                                                         << "04.12.2026 23:45:10  1,5 ml\r\n";
-        QTest::newRow("twelve-hour locale keeps its own time form with seconds")
+        QTest::newRow("twelve-hour locale keeps its own time form")
             << "2"
             << "en_US"
-            << "DA2\r\n"
             << "12/4/2026 11:45:10 PM 2 ml\r\n";
-        QTest::newRow("text that is no number goes out as typed") << "abc"
-                                                                  << "de_DE"
-                                                                  << "DAabc\r\n"
-                                                                  << "04.12.2026 23:45:10 abc ml\r\n";
     }
-    void doseSendsTheFieldAndNotesIt()
+    void doseNoteHasDateTimeWithSecondsAndTheFieldAsTyped()
     {
         QFETCH(QString, field);
         QFETCH(QString, locale);
-        QFETCH(QString, command);
-        QFETCH(QString, note);
-
-        Rig rig(true);
-        rig.commands.setLocale(QLocale(locale));
-        rig.documents.active()->setText(QStringLiteral("before\r\n"));
-        QVERIFY(rig.commands.cmdDos_Click(field).ok);
-        QCOMPARE(rig.port.written, QStringList {command});
+        const QDateTime at(QDate(2026, 12, 4), QTime(23, 45, 10));
         // Newer locale data put a narrow no-break space before AM/PM; either blank is fine.
-        const QString text = rig.documents.active()->text().replace(QChar(0x202F), u' ');
-        QCOMPARE(text, QStringLiteral("before\r\n") + note);
-    }
-
-    void doseWithThePortClosedSendsAndNotesNothing()
-    {
-        Rig rig(false);
-        rig.documents.active()->setText(QStringLiteral("kept\r\n"));
-        const LinkStatus status = rig.commands.cmdDos_Click(QStringLiteral("1,0"));
-        QVERIFY(!status.ok);
-        QVERIFY(!status.reason.isEmpty());
-        QVERIFY(rig.port.written.isEmpty());
-        QCOMPARE(rig.documents.active()->text(), QStringLiteral("kept\r\n"));
-        // Dose does not reopen the port by itself.
-        QVERIFY(rig.port.events.isEmpty());
-    }
-
-    void doseWithoutADocumentStillDoses()
-    {
-        Rig rig(true);
-        rig.documents.closeAll();
-        QVERIFY(rig.commands.cmdDos_Click(QStringLiteral("0,5")).ok);
-        QCOMPARE(rig.port.written, QStringList {"DA0.5\r\n"});
+        QTEST(ManualCommands::doseNote(at, field, QLocale(locale)).replace(QChar(0x202F), u' '),
+            "note");
     }
 };
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QStringList>
+
+// The simulated titrator on a pseudo-terminal of its own, for as long as this object lives.
+class Simulator
+{
+public:
+    explicit Simulator(const QStringList &options)
+    {
+        m_process.setProgram(QStringLiteral(KALUMET_BINARY_DIR "/titrator-sim"));
+        m_process.setArguments(options);
+        m_process.start();
+        if (!m_process.waitForStarted(5000))
+            return;
+        // The first line of its output names the device it serves.
+        const QDeadlineTimer deadline(5000);
+        while (!m_process.canReadLine() && !deadline.hasExpired())
+            m_process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+        device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~Simulator()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+
+    // The commands it logged (with --verbose) so far, in order.
+    QStringList commandsSeen()
+    {
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        QStringList commands;
+        for (const QString &line : m_log.split(u'\n')) {
+            if (line.startsWith(QStringLiteral("titrator-sim: ")))
+                commands << line.mid(14).trimmed();
+        }
+        return commands;
+    }
+
+    QString device;
+
+private:
+    QProcess m_process;
+    QString m_log;
+};
