@@ -1,5 +1,5 @@
+#include "chemistry.h"
 #include "evaluation/equivalencepoint.h"
-#include "support/titrationcurve.h"
 
 #include <QTest>
 
@@ -9,42 +9,46 @@ class tst_EquivalencePoint : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Readings of the simulated titrator's model (its charge balance and its electrode noise),
+    // with the equivalence volume moved across one increment in twenty shifts.
     void pointLiesNearTheModelsEquivalenceVolumeWhereverTheJumpFalls_data()
     {
-        QTest::addColumn<double>("ka"); // 0: strong acid
+        QTest::addColumn<bool>("weak");
         QTest::addColumn<double>("increment");
+        QTest::addColumn<double>("noise"); // pH
         QTest::addColumn<double>("tolerance"); // in increments
         QTest::addColumn<bool>("falling"); // a base titrated with an acid: the curve mirrored
-        QTest::newRow("weak acid, 0.1 mL steps") << 1.75e-5 << 0.1 << 0.25 << false;
-        QTest::newRow("weak acid, 0.2 mL steps") << 1.75e-5 << 0.2 << 0.25 << false;
-        QTest::newRow("weak acid, 0.5 mL steps") << 1.75e-5 << 0.5 << 0.25 << false;
-        QTest::newRow("strong acid, 0.1 mL steps") << 0.0 << 0.1 << 0.5 << false;
-        QTest::newRow("strong acid, 0.2 mL steps") << 0.0 << 0.2 << 0.5 << false;
-        QTest::newRow("strong acid, 0.5 mL steps") << 0.0 << 0.5 << 0.5 << false;
-        QTest::newRow("falling curve, 0.25 mL steps") << 1.75e-5 << 0.25 << 0.25 << true;
+        QTest::newRow("weak acid, 0.1 mL steps") << true << 0.1 << 0.0 << 0.25 << false;
+        QTest::newRow("weak acid, 0.2 mL steps, noise") << true << 0.2 << 0.003 << 0.25 << false;
+        QTest::newRow("weak acid, 0.5 mL steps") << true << 0.5 << 0.0 << 0.25 << false;
+        QTest::newRow("strong acid, 0.1 mL steps") << false << 0.1 << 0.0 << 0.5 << false;
+        QTest::newRow("strong acid, 0.2 mL steps, noise") << false << 0.2 << 0.003 << 0.5 << false;
+        QTest::newRow("strong acid, 0.5 mL steps") << false << 0.5 << 0.0 << 0.5 << false;
+        QTest::newRow("falling curve, 0.25 mL steps") << true << 0.25 << 0.0 << 0.25 << true;
     }
     void pointLiesNearTheModelsEquivalenceVolumeWhereverTheJumpFalls()
     {
-        QFETCH(double, ka);
+        QFETCH(bool, weak);
         QFETCH(double, increment);
+        QFETCH(double, noise);
         QFETCH(double, tolerance);
         QFETCH(bool, falling);
-        // The equivalence volume moves across one increment in twenty shifts.
         double worst = 0;
         for (int shift = 0; shift < 20; ++shift) {
-            TitrationCurve model;
-            model.ka = ka;
-            model.sampleVolume = 10.0 + shift * increment / 20;
+            const AcidSample sample
+                = AcidSample::forEquivalence(weak, 10.0 + shift * increment / 20);
+            Electrode electrode(noise, 1000u + unsigned(shift));
             std::vector<double> volumes, values;
-            for (int i = 0; i * increment <= 2 * model.equivalenceVolume(); ++i) {
+            for (int i = 0; i * increment <= 2 * sample.equivalenceVolume(); ++i) {
+                const double pH = electrode.readPh(sample.pH(i * increment));
                 volumes.push_back(i * increment);
-                values.push_back(falling ? 14 - model.pH(i * increment) : model.pH(i * increment));
+                values.push_back(falling ? 14 - pH : pH);
             }
             const auto ep
                 = EquivalencePointFinder::find(volumes.data(), values.data(), int(volumes.size()));
             QVERIFY(ep.has_value());
             QVERIFY2(ep->value > 4 && ep->value < 11, qPrintable(QString::number(ep->value)));
-            worst = std::max(worst, std::abs(ep->volume - model.equivalenceVolume()) / increment);
+            worst = std::max(worst, std::abs(ep->volume - sample.equivalenceVolume()) / increment);
         }
         QVERIFY2(worst <= tolerance, qPrintable(QString("worst error %1 increments").arg(worst)));
     }
