@@ -179,15 +179,10 @@ void TitrationRun::stepMeasure()
 void TitrationRun::stepWaitValue()
 {
     if (m_store.Rueckmeldung == QLatin1String("pH")) {
-        AbstractDocument *doc = documentOrFail();
+        int row = 0;
+        AbstractDocument *doc = takeReply(row);
         if (!doc)
             return;
-        m_store.Rueckmeldung.clear();
-        const int row = m_store.MessIndex;
-        if (row < 0 || row >= MaxRows) {
-            stop(); // cannot happen while the end check holds; never write past the grid
-            return;
-        }
         doc->chart().setData(row + 1, 2, m_store.Messwerte[row][1], false);
         writeTableRow(*doc, elapsedSinceStart());
         m_store.MessIndex = qint16(row + 1);
@@ -234,18 +229,27 @@ void TitrationRun::stepDose()
     Volumen = Volumen + increment;
 }
 
+AbstractDocument *TitrationRun::takeReply(int &row)
+{
+    AbstractDocument *doc = documentOrFail();
+    if (!doc)
+        return nullptr;
+    m_store.Rueckmeldung.clear();
+    row = m_store.MessIndex;
+    if (row < 0 || row >= MaxRows) {
+        stop(); // cannot happen while the end check holds; never write past the grid
+        return nullptr;
+    }
+    return doc;
+}
+
 void TitrationRun::stepWaitDose()
 {
     if (m_store.Rueckmeldung == QLatin1String("Y")) {
-        AbstractDocument *doc = documentOrFail();
+        int row = 0;
+        AbstractDocument *doc = takeReply(row);
         if (!doc)
             return;
-        m_store.Rueckmeldung.clear();
-        const int row = m_store.MessIndex;
-        if (row < 0 || row >= MaxRows) {
-            stop();
-            return;
-        }
         m_store.Messwerte[row][0] = Volumen;
         doc->chart().setData(row + 1, 1, m_store.Messwerte[row][0], false);
         m_timer.setInterval(NormalInterval);

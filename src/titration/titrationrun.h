@@ -65,6 +65,8 @@ private:
     void fail(Failure failure, const QString &reason);
     bool send(const QString &command);
     AbstractDocument *documentOrFail();
+    // Takes the awaited reply: the document and row it goes to, or nullptr once the run stopped.
+    AbstractDocument *takeReply(int &row);
     void countReplyTick();
     bool endReached();
     void writeTableHead(AbstractDocument &doc);
