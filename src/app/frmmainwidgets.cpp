@@ -2,6 +2,7 @@
 #include "frmmain.h"
 
 #include "app/appicons.h"
+#include "common/dateformat.h"
 #include "common/twips.h"
 
 #include <QAction>
@@ -188,6 +189,6 @@ void frmMain::refreshClock()
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale;
-    m_dateLabel->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    m_dateLabel->setText(locale.toString(now.date(), shortDateFormat(locale)));
     m_timeLabel->setText(locale.toString(now.time(), QStringLiteral("HH:mm:ss")));
 }

@@ -1,6 +1,7 @@
 #include "manualcommands.h"
 
 #include "common/clock.h"
+#include "common/dateformat.h"
 #include "documents/abstractdocument.h"
 #include "link/instrumentlink.h"
 
@@ -58,10 +59,6 @@ QString ManualCommands::doseNote(const QDateTime &now, const QString &txtDos, co
         else
             timeFormat = QStringLiteral("HH:mm:ss");
     }
-    // The short date with a four-digit year, so a note stays unambiguous (04.12.2026).
-    QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
-    if (!dateFormat.contains(QStringLiteral("yyyy")))
-        dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return locale.toString(now.date(), dateFormat) + u' '
+    return locale.toString(now.date(), shortDateFormat(locale)) + u' '
         + locale.toString(now.time(), timeFormat) + u' ' + txtDos + QStringLiteral(" ml\r\n");
 }
