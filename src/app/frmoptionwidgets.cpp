@@ -5,6 +5,7 @@
 #include "common/twips.h"
 
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -48,6 +49,9 @@ void frmOption::buildControls()
 {
     setWindowTitle(QStringLiteral("Optionen"));
     resize(twipsRect(0, 0, 7680, 5130).size());
+    // The controls' twips sizes were laid out for an 8-point dialog font; at the desktop's
+    // usual 9 or 10 points the captions under the scroll bars would be cut off.
+    setFont(QFont(QStringLiteral("Arial"), 8));
 
     auto scrollBar = [this](const QString &name, int maximum, int pageStep, const QRect &rect) {
         auto *bar = named(new QScrollBar(Qt::Vertical, this), name);
