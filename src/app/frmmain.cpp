@@ -41,7 +41,7 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
 
     // The line to the titrator: every received line goes to the report evaluation, whose
     // data request runs the Data button.
-    static const SystemClock clock;
+    static const SystemClock clock; // the time of day for dose notes and the run
     m_rsKanal1 = std::make_unique<RsKanal>(m_store);
     m_rsKanal1->setObjectName(QStringLiteral("RsKanal1"));
     m_link = std::make_unique<InstrumentLink>(*m_rsKanal1, m_settings);
@@ -67,10 +67,9 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
 
     // The titration run drives Timer1 and writes to the line; a command the port refuses
     // stops it with the line's message.
-    static const SystemClock runClock;
     m_runTimer = std::make_unique<QTimerRunTimer>(*m_timer1);
     m_run = std::make_unique<TitrationRun>(m_measurementStore, m_settings, *m_documents, *m_link,
-        *m_runControls, *m_runTimer, runClock);
+        *m_runControls, *m_runTimer, clock);
     connect(m_run.get(), &TitrationRun::runningChanged, this, [this](bool running) {
         m_cmdTitration->setText(
             running ? QStringLiteral("Titr. Stop") : QStringLiteral("Titr. Start"));

@@ -3,6 +3,7 @@
 #include "app/settingsrecord.h"
 #include "documents/abstractchart.h"
 #include "documents/abstractdocument.h"
+#include "evaluation/charttitles.h"
 #include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 
@@ -16,17 +17,9 @@ void RtfAuswertung(
         // Only the curve columns: an earlier derivative stays until it is drawn again.
         RowScanner::resetSeries(store, &chart, 2);
         chart.setUniformAxis(false);
-        chart.setTitleText(
-            german ? QStringLiteral("Titrationskurve") : QStringLiteral("titrationcurve"));
-        chart.setAxisTitle(AbstractChart::XAxis,
-            german ? QStringLiteral("Verbrauch [ml]") : QStringLiteral("volume [ml]"));
+        ChartTitles::setCurve(chart, german, u"ml");
     }
-    if (line.contains(u"mV"))
-        chart.setAxisTitle(AbstractChart::YAxis,
-            german ? QStringLiteral("mV-Werte") : QStringLiteral("mV-values"));
-    else if (line.contains(u"pH"))
-        chart.setAxisTitle(AbstractChart::YAxis,
-            german ? QStringLiteral("pH-Werte") : QStringLiteral("pH-values"));
+    ChartTitles::setUnitFromLine(chart, german, line);
 
     if (store.DatenModus != MeasurementStore::DataMode)
         return;

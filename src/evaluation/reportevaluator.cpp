@@ -3,6 +3,7 @@
 #include "app/settingsrecord.h"
 #include "documents/abstractchart.h"
 #include "documents/abstractdocument.h"
+#include "evaluation/charttitles.h"
 #include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 
@@ -74,29 +75,14 @@ void ReportEvaluator::startSeries(AbstractDocument *doc)
     if (!chart)
         return;
     chart->setUniformAxis(false);
-    if (m_settings.isGerman()) {
-        chart->setTitleText(QStringLiteral("Titrationskurve"));
-        chart->setAxisTitle(AbstractChart::XAxis, QStringLiteral("Verbrauch [ml]"));
-    } else {
-        chart->setTitleText(QStringLiteral("titrationcurve"));
-        chart->setAxisTitle(AbstractChart::XAxis, QStringLiteral("volume [ml]"));
-    }
+    ChartTitles::setCurve(*chart, m_settings.isGerman(), u"ml");
 }
 
 void ReportEvaluator::setUnitTitle(const QString &Zeile, AbstractDocument *doc)
 {
-    // Runs on every line, replies of a run included; "mV" wins over "pH".
-    AbstractChart *chart = chartOf(doc);
-    if (!chart)
-        return;
-    const bool german = m_settings.isGerman();
-    if (Zeile.contains(UnitMv)) {
-        chart->setAxisTitle(AbstractChart::YAxis,
-            german ? QStringLiteral("mV-Werte") : QStringLiteral("mV-values"));
-    } else if (Zeile.contains(UnitPh)) {
-        chart->setAxisTitle(AbstractChart::YAxis,
-            german ? QStringLiteral("pH-Werte") : QStringLiteral("pH-values"));
-    }
+    // Runs on every line, replies of a run included.
+    if (AbstractChart *chart = chartOf(doc))
+        ChartTitles::setUnitFromLine(*chart, m_settings.isGerman(), Zeile);
 }
 
 void ReportEvaluator::takeMeasuredValue(const QString &Zeile)

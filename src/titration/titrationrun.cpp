@@ -5,6 +5,7 @@
 #include "common/numbers.h"
 #include "documents/abstractchart.h"
 #include "documents/abstractdocument.h"
+#include "evaluation/charttitles.h"
 #include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 #include "link/commandsink.h"
@@ -311,17 +312,6 @@ void TitrationRun::writeTableRow(AbstractDocument &doc, double elapsed)
 
 void TitrationRun::setChartTitles(AbstractDocument &doc)
 {
-    AbstractChart &chart = doc.chart();
-    const bool mV = m_settings.Bereich != 0;
-    if (m_settings.isGerman()) {
-        chart.setTitleText(QStringLiteral("Titrationskurve"));
-        chart.setAxisTitle(AbstractChart::XAxis, QStringLiteral("Verbrauch [mL]"));
-        chart.setAxisTitle(
-            AbstractChart::YAxis, mV ? QStringLiteral("mV-Werte") : QStringLiteral("pH-Werte"));
-    } else {
-        chart.setTitleText(QStringLiteral("titrationcurve"));
-        chart.setAxisTitle(AbstractChart::XAxis, QStringLiteral("volume [mL]"));
-        chart.setAxisTitle(
-            AbstractChart::YAxis, mV ? QStringLiteral("mV-values") : QStringLiteral("pH-values"));
-    }
+    ChartTitles::setCurve(doc.chart(), m_settings.isGerman(), u"mL");
+    ChartTitles::setUnit(doc.chart(), m_settings.isGerman(), m_settings.Bereich != 0);
 }
