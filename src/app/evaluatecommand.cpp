@@ -1,5 +1,6 @@
 #include "evaluatecommand.h"
 
+#include "common/atomicfile.h"
 #include "common/numbers.h"
 #include "evaluation/batchevaluation.h"
 
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
@@ -79,11 +79,11 @@ int writeCsv(const QString &csv, const QString &target, QIODevice &out, QIODevic
         }
         return Success;
     }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    QString reason;
+    if (!AtomicFile::write(target, data, &reason)) {
         writeLine(err,
             QStringLiteral("kalumet: The file \"%1\" cannot be written: %2")
-                .arg(QDir::toNativeSeparators(target), file.errorString()));
+                .arg(QDir::toNativeSeparators(target), reason));
         return WriteFailed;
     }
     return Success;

@@ -1,8 +1,9 @@
 #include "methodfile.h"
 
+#include "common/atomicfile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <optional>
@@ -126,23 +127,11 @@ QByteArray compose(const SettingsRecord &record, const QString &dosText)
 
 bool write(const QString &filePath, const QByteArray &content, QString *error)
 {
-    QSaveFile file(filePath);
     QString reason;
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()) {
-        // A write cut short (disk full, file size limit) can flush and commit without an
-        // error; only the size on disk tells. The old file must then stay.
-        if (file.flush() && file.size() == content.size()) {
-            if (file.commit())
-                return true;
-        } else {
-            reason = QStringLiteral("the file could not be written in full");
-            file.cancelWriting();
-        }
-    }
-    // An uncommitted QSaveFile is discarded; the old file stays as it was.
+    if (AtomicFile::write(filePath, content, &reason))
+        return true;
     if (error)
-        *error = QStringLiteral("%1: %2").arg(
-            filePath, reason.isEmpty() ? file.errorString() : reason);
+        *error = QStringLiteral("%1: %2").arg(filePath, reason);
     return false;
 }
 

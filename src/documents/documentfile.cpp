@@ -3,12 +3,12 @@
 #include "rtfreader.h"
 #include "rtfwriter.h"
 
+#include "common/atomicfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <cerrno>
 
 namespace {
 
@@ -127,20 +127,9 @@ FileProblem saveFileAtomically(const QString &path, const QByteArray &data)
 {
     if (QFileInfo(path).isDir())
         return {FileProblem::IsFolder, {}};
-    QSaveFile file(path);
-    // Unbuffered: a write that falls short (a full disk) shows here. Through the buffer it
-    // would only fail in the flush at commit, which QSaveFile does not notice, and a
-    // truncated file would replace the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return problemFor(path, true, file.errorString());
-    errno = 0;
-    if (file.write(data) != data.size()) {
-        const QString reason = errno ? qt_error_string(errno) : file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!AtomicFile::write(path, data, &reason))
         return problemFor(path, true, reason);
-    }
-    if (!file.commit())
-        return problemFor(path, true, file.errorString());
     return {};
 }
 
