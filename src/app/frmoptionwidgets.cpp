@@ -41,8 +41,7 @@ QRect frmOption::twipsRect(int left, int top, int width, int height) const
     const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
     const double dx = s ? s->logicalDotsPerInchX() : 96;
     const double dy = s ? s->logicalDotsPerInchY() : 96;
-    return QRect(Twips::toPixels(left, dx), Twips::toPixels(top, dy), Twips::toPixels(width, dx),
-        Twips::toPixels(height, dy));
+    return Twips::toPixels(left, top, width, height, dx, dy);
 }
 
 void frmOption::buildControls()

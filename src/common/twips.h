@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QtMath>
 
 // Window positions and sizes are given in twips (1/1440 inch); the screen's logical DPI
@@ -16,6 +17,14 @@ inline int toPixels(double twips, double dpi)
 inline double fromPixels(double pixels, double dpi)
 {
     return pixels * PerInch / dpi;
+}
+
+// A rectangle given in twips, in pixels.
+inline QRect toPixels(
+    double left, double top, double width, double height, double dpiX, double dpiY)
+{
+    return QRect(
+        toPixels(left, dpiX), toPixels(top, dpiY), toPixels(width, dpiX), toPixels(height, dpiY));
 }
 
 } // namespace Twips

@@ -121,8 +121,7 @@ void frmDocument::Form_Resize()
     const double dpiX = logicalDpiX();
     const double dpiY = logicalDpiY();
     const auto pixels = [dpiX, dpiY](const TwipsRect &r) {
-        return QRect(Twips::toPixels(r.left, dpiX), Twips::toPixels(r.top, dpiY),
-            Twips::toPixels(r.width, dpiX), Twips::toPixels(r.height, dpiY));
+        return Twips::toPixels(r.left, r.top, r.width, r.height, dpiX, dpiY);
     };
     const DocumentLayout layout = DocumentLayout::forInnerSize(
         float(Twips::fromPixels(width(), dpiX)), float(Twips::fromPixels(height(), dpiY)));
