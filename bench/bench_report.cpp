@@ -5,7 +5,7 @@
 #include "app/settingsrecord.h"
 #include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
-#include "link/fakeserialport.h"
+#include "fuzz/fakeserialport.h"
 #include "link/instrumentlink.h"
 #include "support/fakedocument.h"
 #ifdef KALUMET_BENCH_WINDOW

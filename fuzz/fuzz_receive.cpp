@@ -10,7 +10,7 @@
 #include "common/clock.h"
 #include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
-#include "link/fakeserialport.h"
+#include "fakeserialport.h"
 #include "link/instrumentlink.h"
 #include "support/fakedocument.h"
 #include "titration/manualcommands.h"

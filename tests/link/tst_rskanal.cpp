@@ -1,18 +1,14 @@
-#include "link/ptyrig.h"
+#include "ptyrig.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-// The serial component's line parameters and the receive path over a real pseudo-terminal; what
-// InitRs keeps when it opens the port anew.
+// Over a real pseudo-terminal: the receive path, what InitRs keeps when it opens anew, what the
+// instrument buttons write and when they open the port anew.
 class tst_RsKanal : public QObject
 {
     Q_OBJECT
-    using Rig = PtyRig;
-
 private Q_SLOTS:
-    void init() { QVERIFY(PtyPair().isValid()); }
-
     void receivedCharactersBecomeLines_data()
     {
         QTest::addColumn<QByteArrayList>("reads"); // what the device sends, one read at a time
@@ -20,21 +16,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("rest"); // Zeile afterwards
 
-        QTest::newRow("a line split across three reads is evaluated once") << QByteArrayList {"7.0",
-            "0 p", "H\r\n"} << QChar(u',') << QStringList {"7,00 pH\r\n"} << "";
-        QTest::newRow("two lines in one read are evaluated in order")
-            << QByteArrayList {"7.00 pH\r\nY\r\n"} << QChar(u'.')
-            << QStringList {"7.00 pH\r\n", "Y\r\n"} << "";
-        QTest::newRow("every point becomes the decimal comma")
-            << QByteArrayList {"04.12.2026 7.00\r\n"} << QChar(u',')
-            << QStringList {"04,12,2026 7,00\r\n"} << "";
-        QTest::newRow("a tail waits for its line feed, a point never ends a line")
-            << QByteArrayList {"a\r\n1.2", ".3"} << QChar(u',') << QStringList {"a\r\n"} << "1,2,3";
-        QTest::newRow("a line feed alone ends a line, a lone CR passes")
-            << QByteArrayList {"a\rb\nc\n\r\n"} << QChar(u',')
-            << QStringList {"a\rb\n", "c\n", "\r\n"} << "";
-        QTest::newRow("the eighth bit is masked off")
-            << QByteArrayList {"\xB7\xAE\xB0\x8A"} << QChar(u',') << QStringList {"7,0\n"} << "";
+        // Then ".7\n" with the eighth bit set on every character: masked off, LF alone ends it.
+        QTest::newRow("a line split across three reads is evaluated once, point to comma")
+            << QByteArrayList {"7.0", "0 p", "H\r\n", "\xAE\xB7\x8A"} << QChar(u',')
+            << QStringList {"7,00 pH\r\n", ",7\n"} << "";
+        QTest::newRow("two lines in one read in order, a tail waits for its line feed")
+            << QByteArrayList {"7.00 pH\r\nY\r\n1.2"} << QChar(u'.')
+            << QStringList {"7.00 pH\r\n", "Y\r\n"} << "1.2";
         // 36,000 characters without a line feed, then a short line.
         QByteArrayList longRun(9, QByteArray(4000, 'x'));
         longRun << "\r\nnext\r\n";
@@ -48,11 +36,11 @@ private Q_SLOTS:
     {
         QFETCH(QByteArrayList, reads);
         QFETCH(QChar, decimal);
-        Rig rig(decimal);
-        QVERIFY(rig.link.InitRs().ok);
+        PtyRig rig(decimal);
+        QVERIFY(rig.master >= 0 && rig.link.InitRs().ok);
         qsizetype sent = 0;
         for (const QByteArray &read : reads) {
-            QVERIFY(rig.device.send(read));
+            QVERIFY(rig.send(read));
             sent += read.size();
             QTRY_COMPARE_WITH_TIMEOUT(rig.received(), sent, 5000); // taken in before the next
         }
@@ -62,86 +50,67 @@ private Q_SLOTS:
 
     void reopenAfterResultLosesNothing()
     {
-        Rig rig;
+        PtyRig rig;
         QVERIFY(rig.link.InitRs().ok);
         QSignalSpy received(&rig.port, &AbstractSerialPort::onComm);
-        rig.device.send("**********\r\nfirst\r\n");
+        rig.send("**********\r\nfirst\r\n");
         QVERIFY(received.wait(5000));
         // The device answers before the program gets round to reading; Res reopens meanwhile.
-        rig.device.send("second\r\nthi");
+        rig.send("second\r\nthi");
         QVERIFY(rig.commands.cmdResult_Click().ok);
-        QCOMPARE(rig.device.receive(8), QByteArray("EX\r\nLR\r\n"));
+        QCOMPARE(rig.receive(8), QByteArray("EX\r\nLR\r\n"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.lines.size(), 3, 5000);
-        rig.device.send("rd\r\n");
+        rig.send("rd\r\n");
         QTRY_COMPARE_WITH_TIMEOUT(rig.lines,
             (QStringList {"**********\r\n", "first\r\n", "second\r\n", "third\r\n"}), 5000);
     }
 
-    void dataRequestFromInsideTheReceiveLoopLosesNothing_data()
+    void buttonsWriteTheirCommandsAndOpenThePortAnew_data()
     {
-        QTest::addColumn<bool>("reopenFails");
-        QTest::newRow("reopen succeeds") << false;
-        QTest::newRow("reopen fails") << true;
+        QTest::addColumn<QString>("button"); // Fill, Res, Data, or the dose field's text
+        QTest::addColumn<bool>("open"); // the port before the click
+        QTest::addColumn<bool>("missing"); // the channel's device is gone at the click
+        QTest::addColumn<QByteArray>("written"); // what reaches the device
+        QTest::addColumn<bool>("ok"); // also: the port is open afterwards
+
+        auto row = [](const char *name, const char *button, bool open, bool missing,
+                       const char *written, bool ok) {
+            QTest::newRow(name) << button << open << missing << QByteArray(written) << ok;
+        };
+        // An open anew after a read-out shows as a failure once the device is gone.
+        row("result: EX LR, then opens anew", "Res", true, true, "EX\r\nLR\r\n", false);
+        row("data: EX LD, then opens anew", "Data", true, true, "EX\r\nLD\r\n", false);
+        row("fill writes BF", "Fill", true, false, "BF\r\n", true);
+        row("fill on a closed port opens it", "Fill", false, false, "", true);
+        row("dose goes out with a point", "0,5", true, false, "DA0.5\r\n", true);
+        row("dose on a closed port opens nothing", "1", false, false, "", false);
     }
-    void dataRequestFromInsideTheReceiveLoopLosesNothing()
+    void buttonsWriteTheirCommandsAndOpenThePortAnew()
     {
-        QFETCH(bool, reopenFails);
-        Rig rig;
-        int requests = 0;
-        rig.link.setLineHandler([&](const QString &line) {
-            rig.lines << line;
-            if (!line.contains(QStringLiteral("Probennummer")))
-                return;
-            ++requests;
-            rig.setDeviceMissing(reopenFails);
-            QCOMPARE(rig.commands.cmdSend_Click().ok, !reopenFails);
-        });
+        QFETCH(QString, button);
+        QFETCH(bool, open);
+        QFETCH(bool, missing);
+        QFETCH(QByteArray, written);
+        PtyRig rig;
         QVERIFY(rig.link.InitRs().ok);
-        rig.device.send("Probennummer 7\r\nGehalt 1.5\r\nEnde\r\n");
-        QTRY_COMPARE_WITH_TIMEOUT(rig.lines.size(), 3, 5000);
-        QCOMPARE(rig.lines, (QStringList {"Probennummer 7\r\n", "Gehalt 1,5\r\n", "Ende\r\n"}));
-        QCOMPARE(requests, 1);
-        QCOMPARE(rig.device.receive(8), QByteArray("EX\r\nLD\r\n"));
-        QCOMPARE(rig.port.isPortOpen(), !reopenFails);
-        if (!reopenFails) {
-            rig.device.send("**********\r\n"); // the reopened port goes on receiving
-            QTRY_COMPARE_WITH_TIMEOUT(rig.lines.size(), 4, 5000);
-        }
+        if (!open)
+            rig.port.setPortOpen(false);
+        rig.setDeviceMissing(missing);
+
+        const LinkStatus status = button == u"Fill" ? rig.commands.cmdFill_Click()
+            : button == u"Res"                      ? rig.commands.cmdResult_Click()
+            : button == u"Data"                     ? rig.commands.cmdSend_Click()
+                                                    : rig.commands.cmdDos_Click(button);
+        QCOMPARE(rig.receive(written.size()), written);
+        QTEST(status.ok, "ok");
+        QTEST(rig.port.isPortOpen(), "ok");
     }
 
-    void lineParametersAreReadFromTheStore_data()
+    void doseNoteHasDateTimeWithSecondsAndTheFieldAsTyped()
     {
-        QTest::addColumn<QStringList>("stored"); // parity, stop bits, flow control; "": no key
-        QTest::addColumn<QSerialPort::Parity>("parity");
-        QTest::addColumn<QSerialPort::StopBits>("stopBits");
-        QTest::addColumn<QSerialPort::FlowControl>("flowControl");
-        QTest::newRow("no keys or unknown text: even, one, none")
-            << QStringList {"", "3", "magic"} << QSerialPort::EvenParity << QSerialPort::OneStop
-            << QSerialPort::NoFlowControl;
-        QTest::newRow("none, two, rts/cts")
-            << QStringList {"none", "2", "rts/cts"} << QSerialPort::NoParity << QSerialPort::TwoStop
-            << QSerialPort::HardwareControl;
-        QTest::newRow("case, blanks and a decimal comma do not matter")
-            << QStringList {" Odd ", "1,5", "XON/XOFF"} << QSerialPort::OddParity
-            << QSerialPort::OneAndHalfStop << QSerialPort::SoftwareControl;
-    }
-    void lineParametersAreReadFromTheStore()
-    {
-        QFETCH(QStringList, stored);
-        Rig rig;
-        rig.store.beginGroup(QLatin1StringView(PortSettings::Group));
-        const char *keys[] {
-            PortSettings::ParityKey, PortSettings::StopBitsKey, PortSettings::FlowControlKey};
-        for (int i = 0; i < 3; ++i) {
-            if (!stored[i].isEmpty())
-                rig.store.setValue(QLatin1StringView(keys[i]), stored[i]);
-        }
-        rig.store.endGroup();
-        const PortSettings ports(rig.store);
-        QTEST(ports.parity(), "parity");
-        QTEST(ports.stopBits(), "stopBits");
-        QTEST(ports.flowControl(), "flowControl");
-        QVERIFY(rig.link.InitRs().ok); // a pseudo-terminal refuses some of them, yet opens
+        const QDateTime at(QDate(2026, 12, 4), QTime(23, 45, 10));
+        QCOMPARE(ManualCommands::doseNote(at, QStringLiteral("0,25"), QLocale(QLocale::German)),
+            QStringLiteral("04.12.2026 23:45:10 0,25 ml\r\n"));
     }
 };
 

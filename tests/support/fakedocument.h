@@ -42,13 +42,11 @@ public:
         return m_active;
     }
     FakeDocument *active() { return m_active; }
-    void setActive(FakeDocument *doc) { m_active = doc; }
     void closeAll()
     {
         m_active = nullptr;
         m_documents.clear();
     }
-    int count() const { return int(m_documents.size()); }
 
 private:
     std::vector<std::unique_ptr<FakeDocument>> m_documents;

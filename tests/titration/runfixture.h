@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/settingsrecord.h"
+#include "common/clock.h"
 #include "evaluation/measurementstore.h"
 #include "link/commandsink.h"
-#include "support/fakeclock.h"
 #include "support/fakedocument.h"
 #include "support/fakeruncontrols.h"
 #include "titration/runtimer.h"
@@ -11,7 +11,10 @@
 
 #include <QStringList>
 
-// A run with everything it talks to faked: no window, no port, no real timer.
+#include <cmath>
+
+// A run with everything it talks to faked: no window, no port, no real timer, a clock that
+// stands still until the test moves it (past midnight it starts again from 0).
 struct RunFixture
 {
     struct RecordingSink : CommandSink
@@ -19,8 +22,7 @@ struct RunFixture
         bool sendCommand(const QString &command, QString *error) override
         {
             if (!failOn.isEmpty() && command.startsWith(failOn)) {
-                if (error)
-                    *error = QStringLiteral("port closed");
+                *error = QStringLiteral("port closed");
                 return false;
             }
             sent.append(command);
@@ -28,6 +30,13 @@ struct RunFixture
         }
         QStringList sent;
         QString failOn; // commands starting with this are refused
+    };
+    struct FakeClock : Clock
+    {
+        double secondsSinceMidnight() const override { return seconds; }
+        QDateTime now() const override { return {}; }
+        void later(double by) { seconds = std::fmod(seconds + by, 86400.0); }
+        double seconds = 3600;
     };
     struct FakeTimer : RunTimer
     {
@@ -55,8 +64,6 @@ struct RunFixture
     {
         return doc().chartModel().cell(row, column);
     }
-    int doses() const { return int(sink.sent.filter(QStringLiteral("DA")).size()); }
-    int textLines() { return int(doc().text().count(QStringLiteral("\r\n"))); }
 
     // The titrator's answers as the report evaluation hands them to the run.
     void acknowledge()
@@ -88,16 +95,12 @@ struct RunFixture
         reading(value);
         run.Ablauf();
     }
-    void startWithFirstReading(double value, double seconds = 0)
-    {
-        run.cmdTitration_Click();
-        takeReading(value, seconds);
-    }
     // Two readings taken, then on to `step`; at steps 1 and 2 the run is a new one, started
     // after those readings and before its own first reading.
     void twoReadingsThenStep(int step)
     {
-        startWithFirstReading(7);
+        run.cmdTitration_Click();
+        takeReading(7);
         takeReading(8);
         if (step <= 2) {
             run.cmdTitration_Click();

@@ -4,8 +4,9 @@
 
 #include <QStringList>
 
-// A serial port without a device: tests feed received characters, read what was written and
-// watch the opens and closes. Opening fails for the channels a test marks as missing.
+// A serial port without a device, for the receive fuzz target and the report benchmark: the
+// caller feeds received characters, reads what was written and watches the opens and closes.
+// Opening fails for the channels the caller marks as missing.
 class FakeSerialPort : public AbstractSerialPort
 {
 public:
