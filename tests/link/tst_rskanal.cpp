@@ -65,6 +65,23 @@ private Q_SLOTS:
             (QStringList {"**********\r\n", "first\r\n", "second\r\n", "third\r\n"}), 5000);
     }
 
+    // Only this catches a close that throws away what the port had read but not handed out:
+    // the rest of the read arrives after the data request has reopened the port.
+    void dataRequestFromInsideTheReceiveLoopLosesNothing()
+    {
+        PtyRig rig;
+        rig.link.setLineHandler([&](const QString &line) {
+            rig.lines << line;
+            if (line.contains(QStringLiteral("Probennummer")))
+                QVERIFY(rig.commands.cmdSend_Click().ok);
+        });
+        QVERIFY(rig.link.InitRs().ok);
+        rig.send("Probennummer 7\r\nGehalt 1.5\r\nEnde\r\n");
+        QTRY_COMPARE_WITH_TIMEOUT(rig.lines.size(), 3, 5000);
+        QCOMPARE(rig.lines, (QStringList {"Probennummer 7\r\n", "Gehalt 1,5\r\n", "Ende\r\n"}));
+        QCOMPARE(rig.receive(8), QByteArray("EX\r\nLD\r\n"));
+    }
+
     void buttonsWriteTheirCommandsAndOpenThePortAnew_data()
     {
         QTest::addColumn<QString>("button"); // Fill, Res, Data, or the dose field's text
