@@ -8,12 +8,7 @@
 #include "fuzz/fakeserialport.h"
 #include "link/instrumentlink.h"
 #include "support/fakedocument.h"
-#ifdef KALUMET_BENCH_WINDOW
 #include "documents/frmdocument.h"
-#include <QApplication>
-#endif
-
-#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -111,7 +106,6 @@ void BM_ReportIntoFakeDocument(benchmark::State &state)
 }
 BENCHMARK(BM_ReportIntoFakeDocument)->Unit(benchmark::kMillisecond);
 
-#ifdef KALUMET_BENCH_WINDOW
 // The real document window, not shown: its text control and chart model.
 class WindowHost : public DocumentHost
 {
@@ -129,23 +123,5 @@ void BM_ReportIntoDocumentWindow(benchmark::State &state)
     feedReport(state, documents);
 }
 BENCHMARK(BM_ReportIntoDocumentWindow)->Unit(benchmark::kMillisecond);
-#endif
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-#ifdef KALUMET_BENCH_WINDOW
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-#else
-    QCoreApplication app(argc, argv);
-#endif
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
