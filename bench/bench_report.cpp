@@ -10,6 +10,8 @@
 #include "support/fakedocument.h"
 #include "documents/frmdocument.h"
 
+#include <QCoreApplication>
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
