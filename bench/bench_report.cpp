@@ -3,12 +3,12 @@
 // last lines against the first, which shows whether a growing document slows appending.
 
 #include "app/settingsrecord.h"
+#include "documents/frmdocument.h"
 #include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
 #include "fuzz/fakeserialport.h"
 #include "link/instrumentlink.h"
 #include "support/fakedocument.h"
-#include "documents/frmdocument.h"
 
 #include <QCoreApplication>
 
