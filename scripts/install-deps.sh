@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+    qt6-tools-dev qt6-l10n-tools
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation
     libbenchmark-dev
     dpkg-dev file

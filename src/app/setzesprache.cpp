@@ -3,6 +3,7 @@
 #include "app/captiontable.h"
 #include "app/frmmain.h"
 #include "app/frmoption.h"
+#include "app/uilanguage.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -74,6 +75,7 @@ void SetzeSprache(frmMain &main)
     SettingsRecord &record = main.settings();
     record.Sprache = dialog->isGermanSelected() ? 1 : 2;
     const bool german = record.isGerman();
+    UiLanguage::apply(german);
     applyCaptions(main, captionTable(), german);
     applyCaptions(*dialog, captionTable(), german);
     dialog->refreshAccessibleNames();

@@ -116,13 +116,18 @@ private Q_SLOTS:
             return QStringList {child<QMenu>(&w, "mnuFile")->title(),
                 child<QPushButton>(&w, "cmdAbleit")->text(),
                 child<QAction>(&w, "mnuWindowCascade")->text(), dialog->windowTitle(),
-                menu->actions().value(0)->text()};
+                menu->actions().value(0)->text(),
+                // a message outside the caption table, from the translation
+                QCoreApplication::translate("RsKanal", "The serial port is not open.")};
         };
         QCOMPARE(captions(),
-            (QStringList {"Datei", "Ableit", "\u00DCbereinander", "Optionen", "Daten kopieren"}));
+            (QStringList {"Datei", "Ableit", "\u00DCbereinander", "Optionen", "Daten kopieren",
+                "Die serielle Schnittstelle ist nicht ge\u00F6ffnet."}));
         child<QRadioButton>(dialog, "Option1_1")->click();
         QCOMPARE(int(w.settings().Sprache), 2);
-        QCOMPARE(captions(), (QStringList {"file", "1stdev", "cascade", "options", "copy data"}));
+        QCOMPARE(captions(),
+            (QStringList {"file", "1stdev", "cascade", "options", "copy data",
+                "The serial port is not open."}));
     }
 
     void okTakesOverTheDialogsControls()
