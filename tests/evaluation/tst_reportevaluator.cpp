@@ -59,7 +59,8 @@ private Q_SLOTS:
         };
         row("a full row counts with its third number", "  0,000   4,01   12,0  \r\n", 1, 0, 4.01,
             12);
-        row("a single-digit time is too short", "  0,000   4,01   0  \r\n", 0, 0, 4.01, 0);
+        row("a two-character time is too short", "  0,000   4,01   12  \r\n", 0, 0, 4.01, 0);
+        row("a three-character time is taken", "  0,000   4,01   120  \r\n", 1, 0, 4.01, 120);
         row("the last number before CR LF is not taken", "  0,500   4,21   12,0\r\n", 0, 0.5, 4.21,
             0);
         row("a short index runs on into the volume", "12 0,500   4,21   12,0  \r\n", 1, 120.5, 4.21,
@@ -70,6 +71,10 @@ private Q_SLOTS:
             305, u'.');
         row("a date is not a number", "  04,12,2026   7,00   1,0  \r\n", 0, 0, 0, 0);
         row("a bad value keeps the volume taken", "  1,00   1,2,3   5,00  \r\n", 0, 1, 0, 0);
+        QTest::newRow("the section word is found in lower case too")
+            << QChar(u',')
+            << QStringList {"Gespeicherte titration\r\n", "  0,000   4,01   12,0  \r\n"} << 1 << 0.0
+            << 4.01 << 12.0;
     }
     void dataRowsAreScannedIntoStoreAndChart()
     {
