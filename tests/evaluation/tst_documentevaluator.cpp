@@ -132,6 +132,26 @@ private Q_SLOTS:
         QCOMPARE(chart.cell(rows + 1, 3).value, 9.5);
     }
 
+    void rowsPastTheGridAreCountedPerListing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("dropped");
+        QTest::newRow("500 rows fill the grid") << listing(500) << 500 << 0;
+        QTest::newRow("the 501st row is left out") << listing(501) << 500 << 1;
+        QTest::newRow("a second listing starts counting again")
+            << listing(600) + listing(3) << 3 << 0;
+    }
+    void rowsPastTheGridAreCountedPerListing()
+    {
+        QFETCH(QString, text);
+        MeasurementStore store;
+        ChartModel chart;
+        buildChartFromText(text, store, SettingsRecord {}, chart);
+        QTEST(int(store.AnzahlWerte), "rows");
+        QTEST(store.droppedRows, "dropped");
+    }
+
     void chartBuildReadsItsWholeCopyAlsoWhenTheUserMovesOn_data()
     {
         QTest::addColumn<int>("chunk"); // characters per turn
