@@ -142,6 +142,8 @@ private Q_SLOTS:
         row("acknowledgement while dosing", "D", "Y\r\n", "Y", -1);
         row("a reading while dosing is no acknowledgement", "D", "  7,02 pH\r\n", "D", -1);
         row("text before the unit is rejected", "M", "Error pH\r\n", "M", -1);
+        row("a single digit is a reading", "M", "7 pH\r\n", "pH", 7);
+        row("the unit second on the line leaves no number", "M", " pH\r\n", "M", -1);
     }
     void handshakeRepliesAreTaken()
     {
