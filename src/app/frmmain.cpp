@@ -6,6 +6,7 @@
 #include "app/optionvalues.h"
 #include "app/setzesprache.h"
 #include "common/clock.h"
+#include "documents/abstractchart.h"
 #include "documents/documentcommands.h"
 #include "documents/seriescommands.h"
 #include "evaluation/datalist.h"
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 
 frmMain::frmMain(QSettings &store, QWidget *parent)
@@ -47,7 +49,7 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_link = std::make_unique<InstrumentLink>(*m_rsKanal1, m_settings);
     m_evaluator = std::make_unique<ReportEvaluator>(m_measurementStore, m_settings, *m_documents);
     m_manual = std::make_unique<ManualCommands>(*m_link, *m_documents, clock);
-    m_link->setLineHandler([this](const QString &line) { m_evaluator->RsAuswertung(line); });
+    m_link->setLineHandler([this](const QString &line) { RsAuswertung(line); });
     m_evaluator->setDataRequest([this] { cmdSend_Click(); });
     connect(m_rsKanal1.get(), &AbstractSerialPort::portLost, this,
         [this](const QString &reason) { showRsError(LinkStatus::failure(reason)); });
@@ -80,6 +82,7 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
                 showRsError(LinkStatus::failure(reason));
         });
     m_chartBuild = std::make_unique<ChartBuild>(m_measurementStore, m_settings, *m_documents);
+    connect(m_chartBuild.get(), &ChartBuild::finished, this, &frmMain::showDroppedRows);
 }
 
 frmMain::~frmMain() = default;
@@ -257,6 +260,28 @@ void frmMain::showRsError(const LinkStatus &status)
     m_rsErrorBox->open();
 }
 
+void frmMain::RsAuswertung(const QString &Zeile)
+{
+    m_evaluator->RsAuswertung(Zeile);
+    showDroppedRows();
+}
+
+void frmMain::showDroppedRows()
+{
+    const int dropped = m_measurementStore.droppedRows;
+    if (dropped == m_droppedRowsShown)
+        return;
+    m_droppedRowsShown = dropped;
+    if (dropped > 0) {
+        statusBar()->showMessage(
+            tr("Only the first %1 rows were kept for the chart and the export; rows left out: %2")
+                .arg(AbstractChart::RowCount)
+                .arg(dropped));
+    } else {
+        statusBar()->clearMessage();
+    }
+}
+
 // Reads out the titrator's stored data (manual commands).
 void frmMain::cmdSend_Click()
 {
@@ -287,6 +312,7 @@ void frmMain::cmdAbleit_Click()
 void frmMain::cmdDelete_Click()
 {
     clearDataList(m_measurementStore, m_documents->activeDocument());
+    showDroppedRows();
 }
 
 // Starts or stops the incremental titration run (titration run).

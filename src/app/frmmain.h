@@ -94,6 +94,8 @@ public:
     SeriesCommands &seriesCommands() { return *m_series; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
+    // One line received from the titrator: the report evaluation.
+    void RsAuswertung(const QString &Zeile);
 
 public Q_SLOTS:
     void cmdSend_Click();
@@ -137,6 +139,8 @@ private:
     WindowGeometry::Dpi screenDpi() const;
     // "Fehler in der Rs Kommunikation" when the line failed; one message at a time.
     void showRsError(const LinkStatus &status);
+    // Says in the status bar when the series has more rows than the chart holds.
+    void showDroppedRows();
 
     QSettings &m_store;
     SettingsRecord m_settings;
@@ -156,6 +160,7 @@ private:
     std::unique_ptr<ChartBuild> m_chartBuild;
     std::unique_ptr<SeriesCommands> m_series;
     QPointer<QMessageBox> m_rsErrorBox;
+    int m_droppedRowsShown = 0;
 
     QMdiArea *m_mdiArea = nullptr;
     QToolBar *m_tbToolBar = nullptr;

@@ -41,10 +41,10 @@ bool BerAbleit(MeasurementStore &store, AbstractChart *chart)
 
     for (int i = 0; i + 1 < rows; ++i) {
         const double y = scale * store.Ableitung[i];
-        if (!std::isfinite(y) || !std::isfinite(m[i][0]))
-            continue;
-        chart->setData(i + 1, 3, m[i][0], false);
-        chart->setData(i + 1, 4, y, false);
+        // A step without a point empties its cells, so no earlier derivative shows through.
+        const bool skipped = !std::isfinite(y) || !std::isfinite(m[i][0]);
+        chart->setData(i + 1, 3, skipped ? 0 : m[i][0], skipped);
+        chart->setData(i + 1, 4, skipped ? 0 : y, skipped);
     }
     return true;
 }

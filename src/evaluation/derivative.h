@@ -9,7 +9,7 @@ struct MeasurementStore;
 // Y-axis minimum; the whole derivative is scaled down by yMax / M when its highest point M
 // lies above the Y-axis maximum, so it fits the curve's axis. X is the first volume of the
 // step. A step whose two volumes are equal has no slope: Ableitung(i) becomes NaN, its cells
-// are left as they are and it does not take part in M.
+// are emptied and it does not take part in M.
 //
 // Nothing happens without a chart, outside data mode, or with fewer than two rows.
 // Returns whether the derivative was drawn.

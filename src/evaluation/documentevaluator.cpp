@@ -7,6 +7,22 @@
 #include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 
+namespace {
+
+// Takes the cells of a build whose document was closed.
+class NoChart : public AbstractChart
+{
+public:
+    void setData(int, int, double, bool) override { }
+    void setUniformAxis(bool) override { }
+    void setTitleText(const QString &) override { }
+    void setAxisTitle(int, const QString &) override { }
+    double yAxisMinimum() const override { return 0; }
+    double yAxisMaximum() const override { return 1; }
+};
+
+} // namespace
+
 void RtfAuswertung(
     QStringView line, MeasurementStore &store, const SettingsRecord &settings, AbstractChart &chart)
 {
@@ -77,12 +93,25 @@ bool ChartBuild::documentStillActive() const
 void ChartBuild::processChunk()
 {
     if (!documentStillActive()) {
+        // The user moved on: the rest of the copy is read at once, so the store never keeps a
+        // half-read series for the derivative. A closed document's chart is gone; one that
+        // cannot tell whether it was closed is not written either.
+        NoChart noChart;
+        const bool alive = m_documentIsObject && !m_documentObject.isNull();
+        readUpTo(m_text.size(), alive ? m_document->chart() : noChart);
         finish(false);
         return;
     }
-    AbstractChart &chart = m_document->chart();
-    const qsizetype end = qMin(m_text.size(), m_position + m_chunk);
-    // Only this turn's slice is searched, so a text with few line feeds costs no more.
+    readUpTo(qMin(m_text.size(), m_position + m_chunk), m_document->chart());
+    if (m_position >= m_text.size())
+        finish(true);
+    else
+        m_turn.start();
+}
+
+void ChartBuild::readUpTo(qsizetype end, AbstractChart &chart)
+{
+    // Only this slice is searched, so a text with few line feeds costs no more.
     const QStringView text = QStringView(m_text).first(end);
     for (qsizetype lf = text.indexOf(u'\n', m_position); lf >= 0;
          lf = text.indexOf(u'\n', m_lineStart)) {
@@ -90,10 +119,6 @@ void ChartBuild::processChunk()
         m_lineStart = lf + 1;
     }
     m_position = end;
-    if (m_position >= m_text.size())
-        finish(true);
-    else
-        m_turn.start();
 }
 
 void ChartBuild::finish(bool completed)

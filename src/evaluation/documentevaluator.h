@@ -25,8 +25,8 @@ void buildChartFromText(QStringView text, MeasurementStore &store, const Setting
 
 // The chart build behind the Chart button. It reads one copy of the active document's text,
 // taken at the start, with a line buffer of its own, and evaluates a slice of it per turn of the
-// event loop so the window stays usable. It ends early when the document it started on is no
-// longer the active one.
+// event loop so the window stays usable. When the document it started on is no longer the
+// active one, the rest of the copy is read at once, onto that document's chart while it lives.
 class ChartBuild : public QObject
 {
     Q_OBJECT
@@ -43,11 +43,14 @@ public:
     void setChunkSize(int characters) { m_chunk = qMax(1, characters); }
 
 Q_SIGNALS:
-    // completed is false when the build ended because its document went away or lost focus.
+    // completed is false when its document went away or lost focus before the end (the store
+    // holds the whole listing all the same).
     void finished(bool completed);
 
 private:
     void processChunk();
+    // Evaluates the lines of the copy that end before `end`.
+    void readUpTo(qsizetype end, AbstractChart &chart);
     bool documentStillActive() const;
     void finish(bool completed);
 

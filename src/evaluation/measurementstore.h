@@ -20,6 +20,8 @@ struct MeasurementStore
     std::array<double, RowCount> Ableitung{};
     // Complete rows; the row being read is written at this index.
     qint16 AnzahlWerte = 0;
+    // Complete rows of the current listing that came after the grid's 500 and were left out.
+    int droppedRows = 0;
     // TextMode: lines are only copied; DataMode: rows are read and the store holds a series.
     quint8 DatenModus = TextMode;
     // The titration run's current row.

@@ -8,8 +8,9 @@ void scan(QStringView line, Variant variant, Numbers::Separators sep, Measuremen
     AbstractChart *chart)
 {
     // The grid has 500 rows; the store's 501st row is never filled from a listing.
-    if (store.AnzahlWerte < 0 || store.AnzahlWerte >= AbstractChart::RowCount)
+    if (store.AnzahlWerte < 0)
         return;
+    const bool full = store.AnzahlWerte >= AbstractChart::RowCount;
 
     const QChar decimal = sep.decimal;
     const QChar other = sep.other();
@@ -35,6 +36,13 @@ void scan(QStringView line, Variant variant, Numbers::Separators sep, Measuremen
         const auto value = Numbers::toNumber(token, sep);
         if (!value)
             return; // not a number (a date, a list, dashes): leave the row as it is
+        if (full) {
+            // A row past the grid is only counted, so the loss can be reported.
+            if (field++ == 2)
+                ++store.droppedRows;
+            token.clear();
+            continue;
+        }
         const int row = store.AnzahlWerte;
         switch (field) {
         case 0:
@@ -61,6 +69,7 @@ void scan(QStringView line, Variant variant, Numbers::Separators sep, Measuremen
 
 void resetSeries(MeasurementStore &store, AbstractChart *chart, int chartColumns)
 {
+    store.droppedRows = 0;
     for (int i = 0; i < AbstractChart::RowCount; ++i) {
         store.Messwerte[i][0] = 0;
         store.Messwerte[i][1] = 0;

@@ -19,12 +19,12 @@ enum class Variant { Report, Document };
 // longer than two characters, so short tokens run on into the next number. The first three
 // tokens are volume, measured value and time; the row counts once its time is taken.
 // A token that is not a number ends the scan of the line without touching store or chart;
-// rows past the 500th are ignored.
+// rows past the 500th only add to droppedRows.
 void scan(QStringView line, Variant variant, Numbers::Separators sep, MeasurementStore &store,
     AbstractChart *chart);
 
 // Store rows 0..499 to zero and chart rows 1..500 emptied in columns 1..chartColumns.
-// Row 500 of the arrays, AnzahlWerte and Ableitung are left alone.
+// droppedRows goes back to 0; row 500 of the arrays, AnzahlWerte and Ableitung are left alone.
 void resetSeries(MeasurementStore &store, AbstractChart *chart, int chartColumns);
 
 } // namespace RowScanner

@@ -3,7 +3,10 @@
 #include "app/frmmain.h"
 #include "app/frmoption.h"
 #include "common/twips.h"
+#include "documents/abstractdocument.h"
+#include "documents/documentcommands.h"
 #include "documents/seriescommands.h"
+#include "evaluation/documentevaluator.h"
 #include "titration/runcontrols.h"
 
 #include <QAction>
@@ -16,6 +19,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -180,6 +185,39 @@ private Q_SLOTS:
         QCOMPARE(stored("MainWidth") + ' ' + stored("InkZeit") + ' ' + stored("volink"),
             QStringLiteral("9000 3 0.2"));
         QVERIFY(methodFile().startsWith("0,04\r\n7,5\r\n"));
+    }
+
+    void rowsPastTheChartAreReportedInTheStatusBar_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("500 rows fit") << 500 << QString();
+        QTest::newRow("501 rows") << 501
+                                  << QStringLiteral("Only the first 500 rows were kept for the "
+                                                    "chart and the export; rows left out: 1");
+    }
+    void rowsPastTheChartAreReportedInTheStatusBar()
+    {
+        QFETCH(int, rows);
+        QFETCH(QString, message);
+        frmMain &w = window();
+        QStringList report {QStringLiteral("Gespeicherte Titration\r\n"),
+            QStringLiteral("  V[ml]    pH    t[s]\r\n")};
+        for (int i = 0; i < rows; ++i)
+            report << QStringLiteral("  %1,000   7,00   %2,0  \r\n").arg(100 + i).arg(i);
+        QSignalSpy built(&w.chartBuild(), &ChartBuild::finished);
+
+        // The Chart button on a document holding the listing, the data list cleared, then the
+        // same listing received over the line.
+        w.documents().activeDocument()->setText(report.join(QString()));
+        w.cmdChart_Click();
+        QVERIFY(built.wait(5000));
+        QCOMPARE(w.sbStatusBar()->currentMessage(), message);
+        w.cmdDelete_Click();
+        QCOMPARE(w.sbStatusBar()->currentMessage(), QString());
+        for (const QString &line : report)
+            w.RsAuswertung(line);
+        QCOMPARE(w.sbStatusBar()->currentMessage(), message);
     }
 };
 

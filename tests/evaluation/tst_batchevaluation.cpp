@@ -42,6 +42,8 @@ private Q_SLOTS:
         QTest::newRow("no listing")
             << "   ml        pH        [s]\r\n  0.500     4.21     12.0  \r\n"
             << int(BatchEvaluation::Result::NoListing) << QString();
+        QTest::newRow("header without rows") << header + "  0.500   4.21   12.0\r\n"
+                                             << int(BatchEvaluation::Result::NoRows) << QString();
         QTest::newRow("one row: no derivative, no point")
             << header + "  0.500   4.21   12.0  \r\n"
             << int(BatchEvaluation::Result::None)

@@ -65,13 +65,14 @@ private Q_SLOTS:
         QTest::addColumn<double>("yMin");
         QTest::addColumn<double>("yMax");
         QTest::addColumn<QList<double>>("ableitung"); // NaN: a step without slope
-        QTest::addColumn<QList<double>>("drawn"); // Y of grid rows 1..; NaN: not written
+        QTest::addColumn<QList<double>>("drawn"); // Y of grid rows 1..; NaN: emptied
 
         auto row = [](const char *name, const QList<QPointF> &rows, double yMin, double yMax,
                        const QList<double> &ableitung, const QList<double> &drawn) {
             QTest::newRow(name) << rows << yMin << yMax << ableitung << drawn;
         };
         const QList<QPointF> three {{0, 3}, {1, 5}, {2, 4}};
+        row("two rows give one point", {{0, 3}, {1, 5}}, 0, 10, {2}, {2});
         row("axis 0 to 10", three, 0, 10, {2, 1}, {2, 1});
         row("axis 0 to 1 scales down", three, 0, 1, {2, 1}, {1, 0.5});
         row("axis from 2 offsets", three, 2, 10, {4, 3}, {4, 3});
@@ -81,6 +82,12 @@ private Q_SLOTS:
             1, {2, NaN, 5}, {0.4, NaN, 1});
         row("cleared store has no slope anywhere", {{0, 0}, {0, 0}, {0, 0}}, 0, 1, {NaN, NaN},
             {NaN, NaN});
+        // The 501st row of the store ends the last step, drawn in the grid's last row.
+        QList<QPointF> full;
+        for (int i = 0; i < MeasurementStore::RowCount; ++i)
+            full << QPointF(i, 2 * i);
+        const QList<double> twos(MeasurementStore::RowCount - 1, 2.0);
+        row("a full store fills grid row 500", full, 0, 1000, twos, twos);
     }
     void derivativeIsOffsetAndFittedIntoTheYAxis()
     {
@@ -97,9 +104,10 @@ private Q_SLOTS:
         for (int i = 0; i < ableitung.size(); ++i)
             QVERIFY(same(store.Ableitung[i], ableitung[i]));
         for (int i = 0; i < drawn.size(); ++i) {
-            // X is the first volume of the step; a step without slope leaves both cells alone.
-            QCOMPARE(chart.at(i + 1, 3), std::isnan(drawn[i]) ? Earlier : rows[i].x());
-            QVERIFY(same(chart.at(i + 1, 4), std::isnan(drawn[i]) ? Earlier : drawn[i]));
+            // X is the first volume of the step; a step without slope empties both cells.
+            const QByteArray at = "grid row " + QByteArray::number(i + 1);
+            QVERIFY2(same(chart.at(i + 1, 3), std::isnan(drawn[i]) ? NaN : rows[i].x()), at);
+            QVERIFY2(same(chart.at(i + 1, 4), drawn[i]), at);
         }
         // n rows give n - 1 points; the rows after them keep what they showed.
         QCOMPARE(chart.at(int(rows.size()), 4), Earlier);

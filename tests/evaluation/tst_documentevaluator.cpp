@@ -4,7 +4,12 @@
 #include "support/fakedocument.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -15,6 +20,40 @@ QString fixture(const QString &name)
         qFatal("missing fixture %s", qPrintable(name));
     // Documents hand out their text with CR LF paragraph breaks.
     return FakeDocument::normalise(QString::fromLatin1(file.readAll()));
+}
+
+// Stand-ins for document windows: QObjects, so a build can tell a closed one. Whenever the
+// build asks which document is active, `onAsk` may switch or close one first.
+struct WindowDocument : QObject, FakeDocument
+{
+};
+
+struct Frame : DocumentHost
+{
+    AbstractDocument *activeDocument() override
+    {
+        if (onAsk)
+            onAsk();
+        return active;
+    }
+    AbstractDocument *newDocument() override
+    {
+        documents.push_back(std::make_unique<WindowDocument>());
+        return active = documents.back().get();
+    }
+    std::vector<std::unique_ptr<WindowDocument>> documents;
+    AbstractDocument *active = nullptr;
+    std::function<void()> onAsk;
+};
+
+// A listing of `rows` rows, every line (the header too) `LineLength` characters long.
+constexpr int LineLength = 27;
+QString listing(int rows)
+{
+    QString text = QStringLiteral("  V[ml]   pH   t[s]").leftJustified(LineLength - 2) + "\r\n";
+    for (int i = 0; i < rows; ++i)
+        text += QString::asprintf("  %6.3f  %6.3f  %5.1f  \r\n", i * 0.25, 3 + i * 0.1, i * 10.0);
+    return text;
 }
 
 } // namespace
@@ -91,6 +130,76 @@ private Q_SLOTS:
         // Rows after the listing are cleared in the curve columns only.
         QVERIFY(chart.cell(rows + 1, 1).isNull && chart.cell(rows + 1, 2).isNull);
         QCOMPARE(chart.cell(rows + 1, 3).value, 9.5);
+    }
+
+    void rowsPastTheGridAreCountedPerListing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("dropped");
+        QTest::newRow("500 rows fill the grid") << listing(500) << 500 << 0;
+        QTest::newRow("the 501st row is left out") << listing(501) << 500 << 1;
+        QTest::newRow("a second listing starts counting again")
+            << listing(600) + listing(3) << 3 << 0;
+    }
+    void rowsPastTheGridAreCountedPerListing()
+    {
+        QFETCH(QString, text);
+        MeasurementStore store;
+        ChartModel chart;
+        buildChartFromText(text, store, SettingsRecord {}, chart);
+        QTEST(int(store.AnzahlWerte), "rows");
+        QTEST(store.droppedRows, "dropped");
+    }
+
+    void chartBuildReadsItsWholeCopyAlsoWhenTheUserMovesOn_data()
+    {
+        QTest::addColumn<int>("chunk"); // characters per turn
+        QTest::addColumn<int>("leave"); // 0 stays, 1 activates another document, 2 closes it
+        QTest::newRow("chunks end on line feeds") << LineLength << 0;
+        QTest::newRow("lines run across chunks") << 7 << 0;
+        QTest::newRow("another document activated") << LineLength << 1;
+        QTest::newRow("document closed") << LineLength << 2;
+    }
+    void chartBuildReadsItsWholeCopyAlsoWhenTheUserMovesOn()
+    {
+        QFETCH(int, chunk);
+        QFETCH(int, leave);
+        constexpr int Rows = 40;
+        Frame frame;
+        auto *built = static_cast<WindowDocument *>(frame.newDocument());
+        built->setText(listing(Rows));
+        auto *other = static_cast<WindowDocument *>(frame.newDocument());
+        frame.active = built;
+        SettingsRecord settings;
+        settings.separators = Numbers::Separators::dot();
+        MeasurementStore store;
+        bool left = false;
+        frame.onAsk = [&] {
+            if (!leave || left || store.AnzahlWerte < 3)
+                return; // halfway through the listing
+            left = true;
+            frame.active = other;
+            if (leave == 2)
+                frame.documents.erase(frame.documents.begin());
+        };
+        ChartBuild build(store, settings, frame);
+        build.setChunkSize(chunk);
+        QSignalSpy finished(&build, &ChartBuild::finished);
+
+        QVERIFY(build.start());
+        QVERIFY(finished.wait(5000));
+
+        QCOMPARE(left, leave != 0);
+        QCOMPARE(finished.at(0).at(0).toBool(), leave == 0);
+        QCOMPARE(store.DatenModus, MeasurementStore::DataMode);
+        QCOMPARE(int(store.AnzahlWerte), Rows);
+        QCOMPARE(store.Messwerte[Rows - 1][0], (Rows - 1) * 0.25);
+        QCOMPARE(store.Zeiten[Rows - 1], (Rows - 1) * 10.0);
+        // The curve goes to the document the build started on, while it is there.
+        if (leave != 2)
+            QCOMPARE(built->chartModel().cell(Rows, 2).value, 3 + (Rows - 1) * 0.1);
+        QVERIFY(other->chartModel().cell(1, 1).isNull);
     }
 };
 

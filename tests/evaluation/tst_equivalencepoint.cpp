@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 class tst_EquivalencePoint : public QObject
@@ -47,12 +49,40 @@ private Q_SLOTS:
         QVERIFY(worst <= (weak ? 0.25 : 0.5)); // in increments
     }
 
-    void noPointForEmptyFlatOrEqualVolumeSeries()
+    void pointOnlyForAJumpWithNeighboursOnBothSides_data()
     {
-        const QList<double> none, flat {0, 1, 2, 3, 4}, equal {1, 1, 1, 1};
-        QVERIFY(!EquivalencePointFinder::find(none.data(), none.data(), 0));
-        QVERIFY(!EquivalencePointFinder::find(flat.data(), QList<double>(5, 7.0).data(), 5));
-        QVERIFY(!EquivalencePointFinder::find(equal.data(), flat.data(), 4));
+        QTest::addColumn<QList<double>>("volumes");
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<double>("volume"); // of the point; NaN: no point
+        constexpr double none = std::numeric_limits<double>::quiet_NaN();
+        const QList<double> six {0, 1, 2, 3, 4, 5};
+        QTest::newRow("empty") << QList<double> {} << QList<double> {} << none;
+        QTest::newRow("three rows are too few")
+            << QList<double> {0, 1, 2} << QList<double> {0, 9, 10} << none;
+        QTest::newRow("four rows are enough")
+            << QList<double> {0, 1, 2, 3} << QList<double> {0, 1, 10, 11} << 1.5;
+        QTest::newRow("flat") << six << QList<double>(6, 7.0) << none;
+        QTest::newRow("one volume only")
+            << QList<double>(4, 1.0) << QList<double> {0, 1, 2, 3} << none;
+        // Either end has no neighbour to lay the parabola through.
+        QTest::newRow("steepest step first")
+            << six << QList<double> {0, 10, 11, 12, 13, 14} << none;
+        QTest::newRow("steepest step last") << six << QList<double> {0, 1, 2, 3, 4, 14} << none;
+        QTest::newRow("jump three times the median counts")
+            << six << QList<double> {0, 1, 2, 5, 6, 7} << 2.5;
+        QTest::newRow("jump just under three times does not")
+            << six << QList<double> {0, 1, 2, 4.9, 5.9, 6.9} << none;
+    }
+    void pointOnlyForAJumpWithNeighboursOnBothSides()
+    {
+        QFETCH(QList<double>, volumes);
+        QFETCH(QList<double>, values);
+        QFETCH(double, volume);
+        const auto ep
+            = EquivalencePointFinder::find(volumes.data(), values.data(), int(volumes.size()));
+        QCOMPARE(ep.has_value(), !std::isnan(volume));
+        if (ep)
+            QCOMPARE(ep->volume, volume);
     }
 
     void repeatedVolumesAreSkippedNotFatal()

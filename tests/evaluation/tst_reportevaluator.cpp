@@ -59,7 +59,8 @@ private Q_SLOTS:
         };
         row("a full row counts with its third number", "  0,000   4,01   12,0  \r\n", 1, 0, 4.01,
             12);
-        row("a single-digit time is too short", "  0,000   4,01   0  \r\n", 0, 0, 4.01, 0);
+        row("a two-character time is too short", "  0,000   4,01   12  \r\n", 0, 0, 4.01, 0);
+        row("a three-character time is taken", "  0,000   4,01   120  \r\n", 1, 0, 4.01, 120);
         row("the last number before CR LF is not taken", "  0,500   4,21   12,0\r\n", 0, 0.5, 4.21,
             0);
         row("a short index runs on into the volume", "12 0,500   4,21   12,0  \r\n", 1, 120.5, 4.21,
@@ -70,6 +71,10 @@ private Q_SLOTS:
             305, u'.');
         row("a date is not a number", "  04,12,2026   7,00   1,0  \r\n", 0, 0, 0, 0);
         row("a bad value keeps the volume taken", "  1,00   1,2,3   5,00  \r\n", 0, 1, 0, 0);
+        QTest::newRow("the section word is found in lower case too")
+            << QChar(u',')
+            << QStringList {"Gespeicherte titration\r\n", "  0,000   4,01   12,0  \r\n"} << 1 << 0.0
+            << 4.01 << 12.0;
     }
     void dataRowsAreScannedIntoStoreAndChart()
     {
@@ -88,17 +93,35 @@ private Q_SLOTS:
             QCOMPARE(rig.cell(1, 1).value, rig.store.Messwerte[0][0]);
     }
 
-    void dataSectionClearsTheSeriesAndRowsPastTheGridAreIgnored()
+    void dataSectionClearsTheSeriesAndRowsPastTheGridAreCounted_data()
     {
+        QTest::addColumn<int>("sent"); // rows of the report, volumes 100, 101, ...
+        QTest::addColumn<QStringList>("after"); // lines after the rows
+        QTest::addColumn<int>("rows"); // AnzahlWerte
+        QTest::addColumn<double>("lastVolume"); // of the last row kept
+        QTest::addColumn<int>("dropped");
+        const QString half = QStringLiteral("  1,000   7,00  \r\n"); // no time: not a row
+        QTest::newRow("500 rows fill the grid") << 500 << QStringList {} << 500 << 599.0 << 0;
+        QTest::newRow("the 501st row is left out") << 501 << QStringList {} << 500 << 599.0 << 1;
+        QTest::newRow("600 rows") << 600 << QStringList {half} << 500 << 599.0 << 100;
+        QTest::newRow("a new section starts counting again")
+            << 600 << QStringList {"Titration\r\n", "  1,000   7,00   1,0  \r\n"} << 1 << 1.0 << 0;
+    }
+    void dataSectionClearsTheSeriesAndRowsPastTheGridAreCounted()
+    {
+        QFETCH(int, sent);
+        QFETCH(QStringList, after);
+        QFETCH(int, rows);
         Rig rig;
         rig.store.Messwerte.fill({1.0, 2.0});
         rig.documents.active()->chart().setData(500, 4, 9.0, false);
         QStringList lines {QStringLiteral("Gespeicherte Titration\r\n")};
-        for (int i = 0; i < 520; ++i)
+        for (int i = 0; i < sent; ++i)
             lines << QStringLiteral("  %1,000   7,00   %2,0  \r\n").arg(100 + i).arg(i);
-        rig.feed(lines);
-        QCOMPARE(int(rig.store.AnzahlWerte), 500);
-        QCOMPARE(rig.store.Messwerte[499][0], 599.0);
+        rig.feed(lines + after);
+        QCOMPARE(int(rig.store.AnzahlWerte), rows);
+        QTEST(rig.store.Messwerte[rows - 1][0], "lastVolume");
+        QTEST(rig.store.droppedRows, "dropped");
         QCOMPARE(rig.store.Messwerte[500][0], 1.0); // nothing reached the spare row
         QVERIFY(rig.cell(500, 4).isNull); // the section start cleared all four columns
     }
@@ -119,6 +142,8 @@ private Q_SLOTS:
         row("acknowledgement while dosing", "D", "Y\r\n", "Y", -1);
         row("a reading while dosing is no acknowledgement", "D", "  7,02 pH\r\n", "D", -1);
         row("text before the unit is rejected", "M", "Error pH\r\n", "M", -1);
+        row("a single digit is a reading", "M", "7 pH\r\n", "pH", 7);
+        row("the unit second on the line leaves no number", "M", " pH\r\n", "M", -1);
     }
     void handshakeRepliesAreTaken()
     {
