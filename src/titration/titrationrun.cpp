@@ -84,11 +84,15 @@ void TitrationRun::fail(Failure failure, const QString &reason)
     Q_EMIT failed(failure, reason);
 }
 
-bool TitrationRun::send(const QString &command)
+bool TitrationRun::send(const QString &command, const QString &awaited)
 {
+    // Awaited before the write: the reply may be taken in as soon as the command is out.
+    Zeitlimit = ReplyLimit;
+    m_store.Rueckmeldung = awaited;
     QString reason;
     if (m_commands.sendCommand(command, &reason))
         return true;
+    m_store.Rueckmeldung.clear();
     fail(Failure::CommandNotWritten, reason);
     return false;
 }
@@ -148,10 +152,9 @@ void TitrationRun::stepRange()
     AbstractDocument *doc = documentOrFail();
     if (!doc)
         return;
-    Zeitlimit = ReplyLimit;
-    if (!send(m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV")))
+    if (!send(m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV"),
+            QStringLiteral("D")))
         return;
-    m_store.Rueckmeldung = QStringLiteral("D");
     Volumen = 0;
     Schritt = 2;
     m_store.MessIndex = 0;
@@ -170,10 +173,8 @@ void TitrationRun::stepWaitRange()
 
 void TitrationRun::stepMeasure()
 {
-    Zeitlimit = ReplyLimit;
-    if (!send(QStringLiteral("M")))
+    if (!send(QStringLiteral("M"), QStringLiteral("M")))
         return;
-    m_store.Rueckmeldung = QStringLiteral("M");
     Schritt = 4;
 }
 
@@ -218,14 +219,12 @@ void TitrationRun::stepWait()
 
 void TitrationRun::stepDose()
 {
-    Zeitlimit = ReplyLimit;
     const double increment = m_controls.incrementValue() * 0.01;
     // The titrator reads "." whatever the user's separator.
     QString amount = Numbers::toText(increment, m_settings.separators);
     amount.replace(u',', u'.');
-    if (!send(QStringLiteral("DA") + amount))
+    if (!send(QStringLiteral("DA") + amount, QStringLiteral("D")))
         return;
-    m_store.Rueckmeldung = QStringLiteral("D");
     Schritt = 8;
     Volumen = Volumen + increment;
 }

@@ -63,7 +63,8 @@ private:
     void start();
     void stop();
     void fail(Failure failure, const QString &reason);
-    bool send(const QString &command);
+    // Starts the reply limit and awaits `awaited` in the handshake field, then writes.
+    bool send(const QString &command, const QString &awaited);
     AbstractDocument *documentOrFail();
     // Takes the awaited reply: the document and row it goes to, or nullptr once the run stopped.
     AbstractDocument *takeReply(int &row);

@@ -45,6 +45,23 @@ private Q_SLOTS:
         QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "DA0.05", "M"}));
     }
 
+    // The reply is in the store before the write returns: the run must already await it.
+    void replyArrivingDuringTheWriteIsTaken()
+    {
+        RunFixture f;
+        f.controls.endVolume = QStringLiteral("0,2");
+        f.sink.onSend = [&](const QString &) {
+            f.acknowledge();
+            f.reading(7);
+        };
+        f.run.cmdTitration_Click();
+        for (int i = 0; i < 100 && f.run.isRunning(); ++i)
+            f.run.Ablauf();
+        QVERIFY(!f.run.isRunning());
+        QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "DA0.1", "M", "DA0.1", "M"}));
+        QCOMPARE(int(f.store.AnzahlWerte), 3);
+    }
+
     void tableFollowsRangeAndSeparator_data()
     {
         QTest::addColumn<int>("bereich");
