@@ -50,6 +50,7 @@ private:
     void deliverLine();
     void keepWaitingCharacters();
     void schedulePending();
+    void scheduleReceive();
     bool takeNext(QChar &c);
 
     AbstractSerialPort &m_port;
@@ -61,5 +62,6 @@ private:
     QString m_pending;
     qsizetype m_pendingPos = 0;
     bool m_receiving = false;
-    bool m_pendingScheduled = false;
+    bool m_writing = false;
+    bool m_receiveScheduled = false;
 };

@@ -3,6 +3,49 @@
 #include <QSignalSpy>
 #include <QTest>
 
+namespace {
+
+// A port whose titrator answers at once: the reply is received while the write is going on,
+// as a port that waits for its bytes to go out may deliver it.
+class AnsweringPort : public AbstractSerialPort
+{
+public:
+    void setCommPort(int channel) override { m_channel = channel; }
+    int commPort() const override { return m_channel; }
+    bool isPortOpen() const override { return m_open; }
+    bool setPortOpen(bool open, QString *) override { return (m_open = open), true; }
+    bool output(const QString &text, QString *) override
+    {
+        written += text;
+        writing = true;
+        m_input += answer;
+        Q_EMIT onComm();
+        writing = false;
+        return true;
+    }
+    int inBufferCount() const override { return int(m_input.size()); }
+    QChar input() override
+    {
+        if (m_input.isEmpty())
+            return QChar();
+        const QChar c = m_input.front();
+        m_input.remove(0, 1);
+        return c;
+    }
+    int commEvent() const override { return EventReceive; }
+
+    QString answer;
+    QString written;
+    bool writing = false;
+
+private:
+    QString m_input;
+    int m_channel = 1;
+    bool m_open = false;
+};
+
+} // namespace
+
 // Over a real pseudo-terminal: the receive path, what InitRs keeps when it opens anew, what the
 // instrument buttons write and when they open the port anew.
 class tst_RsKanal : public QObject
@@ -80,6 +123,26 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(rig.lines.size(), 3, 5000);
         QCOMPARE(rig.lines, (QStringList {"Probennummer 7\r\n", "Gehalt 1,5\r\n", "Ende\r\n"}));
         QCOMPARE(rig.receive(8), QByteArray("EX\r\nLD\r\n"));
+    }
+
+    void replyDuringAWriteIsEvaluatedAfterTheWrite()
+    {
+        AnsweringPort port;
+        port.answer = QStringLiteral("Y\r\n");
+        SettingsRecord settings;
+        InstrumentLink link(port, settings);
+        QStringList lines;
+        bool insideWrite = false;
+        link.setLineHandler([&](const QString &line) {
+            lines << line;
+            insideWrite = insideWrite || port.writing;
+        });
+        QVERIFY(link.InitRs().ok);
+        QVERIFY(link.sendCommand(QStringLiteral("FP")));
+        QCOMPARE(port.written, QStringLiteral("FP\r\n"));
+        QVERIFY(lines.isEmpty()); // the sender goes on first
+        QTRY_COMPARE_WITH_TIMEOUT(lines, QStringList {"Y\r\n"}, 5000);
+        QVERIFY(!insideWrite);
     }
 
     void buttonsWriteTheirCommandsAndOpenThePortAnew_data()
