@@ -145,6 +145,37 @@ private Q_SLOTS:
         QVERIFY(!insideWrite);
     }
 
+    // The device takes nothing: the write returns at once, replies still come in meanwhile,
+    // and the stuck command is reported within the bound and dropped, never sent late.
+    void stuckWriteNeitherBlocksNorHoldsUpReplies()
+    {
+        PtyRig rig;
+        QVERIFY(rig.link.InitRs().ok);
+        QVERIFY(rig.fillTowardsTheTest());
+        QSignalSpy failed(&rig.port, &AbstractSerialPort::writeFailed);
+        rig.send("Y\r\n");
+        QVERIFY(rig.link.sendCommand(QStringLiteral("M")));
+
+        QVERIFY(rig.lines.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.lines, QStringList {"Y\r\n"}, 5000);
+        QVERIFY(failed.isEmpty());
+        QVERIFY(failed.wait(10000));
+        QVERIFY(!failed.at(0).at(0).toString().isEmpty());
+        QVERIFY(rig.port.isPortOpen());
+
+        // The line moves again: what follows goes out, the dropped command does not.
+        QVERIFY(rig.link.sendCommand(QStringLiteral("BF")));
+        QByteArray seen;
+        while (!seen.endsWith("BF\r\n") && seen.size() < 1 << 20) {
+            const QByteArray more = rig.receive(1);
+            if (more.isEmpty())
+                break;
+            seen += more;
+        }
+        QVERIFY(seen.endsWith("BF\r\n"));
+        QVERIFY(!seen.contains('M'));
+    }
+
     void buttonsWriteTheirCommandsAndOpenThePortAnew_data()
     {
         QTest::addColumn<QString>("button"); // Fill, Res, Data, or the dose field's text
