@@ -70,8 +70,8 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     // The titration run drives Timer1 and writes to the line; a command the port refuses
     // stops it with the line's message.
     m_runTimer = std::make_unique<QTimerRunTimer>(*m_timer1);
-    m_run = std::make_unique<TitrationRun>(
-        m_measurementStore, m_settings, *m_documents, *m_link, *m_runControls, *m_runTimer, clock);
+    m_run = std::make_unique<TitrationRun>(m_measurementStore, m_settings, *m_documents, *m_link,
+        *m_runControls, *m_runTimer, clock);
     connect(m_run.get(), &TitrationRun::runningChanged, this, [this](bool running) {
         m_cmdTitration->setText(
             running ? QStringLiteral("Titr. Stop") : QStringLiteral("Titr. Start"));
