@@ -52,6 +52,8 @@ void TitrationRun::start()
     Q_EMIT runningChanged(true);
 
     TaktZaehler = 0;
+    m_dosed = false;
+    m_restarts = 0;
     const int wait = m_controls.waitingTimeValue();
     WarteTakte = qint16(qBound(0, wait, int(std::numeric_limits<qint16>::max())));
     // Until the first reading the run has written no rows; a stop before it must not hand
@@ -143,8 +145,19 @@ void TitrationRun::Ablauf()
 void TitrationRun::countReplyTick()
 {
     --Zeitlimit;
-    if (Zeitlimit < 1)
-        Schritt = 1;
+    if (Zeitlimit >= 1)
+        return;
+    // Starting over would count the volume from 0 again although the titrator has dosed (and
+    // might dose twice); before any dose it is harmless, but a titrator that never answers
+    // must not keep the run going for ever.
+    if (m_dosed || m_restarts >= MaxRestarts) {
+        fail(Failure::NoReply,
+            tr("The titrator did not answer in time. The titration run "
+               "has been stopped; the rows measured so far are kept."));
+        return;
+    }
+    ++m_restarts;
+    Schritt = 1;
 }
 
 void TitrationRun::stepRange()
@@ -223,6 +236,7 @@ void TitrationRun::stepDose()
     // The titrator reads "." whatever the user's separator.
     QString amount = Numbers::toText(increment, m_settings.separators);
     amount.replace(u',', u'.');
+    m_dosed = true; // from here on the titrator may have dosed
     if (!send(QStringLiteral("DA") + amount, QStringLiteral("D")))
         return;
     Schritt = 8;
