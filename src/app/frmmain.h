@@ -94,6 +94,8 @@ public:
     SeriesCommands &seriesCommands() { return *m_series; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
+    // A message with an OK button, not modal in a loop of its own.
+    void showMessage(const QString &text);
 
 public Q_SLOTS:
     void cmdSend_Click();
@@ -135,7 +137,8 @@ private:
     void Form_Unload();
     void refreshClock();
     WindowGeometry::Dpi screenDpi() const;
-    // "Fehler in der Rs Kommunikation" when the line failed; one message at a time.
+    // "Fehler in der Rs Kommunikation" and the reason when the line failed; one message at a
+    // time.
     void showRsError(const LinkStatus &status);
 
     QSettings &m_store;
