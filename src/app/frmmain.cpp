@@ -321,7 +321,10 @@ void frmMain::cmdFill_Click()
 // Doses the volume in txtDos (manual commands).
 void frmMain::cmdDos_Click()
 {
-    showRsError(m_manual->cmdDos_Click(txtDosText()));
+    const DoseStatus status = m_manual->cmdDos_Click(txtDosText());
+    if (!status.refused.isEmpty())
+        showMessage(status.refused);
+    showRsError(status.line);
 }
 
 // One step of the titration run (titration run).

@@ -127,6 +127,15 @@ void InstrumentLink::deliverLine()
 
 bool InstrumentLink::sendCommand(const QString &command, QString *error)
 {
+    // A command is one line of printable 7-bit characters: a line break inside it would
+    // send a second command, and the line carries no eighth bit.
+    for (const QChar c : command) {
+        if (c < u' ' || c > u'~') {
+            if (error)
+                *error = tr("The command holds characters that cannot be sent.");
+            return false;
+        }
+    }
     m_sendeText = command + QStringLiteral("\r\n");
     m_writing = true;
     const auto done = qScopeGuard([this] { m_writing = false; });

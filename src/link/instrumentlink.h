@@ -38,6 +38,7 @@ public:
     void RsKanal1_OnComm();
 
     // CommandSink: frames the command with CR LF in SendeText and writes it in one write.
+    // A command with a character outside printable ASCII is refused and nothing is written.
     bool sendCommand(const QString &command, QString *error = nullptr) override;
 
     const QString &Zeile() const { return m_zeile; }

@@ -166,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(errorBoxes(w).size(), 1);
     }
 
-    void closingTheRunsDocumentStopsTheRunWithAMessage()
+    void windowShowsWhyTheRunStoppedAndWhyADoseWasRefused()
     {
         Simulator sim({});
         QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
@@ -180,6 +180,13 @@ private Q_SLOTS:
         QCOMPARE(errorBoxes(w).first()->text(),
             QStringLiteral("The document of the run has been closed."));
         QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Start"));
+        errorBoxes(w).first()->button(QMessageBox::Ok)->click();
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
+
+        w.setTxtDosText(QStringLiteral("-5"));
+        w.findChild<QPushButton *>(QStringLiteral("cmdDos"))->click();
+        QCOMPARE(errorBoxes(w).size(), 1);
+        QVERIFY(errorBoxes(w).first()->text().contains(QStringLiteral("100 mL")));
     }
 
     void resultButtonFetchesTheDataIntoStoreChartAndDocument_data()

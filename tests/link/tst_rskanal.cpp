@@ -211,10 +211,52 @@ private Q_SLOTS:
         const LinkStatus status = button == u"Fill" ? rig.commands.cmdFill_Click()
             : button == u"Res"                      ? rig.commands.cmdResult_Click()
             : button == u"Data"                     ? rig.commands.cmdSend_Click()
-                                                    : rig.commands.cmdDos_Click(button);
+                                                    : rig.commands.cmdDos_Click(button).line;
         QCOMPARE(rig.receive(written.size()), written);
         QTEST(status.ok, "ok");
         QTEST(rig.port.isPortOpen(), "ok");
+    }
+
+    void doseFieldIsCheckedBeforeItGoesOut_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArray>("written"); // empty: refused, nothing written, no note
+
+        auto row = [](const char *name, const QString &field, const char *written) {
+            QTest::newRow(name) << field << QByteArray(written);
+        };
+        row("comma becomes point", "0,25", "DA0.25\r\n");
+        row("leading blank goes out unchanged", " 1.5", "DA 1.5\r\n");
+        row("just above nothing", "0,001", "DA0.001\r\n");
+        row("the whole burette", "100", "DA100\r\n");
+        row("just past the burette", "100,001", "");
+        row("nothing", "0", "");
+        row("negative", "-5", "");
+        row("not a number", "abc", "");
+        row("empty field: no bare DA", "", "");
+        row("exponent", "1e1", "");
+        row("two separators", "1,000.5", "");
+        row("a line break would send a second command", "0,5\r\nBF", "");
+        row("control character", QStringLiteral("0,5") + QChar(0x7f), "");
+        row("10,000 characters", "0," + QString(9997, u'0') + "1", "");
+    }
+    void doseFieldIsCheckedBeforeItGoesOut()
+    {
+        QFETCH(QString, field);
+        QFETCH(QByteArray, written);
+        PtyRig rig;
+        QVERIFY(rig.link.InitRs().ok);
+        rig.documents.newDocument();
+        const DoseStatus status = rig.commands.cmdDos_Click(field);
+        QVERIFY(status.line.ok);
+        QCOMPARE(status.refused.isEmpty(), !written.isEmpty());
+        QCOMPARE(rig.documents.active()->text().endsWith(field + QStringLiteral(" ml\r\n")),
+            !written.isEmpty());
+        // The next command is the first thing the titrator gets after a refused dose.
+        QVERIFY(rig.commands.cmdFill_Click().ok);
+        QCOMPARE(rig.receive(written.size() + 4), written + "BF\r\n");
+        // Nor does the line frame a command that holds a line break of its own.
+        QVERIFY(!rig.link.sendCommand(QStringLiteral("DA0.5\r\nBF")));
     }
 
     void doseNoteHasDateTimeWithSecondsAndTheFieldAsTyped()
