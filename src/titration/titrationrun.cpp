@@ -9,6 +9,7 @@
 #include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 #include "link/commandsink.h"
+#include "titration/dosinglimits.h"
 #include "titration/runcontrols.h"
 #include "titration/runtimer.h"
 
@@ -274,12 +275,12 @@ void TitrationRun::stepWaitDose()
 
 bool TitrationRun::endReached()
 {
-    // The dialog's fields are read anew at every check; text that is not a number keeps
-    // the value in force.
+    // The dialog's fields are read anew at every check; text that is no value a run can use
+    // keeps the value in force.
     const Numbers::Separators sep = m_settings.separators;
-    if (const auto value = Numbers::toNumber(m_controls.endValueText(), sep))
+    if (const auto value = DosingLimits::endValue(m_controls.endValueText(), sep))
         m_settings.EndWert = *value;
-    if (const auto volume = Numbers::toNumber(m_controls.endVolumeText(), sep))
+    if (const auto volume = DosingLimits::endVolume(m_controls.endVolumeText(), sep))
         m_settings.EndVol = *volume;
 
     const int rows = m_store.MessIndex;

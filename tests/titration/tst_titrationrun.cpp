@@ -121,6 +121,11 @@ private Q_SLOTS:
         row("end volume 0,1 after eleven doses of 0,01", "14", "0,1", 1, {7}, 12);
         row("end volume 1 reached exactly by 0,5 and 0,5", "14", "1", 50, {7}, 3);
         row("after the 499th row", "14", "100", 1, {7}, 499);
+        // Texts no run can use leave the values in force, end value 14 and end volume 0,3.
+        row("negative end volume", "14", "-5", 10, {7}, 4);
+        row("end volume past the burette", "14", "1e308", 10, {7}, 4);
+        row("end volume not a number", "14", "abc", 10, {7}, 4);
+        row("end value no reading can pass", "1e308", "20", 10, {7, 15}, 2);
     }
     void endCheckStopsTheRun()
     {
@@ -133,6 +138,8 @@ private Q_SLOTS:
         f.controls.endValue = endValue;
         f.controls.endVolume = endVolume;
         f.controls.increment = increment;
+        f.settings.EndWert = 14;
+        f.settings.EndVol = 0.3;
         f.run.cmdTitration_Click();
         f.takeReading(readings[0]);
         for (int i = 1; i < 600 && f.run.isRunning(); ++i)
