@@ -148,9 +148,9 @@ void TitrationRun::countReplyTick()
     --Zeitlimit;
     if (Zeitlimit >= 1)
         return;
-    // Starting over would count the volume from 0 again although the titrator has dosed (and
-    // might dose twice); before any dose it is harmless, but a titrator that never answers
-    // must not keep the run going for ever.
+    // Starting over would count the volume from 0 again although the titrator has dosed;
+    // before any dose it is harmless, but a titrator that never answers must not keep the
+    // run going for ever.
     if (m_dosed || m_restarts >= MaxRestarts) {
         fail(Failure::NoReply,
             tr("The titrator did not answer in time. The titration run "
