@@ -53,6 +53,8 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_evaluator->setDataRequest([this] { cmdSend_Click(); });
     connect(m_rsKanal1.get(), &AbstractSerialPort::portLost, this,
         [this](const QString &reason) { showRsError(LinkStatus::failure(reason)); });
+    connect(m_rsKanal1.get(), &AbstractSerialPort::writeFailed, this,
+        [this](const QString &reason) { showRsError(LinkStatus::failure(reason)); });
 
     buildMenus();
     buildToolBar();
@@ -68,7 +70,7 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_runControls = std::make_unique<OptionRunControls>(*this);
 
     // The titration run drives Timer1 and writes to the line; a command the port refuses
-    // stops it with the line's message.
+    // stops it with the line's message, any other stop of its own with its reason.
     m_runTimer = std::make_unique<QTimerRunTimer>(*m_timer1);
     m_run = std::make_unique<TitrationRun>(m_measurementStore, m_settings, *m_documents, *m_link,
         *m_runControls, *m_runTimer, clock);
@@ -80,6 +82,8 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
         [this](TitrationRun::Failure failure, const QString &reason) {
             if (failure == TitrationRun::Failure::CommandNotWritten)
                 showRsError(LinkStatus::failure(reason));
+            else
+                showMessage(reason);
         });
     m_chartBuild = std::make_unique<ChartBuild>(m_measurementStore, m_settings, *m_documents);
     connect(m_chartBuild.get(), &ChartBuild::finished, this, &frmMain::showDroppedRows);
@@ -251,12 +255,16 @@ void frmMain::showRsError(const LinkStatus &status)
     // Not modal in a loop of its own: the receive path and the run go on meanwhile, and a
     // failure while one message is up does not stack a second one.
     if (!m_rsErrorBox) {
-        m_rsErrorBox = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Kalumet"),
-            QStringLiteral("Fehler in der Rs Kommunikation"), QMessageBox::Ok, this);
+        m_rsErrorBox = new QMessageBox(
+            QMessageBox::NoIcon, QStringLiteral("Kalumet"), QString(), QMessageBox::Ok, this);
         m_rsErrorBox->setObjectName(QStringLiteral("rsErrorBox"));
         m_rsErrorBox->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_rsErrorBox->setDetailedText(status.reason);
+    // The system's reason in plain view, under the message.
+    QString text = QStringLiteral("Fehler in der Rs Kommunikation");
+    if (!status.reason.isEmpty())
+        text += u'\n' + status.reason;
+    m_rsErrorBox->setText(text);
     m_rsErrorBox->open();
 }
 
@@ -280,6 +288,15 @@ void frmMain::showDroppedRows()
     } else {
         statusBar()->clearMessage();
     }
+}
+
+void frmMain::showMessage(const QString &text)
+{
+    // Not modal in a loop of its own, as the line's message.
+    auto *box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Kalumet"), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 // Reads out the titrator's stored data (manual commands).
@@ -330,7 +347,10 @@ void frmMain::cmdFill_Click()
 // Doses the volume in txtDos (manual commands).
 void frmMain::cmdDos_Click()
 {
-    showRsError(m_manual->cmdDos_Click(txtDosText()));
+    const DoseStatus status = m_manual->cmdDos_Click(txtDosText());
+    if (!status.refused.isEmpty())
+        showMessage(status.refused);
+    showRsError(status.line);
 }
 
 // One step of the titration run (titration run).

@@ -96,6 +96,8 @@ public:
     void InitRs();
     // One line received from the titrator: the report evaluation.
     void RsAuswertung(const QString &Zeile);
+    // A message with an OK button, not modal in a loop of its own.
+    void showMessage(const QString &text);
 
 public Q_SLOTS:
     void cmdSend_Click();
@@ -137,7 +139,8 @@ private:
     void Form_Unload();
     void refreshClock();
     WindowGeometry::Dpi screenDpi() const;
-    // "Fehler in der Rs Kommunikation" when the line failed; one message at a time.
+    // "Fehler in der Rs Kommunikation" and the reason when the line failed; one message at a
+    // time.
     void showRsError(const LinkStatus &status);
     // Says in the status bar when the series has more rows than the chart holds.
     void showDroppedRows();

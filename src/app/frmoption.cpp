@@ -140,7 +140,7 @@ void frmOption::cmdOK_Click()
     values.endWertText = m_txtEndepH->text();
     values.endVolText = m_txtEndVol->text();
     values.rsPort = quint8(selectedChannel());
-    OptionValues::applyOk(values, m_main.settings());
+    const QStringList kept = OptionValues::applyOk(values, m_main.settings());
 
     m_portPaths[m_shownChannel - 1] = m_cboPortPath->currentText().trimmed();
     PortSettings ports(m_main.settingsStore());
@@ -151,6 +151,8 @@ void frmOption::cmdOK_Click()
 
     m_main.InitRs();
     hide();
+    if (!kept.isEmpty())
+        m_main.showMessage(kept.join(u'\n'));
 }
 
 int frmOption::selectedChannel() const

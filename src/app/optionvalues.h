@@ -3,6 +3,7 @@
 #include "app/settingsrecord.h"
 
 #include <QString>
+#include <QStringList>
 
 // What the options dialog shows and stores, apart from its widgets.
 namespace OptionValues {
@@ -29,7 +30,8 @@ QString normaliseDecimal(QString text, Numbers::Separators sep);
 QString endLabel(quint8 bereich);
 
 // What OK takes over into the record: the increments from the scroll bars, the end values
-// when their texts are numbers (otherwise they keep their values), and the channel.
+// when their texts are values a run can use (otherwise they keep their values), and the
+// channel. Returns a message for each end value that was kept.
 struct Confirmed
 {
     int vscrVoll = VollMinimum;
@@ -38,6 +40,6 @@ struct Confirmed
     QString endVolText;
     quint8 rsPort = 1;
 };
-void applyOk(const Confirmed &values, SettingsRecord &record);
+QStringList applyOk(const Confirmed &values, SettingsRecord &record);
 
 } // namespace OptionValues

@@ -22,8 +22,9 @@ public:
     // Opens or closes; false with a reason when that fails.
     virtual bool setPortOpen(bool open, QString *error = nullptr) = 0;
 
-    // Hands one command text over for transmission, one 8-bit character per character.
-    // False with a reason when the port is not open or the write fails.
+    // Hands one command text over for transmission, one 8-bit character per character, and
+    // returns without waiting for the device. False with a reason when the port is not open;
+    // a write that fails later is reported by writeFailed.
     virtual bool output(const QString &text, QString *error = nullptr) = 0;
 
     // Received characters waiting, and the next one (removed from the buffer).
@@ -40,4 +41,7 @@ Q_SIGNALS:
     void onComm();
     // The device went away while open (an unplugged adapter); the port is closed by then.
     void portLost(const QString &reason);
+    // A command handed to output() did not go out: the write failed or the device took it
+    // not within the bound. What was left of it is dropped, so it never goes out late.
+    void writeFailed(const QString &reason);
 };

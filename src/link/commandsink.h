@@ -8,6 +8,7 @@ class CommandSink
 {
 public:
     virtual ~CommandSink() = default;
-    // False, with a reason, when the write failed (port closed or gone).
+    // False, with a reason, when the command was not written (a character that cannot be
+    // sent, port closed or gone).
     virtual bool sendCommand(const QString &command, QString *error = nullptr) = 0;
 };

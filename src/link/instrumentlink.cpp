@@ -47,13 +47,20 @@ void InstrumentLink::schedulePending()
 {
     // Inside the receive loop the loop itself goes on with them; otherwise they are handed
     // over from the event loop, after the caller of InitRs has returned.
-    if (m_receiving || m_pendingScheduled || m_pendingPos >= m_pending.size())
+    if (m_receiving || m_pendingPos >= m_pending.size())
         return;
-    m_pendingScheduled = true;
+    scheduleReceive();
+}
+
+void InstrumentLink::scheduleReceive()
+{
+    if (m_receiveScheduled)
+        return;
+    m_receiveScheduled = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
-            m_pendingScheduled = false;
+            m_receiveScheduled = false;
             receiveLoop();
         },
         Qt::QueuedConnection);
@@ -63,6 +70,12 @@ void InstrumentLink::RsKanal1_OnComm()
 {
     if (m_port.commEvent() != AbstractSerialPort::EventReceive)
         return;
+    // A reply that comes in while a command is being written is evaluated after the writer
+    // has gone on, never in the middle of its write.
+    if (m_writing) {
+        scheduleReceive();
+        return;
+    }
     receiveLoop();
 }
 
@@ -114,6 +127,17 @@ void InstrumentLink::deliverLine()
 
 bool InstrumentLink::sendCommand(const QString &command, QString *error)
 {
+    // A command is one line of printable 7-bit characters: a line break inside it would
+    // send a second command, and the line carries no eighth bit.
+    for (const QChar c : command) {
+        if (c < u' ' || c > u'~') {
+            if (error)
+                *error = tr("The command holds characters that cannot be sent.");
+            return false;
+        }
+    }
     m_sendeText = command + QStringLiteral("\r\n");
+    m_writing = true;
+    const auto done = qScopeGuard([this] { m_writing = false; });
     return m_port.output(m_sendeText, error);
 }

@@ -38,6 +38,7 @@ public:
     void RsKanal1_OnComm();
 
     // CommandSink: frames the command with CR LF in SendeText and writes it in one write.
+    // A command with a character outside printable ASCII is refused and nothing is written.
     bool sendCommand(const QString &command, QString *error = nullptr) override;
 
     const QString &Zeile() const { return m_zeile; }
@@ -50,6 +51,7 @@ private:
     void deliverLine();
     void keepWaitingCharacters();
     void schedulePending();
+    void scheduleReceive();
     bool takeNext(QChar &c);
 
     AbstractSerialPort &m_port;
@@ -61,5 +63,6 @@ private:
     QString m_pending;
     qsizetype m_pendingPos = 0;
     bool m_receiving = false;
-    bool m_pendingScheduled = false;
+    bool m_writing = false;
+    bool m_receiveScheduled = false;
 };

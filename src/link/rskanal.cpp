@@ -14,6 +14,15 @@ constexpr int MaxCollectRounds = 64;
 // A command is a few characters; the device takes them at once unless it is stuck.
 constexpr int WriteTimeoutMs = 2000;
 
+// True when the device takes output now: a write then does not have to wait.
+bool writable(qintptr descriptor)
+{
+    if (descriptor < 0)
+        return false;
+    pollfd fd {int(descriptor), POLLOUT, 0};
+    return ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLOUT) != 0;
+}
+
 // True when the device reports a hang-up or an error on its descriptor: what a read error
 // looks like when the other end of a pseudo-terminal closed or an adapter was pulled.
 bool hungUp(qintptr descriptor)
@@ -34,6 +43,12 @@ RsKanal::RsKanal(QSettings &settings, QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &RsKanal::readWaiting);
     connect(&m_port, &QSerialPort::errorOccurred, this, &RsKanal::handleError);
+    // Writes go out from the event loop; one that makes no progress within the bound fails.
+    m_writeTimer.setSingleShot(true);
+    m_writeTimer.setInterval(WriteTimeoutMs);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &RsKanal::watchOutput);
+    connect(&m_writeTimer, &QTimer::timeout, this,
+        [this] { dropOutput(tr("The device did not take the command.")); });
 }
 
 RsKanal::~RsKanal()
@@ -59,8 +74,15 @@ bool RsKanal::setPortOpen(bool open, QString *error)
 {
     if (open)
         return this->open(error);
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        // A close throws away what the port still holds to write: hand it over first.
+        pushOutput();
+        const bool lost = m_port.bytesToWrite() > 0;
         m_port.close();
+        m_writeTimer.stop();
+        if (lost)
+            reportWriteFailure(tr("The device did not take the command."));
+    }
     m_buffer.clear();
     m_readPos = 0;
     return true;
@@ -117,15 +139,43 @@ bool RsKanal::output(const QString &text, QString *error)
         m_port.clearError();
         return false;
     }
-    // Hand the bytes to the device now: the port may be closed right after this write.
-    m_port.flush();
-    if (m_port.bytesToWrite() > 0 && !m_port.waitForBytesWritten(WriteTimeoutMs)) {
-        if (error)
-            *error = tr("The device did not take the command.");
-        m_port.clearError();
-        return false;
-    }
+    // Never wait for the device here: waiting would block the window and deliver received
+    // characters in the middle of the write. What the device does not take now goes out from
+    // the event loop.
+    pushOutput();
+    watchOutput();
     return true;
+}
+
+void RsKanal::pushOutput()
+{
+    if (m_port.isOpen() && m_port.bytesToWrite() > 0 && writable(m_port.handle()))
+        m_port.flush();
+}
+
+void RsKanal::watchOutput()
+{
+    if (m_port.isOpen() && m_port.bytesToWrite() > 0)
+        m_writeTimer.start(); // (re)started by every bit of progress
+    else
+        m_writeTimer.stop();
+}
+
+void RsKanal::dropOutput(const QString &reason)
+{
+    m_writeTimer.stop();
+    if (!m_port.isOpen() || m_port.bytesToWrite() == 0)
+        return;
+    m_port.clear(QSerialPort::Output);
+    m_port.clearError();
+    reportWriteFailure(reason);
+}
+
+void RsKanal::reportWriteFailure(const QString &reason)
+{
+    // From the event loop, not from inside the operation that found it.
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit writeFailed(reason); }, Qt::QueuedConnection);
 }
 
 int RsKanal::inBufferCount() const
@@ -183,6 +233,10 @@ void RsKanal::handleError(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError || !m_port.isOpen())
         return;
+    if (error == QSerialPort::WriteError) {
+        dropOutput(QStringLiteral("%1: %2").arg(m_openPath, m_port.errorString()));
+        return;
+    }
     // A read error on a device that hung up or vanished means it is gone for good; Qt would
     // otherwise report it again on every notification.
     const bool gone = error == QSerialPort::ResourceError
@@ -193,6 +247,7 @@ void RsKanal::handleError(QSerialPort::SerialPortError error)
     const QString reason = QStringLiteral("%1: %2").arg(m_openPath, m_port.errorString());
     // Keep what was received; only the device goes.
     m_port.close();
+    m_writeTimer.stop();
     // Reported from the event loop, not from inside the port's own notification.
     QMetaObject::invokeMethod(
         this, [this, reason] { emit portLost(reason); }, Qt::QueuedConnection);

@@ -4,6 +4,9 @@
 #include "common/dateformat.h"
 #include "documents/abstractdocument.h"
 #include "link/instrumentlink.h"
+#include "titration/dosinglimits.h"
+
+#include <QCoreApplication>
 
 ManualCommands::ManualCommands(InstrumentLink &link, DocumentHost &documents, const Clock &clock)
     : m_link(link)
@@ -19,16 +22,21 @@ LinkStatus ManualCommands::cmdFill_Click()
     return m_link.InitRs();
 }
 
-LinkStatus ManualCommands::cmdDos_Click(const QString &txtDos)
+DoseStatus ManualCommands::cmdDos_Click(const QString &txtDos)
 {
-    QString volume = txtDos;
-    volume.replace(u',', u'.');
+    const std::optional<QString> volume = DosingLimits::doseArgument(txtDos);
+    if (!volume) {
+        return {QCoreApplication::translate("ManualCommands",
+                    "The dose must be a number greater than 0 and at most 100 mL. "
+                    "Nothing was dosed."),
+            LinkStatus::done()};
+    }
     QString reason;
-    if (!m_link.sendCommand(QStringLiteral("DA") + volume, &reason))
-        return LinkStatus::failure(reason); // nothing was dosed, so nothing is noted
+    if (!m_link.sendCommand(QStringLiteral("DA") + *volume, &reason))
+        return {{}, LinkStatus::failure(reason)}; // nothing was dosed, so nothing is noted
     if (AbstractDocument *doc = m_documents.activeDocument())
         doc->appendText(doseNote(m_clock.now(), txtDos, m_locale));
-    return LinkStatus::done();
+    return {};
 }
 
 LinkStatus ManualCommands::cmdResult_Click()

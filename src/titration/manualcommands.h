@@ -10,6 +10,14 @@ class Clock;
 class DocumentHost;
 class InstrumentLink;
 
+// The outcome of the Dose button: refused with a reason (the field holds no volume the burette
+// can dose, so nothing was sent), or the line's outcome.
+struct DoseStatus
+{
+    QString refused;
+    LinkStatus line;
+};
+
 // The four instrument buttons: fill, dose, read out the result, read out the stored data.
 // Each writes its commands and returns at once; the replies arrive through the receive path.
 // A failure comes back as a value for the window to show.
@@ -23,9 +31,10 @@ public:
 
     // "BF"; when the write fails the port is opened anew and that outcome is returned.
     LinkStatus cmdFill_Click();
-    // "DA" and the dose field with "," turned into "."; a note of the dose in the active
-    // document, only when the command went out.
-    LinkStatus cmdDos_Click(const QString &txtDos);
+    // "DA" and the dose field with "," turned into ".", when the field holds a volume the
+    // burette can dose; a note of the dose in the active document, only when the command went
+    // out.
+    DoseStatus cmdDos_Click(const QString &txtDos);
     // "EX" and "LR" (a failed write skips the rest), then the port is opened anew.
     LinkStatus cmdResult_Click();
     // As the result read-out with "LD"; also the data request after a result report.

@@ -9,6 +9,7 @@
 #include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 #include "link/commandsink.h"
+#include "titration/dosinglimits.h"
 #include "titration/runcontrols.h"
 #include "titration/runtimer.h"
 
@@ -52,6 +53,8 @@ void TitrationRun::start()
     Q_EMIT runningChanged(true);
 
     TaktZaehler = 0;
+    m_dosed = false;
+    m_restarts = 0;
     const int wait = m_controls.waitingTimeValue();
     WarteTakte = qint16(qBound(0, wait, int(std::numeric_limits<qint16>::max())));
     // Until the first reading the run has written no rows; a stop before it must not hand
@@ -84,11 +87,15 @@ void TitrationRun::fail(Failure failure, const QString &reason)
     Q_EMIT failed(failure, reason);
 }
 
-bool TitrationRun::send(const QString &command)
+bool TitrationRun::send(const QString &command, const QString &awaited)
 {
+    // Awaited before the write: the reply may be taken in as soon as the command is out.
+    Zeitlimit = ReplyLimit;
+    m_store.Rueckmeldung = awaited;
     QString reason;
     if (m_commands.sendCommand(command, &reason))
         return true;
+    m_store.Rueckmeldung.clear();
     fail(Failure::CommandNotWritten, reason);
     return false;
 }
@@ -139,8 +146,19 @@ void TitrationRun::Ablauf()
 void TitrationRun::countReplyTick()
 {
     --Zeitlimit;
-    if (Zeitlimit < 1)
-        Schritt = 1;
+    if (Zeitlimit >= 1)
+        return;
+    // Starting over would count the volume from 0 again although the titrator has dosed;
+    // before any dose it is harmless, but a titrator that never answers must not keep the
+    // run going for ever.
+    if (m_dosed || m_restarts >= MaxRestarts) {
+        fail(Failure::NoReply,
+            tr("The titrator did not answer in time. The titration run "
+               "has been stopped; the rows measured so far are kept."));
+        return;
+    }
+    ++m_restarts;
+    Schritt = 1;
 }
 
 void TitrationRun::stepRange()
@@ -148,10 +166,9 @@ void TitrationRun::stepRange()
     AbstractDocument *doc = documentOrFail();
     if (!doc)
         return;
-    Zeitlimit = ReplyLimit;
-    if (!send(m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV")))
+    if (!send(m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV"),
+            QStringLiteral("D")))
         return;
-    m_store.Rueckmeldung = QStringLiteral("D");
     Volumen = 0;
     Schritt = 2;
     m_store.MessIndex = 0;
@@ -170,10 +187,8 @@ void TitrationRun::stepWaitRange()
 
 void TitrationRun::stepMeasure()
 {
-    Zeitlimit = ReplyLimit;
-    if (!send(QStringLiteral("M")))
+    if (!send(QStringLiteral("M"), QStringLiteral("M")))
         return;
-    m_store.Rueckmeldung = QStringLiteral("M");
     Schritt = 4;
 }
 
@@ -218,14 +233,13 @@ void TitrationRun::stepWait()
 
 void TitrationRun::stepDose()
 {
-    Zeitlimit = ReplyLimit;
     const double increment = m_controls.incrementValue() * 0.01;
     // The titrator reads "." whatever the user's separator.
     QString amount = Numbers::toText(increment, m_settings.separators);
     amount.replace(u',', u'.');
-    if (!send(QStringLiteral("DA") + amount))
+    m_dosed = true; // from here on the titrator may have dosed
+    if (!send(QStringLiteral("DA") + amount, QStringLiteral("D")))
         return;
-    m_store.Rueckmeldung = QStringLiteral("D");
     Schritt = 8;
     Volumen = Volumen + increment;
 }
@@ -261,12 +275,12 @@ void TitrationRun::stepWaitDose()
 
 bool TitrationRun::endReached()
 {
-    // The dialog's fields are read anew at every check; text that is not a number keeps
-    // the value in force.
+    // The dialog's fields are read anew at every check; text that is no value a run can use
+    // keeps the value in force.
     const Numbers::Separators sep = m_settings.separators;
-    if (const auto value = Numbers::toNumber(m_controls.endValueText(), sep))
+    if (const auto value = DosingLimits::endValue(m_controls.endValueText(), sep))
         m_settings.EndWert = *value;
-    if (const auto volume = Numbers::toNumber(m_controls.endVolumeText(), sep))
+    if (const auto volume = DosingLimits::endVolume(m_controls.endVolumeText(), sep))
         m_settings.EndVol = *volume;
 
     const int rows = m_store.MessIndex;

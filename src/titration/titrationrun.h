@@ -24,11 +24,14 @@ public:
     enum class Failure {
         CommandNotWritten, // the port refused a command (closed or gone)
         NoDocument, // no document window left to write the reading into
+        NoReply, // the titrator did not answer within the reply limit
     };
     Q_ENUM(Failure)
 
-    // Ticks of a waiting step before the run starts over.
+    // Ticks of a waiting step before the run starts over (before its first dose) or stops.
     static constexpr qint16 ReplyLimit = 20;
+    // Times a run starts over before its first dose; the next time-out stops it.
+    static constexpr int MaxRestarts = 3;
     static constexpr int WaitInterval = 100; // ms, while waiting after a reading
     static constexpr int NormalInterval = 500; // ms, everywhere else
     // Rows a run writes at most: the table ends after the 499th reading.
@@ -63,7 +66,8 @@ private:
     void start();
     void stop();
     void fail(Failure failure, const QString &reason);
-    bool send(const QString &command);
+    // Starts the reply limit and awaits `awaited` in the handshake field, then writes.
+    bool send(const QString &command, const QString &awaited);
     AbstractDocument *documentOrFail();
     // Takes the awaited reply: the document and row it goes to, or nullptr once the run stopped.
     AbstractDocument *takeReply(int &row);
@@ -91,4 +95,6 @@ private:
     RunTimer &m_timer;
     const Clock &m_clock;
     bool m_running = false;
+    bool m_dosed = false; // a dose has been sent in this run
+    int m_restarts = 0;
 };

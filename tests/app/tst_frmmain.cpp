@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -146,13 +147,18 @@ private Q_SLOTS:
         child<QLineEdit>(dialog, "txtEndepH")->setText(QStringLiteral("7.5"));
         QFocusEvent out(QEvent::FocusOut); // leaving the field turns "." into ","
         QCoreApplication::sendEvent(child<QLineEdit>(dialog, "txtEndepH"), &out);
-        child<QLineEdit>(dialog, "txtEndVol")->setText(QStringLiteral("12 ml"));
+        child<QLineEdit>(dialog, "txtEndVol")->setText(QStringLiteral("-5"));
         child<QRadioButton>(dialog, "optCom3")->click();
         child<QPushButton>(dialog, "cmdOK")->click();
         QCOMPARE(w.VolInk(), 0.07);
         QCOMPARE(w.InkZeit(), 12.3);
         QCOMPARE(w.settings().EndWert, 7.5);
-        QCOMPARE(w.settings().EndVol, 0.0); // no number: kept
+        QCOMPARE(w.settings().EndVol, 0.0); // no volume a run can use: kept, and the user told
+        QList<QMessageBox *> boxes = w.findChildren<QMessageBox *>();
+        boxes.removeIf([](QMessageBox *box) {
+            return !box->isVisible() || !box->text().contains(QStringLiteral("\"-5\""));
+        });
+        QCOMPARE(boxes.size(), 1);
         QCOMPARE(int(w.settings().RsPort), 3);
         QVERIFY(!dialog->isVisible());
     }

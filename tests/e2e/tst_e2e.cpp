@@ -21,6 +21,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QMdiArea>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -153,14 +154,39 @@ private Q_SLOTS:
         frmMain w(store);
         w.Form_Load();
         QCOMPARE(errorBoxes(w).size(), 1);
-        QCOMPARE(errorBoxes(w).first()->text(), QStringLiteral("Fehler in der Rs Kommunikation"));
-        QVERIFY(errorBoxes(w).first()->detailedText().contains(missingDevice()));
+        // The system's reason in plain view, under the message.
+        const QString text = errorBoxes(w).first()->text();
+        QVERIFY(text.startsWith(QStringLiteral("Fehler in der Rs Kommunikation\n")));
+        QVERIFY(text.contains(missingDevice()));
         w.findChild<QPushButton *>(QStringLiteral("cmdResult"))->click();
         QCOMPARE(errorBoxes(w).size(), 1); // another failure while it is up does not stack
         errorBoxes(w).first()->button(QMessageBox::Ok)->click();
         QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
         w.InitRs(); // once it is closed, the next failure shows again
         QCOMPARE(errorBoxes(w).size(), 1);
+    }
+
+    void windowShowsWhyTheRunStoppedAndWhyADoseWasRefused()
+    {
+        Simulator sim({});
+        QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
+        QSettings store(m_cases.storeWith(sim.device), QSettings::IniFormat);
+        frmMain w(store);
+        w.Form_Load();
+        w.cmdTitration()->click();
+        QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Stop"));
+        w.mdiArea()->closeAllSubWindows();
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 1, 5000);
+        QCOMPARE(errorBoxes(w).first()->text(),
+            QStringLiteral("The document of the run has been closed."));
+        QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Start"));
+        errorBoxes(w).first()->button(QMessageBox::Ok)->click();
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
+
+        w.setTxtDosText(QStringLiteral("-5"));
+        w.findChild<QPushButton *>(QStringLiteral("cmdDos"))->click();
+        QCOMPARE(errorBoxes(w).size(), 1);
+        QVERIFY(errorBoxes(w).first()->text().contains(QStringLiteral("100 mL")));
     }
 
     void resultButtonFetchesTheDataIntoStoreChartAndDocument_data()

@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -62,6 +63,24 @@ struct PtyRig
     {
         PortSettings(store).setDevicePath(
             1, missing ? dir.filePath(QStringLiteral("no-such-tty")) : devicePath);
+    }
+    // Fills the line towards the test's end until it takes no more, so the program's writes
+    // stall as on a device that stopped reading. The kernel moves what was written on in the
+    // background, which makes room again for a moment: fill until it stays full.
+    bool fillTowardsTheTest()
+    {
+        ::fcntl(device, F_SETFL, ::fcntl(device, F_GETFL) | O_NONBLOCK);
+        const QByteArray chunk(4096, 'x');
+        for (int i = 0; i < 4096; ++i) {
+            if (::write(device, chunk.constData(), size_t(chunk.size())) >= 0)
+                continue;
+            if (errno != EAGAIN)
+                return false;
+            pollfd fd {device, POLLOUT, 0};
+            if (::poll(&fd, 1, 500) == 0)
+                return true;
+        }
+        return false;
     }
     bool send(const QByteArray &bytes)
     {

@@ -3,6 +3,49 @@
 #include <QSignalSpy>
 #include <QTest>
 
+namespace {
+
+// A port whose titrator answers at once: the reply is received while the write is going on,
+// as a port that waits for its bytes to go out may deliver it.
+class AnsweringPort : public AbstractSerialPort
+{
+public:
+    void setCommPort(int channel) override { m_channel = channel; }
+    int commPort() const override { return m_channel; }
+    bool isPortOpen() const override { return m_open; }
+    bool setPortOpen(bool open, QString *) override { return (m_open = open), true; }
+    bool output(const QString &text, QString *) override
+    {
+        written += text;
+        writing = true;
+        m_input += answer;
+        Q_EMIT onComm();
+        writing = false;
+        return true;
+    }
+    int inBufferCount() const override { return int(m_input.size()); }
+    QChar input() override
+    {
+        if (m_input.isEmpty())
+            return QChar();
+        const QChar c = m_input.front();
+        m_input.remove(0, 1);
+        return c;
+    }
+    int commEvent() const override { return EventReceive; }
+
+    QString answer;
+    QString written;
+    bool writing = false;
+
+private:
+    QString m_input;
+    int m_channel = 1;
+    bool m_open = false;
+};
+
+} // namespace
+
 // Over a real pseudo-terminal: the receive path, what InitRs keeps when it opens anew, what the
 // instrument buttons write and when they open the port anew.
 class tst_RsKanal : public QObject
@@ -82,6 +125,57 @@ private Q_SLOTS:
         QCOMPARE(rig.receive(8), QByteArray("EX\r\nLD\r\n"));
     }
 
+    void replyDuringAWriteIsEvaluatedAfterTheWrite()
+    {
+        AnsweringPort port;
+        port.answer = QStringLiteral("Y\r\n");
+        SettingsRecord settings;
+        InstrumentLink link(port, settings);
+        QStringList lines;
+        bool insideWrite = false;
+        link.setLineHandler([&](const QString &line) {
+            lines << line;
+            insideWrite = insideWrite || port.writing;
+        });
+        QVERIFY(link.InitRs().ok);
+        QVERIFY(link.sendCommand(QStringLiteral("FP")));
+        QCOMPARE(port.written, QStringLiteral("FP\r\n"));
+        QVERIFY(lines.isEmpty()); // the sender goes on first
+        QTRY_COMPARE_WITH_TIMEOUT(lines, QStringList {"Y\r\n"}, 5000);
+        QVERIFY(!insideWrite);
+    }
+
+    // The device takes nothing: the write returns at once, replies still come in meanwhile,
+    // and the stuck command is reported within the bound and dropped, never sent late.
+    void stuckWriteNeitherBlocksNorHoldsUpReplies()
+    {
+        PtyRig rig;
+        QVERIFY(rig.link.InitRs().ok);
+        QVERIFY(rig.fillTowardsTheTest());
+        QSignalSpy failed(&rig.port, &AbstractSerialPort::writeFailed);
+        rig.send("Y\r\n");
+        QVERIFY(rig.link.sendCommand(QStringLiteral("M")));
+
+        QVERIFY(rig.lines.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.lines, QStringList {"Y\r\n"}, 5000);
+        QVERIFY(failed.isEmpty());
+        QVERIFY(failed.wait(10000));
+        QVERIFY(!failed.at(0).at(0).toString().isEmpty());
+        QVERIFY(rig.port.isPortOpen());
+
+        // The line moves again: what follows goes out, the dropped command does not.
+        QVERIFY(rig.link.sendCommand(QStringLiteral("BF")));
+        QByteArray seen;
+        while (!seen.endsWith("BF\r\n") && seen.size() < 1 << 20) {
+            const QByteArray more = rig.receive(1);
+            if (more.isEmpty())
+                break;
+            seen += more;
+        }
+        QVERIFY(seen.endsWith("BF\r\n"));
+        QVERIFY(!seen.contains('M'));
+    }
+
     void buttonsWriteTheirCommandsAndOpenThePortAnew_data()
     {
         QTest::addColumn<QString>("button"); // Fill, Res, Data, or the dose field's text
@@ -117,10 +211,52 @@ private Q_SLOTS:
         const LinkStatus status = button == u"Fill" ? rig.commands.cmdFill_Click()
             : button == u"Res"                      ? rig.commands.cmdResult_Click()
             : button == u"Data"                     ? rig.commands.cmdSend_Click()
-                                                    : rig.commands.cmdDos_Click(button);
+                                                    : rig.commands.cmdDos_Click(button).line;
         QCOMPARE(rig.receive(written.size()), written);
         QTEST(status.ok, "ok");
         QTEST(rig.port.isPortOpen(), "ok");
+    }
+
+    void doseFieldIsCheckedBeforeItGoesOut_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArray>("written"); // empty: refused, nothing written, no note
+
+        auto row = [](const char *name, const QString &field, const char *written) {
+            QTest::newRow(name) << field << QByteArray(written);
+        };
+        row("comma becomes point", "0,25", "DA0.25\r\n");
+        row("leading blank goes out unchanged", " 1.5", "DA 1.5\r\n");
+        row("just above nothing", "0,001", "DA0.001\r\n");
+        row("the whole burette", "100", "DA100\r\n");
+        row("just past the burette", "100,001", "");
+        row("nothing", "0", "");
+        row("negative", "-5", "");
+        row("not a number", "abc", "");
+        row("empty field: no bare DA", "", "");
+        row("exponent", "1e1", "");
+        row("two separators", "1,000.5", "");
+        row("a line break would send a second command", "0,5\r\nBF", "");
+        row("control character", QStringLiteral("0,5") + QChar(0x7f), "");
+        row("10,000 characters", "0," + QString(9997, u'0') + "1", "");
+    }
+    void doseFieldIsCheckedBeforeItGoesOut()
+    {
+        QFETCH(QString, field);
+        QFETCH(QByteArray, written);
+        PtyRig rig;
+        QVERIFY(rig.link.InitRs().ok);
+        rig.documents.newDocument();
+        const DoseStatus status = rig.commands.cmdDos_Click(field);
+        QVERIFY(status.line.ok);
+        QCOMPARE(status.refused.isEmpty(), !written.isEmpty());
+        QCOMPARE(rig.documents.active()->text().endsWith(field + QStringLiteral(" ml\r\n")),
+            !written.isEmpty());
+        // The next command is the first thing the titrator gets after a refused dose.
+        QVERIFY(rig.commands.cmdFill_Click().ok);
+        QCOMPARE(rig.receive(written.size() + 4), written + "BF\r\n");
+        // Nor does the line frame a command that holds a line break of its own.
+        QVERIFY(!rig.link.sendCommand(QStringLiteral("DA0.5\r\nBF")));
     }
 
     void doseNoteHasDateTimeWithSecondsAndTheFieldAsTyped()

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <functional>
 
 // A run with everything it talks to faked: no window, no port, no real timer, a clock that
 // stands still until the test moves it (past midnight it starts again from 0).
@@ -26,10 +27,13 @@ struct RunFixture
                 return false;
             }
             sent.append(command);
+            if (onSend)
+                onSend(command); // a titrator that answers while the write is still going on
             return true;
         }
         QStringList sent;
         QString failOn; // commands starting with this are refused
+        std::function<void(const QString &)> onSend;
     };
     struct FakeClock : Clock
     {

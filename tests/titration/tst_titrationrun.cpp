@@ -45,6 +45,23 @@ private Q_SLOTS:
         QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "DA0.05", "M"}));
     }
 
+    // The reply is in the store before the write returns: the run must already await it.
+    void replyArrivingDuringTheWriteIsTaken()
+    {
+        RunFixture f;
+        f.controls.endVolume = QStringLiteral("0,2");
+        f.sink.onSend = [&](const QString &) {
+            f.acknowledge();
+            f.reading(7);
+        };
+        f.run.cmdTitration_Click();
+        for (int i = 0; i < 100 && f.run.isRunning(); ++i)
+            f.run.Ablauf();
+        QVERIFY(!f.run.isRunning());
+        QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "DA0.1", "M", "DA0.1", "M"}));
+        QCOMPARE(int(f.store.AnzahlWerte), 3);
+    }
+
     void tableFollowsRangeAndSeparator_data()
     {
         QTest::addColumn<int>("bereich");
@@ -91,16 +108,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("increment");
         QTest::addColumn<QList<double>>("readings"); // the last one repeats
         QTest::addColumn<int>("rows"); // rows when the run stopped
+        QTest::addColumn<int>("doses"); // one fewer: no dose after the last reading
 
         auto row = [](const char *name, const char *endValue, const char *endVolume, int increment,
                        const QList<double> &readings, int rows) {
-            QTest::newRow(name) << endValue << endVolume << increment << readings << rows;
+            QTest::newRow(name) << endValue << endVolume << increment << readings << rows
+                                << rows - 1;
         };
         row("rising: exactly the end value does not end it", "9", "20", 10, {7, 8, 9, 9, 9.01}, 5);
         row("falling: exactly the end value does not end it", "4", "20", 10, {7, 4, 4, 3.99}, 4);
-        // Ten doses of 0.01 add up to just below 0.1.
+        // Ten doses of 0.01 add up to just below 0.1; two of 0.5 reach 1 exactly.
         row("end volume 0,1 after eleven doses of 0,01", "14", "0,1", 1, {7}, 12);
-        row("after the 499th row", "14", "1000", 1, {7}, 499);
+        row("end volume 1 reached exactly by 0,5 and 0,5", "14", "1", 50, {7}, 3);
+        row("after the 499th row", "14", "100", 1, {7}, 499);
+        // Texts no run can use leave the values in force, end value 14 and end volume 0,3.
+        row("negative end volume", "14", "-5", 10, {7}, 4);
+        row("end volume past the burette", "14", "1e308", 10, {7}, 4);
+        row("end volume not a number", "14", "abc", 10, {7}, 4);
+        row("end value no reading can pass", "1e308", "20", 10, {7, 15}, 2);
     }
     void endCheckStopsTheRun()
     {
@@ -113,6 +138,8 @@ private Q_SLOTS:
         f.controls.endValue = endValue;
         f.controls.endVolume = endVolume;
         f.controls.increment = increment;
+        f.settings.EndWert = 14;
+        f.settings.EndVol = 0.3;
         f.run.cmdTitration_Click();
         f.takeReading(readings[0]);
         for (int i = 1; i < 600 && f.run.isRunning(); ++i)
@@ -120,40 +147,84 @@ private Q_SLOTS:
 
         QVERIFY(!f.run.isRunning());
         QCOMPARE(int(f.store.AnzahlWerte), rows);
+        QTEST(int(f.sink.sent.filter(QStringLiteral("DA")).size()), "doses");
         QVERIFY(!f.timer.enabled);
         QVERIFY(f.cell(rows + 1, 1).isNull);
     }
 
-    void missingReplyRestartsTheRunAfterTwentyTicks_data()
+    void replyLimitIsTwentyTicks_data()
     {
-        QTest::addColumn<int>("step");
-        QTest::newRow("range acknowledgement") << 2;
-        QTest::newRow("reading") << 4;
+        QTest::addColumn<int>("step"); // the waiting step
+        QTest::addColumn<bool>("dosed"); // a dose went out in this run before
+        QTest::addColumn<int>("restarts"); // time-outs that started the run over before
+        QTest::addColumn<int>("replyTick"); // the tick of the step the reply comes on
+        QTest::addColumn<QString>("outcome"); // taken, restart or stop
+
+        auto row = [](const char *name, int step, bool dosed, int restarts, int tick,
+                       const char *outcome) {
+            QTest::newRow(name) << step << dosed << restarts << tick << QString(outcome);
+        };
+        // The tick that takes the reply counts too: a reply on the twentieth comes too late.
+        row("range acknowledged on the 19th tick", 2, false, 0, 19, "taken");
+        row("range acknowledged on the 20th tick: start over", 2, false, 0, 20, "restart");
+        row("first reading on the 20th tick: start over", 4, false, 0, 20, "restart");
+        row("third start over before any dose", 2, false, 2, 20, "restart");
+        row("fourth time-out before any dose stops", 2, false, 3, 20, "stop");
+        row("reading after a dose on the 19th tick", 4, true, 0, 19, "taken");
+        row("reading after a dose on the 20th tick stops", 4, true, 0, 20, "stop");
+        row("dose acknowledged on the 19th tick", 8, true, 0, 19, "taken");
+        row("dose acknowledged on the 20th tick stops", 8, true, 0, 20, "stop");
     }
-    void missingReplyRestartsTheRunAfterTwentyTicks()
+    void replyLimitIsTwentyTicks()
     {
         QFETCH(int, step);
+        QFETCH(int, replyTick);
+        QFETCH(QString, outcome);
         RunFixture f;
-        f.twoReadingsThenStep(step);
+        QSignalSpy failed(&f.run, &TitrationRun::failed);
+        f.run.cmdTitration_Click();
+        if (QFETCH(bool, dosed); dosed)
+            f.takeReading(7);
+        f.advanceTo(step);
+        QFETCH(int, restarts);
+        for (int r = 0; r < restarts; ++r) {
+            for (int i = 0; i < 20; ++i)
+                f.run.Ablauf();
+            QCOMPARE(f.run.Schritt, qint16(1));
+            f.advanceTo(step);
+        }
+        QCOMPARE(f.run.Schritt, qint16(step));
         const qsizetype sent = f.sink.sent.size();
-        const QString text = f.doc().text();
-        for (int i = 0; i < 19; ++i)
+        for (int i = 1; i < replyTick; ++i)
             f.run.Ablauf();
         QCOMPARE(f.run.Schritt, qint16(step));
-        f.acknowledge(); // an acknowledgement on the twentieth tick comes too late
+        f.acknowledge();
+        f.reading(8);
         f.run.Ablauf();
-        QCOMPARE(f.run.Schritt, qint16(1));
-        QCOMPARE(f.sink.sent.size(), sent);
 
-        f.clock.later(100);
-        f.run.Ablauf();
-        QCOMPARE(f.sink.sent.last(), QStringLiteral("FP"));
-        QCOMPARE(f.run.StartZeit, f.clock.seconds);
-        // The rows written stay in the text; the new ones follow from 0,00 mL and chart row 1.
-        f.takeReading(6);
-        QVERIFY(f.doc().text().startsWith(text));
-        QCOMPARE(f.doc().text().mid(text.size(), 15), QStringLiteral("  0,00    6,000"));
-        QCOMPARE(f.cell(1, 2).value, 6.0);
+        QCOMPARE(f.sink.sent.size(), sent);
+        QCOMPARE(f.run.isRunning(), outcome != u"stop");
+        QCOMPARE(failed.size(), outcome == u"stop" ? 1 : 0);
+        if (outcome == u"taken") {
+            QVERIFY(f.run.Schritt != step && f.run.Schritt != 1);
+        } else if (outcome == u"restart") {
+            QCOMPARE(f.run.Schritt, qint16(1));
+            f.clock.later(100);
+            f.run.Ablauf();
+            QCOMPARE(f.sink.sent.last(), QStringLiteral("FP"));
+            QCOMPARE(f.run.StartZeit, f.clock.seconds);
+        } else {
+            // Stopped as the button would, keeping the rows; nothing is sent again, above all
+            // no second dose.
+            QCOMPARE(
+                failed.at(0).at(0).value<TitrationRun::Failure>(), TitrationRun::Failure::NoReply);
+            QVERIFY(!failed.at(0).at(1).toString().isEmpty());
+            QCOMPARE(f.store.AnzahlWerte, f.store.MessIndex);
+            QCOMPARE(f.store.DatenModus, MeasurementStore::DataMode);
+            QCOMPARE(f.sink.sent.count(QStringLiteral("FP")), restarts + 1);
+            f.advanceTo(0);
+            QCOMPARE(f.sink.sent.size(), sent);
+        }
     }
 
     void runStopsFromAnyStepAndKeepsItsRows_data()
