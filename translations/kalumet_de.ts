@@ -2,6 +2,31 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>InstrumentLink</name>
+    <message>
+        <source>The command holds characters that cannot be sent.</source>
+        <translation>Der Befehl enthält Zeichen, die nicht gesendet werden können.</translation>
+    </message>
+</context>
+<context>
+    <name>ManualCommands</name>
+    <message>
+        <source>The dose must be a number greater than 0 and at most 100 mL. Nothing was dosed.</source>
+        <translation>Die Dosiermenge muss eine Zahl größer als 0 und höchstens 100 mL sein. Es wurde nichts dosiert.</translation>
+    </message>
+</context>
+<context>
+    <name>OptionValues</name>
+    <message>
+        <source>The end value &quot;%1&quot; cannot be used: enter a number from -2000 to 2000. The end value stays %2.</source>
+        <translation>Der Endwert „%1“ ist nicht verwendbar: Geben Sie eine Zahl von -2000 bis 2000 ein. Der Endwert bleibt %2.</translation>
+    </message>
+    <message>
+        <source>The end volume &quot;%1&quot; cannot be used: enter a volume from 0 to 100 mL. The end volume stays %2 mL.</source>
+        <translation>Das Endvolumen „%1“ ist nicht verwendbar: Geben Sie ein Volumen von 0 bis 100 mL ein. Das Endvolumen bleibt %2 mL.</translation>
+    </message>
+</context>
+<context>
     <name>RsKanal</name>
     <message>
         <source>Channel %1 has no device.</source>
@@ -25,6 +50,17 @@
     <message>
         <source>The document of the run has been closed.</source>
         <translation>Das Dokument der Titration wurde geschlossen.</translation>
+    </message>
+    <message>
+        <source>The titrator did not answer in time. The titration run has been stopped; the rows measured so far are kept.</source>
+        <translation>Der Titrator hat nicht rechtzeitig geantwortet. Die Titration wurde angehalten; die bisher gemessenen Zeilen bleiben erhalten.</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>Only the first %1 rows were kept for the chart and the export; rows left out: %2</source>
+        <translation>Nur die ersten %1 Zeilen wurden für Diagramm und Export übernommen; ausgelassene Zeilen: %2</translation>
     </message>
 </context>
 </TS>
