@@ -23,6 +23,12 @@ QByteArray lines(QByteArray text)
     return text.replace(';', "\r\n");
 }
 
+// Bytes 0x80..0x9F in Windows-1252; the five bytes it leaves unused stand for themselves.
+const QString Windows1252High = QStringLiteral(
+    "\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D"
+    "\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
+    "\u0153\u009D\u017E\u0178");
+
 // Reads the scripted times one by one; a read past the end means the wait went on too long.
 struct ScriptedClock final : Clock
 {
@@ -63,6 +69,12 @@ private Q_SLOTS:
         QTest::newRow("bytes out of range") << lines("1;1;256;1;1;;-1;1000;") << "1|1|7|1|1||4|3";
         QTest::newRow("overlong line")
             << lines("1;2;3;4;5;" + longest + "x;2;1;") << "1|2|3|4|5|keep|2|1";
+        QByteArray high; // every byte where Windows-1252 and Latin-1 differ
+        for (int b = 0x80; b <= 0x9F; ++b)
+            high.append(char(b));
+        QTest::newRow("dose field in Windows-1252")
+            << lines("1;2;3;4;5;" + high + "\xA0\xFF;2;1;")
+            << "1|2|3|4|5|" + Windows1252High + "\u00A0\u00FF|2|1";
         QTest::newRow("line cut by the read bound")
             << lines("1;2;3;4;5;") + QByteArray(MethodFile::MaxBytes, '7') << "1|2|3|4|5|keep|4|3";
     }
@@ -86,8 +98,12 @@ private Q_SLOTS:
     void methodFileIsWrittenAsEightLinesEndedByCrLf()
     {
         const SettingsRecord record {2, 1, 0, 7.5, 20, 2, 0.05, Separators::dot()};
-        QCOMPARE(MethodFile::compose(record, QStringLiteral("\u00FC\u20AC\r\n5")),
-            lines("0.05;2;2;7.5;20;\xfc?5;1;0;"));
+        // "\u20AC" is byte 0x80; a character Windows-1252 lacks becomes "?".
+        QCOMPARE(MethodFile::compose(record, QStringLiteral("\u00FC\u20AC\u0100\r\n5")),
+            lines("0.05;2;2;7.5;20;\xfc\x80?5;1;0;"));
+        QCOMPARE(MethodFile::compose(record, Windows1252High).split('\n').value(5),
+            QByteArray("\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8D\x8E\x8F"
+                       "\x90\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9D\x9E\x9F\r"));
     }
 
     void failedMethodFileWriteLeavesThePreviousFileWhole()
