@@ -2,6 +2,7 @@
 // close box, the minimised exit.
 #include "app/frmmain.h"
 #include "app/frmoption.h"
+#include "common/numbers.h"
 #include "common/twips.h"
 #include "documents/seriescommands.h"
 #include "titration/runcontrols.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -103,6 +105,65 @@ private Q_SLOTS:
         QVERIFY(w.close());
         QCOMPARE(methodFile(), QByteArray("0,5\r\n0,5\r\n1\r\n0\r\n0\r\n\r\n2\r\n0\r\n"));
         QCOMPARE(stored("MainLeft"), QStringLiteral("1000")); // not 1005 from the pixels
+    }
+
+    void storedGeometryIsAppliedSaneAndWrittenBack_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QRectF>("twips"); // applied and written back
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        const QRect avail = screen->availableGeometry();
+        const double dpiX = screen->logicalDotsPerInchX();
+        const double dpiY = screen->logicalDotsPerInchY();
+        QVERIFY(avail.width() > 500 && avail.height() > 500); // the defaults fit
+        const auto twipsX = [&](int px) {
+            return qreal(float(Twips::fromPixels(px, dpiX)));
+        };
+        const auto twipsY = [&](int px) {
+            return qreal(float(Twips::fromPixels(px, dpiY)));
+        };
+        QTest::newRow("width and height unequal")
+            << QByteArray("MainLeft=1500\nMainTop=900\nMainWidth=7200\nMainHeight=5400\n")
+            << QRectF(1500, 900, 7200, 5400);
+        QTest::newRow("left far beyond any screen")
+            << QByteArray("MainLeft=1E+30\nMainTop=1200\n") << QRectF(1000, 1200, 6500, 6500);
+        QTest::newRow("left beyond a 32-bit float")
+            << QByteArray("MainLeft=1E+39\n") << QRectF(1000, 1000, 6500, 6500);
+        QTest::newRow("zero and negative sizes")
+            << QByteArray("MainWidth=0\nMainHeight=-7000\n") << QRectF(1000, 1000, 6500, 6500);
+        QTest::newRow("size too small to see")
+            << QByteArray("MainWidth=1\nMainHeight=700\n") << QRectF(1000, 1000, 6500, 6500);
+        QTest::newRow("above and left of the screen")
+            << QByteArray("MainLeft=-30000\nMainTop=-100\n")
+            << QRectF(twipsX(avail.left()), twipsY(avail.top()), 6500, 6500);
+        const int width = Twips::toPixels(6500, dpiX);
+        QTest::newRow("partly beyond the right edge")
+            << QByteArray("MainLeft=") + QByteArray::number(twipsX(avail.right())) + '\n'
+            << QRectF(twipsX(avail.right() + 1 - width), 1000, 6500, 6500);
+        QTest::newRow("larger than the screen")
+            << QByteArray("MainWidth=1000000\nMainHeight=999999\n")
+            << QRectF(twipsX(avail.left()), twipsY(avail.top()), twipsX(avail.width()),
+                   twipsY(avail.height()));
+    }
+    void storedGeometryIsAppliedSaneAndWrittenBack()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QRectF, twips);
+        frmMain &w = window("[Settings]\n" + ini);
+        const double dpiX = w.screen()->logicalDotsPerInchX();
+        const double dpiY = w.screen()->logicalDotsPerInchY();
+        QCOMPARE(QRect(w.pos(), w.size()),
+            QRect(Twips::toPixels(twips.x(), dpiX), Twips::toPixels(twips.y(), dpiY),
+                Twips::toPixels(twips.width(), dpiX), Twips::toPixels(twips.height(), dpiY)));
+        QVERIFY(w.close());
+        QStringList written;
+        for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+            written << stored(key);
+        QCOMPARE(written,
+            (QStringList {Numbers::toTextSingle(twips.x(), Numbers::Separators::comma()),
+                Numbers::toTextSingle(twips.y(), Numbers::Separators::comma()),
+                Numbers::toTextSingle(twips.width(), Numbers::Separators::comma()),
+                Numbers::toTextSingle(twips.height(), Numbers::Separators::comma())}));
     }
 
     void languageComesFromTheMethodFileAndSwitchesAtOnce()
