@@ -29,6 +29,24 @@ const QString Windows1252High = QStringLiteral(
     "\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
     "\u0153\u009D\u017E\u0178");
 
+// `write` run while files may not grow beyond 64 bytes (this holds for root as well).
+template<typename Write>
+bool withFilesSmallerThan64Bytes(Write write)
+{
+    struct rlimit old;
+    if (getrlimit(RLIMIT_FSIZE, &old) != 0)
+        qFatal("getrlimit");
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+        qFatal("setrlimit");
+    const bool written = write();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return written;
+}
+
 // Reads the scripted times one by one; a read past the end means the wait went on too long.
 struct ScriptedClock final : Clock
 {
@@ -112,17 +130,8 @@ private Q_SLOTS:
         const QString path = casePath() + QStringLiteral("/lastmeth.kmt");
         const QByteArray previous = lines("0.5;0.5;1;0;0;;2;0;");
         QVERIFY(MethodFile::write(path, previous));
-        // Files may not grow beyond 64 bytes for a moment (this holds for root as well).
-        struct rlimit old;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-        struct rlimit small = old;
-        small.rlim_cur = 64;
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = MethodFile::write(path, QByteArray(4096, 'x'));
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        QVERIFY(!written);
+        QVERIFY(!withFilesSmallerThan64Bytes(
+            [&] { return MethodFile::write(path, QByteArray(4096, 'x')); }));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), previous);
@@ -140,6 +149,40 @@ private Q_SLOTS:
         const SettingsStore store(settings, Separators::comma());
         QCOMPARE(store.readNumber(SettingsStore::InkZeit, 9), 2.5);
         QCOMPARE(store.readNumber(SettingsStore::VolInk, 9), 9.0); // letters: the default
+    }
+
+    void damagedStoreIsRewrittenWithoutAFalseFailure_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("sizeLimit"); // the write cannot happen
+        QTest::newRow("section not closed") << QByteArray("[Settings\nMainLeft=5\n") << false;
+        QTest::newRow("line without =") << QByteArray("[Settings]\nMainLeft\n") << false;
+        QTest::newRow("binary") << QByteArray("\x01\x02\xff\0\0\n[Settings]\n", 14) << false;
+        QTest::newRow("section not closed, write fails")
+            << QByteArray("[Settings\nMainLeft=5\n") << true;
+    }
+    void damagedStoreIsRewrittenWithoutAFalseFailure()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, sizeLimit);
+        QFile f(casePath());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        f.close();
+        QSettings settings(casePath(), QSettings::IniFormat);
+        SettingsStore store(settings, Separators::comma());
+        store.readGeometry(); // as at start-up
+        QCOMPARE(settings.status(), QSettings::FormatError);
+        QString error;
+        const auto write = [&] {
+            return store.write({1500, 900, 7200, 5400}, 2.5, 0.05, &error);
+        };
+        const bool written = sizeLimit ? withFilesSmallerThan64Bytes(write) : write();
+        QCOMPARE(written, !sizeLimit);
+        QCOMPARE(error.isEmpty(), !sizeLimit);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray onDisk = f.readAll();
+        QCOMPARE(onDisk.contains("MainHeight=5400\n"), !sizeLimit);
+        QCOMPARE(onDisk.contains("volink=\"0,05\"\n"), !sizeLimit);
     }
 
     void splashWaitEndsAtItsTarget_data()
