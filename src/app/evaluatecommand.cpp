@@ -73,11 +73,6 @@ int usageError(QIODevice &err, const QString &problem)
     return Failed;
 }
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("EvaluateCommand", text);
-}
-
 // Standard output is unbuffered, so a failed write shows here and not in a flush at exit.
 int writeOut(QIODevice &out, const QByteArray &data, QIODevice &err)
 {
@@ -85,7 +80,8 @@ int writeOut(QIODevice &out, const QByteArray &data, QIODevice &err)
         return Success;
     writeLine(err,
         QStringLiteral("kalumet: ")
-            + tr("cannot write to standard output: %1").arg(out.errorString()));
+            + QCoreApplication::translate("EvaluateCommand", "cannot write to standard output: %1")
+                  .arg(out.errorString()));
     return WriteFailed;
 }
 
