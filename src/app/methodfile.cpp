@@ -88,10 +88,12 @@ QString path()
 
 void read(QIODevice &in, SettingsRecord &record, QString &dosText)
 {
-    // One byte beyond the bound tells a cut file from a whole one.
+    // One byte beyond the bound tells a cut file from a whole one. Read in pieces: a read
+    // reserves all it is asked for, and the file is usually a few dozen bytes.
+    constexpr qint64 Piece = 64 * 1024;
     QByteArray data;
     while (data.size() <= MaxBytes) {
-        const QByteArray chunk = in.read(MaxBytes + 1 - data.size());
+        const QByteArray chunk = in.read(qMin(Piece, MaxBytes + 1 - data.size()));
         if (chunk.isEmpty())
             break;
         data.append(chunk);
