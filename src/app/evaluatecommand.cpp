@@ -10,8 +10,10 @@
 #include <QFile>
 #include <QLocale>
 
-#include <cstdio>
+#include <csignal>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace EvaluateCommand {
 
@@ -40,11 +42,13 @@ gives the same numbers.
 Options:
   --evaluate FILE   the document to evaluate (an RTF file as Kalumet saves it)
   --csv OUT         write the CSV to OUT instead of standard output; an existing OUT is
-                    replaced only once the new file is complete
+                    replaced only once the new file is complete; a named pipe or
+                    /dev/stdout is written to directly, other files that are not regular
+                    files (devices) are refused
   -h, --help        show this text
   --version         show the version
 
-Exit status: 0 on success; 1 when the CSV cannot be written; 2 when the document cannot be
+Exit status: 0 on success; 1 when the output cannot be written; 2 when the document cannot be
 read, is not RTF or holds no data listing, and for wrong arguments.
 
 Without these options Kalumet starts with its windows and opens the files named.
@@ -69,23 +73,49 @@ int usageError(QIODevice &err, const QString &problem)
     return Failed;
 }
 
+// Standard output is unbuffered, so a failed write shows here and not in a flush at exit.
+int writeOut(QIODevice &out, const QByteArray &data, QIODevice &err)
+{
+    if (out.write(data) == data.size())
+        return Success;
+    writeLine(err,
+        QStringLiteral("kalumet: ")
+            + QCoreApplication::translate("EvaluateCommand", "cannot write to standard output: %1")
+                  .arg(out.errorString()));
+    return WriteFailed;
+}
+
+int cannotWrite(const QString &target, const QString &reason, QIODevice &err)
+{
+    writeLine(err,
+        QStringLiteral("kalumet: The file \"%1\" cannot be written: %2")
+            .arg(QDir::toNativeSeparators(target), reason));
+    return WriteFailed;
+}
+
+bool isFifo(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
 int writeCsv(const QString &csv, const QString &target, QIODevice &out, QIODevice &err)
 {
     const QByteArray data = csv.toUtf8();
-    if (target.isEmpty()) {
-        if (out.write(data) != data.size()) {
-            writeLine(err, QStringLiteral("kalumet: cannot write to standard output"));
-            return WriteFailed;
-        }
+    if (target.isEmpty() || target == QLatin1StringView("/dev/stdout"))
+        return writeOut(out, data, err);
+    // A pipe takes the data as a stream; replacing it would cut off its reader. Other files
+    // that are not regular ones (devices) are refused by the atomic write.
+    if (isFifo(target)) {
+        QFile fifo(target);
+        if (!fifo.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+            || fifo.write(data) != data.size())
+            return cannotWrite(target, fifo.errorString(), err);
         return Success;
     }
     QString reason;
-    if (!AtomicFile::write(target, data, &reason)) {
-        writeLine(err,
-            QStringLiteral("kalumet: The file \"%1\" cannot be written: %2")
-                .arg(QDir::toNativeSeparators(target), reason));
-        return WriteFailed;
-    }
+    if (!AtomicFile::write(target, data, &reason))
+        return cannotWrite(target, reason, err);
     return Success;
 }
 
@@ -105,11 +135,15 @@ bool isRequested(int argc, char *argv[])
 
 int run(int argc, char *argv[])
 {
+    // A reader that goes away makes the write fail with EPIPE, reported as any write error.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
+    // On the descriptors, unbuffered: every write error shows where it happens. A closed
+    // standard output fails at the first write, with a message.
     QFile out;
     QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
-        return Failed;
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     return execute(app.arguments().mid(1), out, err);
 }
 
@@ -124,14 +158,10 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     if (!parser.parse(QStringList(QStringLiteral("kalumet")) + arguments))
         return usageError(err, parser.errorText());
 
-    if (parser.isSet(help)) {
-        out.write(QByteArray(UsageLine) + HelpText);
-        return Success;
-    }
-    if (parser.isSet(version)) {
-        writeLine(out, QStringLiteral("kalumet " KALUMET_VERSION));
-        return Success;
-    }
+    if (parser.isSet(help))
+        return writeOut(out, QByteArray(UsageLine) + HelpText, err);
+    if (parser.isSet(version))
+        return writeOut(out, "kalumet " KALUMET_VERSION "\n", err);
     if (!parser.isSet(evaluate))
         return usageError(err, QStringLiteral("--csv needs --evaluate"));
     if (parser.values(evaluate).size() > 1 || parser.values(csv).size() > 1)

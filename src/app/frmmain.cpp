@@ -20,6 +20,7 @@
 #include "titration/titrationrun.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMessageBox>
@@ -143,9 +144,17 @@ void frmMain::Form_Load()
     const Numbers::Separators userFormat = Numbers::Separators::fromLocale(QLocale());
     const SettingsStore store(m_store, userFormat);
 
-    // 1. Position and size, in twips.
-    m_appliedGeometry = store.readGeometry();
-    const QRect pixels = WindowGeometry::toPixels(m_appliedGeometry, screenDpi());
+    // 1. Position and size, in twips. A damaged store must not put the window out of sight:
+    // what cannot be a window takes its default, and the window fits the screen it lands on.
+    const WindowGeometry::Dpi dpi = screenDpi();
+    const SettingsStore::Geometry stored = WindowGeometry::sane(store.readGeometry());
+    const QScreen *target
+        = QGuiApplication::screenAt(WindowGeometry::toPixels(stored, dpi).center());
+    if (!target)
+        target = screen();
+    m_appliedGeometry
+        = WindowGeometry::fitInto(stored, target ? target->availableGeometry() : QRect(), dpi);
+    const QRect pixels = WindowGeometry::toPixels(m_appliedGeometry, dpi);
     move(pixels.topLeft());
     resize(pixels.size());
 

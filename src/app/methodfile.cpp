@@ -1,6 +1,7 @@
 #include "methodfile.h"
 
 #include "common/atomicfile.h"
+#include "documents/codepage.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,25 @@ namespace {
 
 using Line = std::optional<QString>; // no value: the line is too long to be read
 
+QString fromWindows1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char b : bytes)
+        *out++ = CodePage::fromWindows1252(uchar(b));
+    return text;
+}
+
+// A character the code page lacks becomes "?".
+QByteArray toWindows1252(const QString &text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    for (const QChar c : text)
+        *out++ = char(CodePage::toWindows1252(c).value_or(uchar('?')));
+    return bytes;
+}
+
 // Splits bounded data into at most `wanted` lines. An unterminated tail counts when the data
 // is whole.
 QList<Line> splitLines(const QByteArray &data, bool whole, int wanted)
@@ -22,7 +42,7 @@ QList<Line> splitLines(const QByteArray &data, bool whole, int wanted)
     QByteArray line;
     bool overlong = false;
     auto finish = [&] {
-        lines.append(overlong ? Line() : Line(QString::fromLatin1(line)));
+        lines.append(overlong ? Line() : Line(fromWindows1252(line)));
         line.clear();
         overlong = false;
     };
@@ -68,10 +88,12 @@ QString path()
 
 void read(QIODevice &in, SettingsRecord &record, QString &dosText)
 {
-    // One byte beyond the bound tells a cut file from a whole one.
+    // One byte beyond the bound tells a cut file from a whole one. Read in pieces: a read
+    // reserves all it is asked for, and the file is usually a few dozen bytes.
+    constexpr qint64 Piece = 64 * 1024;
     QByteArray data;
     while (data.size() <= MaxBytes) {
-        const QByteArray chunk = in.read(MaxBytes + 1 - data.size());
+        const QByteArray chunk = in.read(qMin(Piece, MaxBytes + 1 - data.size()));
         if (chunk.isEmpty())
             break;
         data.append(chunk);
@@ -119,7 +141,7 @@ QByteArray compose(const SettingsRecord &record, const QString &dosText)
     };
     QByteArray out;
     for (const QString &line : lines) {
-        out.append(line.toLatin1());
+        out.append(toWindows1252(line));
         out.append("\r\n");
     }
     return out;

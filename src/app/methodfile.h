@@ -6,7 +6,7 @@
 #include <QIODevice>
 #include <QString>
 
-// The last-method file "lastmeth.kmt": eight lines, each ended by CR LF, Latin-1:
+// The last-method file "lastmeth.kmt": eight lines, each ended by CR LF, Windows-1252:
 // VolInk, InkZeit, RsPort, EndWert, EndVol, the dose field's text, Sprache, Bereich.
 namespace MethodFile {
 
@@ -25,7 +25,7 @@ void read(QIODevice &in, SettingsRecord &record, QString &dosText);
 // Opens `filePath` and reads it; a missing or unreadable file reads nothing.
 void readFile(const QString &filePath, SettingsRecord &record, QString &dosText);
 
-// The eight lines as written, in Latin-1.
+// The eight lines as written, in Windows-1252.
 QByteArray compose(const SettingsRecord &record, const QString &dosText);
 
 // Replaces the file as a whole: a failure leaves the previous file untouched. False, with a

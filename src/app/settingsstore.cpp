@@ -1,6 +1,8 @@
 #include "settingsstore.h"
 
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 SettingsStore::SettingsStore(QSettings &settings, Numbers::Separators sep)
     : m_settings(settings)
@@ -40,14 +42,17 @@ SettingsStore::Geometry SettingsStore::readGeometry() const
 
 bool SettingsStore::write(const Geometry &geometry, double inkZeit, double volInk, QString *error)
 {
+    const QList<std::pair<const char *, QString>> written = {
+        {MainLeft, Numbers::toTextSingle(geometry.left, m_sep)},
+        {MainTop, Numbers::toTextSingle(geometry.top, m_sep)},
+        {MainWidth, Numbers::toTextSingle(geometry.width, m_sep)},
+        {MainHeight, Numbers::toTextSingle(geometry.height, m_sep)},
+        {InkZeit, Numbers::toText(inkZeit, m_sep)},
+        {VolInk, Numbers::toText(volInk, m_sep)},
+    };
     m_settings.beginGroup(QLatin1StringView(Group));
-    m_settings.setValue(QLatin1StringView(MainLeft), Numbers::toTextSingle(geometry.left, m_sep));
-    m_settings.setValue(QLatin1StringView(MainTop), Numbers::toTextSingle(geometry.top, m_sep));
-    m_settings.setValue(QLatin1StringView(MainWidth), Numbers::toTextSingle(geometry.width, m_sep));
-    m_settings.setValue(
-        QLatin1StringView(MainHeight), Numbers::toTextSingle(geometry.height, m_sep));
-    m_settings.setValue(QLatin1StringView(InkZeit), Numbers::toText(inkZeit, m_sep));
-    m_settings.setValue(QLatin1StringView(VolInk), Numbers::toText(volInk, m_sep));
+    for (const auto &[key, text] : written)
+        m_settings.setValue(QLatin1StringView(key), text);
     m_settings.endGroup();
 
     // QSettings writes the file through a temporary and renames it, so a failed write keeps
@@ -55,10 +60,28 @@ bool SettingsStore::write(const Geometry &geometry, double inkZeit, double volIn
     m_settings.sync();
     if (m_settings.status() == QSettings::NoError)
         return true;
-    if (error) {
-        *error = m_settings.status() == QSettings::AccessError
-            ? QStringLiteral("cannot write %1").arg(m_settings.fileName())
-            : QStringLiteral("bad format in %1").arg(m_settings.fileName());
-    }
+    // A format error met when the damaged file was read stays the status for good, and hides
+    // whether the write that replaced the file worked: then the file itself tells.
+    if (m_settings.status() == QSettings::FormatError && fileHolds(written))
+        return true;
+    if (error)
+        *error = QStringLiteral("cannot write %1").arg(m_settings.fileName());
     return false;
+}
+
+bool SettingsStore::fileHolds(const QList<std::pair<const char *, QString>> &values) const
+{
+    // Read from a copy: QSettings shares one cached reading per file name, which shows what
+    // was set, not what is on the disk.
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("copy.conf"));
+    if (!dir.isValid() || !QFile::copy(m_settings.fileName(), copy))
+        return false;
+    QSettings onDisk(copy, m_settings.format());
+    onDisk.beginGroup(QLatin1StringView(Group));
+    for (const auto &[key, text] : values) {
+        if (onDisk.value(QLatin1StringView(key)).toString() != text)
+            return false;
+    }
+    return true;
 }

@@ -2,8 +2,11 @@
 
 #include "common/numbers.h"
 
+#include <QList>
 #include <QSettings>
 #include <QString>
+
+#include <utility>
 
 // The per-user settings store: group "Settings" of a QSettings, values kept as text in the
 // user's number format. Production uses QSettings("Kalumet", "Kalumet"); tests hand in an INI.
@@ -46,6 +49,9 @@ public:
     bool write(const Geometry &geometry, double inkZeit, double volInk, QString *error = nullptr);
 
 private:
+    // Whether the store's file on the disk holds these texts under the group.
+    bool fileHolds(const QList<std::pair<const char *, QString>> &values) const;
+
     QSettings &m_settings;
     Numbers::Separators m_sep;
 };

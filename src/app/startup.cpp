@@ -15,10 +15,16 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <csignal>
+
 frmMain *MainForm = nullptr;
 
 int Main(int argc, char *argv[])
 {
+    // Under a file size limit (ulimit -f) a write that passes it then fails with EFBIG, which
+    // every save reports, instead of ending the program with its unsaved documents.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     // The command line (--evaluate, --help) needs no display: decided before any GUI object.
     if (EvaluateCommand::isRequested(argc, argv))
         return EvaluateCommand::run(argc, argv);

@@ -23,6 +23,30 @@ QByteArray lines(QByteArray text)
     return text.replace(';', "\r\n");
 }
 
+// Bytes 0x80..0x9F in Windows-1252; the five bytes it leaves unused stand for themselves.
+const QString Windows1252High = QStringLiteral(
+    "\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D"
+    "\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
+    "\u0153\u009D\u017E\u0178");
+
+// `write` run while files may not grow beyond 64 bytes (this holds for root as well).
+template<typename Write>
+bool withFilesSmallerThan64Bytes(Write write)
+{
+    struct rlimit old;
+    if (getrlimit(RLIMIT_FSIZE, &old) != 0)
+        qFatal("getrlimit");
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+        qFatal("setrlimit");
+    const bool written = write();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return written;
+}
+
 // Reads the scripted times one by one; a read past the end means the wait went on too long.
 struct ScriptedClock final : Clock
 {
@@ -63,6 +87,12 @@ private Q_SLOTS:
         QTest::newRow("bytes out of range") << lines("1;1;256;1;1;;-1;1000;") << "1|1|7|1|1||4|3";
         QTest::newRow("overlong line")
             << lines("1;2;3;4;5;" + longest + "x;2;1;") << "1|2|3|4|5|keep|2|1";
+        QByteArray high; // every byte where Windows-1252 and Latin-1 differ
+        for (int b = 0x80; b <= 0x9F; ++b)
+            high.append(char(b));
+        QTest::newRow("dose field in Windows-1252")
+            << lines("1;2;3;4;5;" + high + "\xA0\xFF;2;1;")
+            << "1|2|3|4|5|" + Windows1252High + "\u00A0\u00FF|2|1";
         QTest::newRow("line cut by the read bound")
             << lines("1;2;3;4;5;") + QByteArray(MethodFile::MaxBytes, '7') << "1|2|3|4|5|keep|4|3";
     }
@@ -86,8 +116,12 @@ private Q_SLOTS:
     void methodFileIsWrittenAsEightLinesEndedByCrLf()
     {
         const SettingsRecord record {2, 1, 0, 7.5, 20, 2, 0.05, Separators::dot()};
-        QCOMPARE(MethodFile::compose(record, QStringLiteral("\u00FC\u20AC\r\n5")),
-            lines("0.05;2;2;7.5;20;\xfc?5;1;0;"));
+        // "\u20AC" is byte 0x80; a character Windows-1252 lacks becomes "?".
+        QCOMPARE(MethodFile::compose(record, QStringLiteral("\u00FC\u20AC\u0100\r\n5")),
+            lines("0.05;2;2;7.5;20;\xfc\x80?5;1;0;"));
+        QCOMPARE(MethodFile::compose(record, Windows1252High).split('\n').value(5),
+            QByteArray("\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8D\x8E\x8F"
+                       "\x90\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9D\x9E\x9F\r"));
     }
 
     void failedMethodFileWriteLeavesThePreviousFileWhole()
@@ -96,17 +130,8 @@ private Q_SLOTS:
         const QString path = casePath() + QStringLiteral("/lastmeth.kmt");
         const QByteArray previous = lines("0.5;0.5;1;0;0;;2;0;");
         QVERIFY(MethodFile::write(path, previous));
-        // Files may not grow beyond 64 bytes for a moment (this holds for root as well).
-        struct rlimit old;
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-        struct rlimit small = old;
-        small.rlim_cur = 64;
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = MethodFile::write(path, QByteArray(4096, 'x'));
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        QVERIFY(!written);
+        QVERIFY(!withFilesSmallerThan64Bytes(
+            [&] { return MethodFile::write(path, QByteArray(4096, 'x')); }));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), previous);
@@ -124,6 +149,40 @@ private Q_SLOTS:
         const SettingsStore store(settings, Separators::comma());
         QCOMPARE(store.readNumber(SettingsStore::InkZeit, 9), 2.5);
         QCOMPARE(store.readNumber(SettingsStore::VolInk, 9), 9.0); // letters: the default
+    }
+
+    void damagedStoreIsRewrittenWithoutAFalseFailure_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("sizeLimit"); // the write cannot happen
+        QTest::newRow("section not closed") << QByteArray("[Settings\nMainLeft=5\n") << false;
+        QTest::newRow("line without =") << QByteArray("[Settings]\nMainLeft\n") << false;
+        QTest::newRow("binary") << QByteArray("\x01\x02\xff\0\0\n[Settings]\n", 14) << false;
+        QTest::newRow("section not closed, write fails")
+            << QByteArray("[Settings\nMainLeft=5\n") << true;
+    }
+    void damagedStoreIsRewrittenWithoutAFalseFailure()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, sizeLimit);
+        QFile f(casePath());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        f.close();
+        QSettings settings(casePath(), QSettings::IniFormat);
+        SettingsStore store(settings, Separators::comma());
+        store.readGeometry(); // as at start-up
+        QCOMPARE(settings.status(), QSettings::FormatError);
+        QString error;
+        const auto write = [&] {
+            return store.write({1500, 900, 7200, 5400}, 2.5, 0.05, &error);
+        };
+        const bool written = sizeLimit ? withFilesSmallerThan64Bytes(write) : write();
+        QCOMPARE(written, !sizeLimit);
+        QCOMPARE(error.isEmpty(), !sizeLimit);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray onDisk = f.readAll();
+        QCOMPARE(onDisk.contains("MainHeight=5400\n"), !sizeLimit);
+        QCOMPARE(onDisk.contains("volink=\"0,05\"\n"), !sizeLimit);
     }
 
     void splashWaitEndsAtItsTarget_data()

@@ -1,7 +1,10 @@
 // The main window and the options dialog: defaults saved at exit, language, the dialog's OK and
 // close box, the minimised exit.
+#include "app/captiontable.h"
 #include "app/frmmain.h"
 #include "app/frmoption.h"
+#include "app/setzesprache.h"
+#include "common/numbers.h"
 #include "common/twips.h"
 #include "documents/abstractdocument.h"
 #include "documents/documentcommands.h"
@@ -9,10 +12,14 @@
 #include "evaluation/documentevaluator.h"
 #include "titration/runcontrols.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -27,6 +34,68 @@
 #include <QTimer>
 
 #include <memory>
+
+namespace {
+
+// Every language-dependent caption: window, control, German, English.
+struct CaptionRow
+{
+    const char *window;
+    const char *control;
+    const char *german;
+    const char *english;
+};
+const CaptionRow Captions[] = {
+    {"frmMain", "mnuFileNew", "Neu", "new"},
+    {"frmMain", "mnuFile", "Datei", "file"},
+    {"frmMain", "mnuFileClose", "Schlie\u00DFen", "close"},
+    {"frmMain", "mnuFileExit", "Beenden", "exit"},
+    {"frmMain", "mnuFileOpen", "\u00D6ffnen", "open"},
+    {"frmMain", "mnuFilePageSetup", "Seite einrichten", "page setup"},
+    {"frmMain", "mnuFilePrint", "Drucken", "print"},
+    {"frmMain", "mnuFileSave", "Speichern", "save"},
+    {"frmMain", "mnuFileSaveAs", "Speichern unter", "save as"},
+    {"frmMain", "mnuFileExport", "Daten exportieren", "export data"},
+    {"frmMain", "mnuCopyData", "Daten kopieren", "copy data"},
+    {"frmMain", "mnuChartCopyPicture", "Bild kopieren", "copy picture"},
+    {"frmMain", "mnuChartSavePicture", "Bild speichern", "save picture"},
+    {"frmMain", "mnuWindow", "Fenster", "window"},
+    {"frmMain", "mnuWindowArrangeIcons", "Symbole anordnen", "arrange icons"},
+    {"frmMain", "mnuWindowCascade", "\u00DCbereinander", "cascade"},
+    {"frmMain", "mnuWindowNewWindow", "neues Fenster", "new window"},
+    {"frmMain", "mnuWindowTileHorizontal", "Nebeneinander", "tile horizontal"},
+    {"frmMain", "mnuWindowTileVertical", "Untereinander", "tile vertical"},
+    {"frmMain", "cmdAbleit", "Ableit", "1stdev"},
+    {"frmOption", "Label1_0", "Titrationsinkremente", "titration increments"},
+    {"frmOption", "Label1_1", "Inkrementwartezeit", "wait after increment"},
+    {"frmOption", "optCom1", "RS Kanal1", "RS chanal1"},
+    {"frmOption", "optCom2", "RS Kanal2", "RS chanal2"},
+    {"frmOption", "optCom3", "RS Kanal3", "RS chanal3"},
+    {"frmOption", "optCom4", "RS Kanal4", "RS chanal4"},
+    {"frmOption", "Frame2", "Sprache", "language"},
+    {"frmOption", "frmOption", "Optionen", "options"},
+    {"frmOption", "lblPortPath", "Ger\u00E4t", "device"},
+};
+
+// The caption a control shows, whatever kind of control it is.
+QString captionOf(QWidget &window, const QString &control)
+{
+    if (control == window.objectName())
+        return window.windowTitle();
+    if (auto *menu = window.findChild<QMenu *>(control))
+        return menu->title();
+    if (auto *action = window.findChild<QAction *>(control))
+        return action->text();
+    if (auto *button = window.findChild<QAbstractButton *>(control))
+        return button->text();
+    if (auto *label = window.findChild<QLabel *>(control))
+        return label->text();
+    if (auto *group = window.findChild<QGroupBox *>(control))
+        return group->title();
+    return QStringLiteral("<no control %1>").arg(control);
+}
+
+} // namespace
 
 class tst_frmMain : public QObject
 {
@@ -111,6 +180,65 @@ private Q_SLOTS:
         QCOMPARE(stored("MainLeft"), QStringLiteral("1000")); // not 1005 from the pixels
     }
 
+    void storedGeometryIsAppliedSaneAndWrittenBack_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QRectF>("twips"); // applied and written back
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        const QRect avail = screen->availableGeometry();
+        const double dpiX = screen->logicalDotsPerInchX();
+        const double dpiY = screen->logicalDotsPerInchY();
+        QVERIFY(avail.width() > 500 && avail.height() > 500); // the defaults fit
+        const auto twipsX = [&](int px) {
+            return qreal(float(Twips::fromPixels(px, dpiX)));
+        };
+        const auto twipsY = [&](int px) {
+            return qreal(float(Twips::fromPixels(px, dpiY)));
+        };
+        QTest::newRow("width and height unequal")
+            << QByteArray("MainLeft=1500\nMainTop=900\nMainWidth=7200\nMainHeight=5400\n")
+            << QRectF(1500, 900, 7200, 5400);
+        QTest::newRow("left far beyond any screen")
+            << QByteArray("MainLeft=1E+30\nMainTop=1200\n") << QRectF(1000, 1200, 6500, 6500);
+        QTest::newRow("left beyond a 32-bit float")
+            << QByteArray("MainLeft=1E+39\n") << QRectF(1000, 1000, 6500, 6500);
+        QTest::newRow("zero and negative sizes")
+            << QByteArray("MainWidth=0\nMainHeight=-7000\n") << QRectF(1000, 1000, 6500, 6500);
+        QTest::newRow("size too small to see")
+            << QByteArray("MainWidth=1\nMainHeight=700\n") << QRectF(1000, 1000, 6500, 6500);
+        QTest::newRow("above and left of the screen")
+            << QByteArray("MainLeft=-30000\nMainTop=-100\n")
+            << QRectF(twipsX(avail.left()), twipsY(avail.top()), 6500, 6500);
+        const int width = Twips::toPixels(6500, dpiX);
+        QTest::newRow("partly beyond the right edge")
+            << QByteArray("MainLeft=") + QByteArray::number(twipsX(avail.right())) + '\n'
+            << QRectF(twipsX(avail.right() + 1 - width), 1000, 6500, 6500);
+        QTest::newRow("larger than the screen")
+            << QByteArray("MainWidth=1000000\nMainHeight=999999\n")
+            << QRectF(twipsX(avail.left()), twipsY(avail.top()), twipsX(avail.width()),
+                   twipsY(avail.height()));
+    }
+    void storedGeometryIsAppliedSaneAndWrittenBack()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QRectF, twips);
+        frmMain &w = window("[Settings]\n" + ini);
+        const double dpiX = w.screen()->logicalDotsPerInchX();
+        const double dpiY = w.screen()->logicalDotsPerInchY();
+        QCOMPARE(QRect(w.pos(), w.size()),
+            QRect(Twips::toPixels(twips.x(), dpiX), Twips::toPixels(twips.y(), dpiY),
+                Twips::toPixels(twips.width(), dpiX), Twips::toPixels(twips.height(), dpiY)));
+        QVERIFY(w.close());
+        QStringList written;
+        for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+            written << stored(key);
+        QCOMPARE(written,
+            (QStringList {Numbers::toTextSingle(twips.x(), Numbers::Separators::comma()),
+                Numbers::toTextSingle(twips.y(), Numbers::Separators::comma()),
+                Numbers::toTextSingle(twips.width(), Numbers::Separators::comma()),
+                Numbers::toTextSingle(twips.height(), Numbers::Separators::comma())}));
+    }
+
     void languageComesFromTheMethodFileAndSwitchesAtOnce()
     {
         QVERIFY(writeFile(
@@ -134,6 +262,46 @@ private Q_SLOTS:
         QCOMPARE(captions(),
             (QStringList {"file", "1stdev", "cascade", "options", "copy data",
                 "The serial port is not open."}));
+    }
+
+    void everyCaptionFollowsTheLanguageButtons_data()
+    {
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("german");
+        QTest::addColumn<QString>("english");
+        for (const CaptionRow &row : Captions) {
+            QTest::newRow(row.control)
+                << QString::fromUtf8(row.window) << QString::fromUtf8(row.control)
+                << QString::fromUtf8(row.german) << QString::fromUtf8(row.english);
+        }
+    }
+    void everyCaptionFollowsTheLanguageButtons()
+    {
+        QFETCH(QString, owner);
+        QFETCH(QString, control);
+        QFETCH(QString, german);
+        QFETCH(QString, english);
+        frmMain &w = window();
+        frmOption *dialog = w.optionDialog();
+        QWidget &shown
+            = owner == QLatin1StringView("frmMain") ? static_cast<QWidget &>(w) : *dialog;
+        QCOMPARE(captionOf(shown, control), english); // no method file: English
+        child<QRadioButton>(dialog, "Option1_0")->click();
+        QCOMPARE(captionOf(shown, control), german);
+        child<QRadioButton>(dialog, "Option1_1")->click();
+        QCOMPARE(captionOf(shown, control), english);
+    }
+
+    void captionTableHoldsNoCaptionLeftUnchecked()
+    {
+        QStringList known;
+        for (const CaptionRow &row : Captions)
+            known << QString::fromUtf8(row.window) + u'/' + QString::fromUtf8(row.control);
+        QStringList table;
+        for (const Caption &row : captionTable())
+            table << row.window + u'/' + row.control;
+        QCOMPARE(table, known);
     }
 
     void okTakesOverTheDialogsControls()

@@ -5,16 +5,53 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
 const QString Known
     = QStringLiteral(KALUMET_TEST_DATA_DIR "/evaluation/batch_known_listing_dot.rtf");
+
+// What the child process meets besides its arguments, set up between fork and exec. The
+// signals the program must deal with get their default action back, whatever the test has.
+void prepareChild(QProcess &program, const QString &child)
+{
+    if (child == QLatin1StringView("stdout full")) {
+        program.setStandardOutputFile(QStringLiteral("/dev/full"));
+    } else if (child == QLatin1StringView("stdout closed")) {
+        program.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
+    } else if (child == QLatin1StringView("stdout reader gone")) {
+        program.setChildProcessModifier([] {
+            int fds[2];
+            if (::pipe(fds) == 0) {
+                ::close(fds[0]);
+                ::dup2(fds[1], STDOUT_FILENO);
+                ::close(fds[1]);
+            }
+            ::signal(SIGPIPE, SIG_DFL);
+        });
+    } else if (child == QLatin1StringView("file size limit")) {
+        program.setChildProcessModifier([] {
+            struct rlimit limit;
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 100;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_DFL);
+        });
+    }
+}
 
 void start(QProcess &program, const QStringList &arguments, const QString &configHome = {})
 {
@@ -82,19 +119,37 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("csvTo"); // "stdout", "file" or nowhere
         QTest::addColumn<QString>("message"); // part of the one line on standard error
+        QTest::addColumn<QString>("child"); // see prepareChild()
         const QString noListing
             = QStringLiteral(KALUMET_TEST_DATA_DIR "/app/evaluate_no_listing.rtf");
-        QTest::newRow("to standard output") << QStringList {"--evaluate", Known} << 0 << "stdout"
+        const QStringList toStdout {"--evaluate", Known};
+        const QStringList toFile {"--evaluate", Known, "--csv", "@out"};
+        QTest::newRow("to standard output") << toStdout << 0 << "stdout"
+                                            << ""
                                             << "";
         QTest::newRow("to a file")
             << QStringList {"--evaluate=" + Known, "--csv", "@out"} << 0 << "file"
+            << ""
             << "";
         QTest::newRow("no listing")
             << QStringList {"--evaluate", noListing, "--csv", "@out"} << 2 << ""
-            << "no data listing";
+            << "no data listing"
+            << "";
         QTest::newRow("CSV into a missing folder")
             << QStringList {"--evaluate", Known, "--csv", "@out/missing/out.csv"} << 1 << ""
-            << "cannot be written";
+            << "cannot be written"
+            << "";
+        const QString noStdout = QStringLiteral("cannot write to standard output");
+        QTest::newRow("standard output full") << toStdout << 1 << "" << noStdout << "stdout full";
+        QTest::newRow("standard output closed")
+            << toStdout << 1 << "" << noStdout << "stdout closed";
+        QTest::newRow("reader of standard output gone")
+            << toStdout << 1 << "" << noStdout << "stdout reader gone";
+        QTest::newRow("help into a full standard output")
+            << QStringList {"--help"} << 1 << "" << noStdout << "stdout full";
+        QTest::newRow("file size limit") << toFile << 1 << ""
+                                         << "cannot be written"
+                                         << "file size limit";
     }
     void evaluateGivesItsExitStatusAndOutputWithoutADisplay()
     {
@@ -102,6 +157,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, csvTo);
         QFETCH(QString, message);
+        QFETCH(QString, child);
         QTemporaryDir dir;
         const QString target = dir.filePath(QStringLiteral("out.csv"));
         arguments.replaceInStrings(QStringLiteral("@out"), target);
@@ -109,16 +165,78 @@ private Q_SLOTS:
         QFile f(target);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(previous) > 0 && f.flush());
         QProcess program;
+        prepareChild(program, child);
         start(program, arguments);
         QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit); // not ended by a signal
         QCOMPARE(program.exitCode(), exitCode);
         const QByteArray csv
             = BatchEvaluation::evaluateFile(Known, Numbers::Separators::dot()).csv.toUtf8();
         QVERIFY(csv.startsWith("volume [mL]"));
+        QVERIFY(csv.size() > 100); // beyond the file size limit
         QCOMPARE(program.readAllStandardOutput(), csvTo == "stdout" ? csv : QByteArray());
         QCOMPARE(readFile(target), csvTo == "file" ? csv : previous);
         const QByteArray err = program.readAllStandardError();
         QVERIFY(message.isEmpty() ? err.isEmpty() : err.contains(message.toUtf8()));
+    }
+
+    void evaluateWritesAPipeOrStandardOutputAndRefusesOtherFiles_data()
+    {
+        QTest::addColumn<QString>("target"); // what --csv names
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("named pipe") << "fifo" << 0;
+        QTest::newRow("socket, as a device would be") << "socket" << 1;
+        QTest::newRow("/dev/stdout") << "/dev/stdout" << 0;
+    }
+    void evaluateWritesAPipeOrStandardOutputAndRefusesOtherFiles()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("node"));
+        const QByteArray native = QFile::encodeName(path);
+        int fd = -1; // the pipe's reading end, or the socket
+        if (target == QLatin1StringView("fifo")) {
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+            // Opened before the program, so its writing end opens at once.
+            fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK);
+        } else if (target == QLatin1StringView("socket")) {
+            fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            struct sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            QVERIFY(size_t(native.size()) < sizeof(address.sun_path));
+            std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+            QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+        }
+        QVERIFY(target.startsWith(u'/') || fd >= 0);
+        const auto closeFd = qScopeGuard([fd] {
+            if (fd >= 0)
+                ::close(fd);
+        });
+        QProcess program;
+        start(program, {"--evaluate", Known, "--csv", target.startsWith(u'/') ? target : path});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), exitCode);
+        const QByteArray csv
+            = BatchEvaluation::evaluateFile(Known, Numbers::Separators::dot()).csv.toUtf8();
+        const QByteArray err = program.readAllStandardError();
+        if (target == QLatin1StringView("/dev/stdout")) {
+            QCOMPARE(program.readAllStandardOutput(), csv);
+            return;
+        }
+        struct stat st;
+        QCOMPARE(::lstat(native.constData(), &st), 0);
+        if (target == QLatin1StringView("fifo")) {
+            QVERIFY(S_ISFIFO(st.st_mode));
+            QByteArray received;
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                received.append(buffer, n);
+            QCOMPARE(received, csv);
+        } else {
+            QVERIFY(S_ISSOCK(st.st_mode)); // still the node it was
+            QVERIFY2(err.contains("not a regular file"), err.constData());
+        }
     }
 };
 

@@ -47,19 +47,66 @@ private Q_SLOTS:
         QCOMPARE(Numbers::isNumeric(text, Separators::comma()), !std::isnan(value));
     }
 
+    void patternsRoundOnTheDecimalValue_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("text"); // under ","
+        QTest::newRow("rounds up into a new digit") << 9.995 << 2 << "10,00";
+        QTest::newRow("tiny negative has no sign") << -0.0001 << 2 << "0,00";
+        QTest::newRow("exponent range, small") << 0.00001 << 2 << "0,00";
+        QTest::newRow("exponent range, small, rounds up") << 0.000051 << 4 << "0,0001";
+        QTest::newRow("exponent range, large") << 1e20 << 2 << "100000000000000000000,00";
+        QTest::newRow("exponent range, large negative") << -1.5e16 << 1 << "-15000000000000000,0";
+    }
     void patternsRoundOnTheDecimalValue()
     {
-        QCOMPARE(Numbers::format(9.995, 2, Separators::comma()), QStringLiteral("10,00"));
-        QCOMPARE(Numbers::format(-0.0001, 2, Separators::dot()), QStringLiteral("0.00")); // no "-"
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QFETCH(QString, text);
+        QCOMPARE(Numbers::format(value, decimals, Separators::comma()), text);
+        QCOMPARE(
+            Numbers::format(value, decimals, Separators::dot()), QString(text).replace(u',', u'.'));
+    }
+
+    void byteRangeEndsExactlyAtItsBounds_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("byte"); // -1: no value
+        QTest::newRow("255") << 255.0 << 255;
+        QTest::newRow("254.5 to even") << 254.5 << 254;
+        QTest::newRow("255.4") << 255.4 << 255;
+        QTest::newRow("255.5 to even is 256") << 255.5 << -1;
+        QTest::newRow("256") << 256.0 << -1;
+        QTest::newRow("0") << 0.0 << 0;
+        QTest::newRow("-0.5 to even is 0") << -0.5 << 0;
+        QTest::newRow("-0.6") << -0.6 << -1;
+        QTest::newRow("-1") << -1.0 << -1;
+        QTest::newRow("2.5 to even") << 2.5 << 2;
+        QTest::newRow("3.5 to even") << 3.5 << 4;
+        QTest::newRow("not a number") << NoNumber << -1;
+    }
+    void byteRangeEndsExactlyAtItsBounds()
+    {
+        QFETCH(double, value);
+        QFETCH(int, byte);
+        const auto asInt = [](std::optional<quint8> b) {
+            return b ? int(*b) : -1;
+        };
+        QCOMPARE(asInt(Numbers::toByte(value)), byte);
+        if (!std::isnan(value)) {
+            const QString text = Numbers::toText(value, Separators::comma());
+            QCOMPARE(asInt(Numbers::toByte(text, Separators::comma())), byte);
+        }
     }
 
     void narrowTypesKeepTheirPrecisionAndRange()
     {
         QCOMPARE(Numbers::toTextSingle(0.1f, Separators::comma()), QString("0,1"));
-        QCOMPARE(int(Numbers::toByte(QStringLiteral("2.5"), Separators::dot()).value_or(99)), 2);
-        QCOMPARE(int(Numbers::toByte(QStringLiteral("3.5"), Separators::dot()).value_or(99)), 4);
-        QVERIFY(!Numbers::toByte(QStringLiteral("255.5"), Separators::dot()));
+        QCOMPARE(int(Numbers::toInt16(32767.0).value_or(0)), 32767);
         QVERIFY(!Numbers::toInt16(32767.5));
+        QCOMPARE(int(Numbers::toInt16(-32768.0).value_or(0)), -32768);
+        QVERIFY(!Numbers::toInt16(-32768.6));
     }
 };
 
