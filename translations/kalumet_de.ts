@@ -2,6 +2,20 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AtomicFile</name>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine gewöhnliche Datei</translation>
+    </message>
+</context>
+<context>
+    <name>EvaluateCommand</name>
+    <message>
+        <source>cannot write to standard output: %1</source>
+        <translation>Schreiben auf die Standardausgabe nicht möglich: %1</translation>
+    </message>
+</context>
+<context>
     <name>InstrumentLink</name>
     <message>
         <source>The command holds characters that cannot be sent.</source>
