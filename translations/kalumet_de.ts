@@ -56,6 +56,21 @@
     </message>
 </context>
 <context>
+    <name>SeriesCommands</name>
+    <message>
+        <source>Export data</source>
+        <translation>Daten exportieren</translation>
+    </message>
+    <message>
+        <source>Save picture</source>
+        <translation>Bild speichern</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; cannot be saved: pictures are saved as PNG, SVG or PDF.</source>
+        <translation>Die Datei „%1“ kann nicht gespeichert werden: Bilder werden als PNG, SVG oder PDF gespeichert.</translation>
+    </message>
+</context>
+<context>
     <name>TitrationRun</name>
     <message>
         <source>No document window could be opened.</source>

@@ -69,8 +69,7 @@ void SeriesCommands::exportData()
     QPointer<frmDocument> document = m_documents.activeForm();
     if (!document)
         return;
-    const QString title = m_settings.isGerman() ? QStringLiteral("Daten exportieren")
-                                                : QStringLiteral("Export data");
+    const QString title = tr("Export data");
     const QString name = m_documents.dialogs().saveFileName(m_owner, title, CsvFilter);
     if (name.isEmpty() || !document)
         return;
@@ -97,9 +96,7 @@ void SeriesCommands::savePicture()
     QPointer<frmDocument> document = m_documents.activeForm();
     if (!document)
         return;
-    const bool german = m_settings.isGerman();
-    const QString title
-        = german ? QStringLiteral("Bild speichern") : QStringLiteral("Save picture");
+    const QString title = tr("Save picture");
     QString name = m_documents.dialogs().saveFileName(m_owner, title, PictureFilter);
     if (name.isEmpty() || !document)
         return;
@@ -107,11 +104,8 @@ void SeriesCommands::savePicture()
         name += QStringLiteral(".png");
     const std::optional<ChartExport::Format> format = ChartExport::formatOf(name);
     if (!format) {
-        const QString message = german
-            ? QStringLiteral("Die Datei \"%1\" kann nicht gespeichert werden: Bilder werden als "
-                             "PNG, SVG oder PDF gespeichert.")
-            : QStringLiteral("The file \"%1\" cannot be saved: pictures are saved as PNG, SVG "
-                             "or PDF.");
+        const QString message
+            = tr("The file \"%1\" cannot be saved: pictures are saved as PNG, SVG or PDF.");
         m_documents.dialogs().showError(m_owner, message.arg(QDir::toNativeSeparators(name)));
         return;
     }
