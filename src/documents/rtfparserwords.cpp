@@ -152,7 +152,7 @@ bool RtfParser::textWord(Keyword kind, char16_t character, bool hasParam, int pa
         // Negative values are UTF-16 code units above 32767; a surrogate pair comes as two
         // words and joins up in the text.
         const qint64 code = param < 0 ? qint64(param) + 65536 : param;
-        if (code < 0x20 && code != '\t') {
+        if (code <= 0xFFFF && CodePage::isControl(char16_t(code))) {
             // control characters are no document text
         } else if (code <= 0xFFFF) {
             const QChar unit {char16_t(code)};
@@ -235,7 +235,7 @@ void RtfParser::flushBytes()
         return;
     QString text = m_decoder.decode(m_bytes, codePage());
     // Converters put control characters in place of bytes they cannot map (U+001A).
-    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
+    text.removeIf([](QChar c) { return CodePage::isControl(c.unicode()); });
     m_run.append(text);
     m_bytes.clear();
 }

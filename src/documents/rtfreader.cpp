@@ -48,7 +48,9 @@ RtfReadResult RtfParser::read()
         return result;
     }
     flushRun();
-    if (!m_paragraph.runs.isEmpty())
+    // Text after the last paragraph mark is a paragraph of its own, an empty one too: so a
+    // final \par ends the last line.
+    if (!m_paragraph.runs.isEmpty() || !m_text.paragraphs.isEmpty())
         m_text.paragraphs.append(std::move(m_paragraph));
     result.text = std::move(m_text);
     return result;
