@@ -7,6 +7,7 @@
 #include "richtextdocument.h"
 
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace {
@@ -78,10 +79,15 @@ void frmDocument::appendText(const QString &text)
     const QString lines = paragraphsAsLineFeeds(text);
     if (lines.isEmpty())
         return;
-    QTextCursor cursor(m_rtfText->document());
+    QTextDocument *document = m_rtfText->document();
+    // Appended lines are no undo steps. The document can leave an edit out of its history
+    // only by clearing the history, so undo reaches back to the last appended line.
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     // Plain text in the document's font, whatever format the end of the text has.
     cursor.insertText(lines, QTextCharFormat());
+    document->setUndoRedoEnabled(true);
 }
 
 RichText frmDocument::richText() const

@@ -3,6 +3,8 @@
 #include "support/fakedocument.h"
 
 #include <QTest>
+#include <QTextDocument>
+#include <QTextEdit>
 
 class tst_frmDocument : public QObject
 {
@@ -33,6 +35,26 @@ private Q_SLOTS:
         }
         QCOMPARE(doc.text(), expected);
         QCOMPARE(fake.text(), expected);
+    }
+
+    // Lines the program appends are no undo steps (a long recording would fill the history);
+    // what the user types stays undoable, also between appended lines.
+    void appendedLinesAreNotUndoneButTypingIs()
+    {
+        frmDocument doc;
+        QTextDocument *text = doc.rtfText()->document();
+        for (int i = 0; i < 3; ++i)
+            doc.appendText(QStringLiteral("  %1   7,00   0,0  \r\n").arg(i));
+        QCOMPARE(text->availableUndoSteps(), 0);
+
+        doc.rtfText()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(doc.rtfText(), QStringLiteral("Notiz"));
+        doc.appendText(QStringLiteral("  3   7,10   1,0  \r\n"));
+        QTest::keyClicks(doc.rtfText(), QStringLiteral("!"));
+        QVERIFY(text->isUndoAvailable());
+        doc.rtfText()->undo();
+        QCOMPARE(doc.text().count(QStringLiteral("7,")), 4);
+        QVERIFY(!doc.text().contains(u'!'));
     }
 
     void layoutNumbersFor3000By2000Twips()
