@@ -5,10 +5,10 @@
 
 #include "common/atomicfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 
 namespace {
 
@@ -65,6 +65,8 @@ QString reasonText(const FileProblem &problem, bool saving, bool german)
         return german ? QStringLiteral("Zugriff verweigert.") : QStringLiteral("Access denied.");
     case FileProblem::IsFolder:
         return german ? QStringLiteral("Das ist ein Ordner.") : QStringLiteral("It is a folder.");
+    case FileProblem::NotRegular:
+        return QCoreApplication::translate("FileProblem", "It is not a regular file.");
     case FileProblem::NotRtf:
         return german ? QStringLiteral("Das ist keine RTF-Datei.")
                       : QStringLiteral("It is not an RTF file.");
@@ -93,8 +95,13 @@ QString reasonText(const FileProblem &problem, bool saving, bool german)
 LoadedDocument loadDocumentFile(const QString &path)
 {
     LoadedDocument result;
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        result.problem = {FileProblem::NotRegular, {}};
+        return result;
+    }
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
         result.problem = problemFor(path, false, file.errorString());
         return result;
     }

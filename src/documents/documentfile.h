@@ -13,6 +13,7 @@ struct FileProblem
         NotFound, // the file (or, when saving, its folder) does not exist
         AccessDenied,
         IsFolder,
+        NotRegular, // a FIFO, a device or a socket: reading it could block or never end
         NotRtf,
         Truncated,
         TooLarge,

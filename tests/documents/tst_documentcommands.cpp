@@ -14,6 +14,11 @@
 #include <QSettings>
 #include <QTest>
 
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // The page sizes of a PDF file as its page objects declare them, in points.
@@ -83,6 +88,27 @@ private Q_SLOTS:
         QCOMPARE(doc->windowTitle(), loaded ? path : QStringLiteral("Document 1"));
         QCOMPARE(doc->text(),
             loaded ? QStringLiteral("pH\t7,0\r\n\u00B5L") : QStringLiteral("old text"));
+    }
+
+    // A FIFO (or a device) named like a document would block reading forever; it is refused
+    // before it is opened. --evaluate reads through the same loader.
+    void aFileThatIsNotRegularIsRefusedWithoutBlocking()
+    {
+        const QString path = f->path("x.rtf");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        auto load = std::async(std::launch::async, [path] { return loadDocumentFile(path); });
+        if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Give the blocked reader its end of file, so the test ends.
+            const int writer = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+            load.wait();
+            QFAIL("opening a FIFO blocks");
+        }
+        const LoadedDocument loaded = load.get();
+        QCOMPARE(fileProblemMessage(loaded.problem, path, false, false),
+            QStringLiteral("The file \"%1\" cannot be opened: It is not a regular file.")
+                .arg(path));
     }
 
     void saveAsksUntilSaveAsNamesTheDocument()
