@@ -36,7 +36,7 @@ public:
 
     // Empties the titration curve; the derivative stays.
     void LoeschDia();
-    // Prints the chart on a landscape page of its own (the printer is portrait again
+    // Prints the chart on a landscape page of its own (the printer keeps its orientation
     // afterwards) and leaves its picture on the clipboard. Without a printer only the picture
     // goes to the clipboard.
     void Drucken(QPrinter *printer);

@@ -8,11 +8,14 @@
 #include "documents/rtfreader.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <future>
@@ -155,21 +158,63 @@ private Q_SLOTS:
         QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), QStringList {"doc.rtf"});
     }
 
-    void printPutsPortraitTextPagesAndThenALandscapeChartPage()
+    // The text in the orientation chosen in Page setup (portrait unless one was chosen), then
+    // the chart on a landscape page; the choice holds for the next print too.
+    void printPutsTextPagesInTheChosenOrientationAndThenALandscapeChartPage_data()
     {
+        QTest::addColumn<bool>("chooseLandscape");
+        QTest::newRow("portrait by default") << false;
+        QTest::newRow("landscape chosen") << true;
+    }
+    void printPutsTextPagesInTheChosenOrientationAndThenALandscapeChartPage()
+    {
+        QFETCH(bool, chooseLandscape);
         frmDocument *doc = f->commands.NeuesDokument();
         for (int i = 0; i < 150; ++i)
             doc->appendText(QStringLiteral("%1\t7,00\r\n").arg(i));
         doc->chartModel().setData(1, 1, 0, false);
         doc->chartModel().setData(1, 2, 3, false);
-        f->dialogs->printToPdf = f->path("print.pdf");
+        if (chooseLandscape)
+            f->dialogs->pageSetupOrientation = QPageLayout::Landscape;
         f->commands.pageSetup();
-        f->commands.print();
-        QCOMPARE(f->dialogs->questions, (QStringList {"Seite einrichten", "Drucken"}));
-        const QList<QSizeF> pages = pdfPageSizes(f->path("print.pdf"));
-        QVERIFY(pages.size() > 2);
-        for (qsizetype i = 0; i < pages.size(); ++i)
-            QCOMPARE(pages[i].width() > pages[i].height(), i == pages.size() - 1);
+        for (const char *name : {"print.pdf", "again.pdf"}) {
+            f->dialogs->printToPdf = f->path(name);
+            f->commands.print();
+            const QList<QSizeF> pages = pdfPageSizes(f->path(name));
+            QVERIFY(pages.size() > 2);
+            for (qsizetype i = 0; i < pages.size(); ++i) {
+                const bool chartPage = i == pages.size() - 1;
+                QCOMPARE(pages[i].width() > pages[i].height(), chartPage || chooseLandscape);
+            }
+        }
+        QCOMPARE(f->dialogs->questions, (QStringList {"Seite einrichten", "Drucken", "Drucken"}));
+    }
+
+    // With text selected the print dialog comes up with "Selection" chosen, so accepting it
+    // as it is prints the selection.
+    void printDialogPreselectsTheSelection_data()
+    {
+        QTest::addColumn<bool>("selection");
+        QTest::newRow("selection") << true;
+        QTest::newRow("no selection") << false;
+    }
+    void printDialogPreselectsTheSelection()
+    {
+        QFETCH(bool, selection);
+        QtDocumentDialogs dialogs;
+        QPrinter printer;
+        printer.setOutputFileName(f->path("selection.pdf"));
+        printer.setPrintRange(QPrinter::CurrentPage); // left from an earlier print
+        bool shown = false;
+        QTimer::singleShot(0, [&shown] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                shown = true;
+                dialog->accept();
+            }
+        });
+        QVERIFY(dialogs.print(&f->area, QStringLiteral("Drucken"), printer, selection));
+        QVERIFY(shown);
+        QCOMPARE(printer.printRange(), selection ? QPrinter::Selection : QPrinter::AllPages);
     }
 
     void windowMenuTilesHorizontallyInStrips()
