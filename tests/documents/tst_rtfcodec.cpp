@@ -78,6 +78,9 @@ private Q_SLOTS:
         const RtfReadResult result = readRtf(rtf);
         QCOMPARE(result.error, RtfError::None);
         QCOMPARE(result.text.plainText(), expected);
+        const RtfTextResult plain = readRtfText(rtf); // without the formats, the same text
+        QCOMPARE(plain.error, RtfError::None);
+        QCOMPARE(plain.text, expected);
     }
 
     // Windows-1252 from its published table, byte by byte: read from \'hh and from raw 8-bit
@@ -165,6 +168,10 @@ private Q_SLOTS:
         const RtfReadResult result = readRtf(data);
         QCOMPARE(result.error, error);
         QVERIFY(result.text.paragraphs.isEmpty());
+        const RtfTextResult plain = readRtfText(data);
+        QCOMPARE(plain.error, error);
+        QCOMPARE(plain.errorOffset, result.errorOffset);
+        QVERIFY(plain.text.isEmpty());
     }
 
     void textReadBackEqualsTextWritten_data()
