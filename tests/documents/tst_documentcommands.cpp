@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -112,6 +113,39 @@ private Q_SLOTS:
         QCOMPARE(fileProblemMessage(loaded.problem, path, false, false),
             QStringLiteral("The file \"%1\" cannot be opened: It is not a regular file.")
                 .arg(path));
+    }
+
+    // A large file goes into the document between turns of the event loop: open returns at
+    // once, the window answers meanwhile, and the caption names the file when its text shows.
+    void aLargeFileOpensInSlicesAndItsCaptionFollowsTheText()
+    {
+        const QString path = f->path("long.rtf");
+        QVERIFY(
+            writeAll(path, "{\\rtf1 " + QByteArray("Zeile 7,123\\par ").repeated(150000) + "}"));
+        f->dialogs->fileAnswers = {path};
+        frmDocument *doc = f->commands.NeuesDokument();
+        doc->setText(QStringLiteral("old text"));
+        QSignalSpy finished(doc, &frmDocument::loadFinished);
+        f->commands.open();
+        QCOMPARE(doc->text(), QStringLiteral("old text"));
+        QCOMPARE(doc->windowTitle(), QStringLiteral("Document 1"));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(doc->windowTitle(), path);
+        QCOMPARE(doc->text().size(), qsizetype(150000) * 13);
+    }
+
+    // Text taller than the editor can lay out at any width (it would never finish) is refused.
+    void aFileTooTallToShowIsRefused()
+    {
+        const QString path = f->path("tall.rtf");
+        QVERIFY(writeAll(path, "{\\rtf1 " + QByteArray("\\par ").repeated(450000) + "}"));
+        f->dialogs->fileAnswers = {path};
+        f->commands.NeuesDokument()->setText(QStringLiteral("old text"));
+        f->commands.open();
+        QCOMPARE(f->dialogs->errors,
+            QStringList {QStringLiteral("The file \"%1\" cannot be opened: The file is too large.")
+                             .arg(path)});
+        QCOMPARE(f->commands.activeForm()->text(), QStringLiteral("old text"));
     }
 
     void saveAsksUntilSaveAsNamesTheDocument()
