@@ -96,6 +96,7 @@ int main(int argc, char *argv[])
     pulse.start();
     // The file goes into a document of its own, which becomes the active one.
     commands.openFiles({QString::fromLocal8Bit(argv[1])});
+    const qint64 openCall = wall.elapsed();
     frmDocument *opened = commands.activeForm();
     while (!laidOutToTheEnd(opened) && wall.elapsed() < 600000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -110,6 +111,8 @@ int main(int argc, char *argv[])
     std::printf("wall               %.3f s\n", elapsed / 1000.0);
     std::printf("cpu                %.3f s\n", cpu);
     std::printf("longest stall      %lld ms\n", static_cast<long long>(longestStall));
+    std::printf(
+        "read and parse     %lld ms (before the first turn)\n", static_cast<long long>(openCall));
     std::printf("resident before    %.1f MiB\n", rssBefore);
     std::printf("resident after     %.1f MiB\n", statusMiB("VmRSS:"));
     std::printf("resident peak      %.1f MiB\n", statusMiB("VmHWM:"));
