@@ -7,8 +7,12 @@ namespace RtfInternal {
 
 bool RtfParser::controlWord(QByteArrayView name, quint32 hash, bool hasParam, int param)
 {
-    flushBytes();
+    if (!m_bytes.isEmpty())
+        flushBytes();
     const Rtf::KeywordInfo word = Rtf::lookupKeyword(name, hash);
+    // Most words of a word processor's file are none of ours: nothing to do for them.
+    if (word.kind == Keyword::Unknown && m_fallbackLeft == 0 && !m_ignorableNext)
+        return true;
     if (word.kind == Keyword::Binary) {
         // Binary data is skipped wherever it stands; it counts as one fallback character.
         const qsizetype length = hasParam ? std::max(param, 0) : 0;
