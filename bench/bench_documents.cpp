@@ -1,12 +1,20 @@
-// Costs of the documents: reading and writing a 1 MB RTF file, clearing and refilling the chart
-// grid followed by its one redraw, and appending 5,000 lines to a document window (the last
-// 500 against the first 500, which shows whether a long document slows appending).
+// Costs of the documents: reading and writing a 1 MB RTF file, reading and evaluating 5 MB of
+// reports as a word processor saves them (as the window and --evaluate do), clearing and
+// refilling the chart grid followed by its one redraw, and appending 5,000 lines to a document
+// window (the last 500 against the first 500, which shows whether a long document slows
+// appending). bench_open_document times opening a file in a window as a whole.
 
+#include "largedocuments.h"
+
+#include "app/settingsrecord.h"
+#include "documents/chartmodel.h"
 #include "documents/chartplot.h"
 #include "documents/chartview.h"
 #include "documents/frmdocument.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
+#include "evaluation/documentevaluator.h"
+#include "evaluation/measurementstore.h"
 
 #include <QCoreApplication>
 #include <QLineSeries>
@@ -77,6 +85,55 @@ void BM_RtfRead1MB(benchmark::State &state)
     state.counters["rtf_bytes"] = double(rtf.size());
 }
 BENCHMARK(BM_RtfRead1MB)->Unit(benchmark::kMillisecond);
+
+// About 5 MB of reports as a word processor saves them (control words outweigh the text):
+// the reader building formatted paragraphs, as the window opens a file.
+void BM_RtfReadReports5MB(benchmark::State &state)
+{
+    const QByteArray rtf = LargeDocuments::wordStyleReports();
+    for (auto _ : state) {
+        const RtfReadResult result = readRtf(rtf);
+        if (!result.ok())
+            state.SkipWithError("not read");
+        benchmark::DoNotOptimize(result.text.paragraphs.size());
+    }
+    state.SetBytesProcessed(state.iterations() * rtf.size());
+}
+BENCHMARK(BM_RtfReadReports5MB)->Unit(benchmark::kMillisecond);
+
+// The same file to plain text and through the chart build, as --evaluate does.
+void BM_EvaluateReports5MB(benchmark::State &state)
+{
+    const QByteArray rtf = LargeDocuments::wordStyleReports();
+    SettingsRecord settings;
+    int rows = 0;
+    for (auto _ : state) {
+        const QString text = readRtfText(rtf).text;
+        MeasurementStore store;
+        ChartModel chart;
+        buildChartFromText(text, store, settings, chart);
+        rows = store.AnzahlWerte;
+    }
+    if (rows != 100)
+        state.SkipWithError("rows lost");
+    state.SetBytesProcessed(state.iterations() * rtf.size());
+}
+BENCHMARK(BM_EvaluateReports5MB)->Unit(benchmark::kMillisecond);
+
+// The chart build alone over the text of that file (26,000 lines, 25,000 rows).
+void BM_ChartBuildReports(benchmark::State &state)
+{
+    const QString text = readRtf(LargeDocuments::wordStyleReports()).text.plainText();
+    SettingsRecord settings;
+    for (auto _ : state) {
+        MeasurementStore store;
+        ChartModel chart;
+        buildChartFromText(text, store, settings, chart);
+        benchmark::DoNotOptimize(store.AnzahlWerte);
+    }
+    state.SetBytesProcessed(state.iterations() * text.size() * 2);
+}
+BENCHMARK(BM_ChartBuildReports)->Unit(benchmark::kMillisecond);
 
 // The text of a 1 MB file into the editor and back out, as Open and Save do.
 void BM_RichTextThroughWindow1MB(benchmark::State &state)

@@ -38,10 +38,13 @@ void ChartModel::setData(int row, int column, double value, bool isNull)
     if (row < 1 || row > RowCount || column < 1 || column > ColumnCount)
         return;
     Cell &c = m_cells[row - 1][column - 1];
-    if (column <= 2 && m_equivalencePoint && !sameCell(c, value, isNull))
-        m_equivalencePoint.reset();
+    const bool same = sameCell(c, value, isNull);
     c.value = value;
     c.isNull = isNull;
+    if (same)
+        return; // nothing shown changes: clearing an empty grid costs no redraws
+    if (column <= 2 && m_equivalencePoint)
+        m_equivalencePoint.reset();
     touch();
 }
 

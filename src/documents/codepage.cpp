@@ -4,11 +4,13 @@
 
 namespace {
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five unused bytes map to
-// themselves, as Windows does.
-constexpr std::array<char16_t, 32> HighControls = {
+constexpr char16_t Undefined = 0xFFFD;
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F. Five of these bytes are undefined;
+// they read as the replacement character, and no character is written as one of them.
+constexpr std::array<char16_t, 32> HighBytes = {
     0x20AC,
-    0x0081,
+    Undefined,
     0x201A,
     0x0192,
     0x201E,
@@ -20,10 +22,10 @@ constexpr std::array<char16_t, 32> HighControls = {
     0x0160,
     0x2039,
     0x0152,
-    0x008D,
+    Undefined,
     0x017D,
-    0x008F,
-    0x0090,
+    Undefined,
+    Undefined,
     0x2018,
     0x2019,
     0x201C,
@@ -36,7 +38,7 @@ constexpr std::array<char16_t, 32> HighControls = {
     0x0161,
     0x203A,
     0x0153,
-    0x009D,
+    Undefined,
     0x017E,
     0x0178,
 };
@@ -83,7 +85,7 @@ namespace CodePage {
 QChar fromWindows1252(uchar byte)
 {
     if (byte >= 0x80 && byte < 0xA0)
-        return QChar(HighControls[byte - 0x80]);
+        return QChar(HighBytes[byte - 0x80]);
     return QChar(byte);
 }
 
@@ -92,8 +94,10 @@ std::optional<uchar> toWindows1252(QChar c)
     const char16_t u = c.unicode();
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return uchar(u);
-    for (size_t i = 0; i < HighControls.size(); ++i) {
-        if (HighControls[i] == u)
+    if (u == Undefined)
+        return std::nullopt;
+    for (size_t i = 0; i < HighBytes.size(); ++i) {
+        if (HighBytes[i] == u)
             return uchar(0x80 + i);
     }
     return std::nullopt;

@@ -14,12 +14,19 @@ namespace CodePage {
 
 constexpr int Windows1252 = 1252;
 
+// The undefined bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D give U+FFFD.
 QChar fromWindows1252(uchar byte);
 // The Windows-1252 byte of `c`, if the code page has one.
 std::optional<uchar> toWindows1252(QChar c);
 
 // The code page a font's \fcharset stands for; 0 means "the document's code page".
 int forCharset(int charset);
+
+// Control characters have no place in document text: C0 except the tab, DEL and C1.
+constexpr bool isControl(char16_t c)
+{
+    return (c < 0x20 && c != u'\t') || (c >= 0x7F && c <= 0x9F);
+}
 
 } // namespace CodePage
 

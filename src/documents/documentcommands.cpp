@@ -83,8 +83,7 @@ void DocumentCommands::open()
     const QString name = m_dialogs->openFileName(dialogParent(), OpenTitle, MeasurementFilter);
     if (name.isEmpty() || !document)
         return;
-    if (loadInto(document, name))
-        document->setWindowTitle(name);
+    loadInto(document, name);
 }
 
 void DocumentCommands::close()
@@ -185,9 +184,7 @@ void DocumentCommands::openFiles(const QStringList &paths)
 {
     for (const QString &path : paths) {
         frmDocument *document = NeuesDokument();
-        const QString fullPath = QFileInfo(path).absoluteFilePath();
-        if (loadInto(document, fullPath))
-            document->setWindowTitle(fullPath);
+        loadInto(document, QFileInfo(path).absoluteFilePath());
     }
 }
 
@@ -200,14 +197,24 @@ QPrinter &DocumentCommands::printer()
 
 bool DocumentCommands::loadInto(frmDocument *document, const QString &path)
 {
-    const LoadedDocument loaded = loadDocumentFile(path);
-    if (!loaded.problem.ok()) {
-        m_dialogs->showError(
-            dialogParent(), fileProblemMessage(loaded.problem, path, false, m_settings.isGerman()));
-        return false;
+    LoadedDocument loaded = loadDocumentFile(path);
+    if (loaded.problem.ok()) {
+        document->cancelLoad();
+        const QMetaObject::Connection caption = connect(
+            document, &frmDocument::loadFinished, document,
+            [document, path](bool completed) {
+                if (completed)
+                    document->setWindowTitle(path);
+            },
+            Qt::SingleShotConnection);
+        if (document->loadRichText(std::move(loaded.text)))
+            return true;
+        disconnect(caption);
+        loaded.problem = {FileProblem::TooLarge, {}};
     }
-    document->setRichText(loaded.text);
-    return true;
+    m_dialogs->showError(
+        dialogParent(), fileProblemMessage(loaded.problem, path, false, m_settings.isGerman()));
+    return false;
 }
 
 bool DocumentCommands::saveTo(frmDocument *document, const QString &path)

@@ -58,6 +58,8 @@ Q_SIGNALS:
     void documentCreated(frmDocument *document);
 
 private:
+    // Reads the file and starts putting its text into the document; the caption becomes the
+    // path once the text shows. False when the file cannot be shown (the message is out).
     bool loadInto(frmDocument *document, const QString &path);
     bool saveTo(frmDocument *document, const QString &path);
     // Horizontal: side by side; vertical: one above the other. Minimized windows stay.

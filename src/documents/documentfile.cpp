@@ -5,10 +5,10 @@
 
 #include "common/atomicfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 
 namespace {
 
@@ -65,6 +65,8 @@ QString reasonText(const FileProblem &problem, bool saving, bool german)
         return german ? QStringLiteral("Zugriff verweigert.") : QStringLiteral("Access denied.");
     case FileProblem::IsFolder:
         return german ? QStringLiteral("Das ist ein Ordner.") : QStringLiteral("It is a folder.");
+    case FileProblem::NotRegular:
+        return QCoreApplication::translate("FileProblem", "It is not a regular file.");
     case FileProblem::NotRtf:
         return german ? QStringLiteral("Das ist keine RTF-Datei.")
                       : QStringLiteral("It is not an RTF file.");
@@ -88,28 +90,52 @@ QString reasonText(const FileProblem &problem, bool saving, bool german)
     return {};
 }
 
+// The file's bytes, refused before reading when it is not a regular file or larger than a
+// document may be.
+FileProblem readDocumentBytes(const QString &path, QByteArray &data)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return {FileProblem::NotRegular, {}};
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        return problemFor(path, false, file.errorString());
+    // Never read more than a document may hold.
+    const qsizetype limit = RtfLimits().maxBytes;
+    if (file.size() > limit)
+        return {FileProblem::TooLarge, {}};
+    data = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError)
+        return problemFor(path, false, file.errorString());
+    return {};
+}
+
 } // namespace
 
 LoadedDocument loadDocumentFile(const QString &path)
 {
     LoadedDocument result;
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        result.problem = problemFor(path, false, file.errorString());
+    QByteArray data;
+    result.problem = readDocumentBytes(path, data);
+    if (!result.problem.ok())
         return result;
-    }
-    // Never read more than a document may hold.
-    const qsizetype limit = RtfLimits().maxBytes;
-    if (file.size() > limit) {
-        result.problem = {FileProblem::TooLarge, {}};
-        return result;
-    }
-    const QByteArray data = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result.problem = problemFor(path, false, file.errorString());
-        return result;
-    }
     RtfReadResult read = readRtf(data);
+    if (!read.ok()) {
+        result.problem = {kindOf(read.error), {}};
+        return result;
+    }
+    result.text = std::move(read.text);
+    return result;
+}
+
+LoadedText loadDocumentText(const QString &path)
+{
+    LoadedText result;
+    QByteArray data;
+    result.problem = readDocumentBytes(path, data);
+    if (!result.problem.ok())
+        return result;
+    RtfTextResult read = readRtfText(data);
     if (!read.ok()) {
         result.problem = {kindOf(read.error), {}};
         return result;

@@ -13,6 +13,7 @@ struct FileProblem
         NotFound, // the file (or, when saving, its folder) does not exist
         AccessDenied,
         IsFolder,
+        NotRegular, // a FIFO, a device or a socket: reading it could block or never end
         NotRtf,
         Truncated,
         TooLarge,
@@ -33,7 +34,15 @@ struct LoadedDocument
     FileProblem problem;
 };
 
+struct LoadedText
+{
+    QString text; // paragraphs joined by CR LF, as a document window hands its text out
+    FileProblem problem;
+};
+
 LoadedDocument loadDocumentFile(const QString &path);
+// The file's text without its formats, for evaluations that read text only.
+LoadedText loadDocumentText(const QString &path);
 // Writes through a temporary file that replaces the old one only when complete, so a failed
 // save leaves the file that was there.
 FileProblem saveDocumentFile(const QString &path, const RichText &text);

@@ -54,11 +54,14 @@ namespace DocumentPrinter {
 
 bool print(QPrinter &printer, const QTextDocument *text, const ChartView &chart)
 {
+    // The text keeps the orientation chosen in Page setup; the chart page is landscape.
+    const QPageLayout::Orientation chosen = printer.pageLayout().orientation();
     const bool withText = text && !text->isEmpty();
-    printer.setPageOrientation(withText ? QPageLayout::Portrait : QPageLayout::Landscape);
+    if (!withText)
+        printer.setPageOrientation(QPageLayout::Landscape);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setPageOrientation(chosen);
         return false;
     }
     if (withText) {
@@ -68,7 +71,7 @@ bool print(QPrinter &printer, const QTextDocument *text, const ChartView &chart)
     }
     drawChart(painter, printer, chart);
     painter.end();
-    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageOrientation(chosen);
     return true;
 }
 

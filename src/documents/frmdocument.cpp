@@ -6,8 +6,13 @@
 #include "documentprinter.h"
 #include "richtextdocument.h"
 
+#include <QPointer>
+#include <QProgressBar>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +24,13 @@ QFont documentFont()
     font.setPointSize(12);
     return font;
 }
+
+// A slice of a load is short enough that the window keeps answering.
+constexpr int LoadSliceMilliseconds = 30;
+
+// The text editor lays out no more than 2^23 pixels of text: past that its layout never
+// ends.
+constexpr qreal TallestText = 8'000'000;
 
 QString paragraphsAsLineFeeds(const QString &text)
 {
@@ -32,6 +44,7 @@ QString paragraphsAsLineFeeds(const QString &text)
 
 frmDocument::frmDocument(QWidget *parent)
     : QWidget(parent)
+    , m_loadSlice(LoadSliceMilliseconds)
 {
     setObjectName(QStringLiteral("frmDocument"));
 
@@ -43,6 +56,14 @@ frmDocument::frmDocument(QWidget *parent)
 
     m_chartView = new ChartView(&m_chart, this);
     m_chartView->setObjectName(QStringLiteral("MSChart1"));
+
+    m_loadProgress = new QProgressBar(this);
+    m_loadProgress->setObjectName(QStringLiteral("loadProgress"));
+    m_loadProgress->setRange(0, 100);
+    m_loadProgress->hide();
+    m_loadTurn.setSingleShot(true);
+    m_loadTurn.setInterval(0);
+    connect(&m_loadTurn, &QTimer::timeout, this, &frmDocument::loadSlice);
 
     // Load: layout, then an empty curve.
     Form_Resize();
@@ -70,18 +91,28 @@ QString frmDocument::text() const
 
 void frmDocument::setText(const QString &text)
 {
+    endLoad(false);
     m_rtfText->setPlainText(paragraphsAsLineFeeds(text));
 }
 
 void frmDocument::appendText(const QString &text)
 {
+    if (isLoading()) {
+        m_appendedWhileLoading += text;
+        return;
+    }
     const QString lines = paragraphsAsLineFeeds(text);
     if (lines.isEmpty())
         return;
-    QTextCursor cursor(m_rtfText->document());
+    QTextDocument *document = m_rtfText->document();
+    // Appended lines are no undo steps. The document can leave an edit out of its history
+    // only by clearing the history, so undo reaches back to the last appended line.
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     // Plain text in the document's font, whatever format the end of the text has.
     cursor.insertText(lines, QTextCharFormat());
+    document->setUndoRedoEnabled(true);
 }
 
 RichText frmDocument::richText() const
@@ -91,7 +122,82 @@ RichText frmDocument::richText() const
 
 void frmDocument::setRichText(const RichText &text)
 {
-    RichTextDocument::toDocument(text, *m_rtfText->document());
+    endLoad(false);
+    m_wrapFloor = wrapFloorFor(text).value_or(m_wrapFloor);
+    // Built apart and then handed to the editor, which lays it out a step at a time.
+    RichTextDocument::Builder builder(text, m_rtfText->document()->defaultFont());
+    while (!builder.build(LoadSliceMilliseconds)) { }
+    adopt(builder.takeDocument());
+}
+
+std::optional<float> frmDocument::wrapFloorFor(const RichText &text) const
+{
+    const double dpi = logicalDpiX();
+    const auto pixels = RichTextDocument::narrowestWrap(
+        text, m_rtfText->document()->defaultFont(), Twips::toPixels(MinimumWrap, dpi), TallestText);
+    if (!pixels)
+        return std::nullopt;
+    return std::max(MinimumWrap, float(Twips::fromPixels(*pixels, dpi)));
+}
+
+bool frmDocument::loadRichText(RichText text)
+{
+    const std::optional<float> floor = wrapFloorFor(text);
+    if (!floor)
+        return false;
+    endLoad(false);
+    m_loadingWrapFloor = *floor;
+    m_builder = std::make_unique<RichTextDocument::Builder>(
+        std::move(text), m_rtfText->document()->defaultFont());
+    m_rtfText->setReadOnly(true);
+    m_loadProgress->setValue(0);
+    m_loadProgress->show();
+    Form_Resize();
+    loadSlice();
+    return true;
+}
+
+void frmDocument::loadSlice()
+{
+    if (!m_builder)
+        return;
+    if (!m_builder->build(m_loadSlice)) {
+        m_loadProgress->setValue(m_builder->percentDone());
+        m_loadTurn.start();
+        return;
+    }
+    std::unique_ptr<QTextDocument> document = m_builder->takeDocument();
+    m_builder.reset();
+    m_wrapFloor = m_loadingWrapFloor;
+    adopt(std::move(document));
+    endLoad(true);
+}
+
+void frmDocument::endLoad(bool completed)
+{
+    if (!completed && !m_builder)
+        return;
+    m_loadTurn.stop();
+    m_builder.reset();
+    m_loadProgress->hide();
+    m_rtfText->setReadOnly(false);
+    // Lines that came in while loading follow the loaded text; a load ended early leaves
+    // them to what replaces the text.
+    const QString appended = std::exchange(m_appendedWhileLoading, QString());
+    if (completed)
+        appendText(appended);
+    Q_EMIT loadFinished(completed);
+}
+
+void frmDocument::adopt(std::unique_ptr<QTextDocument> document)
+{
+    QPointer<QTextDocument> old = m_rtfText->document();
+    document->setParent(m_rtfText);
+    m_rtfText->setDocument(document.release());
+    // The editor deletes only the document it made itself.
+    if (old && old->parent() == m_rtfText)
+        delete old;
+    Form_Resize(); // the wrap floor may have changed
 }
 
 void frmDocument::LoeschDia()
@@ -133,8 +239,15 @@ void frmDocument::Form_Resize()
         = DocumentLayout::rightMargin(float(Twips::fromPixels(m_rtfText->width(), dpiX)));
     if (margin >= 0) {
         m_rtfText->setLineWrapMode(QTextEdit::FixedPixelWidth);
-        m_rtfText->setLineWrapColumnOrWidth(Twips::toPixels(margin, dpiX));
+        m_rtfText->setLineWrapColumnOrWidth(Twips::toPixels(std::max(margin, m_wrapFloor), dpiX));
     }
     if (layout.chart.isAcceptable())
         m_chartView->setGeometry(pixels(layout.chart));
+    if (m_loadProgress->isVisible()) {
+        const QRect text = m_rtfText->geometry();
+        const int height = m_loadProgress->sizeHint().height();
+        m_loadProgress->setGeometry(
+            text.left(), text.bottom() - height + 1, text.width(), qMin(height, text.height()));
+        m_loadProgress->raise();
+    }
 }

@@ -1,10 +1,15 @@
 #include "richtextdocument.h"
 
+#include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <array>
 #include <cmath>
+#include <map>
+#include <vector>
 
 namespace RichTextDocument {
 
@@ -56,22 +61,124 @@ RichText fromDocument(const QTextDocument &document)
     return result;
 }
 
-void toDocument(const RichText &text, QTextDocument &document)
+Builder::Builder(RichText text, const QFont &defaultFont)
+    : m_text(std::move(text))
+    , m_document(std::make_unique<QTextDocument>())
 {
-    document.setUndoRedoEnabled(false);
-    document.clear();
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    bool first = true;
-    for (const RichParagraph &paragraph : text.paragraphs) {
-        if (!first)
-            cursor.insertBlock();
-        first = false;
-        for (const RichRun &run : paragraph.runs)
-            cursor.insertText(run.text, toCharFormat(run.format));
+    m_document->setDefaultFont(defaultFont);
+    m_document->setUndoRedoEnabled(false);
+    m_cursor = QTextCursor(m_document.get());
+}
+
+Builder::~Builder() = default;
+
+bool Builder::build(int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const qsizetype count = m_text.paragraphs.size();
+    m_cursor.beginEditBlock();
+    while (m_next < count) {
+        if (m_next > 0)
+            m_cursor.insertBlock();
+        for (const RichRun &run : m_text.paragraphs[m_next].runs)
+            m_cursor.insertText(run.text, toCharFormat(run.format));
+        ++m_next;
+        // The clock is read every few paragraphs only.
+        if (m_next % 64 == 0 && clock.elapsed() >= milliseconds)
+            break;
     }
-    cursor.endEditBlock();
-    document.setUndoRedoEnabled(true);
+    m_cursor.endEditBlock();
+    return m_next >= count;
+}
+
+int Builder::percentDone() const
+{
+    const qsizetype count = m_text.paragraphs.size();
+    return count == 0 ? 100 : int(m_next * 100 / count);
+}
+
+std::unique_ptr<QTextDocument> Builder::takeDocument()
+{
+    m_cursor = QTextCursor();
+    m_document->setUndoRedoEnabled(true);
+    return std::move(m_document);
+}
+
+namespace {
+
+// Character widths and line height of the text font at one size.
+struct SizeMetrics
+{
+    std::array<qreal, 256> latin1 {};
+    qreal widest = 0; // for every other character
+    qreal lineHeight = 0;
+
+    SizeMetrics(const QFont &defaultFont, int halfPoints)
+    {
+        QFont font = defaultFont;
+        font.setPointSizeF(halfPoints / 2.0);
+        font.setBold(true); // the wider of the two
+        const QFontMetricsF metrics(font);
+        for (int c = 0x20; c < 0x100; ++c)
+            latin1[c] = metrics.horizontalAdvance(QChar(c));
+        latin1['\t'] = 80; // the document's tab stop distance
+        widest = metrics.maxWidth();
+        lineHeight = std::ceil(metrics.lineSpacing());
+    }
+    qreal width(QChar c) const { return c.unicode() < 0x100 ? latin1[c.unicode()] : widest; }
+};
+
+} // namespace
+
+std::optional<qreal> narrowestWrap(
+    const RichText &text, const QFont &defaultFont, qreal minimum, qreal tallest)
+{
+    std::map<int, SizeMetrics> sizes; // by half points
+    const auto metrics = [&](int halfPoints) -> const SizeMetrics & {
+        auto it = sizes.find(halfPoints);
+        if (it == sizes.end())
+            it = sizes.try_emplace(halfPoints, defaultFont, halfPoints).first;
+        return it->second;
+    };
+    struct Extent
+    {
+        qreal advance = 0;
+        qreal lineHeight = 0;
+    };
+    std::vector<Extent> extents;
+    extents.reserve(size_t(text.paragraphs.size()));
+    for (const RichParagraph &paragraph : text.paragraphs) {
+        Extent e;
+        e.lineHeight = metrics(CharFormat::DefaultHalfPoints).lineHeight;
+        for (const RichRun &run : paragraph.runs) {
+            const SizeMetrics &m = metrics(run.format.halfPoints);
+            e.lineHeight = qMax(e.lineHeight, m.lineHeight);
+            for (const QChar c : run.text)
+                e.advance += m.width(c);
+        }
+        extents.push_back(e);
+    }
+    const auto height = [&extents](qreal width) {
+        qreal total = 0;
+        for (const Extent &e : extents)
+            total += e.lineHeight * qMax<qreal>(1, std::ceil(e.advance / (width / 2)));
+        return total;
+    };
+    if (height(minimum) <= tallest)
+        return minimum;
+    qreal wide = minimum;
+    do {
+        wide *= 2;
+        if (wide > 64 * minimum)
+            return std::nullopt;
+    } while (height(wide) > tallest);
+    qreal narrow = wide / 2;
+    for (int i = 0; i < 16; ++i) {
+        const qreal middle = (narrow + wide) / 2;
+        (height(middle) <= tallest ? wide : narrow) = middle;
+    }
+    return std::ceil(wide);
 }
 
 } // namespace RichTextDocument

@@ -191,16 +191,48 @@ constexpr auto Table = std::to_array<Entry>({
 static_assert(std::is_sorted(
     Table.begin(), Table.end(), [](const Entry &a, const Entry &b) { return a.name < b.name; }));
 
+constexpr quint32 hashOf(std::string_view name)
+{
+    quint32 hash = HashSeed;
+    for (const char c : name)
+        hash = hashStep(hash, c);
+    return hash;
+}
+
+// Open addressing over the table's names, filled at compile time; a third full, so a lookup
+// mostly compares one name.
+constexpr quint32 SlotCount = 512;
+static_assert(Table.size() * 3 <= SlotCount);
+
+constexpr auto Slots = [] {
+    std::array<qint16, SlotCount> index {};
+    for (qint16 &entry : index)
+        entry = -1;
+    for (size_t i = 0; i < Table.size(); ++i) {
+        quint32 s = hashOf(Table[i].name) & (SlotCount - 1);
+        while (index[s] >= 0)
+            s = (s + 1) & (SlotCount - 1);
+        index[s] = qint16(i);
+    }
+    return index;
+}();
+
 } // namespace
 
 KeywordInfo lookupKeyword(QByteArrayView name)
 {
+    return lookupKeyword(name, hashOf(std::string_view(name.data(), size_t(name.size()))));
+}
+
+KeywordInfo lookupKeyword(QByteArrayView name, quint32 hash)
+{
     const std::string_view key(name.data(), size_t(name.size()));
-    const auto it = std::lower_bound(Table.begin(), Table.end(), key,
-        [](const Entry &e, std::string_view k) { return e.name < k; });
-    if (it == Table.end() || it->name != key)
-        return {};
-    return {it->kind, it->character};
+    for (quint32 s = hash & (SlotCount - 1); Slots[s] >= 0; s = (s + 1) & (SlotCount - 1)) {
+        const Entry &entry = Table[size_t(Slots[s])];
+        if (entry.name == key)
+            return {entry.kind, entry.character};
+    }
+    return {};
 }
 
 } // namespace Rtf

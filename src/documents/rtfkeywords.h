@@ -48,6 +48,15 @@ struct KeywordInfo
     char16_t character = 0; // for Character: the character to insert, 0 for none
 };
 
+// FNV-1a over the name's bytes: the reader takes it while it reads the name.
+constexpr quint32 HashSeed = 2166136261u;
+constexpr quint32 hashStep(quint32 hash, char c)
+{
+    return (hash ^ uchar(c)) * 16777619u;
+}
+
 KeywordInfo lookupKeyword(QByteArrayView name);
+// `hash` is the name's hash as hashStep gives it.
+KeywordInfo lookupKeyword(QByteArrayView name, quint32 hash);
 
 } // namespace Rtf

@@ -28,22 +28,32 @@ struct GroupState
     bool hidden = false;
 };
 
+// One pass over the bytes. Rich output builds paragraphs of formatted runs; plain output
+// builds the text the rest of the program sees (paragraphs joined by CR LF) and nothing else.
 class RtfParser
 {
 public:
-    RtfParser(QByteArrayView data, const RtfLimits &limits)
+    enum class Output { Rich, Plain };
+
+    RtfParser(QByteArrayView data, const RtfLimits &limits, Output output)
         : m_data(data)
         , m_limits(limits)
+        , m_plain(output == Output::Plain)
     { }
 
-    RtfReadResult read();
+    // On success the text is in richText() or plainText().
+    RtfError read();
+    qsizetype position() const { return m_pos; }
+    RichText takeRichText() { return std::move(m_text); }
+    QString takePlainText() { return std::move(m_plainText); }
 
 private:
     bool parse();
     bool openGroup();
     bool closeGroup(); // true when the outermost group has closed
+    bool skipGroupContent(); // up to the brace that closes the current group
     bool control();
-    bool controlWord(QByteArrayView name, bool hasParam, int param);
+    bool controlWord(QByteArrayView name, quint32 hash, bool hasParam, int param);
     bool controlSymbol(uchar symbol);
     void plainBytes();
     void textByte(uchar byte);
@@ -54,14 +64,18 @@ private:
 
     void appendBytes(QByteArrayView bytes);
     void appendText(QStringView text);
+    void appendDecoded(const QString &text);
     void flushBytes();
     void flushRun();
+    bool paragraphIsEmpty();
+    void dropTrailingTab();
     bool endParagraph();
     int codePage() const;
     bool fail(RtfError error);
 
     QByteArrayView m_data;
     RtfLimits m_limits;
+    const bool m_plain;
     qsizetype m_pos = 0;
     RtfError m_error = RtfError::None;
 
@@ -79,11 +93,18 @@ private:
     bool m_pendingColorSet = false;
 
     CodePageDecoder m_decoder;
-    QByteArray m_bytes; // undecoded bytes of the current run
+    QByteArray m_bytes; // undecoded bytes of a code page other than Windows-1252
+    qsizetype m_paragraphs = 0; // paragraph marks read
+
+    // Rich output: the run being collected, its format, the paragraph and the text.
     QString m_run;
     CharFormat m_runFormat;
     RichParagraph m_paragraph;
     RichText m_text;
+
+    // Plain output: the text, and where its current paragraph starts.
+    QString m_plainText;
+    qsizetype m_paragraphStart = 0;
 };
 
 } // namespace RtfInternal

@@ -5,10 +5,14 @@
 
 namespace RtfInternal {
 
-bool RtfParser::controlWord(QByteArrayView name, bool hasParam, int param)
+bool RtfParser::controlWord(QByteArrayView name, quint32 hash, bool hasParam, int param)
 {
-    flushBytes();
-    const Rtf::KeywordInfo word = Rtf::lookupKeyword(name);
+    if (!m_bytes.isEmpty())
+        flushBytes();
+    const Rtf::KeywordInfo word = Rtf::lookupKeyword(name, hash);
+    // Most words of a word processor's file are none of ours: nothing to do for them.
+    if (word.kind == Keyword::Unknown && m_fallbackLeft == 0 && !m_ignorableNext)
+        return true;
     if (word.kind == Keyword::Binary) {
         // Binary data is skipped wherever it stands; it counts as one fallback character.
         const qsizetype length = hasParam ? std::max(param, 0) : 0;
@@ -152,7 +156,7 @@ bool RtfParser::textWord(Keyword kind, char16_t character, bool hasParam, int pa
         // Negative values are UTF-16 code units above 32767; a surrogate pair comes as two
         // words and joins up in the text.
         const qint64 code = param < 0 ? qint64(param) + 65536 : param;
-        if (code < 0x20 && code != '\t') {
+        if (code <= 0xFFFF && CodePage::isControl(char16_t(code))) {
             // control characters are no document text
         } else if (code <= 0xFFFF) {
             const QChar unit {char16_t(code)};
@@ -192,16 +196,10 @@ bool RtfParser::textWord(Keyword kind, char16_t character, bool hasParam, int pa
         break;
     case Keyword::Row:
         // Cells are separated by tabs; the row's last cell needs none.
-        flushRun();
-        if (!m_paragraph.runs.isEmpty() && m_paragraph.runs.last().text.endsWith(u'\t')) {
-            m_paragraph.runs.last().text.chop(1);
-            if (m_paragraph.runs.last().text.isEmpty())
-                m_paragraph.runs.removeLast();
-        }
+        dropTrailingTab();
         return endParagraph();
     case Keyword::PageBreak:
-        flushRun();
-        if (!m_paragraph.runs.isEmpty())
+        if (!paragraphIsEmpty())
             return endParagraph();
         break;
     default:
@@ -212,10 +210,27 @@ bool RtfParser::textWord(Keyword kind, char16_t character, bool hasParam, int pa
 
 void RtfParser::appendBytes(QByteArrayView bytes)
 {
-    if (m_state.format != m_runFormat)
+    if (!m_plain && m_state.format != m_runFormat)
         flushRun();
     m_runFormat = m_state.format;
-    m_bytes.append(bytes);
+    if (codePage() != CodePage::Windows1252) {
+        // Multi-byte code pages: a character's bytes may come as several \'hh escapes.
+        m_bytes.append(bytes);
+        return;
+    }
+    flushBytes();
+    QString &out = m_plain ? m_plainText : m_run;
+    const bool latin1 = std::none_of(
+        bytes.begin(), bytes.end(), [](char b) { return uchar(b) >= 0x7F && uchar(b) < 0xA0; });
+    if (latin1) {
+        out.append(QLatin1StringView(bytes));
+        return;
+    }
+    for (const char b : bytes) {
+        const QChar c = CodePage::fromWindows1252(uchar(b));
+        if (!CodePage::isControl(c.unicode()))
+            out.append(c);
+    }
 }
 
 void RtfParser::appendText(QStringView text)
@@ -223,6 +238,13 @@ void RtfParser::appendText(QStringView text)
     if (m_state.hidden || m_state.destination != Destination::Text)
         return;
     flushBytes();
+    if (m_plain) {
+        if (text.size() == 1 && text.front() == LineSeparator)
+            m_plainText.append(u"\r\n");
+        else
+            m_plainText.append(text);
+        return;
+    }
     if (m_state.format != m_runFormat)
         flushRun();
     m_runFormat = m_state.format;
@@ -234,26 +256,58 @@ void RtfParser::flushBytes()
     if (m_bytes.isEmpty())
         return;
     QString text = m_decoder.decode(m_bytes, codePage());
-    // Converters put control characters in place of bytes they cannot map (U+001A).
-    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
-    m_run.append(text);
     m_bytes.clear();
+    // Converters put control characters in place of bytes they cannot map (U+001A).
+    text.removeIf([](QChar c) { return CodePage::isControl(c.unicode()); });
+    if (m_plain) {
+        text.replace(LineSeparator, QStringLiteral("\r\n"));
+        m_plainText.append(text);
+    } else {
+        m_run.append(text);
+    }
 }
 
 void RtfParser::flushRun()
 {
     flushBytes();
-    if (m_run.isEmpty())
+    if (m_plain || m_run.isEmpty())
         return;
     m_paragraph.append(m_run, m_runFormat);
     m_run.clear();
 }
 
+bool RtfParser::paragraphIsEmpty()
+{
+    flushRun();
+    return m_plain ? m_plainText.size() == m_paragraphStart : m_paragraph.runs.isEmpty();
+}
+
+void RtfParser::dropTrailingTab()
+{
+    flushRun();
+    if (m_plain) {
+        if (m_plainText.size() > m_paragraphStart && m_plainText.endsWith(u'\t'))
+            m_plainText.chop(1);
+        return;
+    }
+    if (!m_paragraph.runs.isEmpty() && m_paragraph.runs.last().text.endsWith(u'\t')) {
+        m_paragraph.runs.last().text.chop(1);
+        if (m_paragraph.runs.last().text.isEmpty())
+            m_paragraph.runs.removeLast();
+    }
+}
+
 bool RtfParser::endParagraph()
 {
     flushRun();
-    if (m_text.paragraphs.size() >= m_limits.maxParagraphs)
+    if (m_paragraphs >= m_limits.maxParagraphs)
         return fail(RtfError::TooLarge);
+    ++m_paragraphs;
+    if (m_plain) {
+        m_plainText.append(u"\r\n");
+        m_paragraphStart = m_plainText.size();
+        return true;
+    }
     m_text.paragraphs.append(std::move(m_paragraph));
     m_paragraph = RichParagraph();
     return true;
@@ -261,7 +315,7 @@ bool RtfParser::endParagraph()
 
 int RtfParser::codePage() const
 {
-    const int fontPage = m_fontCodePages.value(m_state.font, 0);
+    const int fontPage = m_fontCodePages.isEmpty() ? 0 : m_fontCodePages.value(m_state.font, 0);
     return fontPage > 0 ? fontPage : m_documentCodePage;
 }
 

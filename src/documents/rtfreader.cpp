@@ -1,6 +1,8 @@
 #include "rtfparser.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace RtfInternal {
 
@@ -11,7 +13,12 @@ constexpr int MaxDigits = 10;
 
 bool isLetter(uchar c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return uchar((c | 0x20) - 'a') < 26;
+}
+
+bool isDigit(uchar c)
+{
+    return uchar(c - '0') < 10;
 }
 
 int hexValue(uchar c)
@@ -25,38 +32,49 @@ int hexValue(uchar c)
     return -1;
 }
 
+// Bytes that end a stretch of ordinary text: braces, backslash and control characters
+// (line ends in the file are no text; a tab is).
+constexpr auto StopBytes = [] {
+    std::array<bool, 256> stop {};
+    for (int c = 0; c < 0x20; ++c)
+        stop[c] = c != '\t';
+    stop['{'] = stop['}'] = stop['\\'] = true;
+    return stop;
+}();
+
 } // namespace
 
-RtfReadResult RtfParser::read()
+RtfError RtfParser::read()
 {
-    RtfReadResult result;
     if (m_data.size() > m_limits.maxBytes) {
-        result.error = RtfError::TooLarge;
-        result.errorOffset = 0;
-        return result;
+        m_pos = 0;
+        return RtfError::TooLarge;
     }
     while (m_pos < m_data.size() && QChar::isSpace(uchar(m_data[m_pos])))
         ++m_pos;
-    if (!m_data.sliced(m_pos).startsWith("{\\rtf")) {
-        result.error = RtfError::NotRtf;
-        result.errorOffset = m_pos;
-        return result;
-    }
-    if (!parse()) {
-        result.error = m_error;
-        result.errorOffset = m_pos;
-        return result;
-    }
+    if (!m_data.sliced(m_pos).startsWith("{\\rtf"))
+        return RtfError::NotRtf;
+    if (m_plain)
+        m_plainText.reserve(m_data.size() - m_pos);
+    if (!parse())
+        return m_error;
     flushRun();
-    if (!m_paragraph.runs.isEmpty())
+    // Text after the last paragraph mark is a paragraph of its own, an empty one too: so a
+    // final \par ends the last line.
+    if (!m_plain && (!m_paragraph.runs.isEmpty() || !m_text.paragraphs.isEmpty()))
         m_text.paragraphs.append(std::move(m_paragraph));
-    result.text = std::move(m_text);
-    return result;
+    if (m_plain)
+        m_plainText.squeeze();
+    return RtfError::None;
 }
 
 bool RtfParser::parse()
 {
     while (m_pos < m_data.size()) {
+        if (m_state.destination == Destination::Skip && m_fallbackLeft == 0) {
+            if (!skipGroupContent())
+                return false;
+        }
         const uchar c = uchar(m_data[m_pos]);
         switch (c) {
         case '{':
@@ -112,41 +130,99 @@ bool RtfParser::closeGroup()
     return m_stack.empty();
 }
 
+// Nothing in a skipped group matters but its end: nested groups are counted, escaped braces
+// and binary data passed over, without looking at the control words.
+bool RtfParser::skipGroupContent()
+{
+    const char *data = m_data.data();
+    const qsizetype size = m_data.size();
+    qsizetype depth = 0;
+    while (m_pos < size) {
+        const char *next = static_cast<const char *>(std::memchr(data + m_pos, '\\', size - m_pos));
+        const qsizetype stop = next ? next - data : size;
+        for (; m_pos < stop; ++m_pos) {
+            if (data[m_pos] == '{') {
+                ++depth;
+            } else if (data[m_pos] == '}') {
+                if (depth == 0)
+                    return true;
+                --depth;
+            }
+        }
+        if (m_pos >= size)
+            break;
+        ++m_pos; // the backslash
+        if (m_pos >= size)
+            break;
+        if (!isLetter(uchar(data[m_pos]))) {
+            ++m_pos; // \{, \}, \\, \' and the other symbols
+            continue;
+        }
+        const qsizetype nameStart = m_pos;
+        while (m_pos < size && isLetter(uchar(data[m_pos])))
+            ++m_pos;
+        const QByteArrayView name(data + nameStart, m_pos - nameStart);
+        if (m_pos < size && data[m_pos] == '-')
+            ++m_pos;
+        const qsizetype digitStart = m_pos;
+        qint64 value = 0;
+        while (m_pos < size && isDigit(uchar(data[m_pos]))) {
+            if (m_pos - digitStart >= MaxDigits)
+                return fail(RtfError::Malformed);
+            value = value * 10 + (data[m_pos++] - '0');
+        }
+        if (m_pos < size && data[m_pos] == ' ')
+            ++m_pos;
+        if (name == "bin" && data[digitStart - 1] != '-') {
+            if (value > size - m_pos)
+                return fail(RtfError::Truncated);
+            m_pos += value;
+        }
+    }
+    return fail(RtfError::Truncated);
+}
+
 bool RtfParser::control()
 {
     ++m_pos; // the backslash
     if (m_pos >= m_data.size())
         return fail(RtfError::Truncated);
-    const uchar first = uchar(m_data[m_pos]);
+    const char *data = m_data.data();
+    const qsizetype size = m_data.size();
+    const uchar first = uchar(data[m_pos]);
     if (!isLetter(first)) {
         ++m_pos;
         return controlSymbol(first);
     }
+    // The name's hash is taken as it is read; the keyword table is looked up by it.
     const qsizetype nameStart = m_pos;
-    while (m_pos < m_data.size() && isLetter(uchar(m_data[m_pos]))) {
-        if (++m_pos - nameStart > MaxWordLength)
-            return fail(RtfError::Malformed);
+    const qsizetype nameLimit = std::min(size, nameStart + MaxWordLength + 1);
+    quint32 hash = Rtf::HashSeed;
+    while (m_pos < nameLimit && isLetter(uchar(data[m_pos]))) {
+        hash = Rtf::hashStep(hash, data[m_pos]);
+        ++m_pos;
     }
-    const QByteArrayView name = m_data.sliced(nameStart, m_pos - nameStart);
+    if (m_pos - nameStart > MaxWordLength)
+        return fail(RtfError::Malformed);
+    const QByteArrayView name(data + nameStart, m_pos - nameStart);
     bool negative = false;
-    if (m_pos + 1 < m_data.size() && m_data[m_pos] == '-' && m_data[m_pos + 1] >= '0'
-        && m_data[m_pos + 1] <= '9') {
+    if (m_pos + 1 < size && data[m_pos] == '-' && isDigit(uchar(data[m_pos + 1]))) {
         negative = true;
         ++m_pos;
     }
     const qsizetype digitStart = m_pos;
     qint64 value = 0;
-    while (m_pos < m_data.size() && m_data[m_pos] >= '0' && m_data[m_pos] <= '9') {
+    while (m_pos < size && isDigit(uchar(data[m_pos]))) {
         if (m_pos - digitStart >= MaxDigits)
             return fail(RtfError::Malformed);
-        value = value * 10 + (m_data[m_pos] - '0');
+        value = value * 10 + (data[m_pos] - '0');
         ++m_pos;
     }
     const bool hasParam = m_pos > digitStart;
-    if (m_pos < m_data.size() && m_data[m_pos] == ' ')
+    if (m_pos < size && data[m_pos] == ' ')
         ++m_pos; // the delimiter belongs to the word
     value = std::clamp<qint64>(negative ? -value : value, INT_MIN, INT_MAX);
-    return controlWord(name, hasParam, int(value));
+    return controlWord(name, hash, hasParam, int(value));
 }
 
 bool RtfParser::controlSymbol(uchar symbol)
@@ -207,24 +283,16 @@ bool RtfParser::consumeFallback()
 
 void RtfParser::plainBytes()
 {
-    if (m_fallbackLeft == 0 && m_state.destination == Destination::Skip) {
-        while (m_pos < m_data.size() && m_data[m_pos] != '{' && m_data[m_pos] != '}'
-            && m_data[m_pos] != '\\')
-            ++m_pos;
-        return;
-    }
     if (m_fallbackLeft > 0 || m_state.destination != Destination::Text || m_state.hidden) {
         textByte(uchar(m_data[m_pos++]));
         return;
     }
     // Ordinary text: take the whole stretch up to the next special character at once.
     const qsizetype start = m_pos;
-    while (m_pos < m_data.size()) {
-        const uchar c = uchar(m_data[m_pos]);
-        if (c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n' || (c < 0x20 && c != '\t'))
-            break;
+    const qsizetype size = m_data.size();
+    const uchar *data = reinterpret_cast<const uchar *>(m_data.data());
+    while (m_pos < size && !StopBytes[data[m_pos]])
         ++m_pos;
-    }
     if (m_pos > start)
         appendBytes(m_data.sliced(start, m_pos - start));
     else
@@ -257,5 +325,24 @@ void RtfParser::textByte(uchar byte)
 
 RtfReadResult readRtf(QByteArrayView data, const RtfLimits &limits)
 {
-    return RtfInternal::RtfParser(data, limits).read();
+    RtfInternal::RtfParser parser(data, limits, RtfInternal::RtfParser::Output::Rich);
+    RtfReadResult result;
+    result.error = parser.read();
+    if (result.ok())
+        result.text = parser.takeRichText();
+    else
+        result.errorOffset = parser.position();
+    return result;
+}
+
+RtfTextResult readRtfText(QByteArrayView data, const RtfLimits &limits)
+{
+    RtfInternal::RtfParser parser(data, limits, RtfInternal::RtfParser::Output::Plain);
+    RtfTextResult result;
+    result.error = parser.read();
+    if (result.ok())
+        result.text = parser.takePlainText();
+    else
+        result.errorOffset = parser.position();
+    return result;
 }

@@ -35,13 +35,17 @@ QByteArray RtfWriter::write()
 {
     collectColors();
     writeHeader();
-    for (const RichParagraph &paragraph : m_text.paragraphs) {
-        for (const RichRun &run : paragraph.runs) {
+    // A paragraph mark between paragraphs: a mark after the last one would read back as a
+    // line end of its own.
+    for (qsizetype i = 0; i < m_text.paragraphs.size(); ++i) {
+        if (i > 0) {
+            m_out += "\\par\r\n";
+            m_needsDelimiter = false;
+        }
+        for (const RichRun &run : m_text.paragraphs[i].runs) {
             writeFormat(run.format);
             writeText(run.text);
         }
-        m_out += "\\par\r\n";
-        m_needsDelimiter = false;
     }
     m_out += "}\r\n";
     return m_out;
@@ -112,7 +116,7 @@ void RtfWriter::writeText(const QString &text)
             m_out += "\\tab ";
         } else if (c == LineSeparator) {
             m_out += "\\line ";
-        } else if (u < 0x20) {
+        } else if (CodePage::isControl(u)) {
             // other control characters have no place in a document
         } else if (const auto byte = CodePage::toWindows1252(c)) {
             m_out += "\\'";

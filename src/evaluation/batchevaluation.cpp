@@ -50,10 +50,10 @@ Result evaluateText(const QString &text, Numbers::Separators sep)
 
 Result evaluateFile(const QString &path, Numbers::Separators sep)
 {
-    const LoadedDocument loaded = loadDocumentFile(path);
+    const LoadedText loaded = loadDocumentText(path);
     if (!loaded.problem.ok())
         return failure(Result::Unreadable, fileProblemMessage(loaded.problem, path, false, false));
-    Result result = evaluateText(loaded.text.plainText(), sep);
+    Result result = evaluateText(loaded.text, sep);
     if (!result.ok()) {
         result.message = QStringLiteral("The file \"%1\" %2.")
                              .arg(QDir::toNativeSeparators(path), result.message);

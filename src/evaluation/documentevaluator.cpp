@@ -7,6 +7,8 @@
 #include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 
+#include <algorithm>
+
 namespace {
 
 // Takes the cells of a build whose document was closed.
@@ -27,7 +29,11 @@ void RtfAuswertung(
     QStringView line, MeasurementStore &store, const SettingsRecord &settings, AbstractChart &chart)
 {
     const bool german = settings.isGerman();
-    if (line.contains(u"t[s]")) {
+    // Most lines of a listing are numbers and blanks: one quick look for the letters the
+    // tests need spares them the text searches.
+    const bool hasWords = std::any_of(
+        line.begin(), line.end(), [](QChar c) { return c == u's' || c == u'V' || c == u'H'; });
+    if (hasWords && line.contains(u"t[s]")) {
         store.AnzahlWerte = 0;
         store.DatenModus = MeasurementStore::DataMode;
         // Only the curve columns: an earlier derivative stays until it is drawn again.
@@ -35,7 +41,8 @@ void RtfAuswertung(
         chart.setUniformAxis(false);
         ChartTitles::setCurve(chart, german, u"ml");
     }
-    ChartTitles::setUnitFromLine(chart, german, line);
+    if (hasWords)
+        ChartTitles::setUnitFromLine(chart, german, line);
 
     if (store.DatenModus != MeasurementStore::DataMode)
         return;

@@ -64,6 +64,8 @@ private Q_SLOTS:
         QTest::newRow("mV") << -312.4 << 287.1 << 100;
         QTest::newRow("tiny") << 0.013 << 0.097 << 3;
         QTest::newRow("one point") << 7.0 << 7.0 << 1;
+        QTest::newRow("one point at -250 mV") << -250.0 << -250.0 << 1;
+        QTest::newRow("one point at 0") << 0.0 << 0.0 << 1;
     }
     void axesShowRoundLimitsAroundTheData()
     {

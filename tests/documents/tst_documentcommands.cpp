@@ -8,11 +8,20 @@
 #include "documents/rtfreader.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -85,6 +94,60 @@ private Q_SLOTS:
             loaded ? QStringLiteral("pH\t7,0\r\n\u00B5L") : QStringLiteral("old text"));
     }
 
+    // A FIFO (or a device) named like a document would block reading forever; it is refused
+    // before it is opened. --evaluate reads through the same loader.
+    void aFileThatIsNotRegularIsRefusedWithoutBlocking()
+    {
+        const QString path = f->path("x.rtf");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        auto load = std::async(std::launch::async, [path] { return loadDocumentFile(path); });
+        if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Give the blocked reader its end of file, so the test ends.
+            const int writer = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+            load.wait();
+            QFAIL("opening a FIFO blocks");
+        }
+        const LoadedDocument loaded = load.get();
+        QCOMPARE(fileProblemMessage(loaded.problem, path, false, false),
+            QStringLiteral("The file \"%1\" cannot be opened: It is not a regular file.")
+                .arg(path));
+    }
+
+    // A large file goes into the document between turns of the event loop: open returns at
+    // once, the window answers meanwhile, and the caption names the file when its text shows.
+    void aLargeFileOpensInSlicesAndItsCaptionFollowsTheText()
+    {
+        const QString path = f->path("long.rtf");
+        QVERIFY(
+            writeAll(path, "{\\rtf1 " + QByteArray("Zeile 7,123\\par ").repeated(150000) + "}"));
+        f->dialogs->fileAnswers = {path};
+        frmDocument *doc = f->commands.NeuesDokument();
+        doc->setText(QStringLiteral("old text"));
+        QSignalSpy finished(doc, &frmDocument::loadFinished);
+        f->commands.open();
+        QCOMPARE(doc->text(), QStringLiteral("old text"));
+        QCOMPARE(doc->windowTitle(), QStringLiteral("Document 1"));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(doc->windowTitle(), path);
+        QCOMPARE(doc->text().size(), qsizetype(150000) * 13);
+    }
+
+    // Text taller than the editor can lay out at any width (it would never finish) is refused.
+    void aFileTooTallToShowIsRefused()
+    {
+        const QString path = f->path("tall.rtf");
+        QVERIFY(writeAll(path, "{\\rtf1 " + QByteArray("\\par ").repeated(450000) + "}"));
+        f->dialogs->fileAnswers = {path};
+        f->commands.NeuesDokument()->setText(QStringLiteral("old text"));
+        f->commands.open();
+        QCOMPARE(f->dialogs->errors,
+            QStringList {QStringLiteral("The file \"%1\" cannot be opened: The file is too large.")
+                             .arg(path)});
+        QCOMPARE(f->commands.activeForm()->text(), QStringLiteral("old text"));
+    }
+
     void saveAsksUntilSaveAsNamesTheDocument()
     {
         frmDocument *doc = f->commands.NeuesDokument();
@@ -129,21 +192,63 @@ private Q_SLOTS:
         QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), QStringList {"doc.rtf"});
     }
 
-    void printPutsPortraitTextPagesAndThenALandscapeChartPage()
+    // The text in the orientation chosen in Page setup (portrait unless one was chosen), then
+    // the chart on a landscape page; the choice holds for the next print too.
+    void printPutsTextPagesInTheChosenOrientationAndThenALandscapeChartPage_data()
     {
+        QTest::addColumn<bool>("chooseLandscape");
+        QTest::newRow("portrait by default") << false;
+        QTest::newRow("landscape chosen") << true;
+    }
+    void printPutsTextPagesInTheChosenOrientationAndThenALandscapeChartPage()
+    {
+        QFETCH(bool, chooseLandscape);
         frmDocument *doc = f->commands.NeuesDokument();
         for (int i = 0; i < 150; ++i)
             doc->appendText(QStringLiteral("%1\t7,00\r\n").arg(i));
         doc->chartModel().setData(1, 1, 0, false);
         doc->chartModel().setData(1, 2, 3, false);
-        f->dialogs->printToPdf = f->path("print.pdf");
+        if (chooseLandscape)
+            f->dialogs->pageSetupOrientation = QPageLayout::Landscape;
         f->commands.pageSetup();
-        f->commands.print();
-        QCOMPARE(f->dialogs->questions, (QStringList {"Seite einrichten", "Drucken"}));
-        const QList<QSizeF> pages = pdfPageSizes(f->path("print.pdf"));
-        QVERIFY(pages.size() > 2);
-        for (qsizetype i = 0; i < pages.size(); ++i)
-            QCOMPARE(pages[i].width() > pages[i].height(), i == pages.size() - 1);
+        for (const char *name : {"print.pdf", "again.pdf"}) {
+            f->dialogs->printToPdf = f->path(name);
+            f->commands.print();
+            const QList<QSizeF> pages = pdfPageSizes(f->path(name));
+            QVERIFY(pages.size() > 2);
+            for (qsizetype i = 0; i < pages.size(); ++i) {
+                const bool chartPage = i == pages.size() - 1;
+                QCOMPARE(pages[i].width() > pages[i].height(), chartPage || chooseLandscape);
+            }
+        }
+        QCOMPARE(f->dialogs->questions, (QStringList {"Seite einrichten", "Drucken", "Drucken"}));
+    }
+
+    // With text selected the print dialog comes up with "Selection" chosen, so accepting it
+    // as it is prints the selection.
+    void printDialogPreselectsTheSelection_data()
+    {
+        QTest::addColumn<bool>("selection");
+        QTest::newRow("selection") << true;
+        QTest::newRow("no selection") << false;
+    }
+    void printDialogPreselectsTheSelection()
+    {
+        QFETCH(bool, selection);
+        QtDocumentDialogs dialogs;
+        QPrinter printer;
+        printer.setOutputFileName(f->path("selection.pdf"));
+        printer.setPrintRange(QPrinter::CurrentPage); // left from an earlier print
+        bool shown = false;
+        QTimer::singleShot(0, [&shown] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                shown = true;
+                dialog->accept();
+            }
+        });
+        QVERIFY(dialogs.print(&f->area, QStringLiteral("Drucken"), printer, selection));
+        QVERIFY(shown);
+        QCOMPARE(printer.printRange(), selection ? QPrinter::Selection : QPrinter::AllPages);
     }
 
     void windowMenuTilesHorizontallyInStrips()

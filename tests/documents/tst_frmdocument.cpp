@@ -2,7 +2,28 @@
 #include "documents/frmdocument.h"
 #include "support/fakedocument.h"
 
+#include <QPointer>
+#include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace {
+
+// `count` paragraphs "line N" in the default format.
+RichText numberedLines(int count, int width = 0)
+{
+    RichText text;
+    for (int i = 0; i < count; ++i) {
+        RichParagraph paragraph;
+        paragraph.append(QStringLiteral("line %1 ").arg(i) + QString(width, u'x'), CharFormat());
+        text.paragraphs.append(paragraph);
+    }
+    return text;
+}
+
+} // namespace
 
 class tst_frmDocument : public QObject
 {
@@ -33,6 +54,93 @@ private Q_SLOTS:
         }
         QCOMPARE(doc.text(), expected);
         QCOMPARE(fake.text(), expected);
+    }
+
+    // Lines the program appends are no undo steps (a long recording would fill the history);
+    // what the user types stays undoable, also between appended lines.
+    void appendedLinesAreNotUndoneButTypingIs()
+    {
+        frmDocument doc;
+        QTextDocument *text = doc.rtfText()->document();
+        for (int i = 0; i < 3; ++i)
+            doc.appendText(QStringLiteral("  %1   7,00   0,0  \r\n").arg(i));
+        QCOMPARE(text->availableUndoSteps(), 0);
+
+        doc.rtfText()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(doc.rtfText(), QStringLiteral("Notiz"));
+        doc.appendText(QStringLiteral("  3   7,10   1,0  \r\n"));
+        QTest::keyClicks(doc.rtfText(), QStringLiteral("!"));
+        QVERIFY(text->isUndoAvailable());
+        doc.rtfText()->undo();
+        QCOMPARE(doc.text().count(QStringLiteral("7,")), 4);
+        QVERIFY(!doc.text().contains(u'!'));
+    }
+
+    // A large text goes in a slice per turn of the event loop: meanwhile the old text stays
+    // (read-only, with a progress bar) and appended lines wait; then the new text shows,
+    // followed by them.
+    void aLoadGoesInSlicesAndLinesAppendedMeanwhileFollowIt()
+    {
+        frmDocument doc;
+        doc.show();
+        doc.setText(QStringLiteral("old"));
+        doc.setLoadSliceMilliseconds(0); // the smallest slices
+        QSignalSpy finished(&doc, &frmDocument::loadFinished);
+        QVERIFY(doc.loadRichText(numberedLines(1000)));
+        QVERIFY(doc.isLoading());
+        QVERIFY(doc.rtfText()->isReadOnly());
+        QVERIFY(doc.findChild<QProgressBar *>()->isVisible());
+        doc.appendText(QStringLiteral("received\r\n"));
+        QCOMPARE(doc.text(), QStringLiteral("old"));
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        const QStringList lines = doc.text().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 1001);
+        QCOMPARE(lines.first(), QStringLiteral("line 0 "));
+        QCOMPARE(lines[999], QStringLiteral("line 999 received"));
+        QCOMPARE(lines.last(), QString());
+        QVERIFY(!doc.rtfText()->isReadOnly());
+        QVERIFY(!doc.findChild<QProgressBar *>()->isVisible());
+        QCOMPARE(doc.rtfText()->document()->availableUndoSteps(), 0);
+    }
+
+    // Setting the text or closing the window ends a load; the load's text never shows.
+    void aLoadEndsWithTheWindowOrANewText()
+    {
+        auto *doc = new frmDocument;
+        doc->setLoadSliceMilliseconds(0);
+        QSignalSpy finished(doc, &frmDocument::loadFinished);
+        QVERIFY(doc->loadRichText(numberedLines(1000)));
+        doc->setText(QStringLiteral("cleared"));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toBool(), false);
+        QCoreApplication::processEvents();
+        QCOMPARE(doc->text(), QStringLiteral("cleared"));
+
+        QVERIFY(doc->loadRichText(numberedLines(1000)));
+        QPointer<QTextDocument> shown = doc->rtfText()->document();
+        delete doc; // the close box
+        QCoreApplication::processEvents();
+        QVERIFY(shown.isNull());
+    }
+
+    // The editor never finishes laying out a text taller than 2^23 pixels. A long text wraps
+    // wider than a narrow window (it scrolls sideways instead); one too tall at any width is
+    // refused.
+    void aLongTextWrapsWiderAndOneTooTallIsRefused()
+    {
+        frmDocument doc;
+        doc.resize(300, 400);
+        doc.show();
+        const int minimum = doc.rtfText()->lineWrapColumnOrWidth();
+        QVERIFY(doc.loadRichText(numberedLines(30000, 200)));
+        QTRY_VERIFY_WITH_TIMEOUT(!doc.isLoading(), 20000);
+        QVERIFY(doc.rtfText()->lineWrapColumnOrWidth() > minimum);
+
+        doc.setText(QStringLiteral("kept"));
+        QVERIFY(!doc.loadRichText(numberedLines(450000)));
+        QVERIFY(!doc.isLoading());
+        QCOMPARE(doc.text(), QStringLiteral("kept"));
     }
 
     void layoutNumbersFor3000By2000Twips()

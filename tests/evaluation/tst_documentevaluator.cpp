@@ -1,4 +1,5 @@
 #include "app/settingsrecord.h"
+#include "documents/chartmodel.h"
 #include "evaluation/documentevaluator.h"
 #include "evaluation/measurementstore.h"
 #include "support/fakedocument.h"
@@ -7,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <bit>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -200,6 +202,40 @@ private Q_SLOTS:
         if (leave != 2)
             QCOMPARE(built->chartModel().cell(Rows, 2).value, 3 + (Rows - 1) * 0.1);
         QVERIFY(other->chartModel().cell(1, 1).isNull);
+    }
+
+    // A row's numbers are exactly what the number conversion makes of their text, to the last
+    // bit (the scanner takes a short way for plain numbers), under either separator.
+    void rowNumbersAreTheConversionOfTheirText_data()
+    {
+        QTest::addColumn<QString>("token"); // written with "."
+        for (const char *token :
+            {"0.000", "-0.000", "007", "0.1", "0.3", "-250.5", "9.999", "123456789012345",
+                "1234567890123456", "12345678.9012345", "0.100000000000000", "1.0000000000000002",
+                "99999999999999999999", "12.", ".50", "-.50", "1.2.3", "1-2", "--1", "4.005"})
+            QTest::newRow(token) << QString::fromLatin1(token);
+    }
+    void rowNumbersAreTheConversionOfTheirText()
+    {
+        QFETCH(QString, token);
+        for (const auto sep : {Numbers::Separators::dot(), Numbers::Separators::comma()}) {
+            SettingsRecord settings;
+            settings.separators = sep;
+            MeasurementStore store;
+            ChartModel chart;
+            const QString written = QString(token).replace(u'.', sep.decimal);
+            buildChartFromText(
+                QStringLiteral("  ml   pH   t[s]  \r\n  %1   7.00   1.0  \r\n").arg(written), store,
+                settings, chart);
+            const std::optional<double> expected = Numbers::toNumber(written, sep);
+            if (!expected) {
+                QCOMPARE(store.AnzahlWerte, qint16(0));
+                continue;
+            }
+            QCOMPARE(store.AnzahlWerte, qint16(1));
+            QCOMPARE(
+                std::bit_cast<quint64>(store.Messwerte[0][0]), std::bit_cast<quint64>(*expected));
+        }
     }
 };
 
