@@ -16,6 +16,13 @@
     </message>
 </context>
 <context>
+    <name>FileProblem</name>
+    <message>
+        <source>It is not a regular file.</source>
+        <translation>Das ist keine gewöhnliche Datei.</translation>
+    </message>
+</context>
+<context>
     <name>InstrumentLink</name>
     <message>
         <source>The command holds characters that cannot be sent.</source>

@@ -20,7 +20,7 @@ QString fromWindows1252(const QByteArray &bytes)
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     for (const char b : bytes)
-        *out++ = CodePage::fromWindows1252(uchar(b));
+        *out++ = CodePage::fromWindows1252Lossless(uchar(b));
     return text;
 }
 
@@ -30,7 +30,7 @@ QByteArray toWindows1252(const QString &text)
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
     for (const QChar c : text)
-        *out++ = char(CodePage::toWindows1252(c).value_or(uchar('?')));
+        *out++ = char(CodePage::toWindows1252Lossless(c).value_or(uchar('?')));
     return bytes;
 }
 

@@ -103,6 +103,20 @@ std::optional<uchar> toWindows1252(QChar c)
     return std::nullopt;
 }
 
+QChar fromWindows1252Lossless(uchar byte)
+{
+    const QChar c = fromWindows1252(byte);
+    return c.unicode() == Undefined ? QChar(byte) : c;
+}
+
+std::optional<uchar> toWindows1252Lossless(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0x80 && u < 0xA0 && HighBytes[u - 0x80] == Undefined)
+        return uchar(u);
+    return toWindows1252(c);
+}
+
 int forCharset(int charset)
 {
     switch (charset) {

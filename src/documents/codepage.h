@@ -19,6 +19,11 @@ QChar fromWindows1252(uchar byte);
 // The Windows-1252 byte of `c`, if the code page has one.
 std::optional<uchar> toWindows1252(QChar c);
 
+// As Windows converts them: the undefined bytes give the C1 control of the same number, and
+// those controls give the byte back, so that any byte sequence survives a read and a write.
+QChar fromWindows1252Lossless(uchar byte);
+std::optional<uchar> toWindows1252Lossless(QChar c);
+
 // The code page a font's \fcharset stands for; 0 means "the document's code page".
 int forCharset(int charset);
 

@@ -12,12 +12,14 @@ if(NOT status EQUAL 0)
 endif()
 
 file(READ "${scratch}" ts)
-# One <message> element at a time; CMake's regex has no non-greedy match, so split first.
+# One <message> element at a time; CMake's regex has no non-greedy match, so split first. A
+# ";" in a text would split it as a list item: stand it in first.
+string(REPLACE ";" "@SEMICOLON@" ts "${ts}")
 string(REPLACE "</message>" ";" messages "${ts}")
 set(missing "")
 foreach(message IN LISTS messages)
     if(message MATCHES "<source>([^<]*)</source>")
-        set(source "${CMAKE_MATCH_1}")
+        string(REPLACE "@SEMICOLON@" ";" source "${CMAKE_MATCH_1}")
         if(message MATCHES "type=\"unfinished\"" OR message MATCHES "<translation[^>]*></translation>"
             OR message MATCHES "<translation[^>]*/>")
             string(APPEND missing "\n  ${source}")
