@@ -21,6 +21,54 @@
         <source>It is not a regular file.</source>
         <translation>Das ist keine gewöhnliche Datei.</translation>
     </message>
+    <message>
+        <source>The folder does not exist.</source>
+        <translation>Der Ordner existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The file does not exist.</source>
+        <translation>Die Datei existiert nicht.</translation>
+    </message>
+    <message>
+        <source>Access denied.</source>
+        <translation>Zugriff verweigert.</translation>
+    </message>
+    <message>
+        <source>It is a folder.</source>
+        <translation>Das ist ein Ordner.</translation>
+    </message>
+    <message>
+        <source>It is not an RTF file.</source>
+        <translation>Das ist keine RTF-Datei.</translation>
+    </message>
+    <message>
+        <source>The RTF file is incomplete.</source>
+        <translation>Die RTF-Datei ist unvollständig.</translation>
+    </message>
+    <message>
+        <source>The file is too large.</source>
+        <translation>Die Datei ist zu groß.</translation>
+    </message>
+    <message>
+        <source>The RTF file is damaged.</source>
+        <translation>Die RTF-Datei ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>Read error (%1).</source>
+        <translation>Lesefehler (%1).</translation>
+    </message>
+    <message>
+        <source>Write error (%1).</source>
+        <translation>Schreibfehler (%1).</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; cannot be saved: %2</source>
+        <translation>Die Datei &quot;%1&quot; kann nicht gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; cannot be opened: %2</source>
+        <translation>Die Datei &quot;%1&quot; kann nicht geöffnet werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>InstrumentLink</name>

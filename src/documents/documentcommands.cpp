@@ -212,8 +212,7 @@ bool DocumentCommands::loadInto(frmDocument *document, const QString &path)
         disconnect(caption);
         loaded.problem = {FileProblem::TooLarge, {}};
     }
-    m_dialogs->showError(
-        dialogParent(), fileProblemMessage(loaded.problem, path, false, m_settings.isGerman()));
+    m_dialogs->showError(dialogParent(), fileProblemMessage(loaded.problem, path, false));
     return false;
 }
 
@@ -221,8 +220,7 @@ bool DocumentCommands::saveTo(frmDocument *document, const QString &path)
 {
     const FileProblem problem = saveDocumentFile(path, document->richText());
     if (!problem.ok()) {
-        m_dialogs->showError(
-            dialogParent(), fileProblemMessage(problem, path, true, m_settings.isGerman()));
+        m_dialogs->showError(dialogParent(), fileProblemMessage(problem, path, true));
         return false;
     }
     return true;

@@ -50,42 +50,32 @@ FileProblem::Kind kindOf(RtfError error)
     return FileProblem::Damaged;
 }
 
-QString reasonText(const FileProblem &problem, bool saving, bool german)
+QString reasonText(const FileProblem &problem, bool saving)
 {
     switch (problem.kind) {
     case FileProblem::None:
         break;
     case FileProblem::NotFound:
-        if (saving)
-            return german ? QStringLiteral("Der Ordner existiert nicht.")
-                          : QStringLiteral("The folder does not exist.");
-        return german ? QStringLiteral("Die Datei existiert nicht.")
-                      : QStringLiteral("The file does not exist.");
+        return saving ? FileProblem::tr("The folder does not exist.")
+                      : FileProblem::tr("The file does not exist.");
     case FileProblem::AccessDenied:
-        return german ? QStringLiteral("Zugriff verweigert.") : QStringLiteral("Access denied.");
+        return FileProblem::tr("Access denied.");
     case FileProblem::IsFolder:
-        return german ? QStringLiteral("Das ist ein Ordner.") : QStringLiteral("It is a folder.");
+        return FileProblem::tr("It is a folder.");
     case FileProblem::NotRegular:
-        return QCoreApplication::translate("FileProblem", "It is not a regular file.");
+        return FileProblem::tr("It is not a regular file.");
     case FileProblem::NotRtf:
-        return german ? QStringLiteral("Das ist keine RTF-Datei.")
-                      : QStringLiteral("It is not an RTF file.");
+        return FileProblem::tr("It is not an RTF file.");
     case FileProblem::Truncated:
-        return german ? QStringLiteral("Die RTF-Datei ist unvollst\u00E4ndig.")
-                      : QStringLiteral("The RTF file is incomplete.");
+        return FileProblem::tr("The RTF file is incomplete.");
     case FileProblem::TooLarge:
-        return german ? QStringLiteral("Die Datei ist zu gro\u00DF.")
-                      : QStringLiteral("The file is too large.");
+        return FileProblem::tr("The file is too large.");
     case FileProblem::Damaged:
-        return german ? QStringLiteral("Die RTF-Datei ist besch\u00E4digt.")
-                      : QStringLiteral("The RTF file is damaged.");
+        return FileProblem::tr("The RTF file is damaged.");
     case FileProblem::ReadFailed:
-        return (german ? QStringLiteral("Lesefehler (%1).") : QStringLiteral("Read error (%1)."))
-            .arg(problem.detail);
+        return FileProblem::tr("Read error (%1).").arg(problem.detail);
     case FileProblem::WriteFailed:
-        return (
-            german ? QStringLiteral("Schreibfehler (%1).") : QStringLiteral("Write error (%1)."))
-            .arg(problem.detail);
+        return FileProblem::tr("Write error (%1).").arg(problem.detail);
     }
     return {};
 }
@@ -159,16 +149,9 @@ FileProblem saveFileAtomically(const QString &path, const QByteArray &data)
     return {};
 }
 
-QString fileProblemMessage(
-    const FileProblem &problem, const QString &path, bool saving, bool german)
+QString fileProblemMessage(const FileProblem &problem, const QString &path, bool saving)
 {
-    const QString name = QDir::toNativeSeparators(path);
-    QString message;
-    if (saving)
-        message = german ? QStringLiteral("Die Datei \"%1\" kann nicht gespeichert werden: %2")
-                         : QStringLiteral("The file \"%1\" cannot be saved: %2");
-    else
-        message = german ? QStringLiteral("Die Datei \"%1\" kann nicht ge\u00F6ffnet werden: %2")
-                         : QStringLiteral("The file \"%1\" cannot be opened: %2");
-    return message.arg(name, reasonText(problem, saving, german));
+    const QString message = saving ? FileProblem::tr("The file \"%1\" cannot be saved: %2")
+                                   : FileProblem::tr("The file \"%1\" cannot be opened: %2");
+    return message.arg(QDir::toNativeSeparators(path), reasonText(problem, saving));
 }

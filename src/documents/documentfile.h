@@ -2,12 +2,16 @@
 
 #include "documents/richtext.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // Reading and writing document files (RTF). Failures come back as values; the window that
 // started the command shows them.
 struct FileProblem
 {
+    Q_DECLARE_TR_FUNCTIONS(FileProblem)
+
+public:
     enum Kind {
         None,
         NotFound, // the file (or, when saving, its folder) does not exist
@@ -49,6 +53,5 @@ FileProblem saveDocumentFile(const QString &path, const RichText &text);
 // The same for any other file the program writes (exported data, pictures).
 FileProblem saveFileAtomically(const QString &path, const QByteArray &data);
 
-// "The file "..." cannot be opened: <reason>" in German or English.
-QString fileProblemMessage(
-    const FileProblem &problem, const QString &path, bool saving, bool german);
+// "The file "..." cannot be opened: <reason>", in the language of the installed translation.
+QString fileProblemMessage(const FileProblem &problem, const QString &path, bool saving);

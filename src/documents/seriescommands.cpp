@@ -120,8 +120,7 @@ bool SeriesCommands::writeFile(const QString &path, const QByteArray &data)
         : saveFileAtomically(path, data);
     if (problem.ok())
         return true;
-    m_documents.dialogs().showError(
-        m_owner, fileProblemMessage(problem, path, true, m_settings.isGerman()));
+    m_documents.dialogs().showError(m_owner, fileProblemMessage(problem, path, true));
     return false;
 }
 

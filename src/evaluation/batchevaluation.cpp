@@ -52,7 +52,7 @@ Result evaluateFile(const QString &path, Numbers::Separators sep)
 {
     const LoadedText loaded = loadDocumentText(path);
     if (!loaded.problem.ok())
-        return failure(Result::Unreadable, fileProblemMessage(loaded.problem, path, false, false));
+        return failure(Result::Unreadable, fileProblemMessage(loaded.problem, path, false));
     Result result = evaluateText(loaded.text, sep);
     if (!result.ok()) {
         result.message = QStringLiteral("The file \"%1\" %2.")

@@ -110,7 +110,7 @@ private Q_SLOTS:
             QFAIL("opening a FIFO blocks");
         }
         const LoadedDocument loaded = load.get();
-        QCOMPARE(fileProblemMessage(loaded.problem, path, false, false),
+        QCOMPARE(fileProblemMessage(loaded.problem, path, false),
             QStringLiteral("The file \"%1\" cannot be opened: It is not a regular file.")
                 .arg(path));
     }
