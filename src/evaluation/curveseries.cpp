@@ -36,7 +36,8 @@ double readingQuantum(const CurveSeries &series)
         const double scale = std::pow(10.0, digits);
         const bool whole = std::all_of(series.begin(), series.end(), [scale](const CurvePoint &p) {
             const double scaled = p.value * scale;
-            return std::abs(scaled - std::round(scaled)) <= 1e-6 * std::max(1.0, std::abs(scaled));
+            // Far below a unit of the scaled value, far above the error of printing it.
+            return std::abs(scaled - std::round(scaled)) <= 1e-9 * std::max(1.0, std::abs(scaled));
         });
         if (whole)
             return 1 / scale;

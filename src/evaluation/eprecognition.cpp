@@ -21,6 +21,8 @@ constexpr double SpanWidths = 4;
 // A wider fit is taken while its centre lies within this many standard uncertainties of each
 // narrower fit's.
 constexpr double Agreement = 3;
+// The smallest uncertainty, in steps: what is left of the model's own error on exact readings.
+constexpr double ModelFloor = 1e-3;
 
 struct Candidate
 {
@@ -232,7 +234,9 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
             ep.volume = fit->volume;
             ep.value = fit->level;
             ep.steepness = fit->amplitude / fit->width + fit->drift;
-            ep.uVolume = uncertainty(*fit, accepted, noise);
+            // The model describes a jump to far better than a step, not to nothing.
+            const double step = s[std::size_t(centre) + 1].volume - s[std::size_t(centre)].volume;
+            ep.uVolume = std::max(uncertainty(*fit, accepted, noise), ModelFloor * step);
         } else {
             // No fit: the middle of the steepest step, uncertain by the step's width.
             const CurvePoint &a = s[std::size_t(centre)], &b = s[std::size_t(centre) + 1];
