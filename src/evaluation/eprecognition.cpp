@@ -108,32 +108,31 @@ int steepestStep(const CurveSeries &s, const Candidate &c)
     return best;
 }
 
-// The flattest step between two neighbouring jumps: no fit window reaches past it.
-int flattestBetween(const CurveSeries &s, int from, int to)
+// The first point at or past the middle between two jumps: no fit window reaches past it. The
+// flattest step between them would be the natural border, but with fine steps noise can put it
+// next to either jump.
+int middleBetween(const CurveSeries &s, int from, int to)
 {
-    int best = from;
-    double bestSlope = std::numeric_limits<double>::infinity();
-    for (int i = from; i < to; ++i) {
-        const double slope = std::abs((s[std::size_t(i) + 1].value - s[std::size_t(i)].value)
-            / (s[std::size_t(i) + 1].volume - s[std::size_t(i)].volume));
-        if (slope < bestSlope) {
-            bestSlope = slope;
-            best = i;
-        }
-    }
-    return best;
+    const double middle = 0.5 * (s[std::size_t(from)].volume + s[std::size_t(to)].volume);
+    int i = from;
+    while (i < to && s[std::size_t(i)].volume < middle)
+        ++i;
+    return i;
 }
 
 // A fit that describes a jump inside its window, in the curve's direction. A narrow window
-// over a broad jump lets the fit trade the jump for the drift (a width as wide as the window,
-// or one near zero with no amplitude); such a window has nothing to say.
+// over a broad jump lets the fit trade the jump for the drift and bend (a width as wide as the
+// window, one near zero with no amplitude, or flanks nearly as steep as the jump); such a
+// window has nothing to say. The flanks must be as much flatter as the recognition demands.
 bool plausible(const JumpFit &f, const CurveSeries &s, int first, int last, double direction)
 {
     const double span = s[std::size_t(last)].volume - s[std::size_t(first)].volume;
     const double jump = 2 * std::abs(f.amplitude) * std::asinh(span / (2 * f.width));
+    const double rise = std::abs(s[std::size_t(last)].value - s[std::size_t(first)].value);
+    const double flank = std::max(std::abs(f.drift - f.bend), std::abs(f.drift + f.bend));
     return f.amplitude * direction > 0 && f.width < span / SpanWidths && std::isfinite(f.uVolume)
-        && f.uVolume > 0
-        && jump > 0.5 * std::abs(s[std::size_t(last)].value - s[std::size_t(first)].value);
+        && f.uVolume > 0 && jump > 0.5 * rise
+        && flank * SteepnessRatio < std::abs(f.amplitude / f.width);
 }
 
 // The standard uncertainty of the chosen fit's centre. The noise is the larger of the curve's
@@ -198,9 +197,9 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
     for (std::size_t k = 0; k < jumps.size(); ++k) {
         const Candidate &c = jumps[k];
         const int centre = centres[k];
-        const int lowest = k > 0 ? flattestBetween(s, centres[k - 1] + 1, centre) + 1 : 0;
+        const int lowest = k > 0 ? middleBetween(s, centres[k - 1], centre) : 0;
         const int highest
-            = k + 1 < jumps.size() ? flattestBetween(s, centre + 1, centres[k + 1]) : n - 1;
+            = k + 1 < jumps.size() ? middleBetween(s, centre, centres[k + 1]) - 1 : n - 1;
         const double low = s[std::size_t(std::max(0, c.first - 1))].volume;
         const double high = s[std::size_t(std::min(n - 1, c.first + c.scale + 1))].volume;
         // Widen the window while the wider fit agrees with every narrower one: noise wants
