@@ -250,7 +250,7 @@ double steepnessAt(const std::function<double(double)> &pH, double volume)
 } // namespace
 
 std::vector<StoredPoint> recordTitration(const std::function<double(double)> &pH, double endVolume,
-    Electrode &electrode, ElectrodeLag lag)
+    Electrode &electrode, ElectrodeLag lag, double startVolume)
 {
     constexpr double LargestDose = 0.5; // mL
     constexpr double SmallestDose = 0.02;
@@ -261,9 +261,9 @@ std::vector<StoredPoint> recordTitration(const std::function<double(double)> &pH
 
     const double end = endVolume;
     std::vector<StoredPoint> points;
-    double volume = 0;
+    double volume = startVolume;
     double seconds = 0;
-    lag.reset(pH(0));
+    lag.reset(pH(volume));
     while (points.size() < MaxPoints) {
         const double shown = lag.active() ? lag.indicatedPh() : pH(volume);
         points.push_back({volume, electrode.readPh(shown), seconds});

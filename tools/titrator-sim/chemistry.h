@@ -131,10 +131,11 @@ struct StoredPoint
 // moves fast, as a titrator with dynamic dosing records it.
 std::vector<StoredPoint> recordTitration(const AcidSample &sample, Electrode &electrode);
 
-// The same dynamic titration of any curve to `endVolume` mL; with an active lag each reading
-// is taken when the settling time after its dose has passed, the electrode still lagging.
+// The same dynamic titration of any curve from `startVolume` to `endVolume` mL; with an active
+// lag each reading is taken when the settling time after its dose has passed, the electrode
+// still lagging.
 std::vector<StoredPoint> recordTitration(const std::function<double(double)> &pH, double endVolume,
-    Electrode &electrode, ElectrodeLag lag = ElectrodeLag());
+    Electrode &electrode, ElectrodeLag lag = ElectrodeLag(), double startVolume = 0);
 
 // A titration at fixed increments from `startVolume` to `endVolume` mL (both included when
 // the end is a whole number of increments away), each reading `waitSeconds` after its dose.
