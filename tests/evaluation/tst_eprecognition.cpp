@@ -242,6 +242,30 @@ private Q_SLOTS:
         QVERIFY(EpRecognition::recognise(r.series, criterion).points.empty());
     }
 
+    // Far above the noise is not enough: a jump must also be steeper than the curve it rises
+    // from. A line of slope 1 with a bump whose slope peaks at 1 + a / 0.3.
+    void jumpMustBeSteeperThanItsFlanks_data()
+    {
+        QTest::addColumn<double>("amplitude");
+        QTest::addColumn<int>("points");
+        QTest::newRow("twice as steep") << 0.3 << 0;
+        QTest::newRow("4.5 times as steep") << 1.05 << 1;
+    }
+    void jumpMustBeSteeperThanItsFlanks()
+    {
+        QFETCH(double, amplitude);
+        QFETCH(int, points);
+        CurveSeries s;
+        for (int i = 0; i <= 100; ++i) {
+            const double v = 0.1 * i + 0.037;
+            s.push_back({v, std::round((v + amplitude * std::tanh((v - 5) / 0.3)) * 1000) / 1000});
+        }
+        const EpAnalysis a = EpRecognition::recognise(s);
+        QCOMPARE(int(a.points.size()), points);
+        if (points)
+            QVERIFY(std::abs(a.points[0].volume - 5) < 0.05);
+    }
+
     void seriesWithoutAJumpToFitGiveNoPoint_data()
     {
         QTest::addColumn<QList<double>>("volumes");
