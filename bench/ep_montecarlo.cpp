@@ -16,6 +16,7 @@
 #include "chemistry.h"
 
 #include "evaluation/eprecognition.h"
+#include "evaluation/equivalencepoint.h"
 #include "evaluation/titrationresult.h"
 
 #include <algorithm>
@@ -176,6 +177,10 @@ std::vector<Shape> checkShapes()
 
 struct Tally
 {
+    // The program's earlier finder (steepest step, refined by a parabola) on the same curves:
+    // its error against the nearest true EP, and whether it marked a point without a jump.
+    std::vector<double> steepestErrors; // in increments, fixed increments only
+    int steepestFalse = 0;
     int curves = 0;
     int expected = 0;
     int found = 0;
@@ -198,6 +203,9 @@ struct Tally
         extra += t.extra;
         curvesWithFalseEp += t.curvesWithFalseEp;
         errors.insert(errors.end(), t.errors.begin(), t.errors.end());
+        steepestErrors.insert(
+            steepestErrors.end(), t.steepestErrors.begin(), t.steepestErrors.end());
+        steepestFalse += t.steepestFalse;
         twoU.insert(twoU.end(), t.twoU.begin(), t.twoU.end());
         covered += t.covered;
         worstContent = std::max(worstContent, t.worstContent);
@@ -272,6 +280,25 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
         series.push_back({p.volume, value});
     }
     const EpAnalysis analysis = EpRecognition::recognise(series, run.criterion);
+    {
+        std::vector<double> volumes, values;
+        for (const CurvePoint &p : series) {
+            volumes.push_back(p.volume);
+            values.push_back(p.value);
+        }
+        const auto old
+            = EquivalencePointFinder::find(volumes.data(), values.data(), int(volumes.size()));
+        if (old && m.equivalenceVolumes.empty())
+            t.steepestFalse = 1;
+        if (old && !m.equivalenceVolumes.empty() && run.increment > 0) {
+            double nearest = m.equivalenceVolumes.front();
+            for (double v : m.equivalenceVolumes) {
+                if (std::abs(v - old->volume) < std::abs(nearest - old->volume))
+                    nearest = v;
+            }
+            t.steepestErrors.push_back((old->volume - nearest) / run.increment);
+        }
+    }
 
     std::vector<bool> used(analysis.points.size(), false);
     for (std::size_t k = 0; k < m.equivalenceVolumes.size(); ++k) {
@@ -538,6 +565,22 @@ int main(int argc, char *argv[])
         printRow(name, t);
     printRow("fixed increments, curves with jumps", fixedJumps);
     printRow("all", all);
+
+    std::printf("\nThe earlier finder (steepest step refined by a parabola, one EP a curve) on the "
+                "same curves:\n");
+    for (const auto &[name, t] : byGroup) {
+        double sum = 0, worst = 0;
+        for (double e : t.steepestErrors) {
+            sum += e * e;
+            worst = std::max(worst, std::abs(e));
+        }
+        if (!t.steepestErrors.empty())
+            std::printf("  %-28s rms %.4f, max %.3f increment (nearest true EP)\n", name.c_str(),
+                std::sqrt(sum / double(t.steepestErrors.size())), worst);
+        else if (t.expected == 0)
+            std::printf("  %-28s a point on %.1f %% of the curves\n", name.c_str(),
+                100.0 * t.steepestFalse / t.curves);
+    }
 
     const Figures f = figures(fixedJumps);
     const Figures two = figures(twoStep);
