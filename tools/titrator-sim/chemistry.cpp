@@ -50,6 +50,128 @@ double AcidSample::pH(double addedVolume) const
     return -0.5 * (low + high);
 }
 
+double ProticSample::pH(double addedVolume) const
+{
+    const double total = sampleVolume + addedVolume;
+    const double titrant = titrantConcentration * addedVolume / total;
+    const double cation = cationConcentration * sampleVolume / total + (baseTitrant ? titrant : 0);
+    const double anion = anionConcentration * sampleVolume / total + (baseTitrant ? 0 : titrant);
+    const double analyte = analyteConcentration * sampleVolume / total;
+    std::vector<double> logTerms(pKa.size() + 1);
+    // Mean number of protons lost at ln[H+] = x: the species fractions in log form, so that a
+    // strong first proton and a very weak last one stay finite.
+    auto protonsLost = [&](double x) {
+        double sum = 0;
+        logTerms[0] = 0;
+        for (std::size_t j = 1; j < logTerms.size(); ++j)
+            logTerms[j] = logTerms[j - 1] - pKa[j - 1] * std::log(10.0) - x;
+        const double top = *std::max_element(logTerms.begin(), logTerms.end());
+        double weighted = 0;
+        for (std::size_t j = 0; j < logTerms.size(); ++j) {
+            const double t = std::exp(logTerms[j] - top);
+            sum += t;
+            weighted += double(j) * t;
+        }
+        return weighted / sum;
+    };
+    // The charge excess rises with [H+], so bisection on log [H+] finds its only root.
+    auto excess = [&](double logH) {
+        const double h = std::pow(10.0, logH);
+        return h + cation - Kw / h - anion - analyte * protonsLost(logH * std::log(10.0));
+    };
+    double low = -16.0;
+    double high = 1.0;
+    for (int i = 0; i < 100; ++i) {
+        const double mid = 0.5 * (low + high);
+        if (excess(mid) > 0)
+            high = mid;
+        else
+            low = mid;
+    }
+    return -0.5 * (low + high);
+}
+
+double ProticSample::slope(double addedVolume) const
+{
+    constexpr double Delta = 1e-5; // mL
+    return (pH(addedVolume + Delta) - pH(addedVolume - Delta)) / (2 * Delta);
+}
+
+double ProticSample::stoichiometricVolume(int protonsLost) const
+{
+    const double k = protonsLost;
+    const double net = baseTitrant
+        ? k * analyteConcentration + anionConcentration - cationConcentration
+        : cationConcentration - anionConcentration - k * analyteConcentration;
+    return net * sampleVolume / titrantConcentration;
+}
+
+bool sampleKindFromName(const std::string &name, SampleKind &kind)
+{
+    static const std::pair<const char *, SampleKind> names[] = {
+        {"acid", SampleKind::Acid},
+        {"phosphoric", SampleKind::Phosphoric},
+        {"carbonate", SampleKind::Carbonate},
+        {"buffer", SampleKind::Buffer},
+    };
+    for (const auto &[text, value] : names) {
+        if (name == text) {
+            kind = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+ModelSample makeModelSample(SampleKind kind, bool weakAcid, double firstEquivalence,
+    double sampleVolume, double titrantConcentration)
+{
+    ModelSample model;
+    ProticSample &s = model.sample;
+    s.sampleVolume = sampleVolume;
+    s.titrantConcentration = titrantConcentration;
+    // One proton (or one protonation) per molecule between neighbouring jumps.
+    const double perStage = titrantConcentration * firstEquivalence / sampleVolume;
+    switch (kind) {
+    case SampleKind::Acid:
+        if (weakAcid)
+            s.pKa = {AcidSample().pKa};
+        else
+            s.anionConcentration = perStage; // HCl: the chloride is all there is
+        s.analyteConcentration = weakAcid ? perStage : 0;
+        model.equivalenceVolumes = {firstEquivalence};
+        model.endVolume = 2 * firstEquivalence;
+        model.name = weakAcid ? "Essigsaeure / NaOH" : "Salzsaeure / NaOH";
+        break;
+    case SampleKind::Phosphoric:
+        s.pKa = {2.15, 7.20, 12.35};
+        s.analyteConcentration = perStage;
+        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
+        model.endVolume = 2.5 * firstEquivalence;
+        model.name = "Phosphorsaeure / NaOH";
+        break;
+    case SampleKind::Carbonate:
+        s.pKa = {6.35, 10.33};
+        s.analyteConcentration = perStage;
+        s.cationConcentration = 2 * perStage;
+        s.baseTitrant = false;
+        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
+        model.endVolume = 2.5 * firstEquivalence;
+        model.name = "Natriumcarbonat / HCl";
+        break;
+    case SampleKind::Buffer:
+        // Acetic acid and acetate, each enough for five times the nominal volume: twice that
+        // volume stays inside the buffer region.
+        s.pKa = {AcidSample().pKa};
+        s.analyteConcentration = 10 * perStage;
+        s.cationConcentration = 5 * perStage;
+        model.endVolume = 2 * firstEquivalence;
+        model.name = "Acetatpuffer / NaOH";
+        break;
+    }
+    return model;
+}
+
 double millivoltsFromPh(double pH)
 {
     return (7.0 - pH) * NernstSlope;
@@ -59,6 +181,39 @@ Electrode::Electrode(double noisePh, unsigned seed)
     : m_noisePh(noisePh)
     , m_random(seed)
 { }
+
+void Electrode::setCalibration(double slope, double offsetMillivolts)
+{
+    m_slope = slope;
+    m_offsetMillivolts = offsetMillivolts;
+}
+
+double Electrode::indicated(double truePh) const
+{
+    // Written as a correction, so the ideal electrode gives the true pH bit for bit.
+    return truePh + (m_slope - 1) * (truePh - 7.0) - m_offsetMillivolts / NernstSlope;
+}
+
+ElectrodeLag::ElectrodeLag(double tauSeconds, double jumpFactor)
+    : m_tau(tauSeconds)
+    , m_jumpFactor(jumpFactor)
+{ }
+
+void ElectrodeLag::reset(double pH)
+{
+    m_indicated = pH;
+}
+
+void ElectrodeLag::advance(double seconds, double solutionPh, double steepness)
+{
+    if (m_tau <= 0 || seconds <= 0) {
+        m_indicated = m_tau <= 0 ? solutionPh : m_indicated;
+        return;
+    }
+    const double s = std::abs(steepness);
+    const double tau = m_tau * (1 + m_jumpFactor * s / (s + 1.0));
+    m_indicated = solutionPh + (m_indicated - solutionPh) * std::exp(-seconds / tau);
+}
 
 double Electrode::noise()
 {
@@ -70,15 +225,32 @@ double Electrode::noise()
 
 double Electrode::readPh(double truePh)
 {
-    return truePh + noise();
+    return indicated(truePh) + noise();
 }
 
 double Electrode::readMillivolts(double truePh)
 {
-    return millivoltsFromPh(truePh + noise());
+    return millivoltsFromPh(indicated(truePh) + noise());
 }
 
 std::vector<StoredPoint> recordTitration(const AcidSample &sample, Electrode &electrode)
+{
+    return recordTitration(
+        [&sample](double v) { return sample.pH(v); }, 2.0 * sample.equivalenceVolume(), electrode);
+}
+
+namespace {
+
+double steepnessAt(const std::function<double(double)> &pH, double volume)
+{
+    constexpr double Delta = 1e-4; // mL
+    return (pH(volume + Delta) - pH(std::max(0.0, volume - Delta))) / (2 * Delta);
+}
+
+} // namespace
+
+std::vector<StoredPoint> recordTitration(const std::function<double(double)> &pH, double endVolume,
+    Electrode &electrode, ElectrodeLag lag, double startVolume)
 {
     constexpr double LargestDose = 0.5; // mL
     constexpr double SmallestDose = 0.02;
@@ -87,23 +259,44 @@ std::vector<StoredPoint> recordTitration(const AcidSample &sample, Electrode &el
     constexpr double SecondsPerMl = 4.0; // piston speed
     constexpr std::size_t MaxPoints = 400;
 
-    const double end = 2.0 * sample.equivalenceVolume();
+    const double end = endVolume;
     std::vector<StoredPoint> points;
-    double volume = 0;
+    double volume = startVolume;
     double seconds = 0;
+    lag.reset(pH(volume));
     while (points.size() < MaxPoints) {
-        points.push_back({volume, electrode.readPh(sample.pH(volume)), seconds});
+        const double shown = lag.active() ? lag.indicatedPh() : pH(volume);
+        points.push_back({volume, electrode.readPh(shown), seconds});
         if (volume >= end)
             break;
         double dose = LargestDose;
-        while (dose > SmallestDose
-            && std::abs(sample.pH(volume + dose) - sample.pH(volume)) > WantedStep)
+        while (dose > SmallestDose && std::abs(pH(volume + dose) - pH(volume)) > WantedStep)
             dose /= 2;
         dose = std::max(dose, SmallestDose);
         // Whole hundredths of a mL, as the piston doses.
         dose = std::max(0.01, std::round(dose * 100.0) / 100.0);
         volume = std::round((volume + dose) * 100.0) / 100.0;
-        seconds += SettleSeconds + dose * SecondsPerMl;
+        const double interval = SettleSeconds + dose * SecondsPerMl;
+        seconds += interval;
+        if (lag.active())
+            lag.advance(interval, pH(volume), steepnessAt(pH, volume));
+    }
+    return points;
+}
+
+std::vector<StoredPoint> recordFixedIncrements(const std::function<double(double)> &pH,
+    double startVolume, double endVolume, double increment, Electrode &electrode, ElectrodeLag lag,
+    double waitSeconds)
+{
+    std::vector<StoredPoint> points;
+    lag.reset(pH(startVolume));
+    const int steps = int(std::floor((endVolume - startVolume) / increment + 1e-9));
+    for (int i = 0; i <= steps; ++i) {
+        const double volume = startVolume + i * increment;
+        if (i > 0 && lag.active())
+            lag.advance(waitSeconds, pH(volume), steepnessAt(pH, volume));
+        const double shown = lag.active() ? lag.indicatedPh() : pH(volume);
+        points.push_back({volume, electrode.readPh(shown), i * waitSeconds});
     }
     return points;
 }

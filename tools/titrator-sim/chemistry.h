@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 // An acid sample titrated with sodium hydroxide: the pH in the beaker follows from the charge
@@ -22,23 +24,99 @@ struct AcidSample
     double pH(double addedVolume) const;
 };
 
+// A sample holding one weak acid system (mono- or polyprotic, in its acid form or as a salt)
+// and strong ions, titrated with a strong base (NaOH) or a strong acid (HCl). The pH follows
+// from the charge balance [H+] + [Na+] = [OH-] + [Cl-] + C * (mean number of protons lost),
+// solved numerically for [H+].
+struct ProticSample
+{
+    std::vector<double> pKa; // of the analyte's acid form, ascending; empty: no weak system
+    double analyteConcentration = 0; // mol/L in the sample
+    double cationConcentration = 0; // strong cation (Na+) in the sample, mol/L
+    double anionConcentration = 0; // strong anion (Cl-) in the sample, mol/L
+    double sampleVolume = 50.0; // mL in the beaker before dosing
+    double titrantConcentration = 0.1; // mol/L
+    bool baseTitrant = true; // NaOH; otherwise HCl
+
+    // pH after `addedVolume` mL of titrant, at 25 degrees.
+    double pH(double addedVolume) const;
+    // dpH/dV at `addedVolume`, by a central difference of the exact curve.
+    double slope(double addedVolume) const;
+    // The titrant volume at which every analyte molecule has lost `protonsLost` protons, by
+    // stoichiometry alone; negative when the sample starts beyond that state.
+    double stoichiometricVolume(int protonsLost) const;
+};
+
+// The samples the simulator offers. `Acid` is the acetic or hydrochloric acid of AcidSample.
+enum class SampleKind {
+    Acid,
+    Phosphoric, // H3PO4 with NaOH: rising, two visible jumps (the third is lost in water)
+    Carbonate, // Na2CO3 with HCl: falling, two jumps (to HCO3-, then to H2CO3)
+    Buffer, // acetic acid and acetate with NaOH: no jump in the titrated range
+};
+
+// A sample kind from its option name ("acid", "phosphoric", "carbonate", "buffer"); false for
+// an unknown name.
+bool sampleKindFromName(const std::string &name, SampleKind &kind);
+
+// A model sample with the volumes its jumps lie at and the end of its titration.
+struct ModelSample
+{
+    ProticSample sample;
+    std::vector<double> equivalenceVolumes; // the visible ones, ascending, by stoichiometry
+    double endVolume = 0; // mL titrated in all
+    std::string name; // for the result report
+};
+
+// The sample of `kind` whose first jump lies at `firstEquivalence` mL (for Buffer: the nominal
+// volume that sets the titrated range, twice this, with no jump in it).
+ModelSample makeModelSample(SampleKind kind, bool weakAcid, double firstEquivalence,
+    double sampleVolume = 50.0, double titrantConcentration = 0.1);
+
 // Electrode potential of a glass electrode at 25 degrees: 0 mV at pH 7, -59.16 mV per pH.
 double millivoltsFromPh(double pH);
 
-// The meter: the sample's value with a little electrode noise.
+// The meter: the sample's value with a little electrode noise. An electrode whose slope is
+// below the ideal one or whose zero point is off shows a pH that a meter calibrated for the
+// ideal electrode reads wrongly: 7 + slope * (pH - 7) - offset / 59.16.
 class Electrode
 {
 public:
     Electrode(double noisePh, unsigned seed);
+    // slope as a fraction of the ideal slope (0.97 for 97 %), offset in mV at pH 7.
+    void setCalibration(double slope, double offsetMillivolts);
     double readPh(double truePh);
     double readMillivolts(double truePh);
     std::mt19937 &random() { return m_random; }
 
 private:
     double noise();
+    double indicated(double truePh) const;
 
     double m_noisePh;
+    double m_slope = 1;
+    double m_offsetMillivolts = 0;
     std::mt19937 m_random;
+};
+
+// First-order response of the electrode: after each dose the pH it indicates approaches the
+// solution's with time constant tau; near a jump (a steep curve, slow to settle) tau grows to
+// tau * (1 + jumpFactor * s / (s + 1 pH/mL)) for a steepness s of the curve.
+class ElectrodeLag
+{
+public:
+    explicit ElectrodeLag(double tauSeconds = 0, double jumpFactor = 0);
+    bool active() const { return m_tau > 0; }
+    // The electrode stands in a solution of this pH and has settled to it.
+    void reset(double pH);
+    // `seconds` pass in a solution of pH `solutionPh` whose curve rises by `steepness` pH/mL.
+    void advance(double seconds, double solutionPh, double steepness);
+    double indicatedPh() const { return m_indicated; }
+
+private:
+    double m_tau;
+    double m_jumpFactor;
+    double m_indicated = 7;
 };
 
 // One stored reading of an automatic titration.
@@ -52,6 +130,18 @@ struct StoredPoint
 // An automatic titration to twice the equivalence volume, with smaller doses where the pH
 // moves fast, as a titrator with dynamic dosing records it.
 std::vector<StoredPoint> recordTitration(const AcidSample &sample, Electrode &electrode);
+
+// The same dynamic titration of any curve from `startVolume` to `endVolume` mL; with an active
+// lag each reading is taken when the settling time after its dose has passed, the electrode
+// still lagging.
+std::vector<StoredPoint> recordTitration(const std::function<double(double)> &pH, double endVolume,
+    Electrode &electrode, ElectrodeLag lag = ElectrodeLag(), double startVolume = 0);
+
+// A titration at fixed increments from `startVolume` to `endVolume` mL (both included when
+// the end is a whole number of increments away), each reading `waitSeconds` after its dose.
+std::vector<StoredPoint> recordFixedIncrements(const std::function<double(double)> &pH,
+    double startVolume, double endVolume, double increment, Electrode &electrode,
+    ElectrodeLag lag = ElectrodeLag(), double waitSeconds = 10);
 
 // The equivalence point found in a recording: the middle of the steepest step.
 double equivalenceFromRecording(const std::vector<StoredPoint> &points);

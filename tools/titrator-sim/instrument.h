@@ -2,6 +2,7 @@
 
 #include "chemistry.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,17 @@ class Instrument
 public:
     struct Options
     {
-        AcidSample sample;
+        AcidSample sample; // the acid; for other kinds its EP volume, volume and titrant
+        SampleKind kind = SampleKind::Acid;
         double noisePh = 0.003;
         unsigned seed = 1;
         int sampleNumber = 1;
+        double electrodeSlope = 1; // fraction of the ideal slope
+        double electrodeOffset = 0; // mV
+        double lagSeconds = 0; // electrode time constant; 0: none
+        double lagJumpFactor = 0; // how much slower it is near the jump
+        // Seconds on a steady clock; the lag of live readings follows it.
+        std::function<double()> clock;
     };
 
     explicit Instrument(const Options &options);
@@ -31,9 +39,16 @@ public:
 
 private:
     std::string measuredValue();
+    std::vector<std::string> modelResultReport() const;
+    double solutionPh(double volume) const;
+    // Lets the electrode follow the solution up to now.
+    void settle();
 
     Options m_options;
+    ModelSample m_model;
     Electrode m_electrode;
+    ElectrodeLag m_lag;
+    double m_lastSeconds = 0;
     std::vector<StoredPoint> m_stored;
     bool m_millivolts = false;
     double m_dosed = 0; // mL added to the beaker since the range was last chosen

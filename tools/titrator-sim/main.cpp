@@ -5,6 +5,7 @@
 #include "ptyline.h"
 
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -33,15 +34,29 @@ commands, each ended by CR LF:
   LR          result report of the stored titration ("**********", ..., "Probennummer")
   LD          stored data of that titration ("**********", "Titration", "t[s]", rows)
   anything else                                     -> "?"
-The sample is an acid titrated with NaOH; its pH follows from the charge balance.
+The sample is an acid titrated with NaOH (or, for carbonate, a base titrated with HCl); its
+pH follows from the charge balance.
 
 Options:
   --acid weak|strong     acetic acid (pKa 4.76, default) or hydrochloric acid
-  --equivalence <mL>     titrant volume at the equivalence point (default 10)
-  --sample <mL>          sample volume in the beaker (default 50)
-  --titrant <mol/L>      NaOH concentration (default 0.1)
+  --sample <kind>        what is in the beaker:
+                           acid        the acid of --acid (default): one jump
+                           phosphoric  phosphoric acid with NaOH: two rising jumps, at the
+                                       equivalence volume and at twice it
+                           carbonate   sodium carbonate with HCl: two falling jumps, likewise
+                           buffer      acetate buffer with NaOH: no jump up to twice the
+                                       equivalence volume
+  --equivalence <mL>     titrant volume at the (first) equivalence point (default 10)
+  --sample <mL>          sample volume in the beaker (default 50); also --sample-volume
+  --titrant <mol/L>      concentration of the titrant (default 0.1)
   --sample-number <n>    number printed in the result report (default 1)
   --noise <pH>           standard deviation of the electrode noise in pH (default 0.003, 0: none)
+  --slope <%>            electrode slope in percent of the ideal 59.16 mV/pH (default 100)
+  --offset <mV>          electrode zero point offset at pH 7 (default 0)
+  --lag <s>              the electrode follows each dose with this time constant (default 0:
+                         at once); live readings lag in real time, the stored data as recorded
+  --lag-jump <factor>    near the jump the time constant grows up to (1 + factor) times
+                         (default 0)
   --seed <n>             seed for noise and garbage (default: from the clock)
   --delay <ms>           wait this long before each reply (default 0)
   --baud <n>             pace the output like a line of n baud, 10 bits a character (default 0: no pacing)
@@ -68,6 +83,7 @@ struct Settings
     Instrument::Options instrument;
     PtyLine::Options line;
     bool weak = true;
+    SampleKind kind = SampleKind::Acid;
     double equivalence = 10.0;
     double sampleVolume = 50.0;
     double titrant = 0.1;
@@ -94,6 +110,10 @@ int parse(int argc, char *argv[], Settings &s)
         } else if (arg == "--equivalence" && value) {
             ok = parseNumber(value, s.equivalence) && s.equivalence > 0;
         } else if (arg == "--sample" && value) {
+            // A kind of sample, or (as before) its volume.
+            ok = sampleKindFromName(value, s.kind)
+                || (parseNumber(value, s.sampleVolume) && s.sampleVolume > 0);
+        } else if (arg == "--sample-volume" && value) {
             ok = parseNumber(value, s.sampleVolume) && s.sampleVolume > 0;
         } else if (arg == "--titrant" && value) {
             ok = parseNumber(value, s.titrant) && s.titrant > 0;
@@ -101,6 +121,17 @@ int parse(int argc, char *argv[], Settings &s)
             ok = parseNumber(value, s.instrument.sampleNumber);
         } else if (arg == "--noise" && value) {
             ok = parseNumber(value, s.instrument.noisePh) && s.instrument.noisePh >= 0;
+        } else if (arg == "--slope" && value) {
+            double percent = 0;
+            ok = parseNumber(value, percent) && percent > 0 && percent <= 200;
+            s.instrument.electrodeSlope = percent / 100;
+        } else if (arg == "--offset" && value) {
+            ok = parseNumber(value, s.instrument.electrodeOffset)
+                && std::isfinite(s.instrument.electrodeOffset);
+        } else if (arg == "--lag" && value) {
+            ok = parseNumber(value, s.instrument.lagSeconds) && s.instrument.lagSeconds >= 0;
+        } else if (arg == "--lag-jump" && value) {
+            ok = parseNumber(value, s.instrument.lagJumpFactor) && s.instrument.lagJumpFactor >= 0;
         } else if (arg == "--seed" && value) {
             ok = parseNumber(value, s.instrument.seed);
         } else if (arg == "--delay" && value) {
@@ -134,6 +165,7 @@ int parse(int argc, char *argv[], Settings &s)
     }
     s.instrument.sample
         = AcidSample::forEquivalence(s.weak, s.equivalence, s.sampleVolume, s.titrant);
+    s.instrument.kind = s.kind;
     return 0;
 }
 

@@ -1,0 +1,608 @@
+// ep-montecarlo: how well the equivalence-point recognition does on the simulator's chemistry.
+//
+// Curves of many shapes (weak and strong acids and bases, two-step phosphoric acid and sodium
+// carbonate, curves without a jump), recorded at fixed increments of 0.05 to 0.2 mL and in
+// dynamic steps, with electrode noise, slopes of 97 to 100 %, zero offsets and the readings'
+// rounding. The true equivalence points come from stoichiometry. The table gives per group:
+// how often each true point was found, extra points, the volume error (RMS and largest, in
+// increments), how often +-2u covers the truth, the median 2u, and the content from EP1.
+//
+//   ep-montecarlo [--set check|tune] [--curves N] [--seed S] [--criterion C] [--lag S]
+//                 [--detail] [--verbose]
+//
+// The recognition was tuned on the `tune` set only; the default `check` set has other shapes,
+// concentrations, volumes and seeds. Not part of the test suite.
+
+#include "chemistry.h"
+
+#include "evaluation/eprecognition.h"
+#include "evaluation/equivalencepoint.h"
+#include "evaluation/titrationresult.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One kind of curve: builds a sample for a random draw, with the visible equivalence points
+// and the titrated range.
+struct Shape
+{
+    std::string name;
+    std::string group; // "one jump", "two jumps", "no jump"
+    std::function<ModelSample(std::mt19937 &)> make;
+    double start = 0; // start of the titrated range as a fraction of the end volume
+};
+
+double uniform(std::mt19937 &r, double a, double b)
+{
+    return std::uniform_real_distribution<double>(a, b)(r);
+}
+
+ModelSample monoprotic(std::mt19937 &r, double pKa, bool strong, bool base, double v1,
+    double sampleVolume, double titrant)
+{
+    ModelSample m;
+    ProticSample &s = m.sample;
+    s.sampleVolume = sampleVolume;
+    s.titrantConcentration = titrant;
+    const double c = titrant * v1 / sampleVolume;
+    if (base) {
+        // A base titrated with HCl: NaOH (strong) or ammonia (the acid NH4+ with its pKa).
+        s.baseTitrant = false;
+        s.cationConcentration = c;
+        if (!strong) {
+            s.pKa = {pKa};
+            s.analyteConcentration = c;
+        }
+    } else if (strong) {
+        s.anionConcentration = c;
+    } else {
+        s.pKa = {pKa};
+        s.analyteConcentration = c;
+    }
+    m.equivalenceVolumes = {v1};
+    m.endVolume = v1 * uniform(r, 1.6, 2.0);
+    return m;
+}
+
+ModelSample twoStep(std::mt19937 &r, bool carbonate, double v1, double sampleVolume, double titrant,
+    double endFactor)
+{
+    (void)r;
+    ModelSample m = makeModelSample(carbonate ? SampleKind::Carbonate : SampleKind::Phosphoric,
+        true, v1, sampleVolume, titrant);
+    m.endVolume = endFactor * v1;
+    return m;
+}
+
+std::vector<Shape> tuneShapes()
+{
+    return {
+        {"acetic acid / NaOH", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.76, false, false, uniform(r, 8, 12), 50, 0.1);
+            }},
+        {"hydrochloric acid / NaOH", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, false, uniform(r, 8, 12), 50, 0.1);
+            }},
+        {"phosphoric acid / NaOH", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, false, uniform(r, 8, 12), 50, 0.1, 2.5);
+            }},
+        {"sodium carbonate / HCl", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, true, uniform(r, 8, 12), 50, 0.1, 2.5);
+            }},
+        {"acetate buffer / NaOH", "no jump",
+            [](std::mt19937 &r) {
+                return makeModelSample(SampleKind::Buffer, true, uniform(r, 8, 12));
+            }},
+        {"acetic acid before its EP", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 4.76, false, false, uniform(r, 10, 14), 50, 0.1);
+                m.endVolume = 0.85 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            }},
+    };
+}
+
+std::vector<Shape> checkShapes()
+{
+    return {
+        {"formic acid / NaOH", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 3.75, false, false, uniform(r, 5, 15), 25, 0.1);
+            }},
+        {"weak acid pKa 5.8 / NaOH", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 5.8, false, false, uniform(r, 10, 20), 40, 0.1);
+            }},
+        {"nitric acid / NaOH 0.2", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, false, uniform(r, 6, 14), 60, 0.2);
+            }},
+        {"ammonia / HCl (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 9.25, false, true, uniform(r, 6, 14), 50, 0.1);
+            }},
+        {"sodium hydroxide / HCl (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, true, uniform(r, 6, 14), 30, 0.1);
+            }},
+        {"phosphoric acid / NaOH", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, false, uniform(r, 5, 9), 80, 0.1, uniform(r, 2.3, 2.7));
+            }},
+        {"sodium carbonate / HCl", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, true, uniform(r, 5, 9), 40, 0.1, uniform(r, 2.3, 2.7));
+            }},
+        {"phosphate buffer between its EPs", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = twoStep(r, false, uniform(r, 8, 12), 50, 0.1, 1.8);
+                m.equivalenceVolumes.clear();
+                return m;
+            },
+            1.2 / 1.8},
+        {"excess NaOH after a strong acid", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 0, true, false, uniform(r, 5, 8), 50, 0.1);
+                m.endVolume = 3 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            },
+            1.4 / 3},
+        {"formic acid before its EP", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 3.75, false, false, uniform(r, 12, 16), 25, 0.1);
+                m.endVolume = 0.8 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            }},
+    };
+}
+
+struct Tally
+{
+    // The program's earlier finder (steepest step, refined by a parabola) on the same curves:
+    // its error against the nearest true EP, and whether it marked a point without a jump.
+    std::vector<double> steepestErrors; // in increments, fixed increments only
+    int steepestFalse = 0;
+    int curves = 0;
+    int expected = 0;
+    int found = 0;
+    int extra = 0;
+    int curvesWithFalseEp = 0;
+    std::vector<double> errors; // in increments
+    std::vector<double> twoU; // in increments
+    int covered = 0;
+    double worstContent = 0; // relative, of the content from EP1
+    int contents = 0;
+    int contentsWithin = 0; // of 0.3 %
+    double worstBetween = 0; // inflection against stoichiometry, in increments
+    double worstBetweenMl = 0;
+
+    void add(const Tally &t)
+    {
+        curves += t.curves;
+        expected += t.expected;
+        found += t.found;
+        extra += t.extra;
+        curvesWithFalseEp += t.curvesWithFalseEp;
+        errors.insert(errors.end(), t.errors.begin(), t.errors.end());
+        steepestErrors.insert(
+            steepestErrors.end(), t.steepestErrors.begin(), t.steepestErrors.end());
+        steepestFalse += t.steepestFalse;
+        twoU.insert(twoU.end(), t.twoU.begin(), t.twoU.end());
+        covered += t.covered;
+        worstContent = std::max(worstContent, t.worstContent);
+        contents += t.contents;
+        contentsWithin += t.contentsWithin;
+        worstBetween = std::max(worstBetween, t.worstBetween);
+        worstBetweenMl = std::max(worstBetweenMl, t.worstBetweenMl);
+    }
+};
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return std::nan("");
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+struct Run
+{
+    double increment = 0.1; // 0: dynamic steps
+    double noisePh = 0.003;
+    bool millivolts = false;
+    double criterion = 1;
+    double lagSeconds = 0; // electrode time constant; readings 10 s after each dose
+};
+
+// The sample's concentration as the model holds it, in mol/L: the analyte, or the strong acid
+// or base when there is no weak system.
+double modelContent(const ProticSample &s)
+{
+    return s.pKa.empty() ? std::max(s.anionConcentration, s.cationConcentration)
+                         : s.analyteConcentration;
+}
+
+// The steepest point of the exact curve near a stoichiometric one (for the table's note).
+double inflectionNear(const ProticSample &s, double volume, double reach)
+{
+    double lo = volume - reach, hi = volume + reach;
+    for (int i = 0; i < 80; ++i) {
+        const double a = lo + (hi - lo) / 3, b = hi - (hi - lo) / 3;
+        if (std::abs(s.slope(a)) < std::abs(s.slope(b)))
+            lo = a;
+        else
+            hi = b;
+    }
+    return (lo + hi) / 2;
+}
+
+Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verbose)
+{
+    Tally t;
+    t.curves = 1;
+    const ModelSample m = shape.make(random);
+    Electrode electrode(run.noisePh, unsigned(random()));
+    electrode.setCalibration(uniform(random, 0.97, 1.0), uniform(random, -30, 30));
+    const auto pH = [&m](double v) {
+        return m.sample.pH(v);
+    };
+    // The first reading at a random phase of the grid, so the jumps fall anywhere in a step.
+    const double start = shape.start * m.endVolume;
+    const ElectrodeLag lag(run.lagSeconds);
+    std::vector<StoredPoint> recorded = run.increment > 0
+        ? recordFixedIncrements(pH, start + uniform(random, 0, run.increment), m.endVolume,
+            run.increment, electrode, lag)
+        : recordTitration(pH, m.endVolume, electrode, lag, start);
+    CurveSeries series;
+    for (const StoredPoint &p : recorded) {
+        // As the instrument prints them: pH to 0.001, mV to 0.1.
+        const double value = run.millivolts ? std::round(millivoltsFromPh(p.pH) * 10) / 10
+                                            : std::round(p.pH * 1000) / 1000;
+        series.push_back({p.volume, value});
+    }
+    const EpAnalysis analysis = EpRecognition::recognise(series, run.criterion);
+    {
+        std::vector<double> volumes, values;
+        for (const CurvePoint &p : series) {
+            volumes.push_back(p.volume);
+            values.push_back(p.value);
+        }
+        const auto old
+            = EquivalencePointFinder::find(volumes.data(), values.data(), int(volumes.size()));
+        if (old && m.equivalenceVolumes.empty())
+            t.steepestFalse = 1;
+        if (old && !m.equivalenceVolumes.empty() && run.increment > 0) {
+            double nearest = m.equivalenceVolumes.front();
+            for (double v : m.equivalenceVolumes) {
+                if (std::abs(v - old->volume) < std::abs(nearest - old->volume))
+                    nearest = v;
+            }
+            t.steepestErrors.push_back((old->volume - nearest) / run.increment);
+        }
+    }
+
+    std::vector<bool> used(analysis.points.size(), false);
+    for (std::size_t k = 0; k < m.equivalenceVolumes.size(); ++k) {
+        const double truth = m.equivalenceVolumes[k];
+        ++t.expected;
+        // Matched when it lies closer to this true point than a quarter of the way to the next.
+        double reach = 0.25 * truth;
+        if (k > 0)
+            reach = std::min(reach, 0.25 * (truth - m.equivalenceVolumes[k - 1]));
+        if (k + 1 < m.equivalenceVolumes.size())
+            reach = std::min(reach, 0.25 * (m.equivalenceVolumes[k + 1] - truth));
+        int best = -1;
+        for (std::size_t i = 0; i < analysis.points.size(); ++i) {
+            const double d = std::abs(analysis.points[i].volume - truth);
+            if (!used[i] && d < reach
+                && (best < 0 || d < std::abs(analysis.points[std::size_t(best)].volume - truth)))
+                best = int(i);
+        }
+        if (best < 0) {
+            if (verbose)
+                std::printf("  missed EP%zu at %.4f (%s, inc %.2f, noise %.3f)\n", k + 1, truth,
+                    shape.name.c_str(), run.increment, run.noisePh);
+            continue;
+        }
+        used[std::size_t(best)] = true;
+        const RecognisedEp &ep = analysis.points[std::size_t(best)];
+        ++t.found;
+        // Dynamic steps: the error in steps of the recording around the point.
+        double step = run.increment;
+        if (step <= 0) {
+            step = 0.01;
+            for (std::size_t i = 1; i < recorded.size(); ++i) {
+                if (recorded[i].volume >= truth) {
+                    step = recorded[i].volume - recorded[i - 1].volume;
+                    break;
+                }
+            }
+        }
+        const double error = (ep.volume - truth) / step;
+        t.errors.push_back(error);
+        t.twoU.push_back(2 * ep.uVolume / step);
+        if (std::abs(ep.volume - truth) <= 2 * ep.uVolume)
+            ++t.covered;
+        if (k == 0) {
+            // Through the result formula, against the concentration the model was made with.
+            MethodValues method;
+            method.sampleSize = m.sample.sampleVolume;
+            method.titrantConcentration = m.sample.titrantConcentration;
+            const auto content = TitrationResult::compute(method, ep.volume, ep.uVolume);
+            const double model = modelContent(m.sample);
+            t.worstContent = content.result ? std::abs(content.result->value - model) / model
+                                            : std::numeric_limits<double>::infinity();
+            t.contents = 1;
+            t.contentsWithin = t.worstContent <= 0.003;
+        }
+        const double between = std::abs(inflectionNear(m.sample, truth, 0.2 * step) - truth);
+        t.worstBetween = std::max(t.worstBetween, between / step);
+        t.worstBetweenMl = std::max(t.worstBetweenMl, between);
+        if (verbose && std::abs(error) > 0.25)
+            std::printf("  EP%zu off by %.3f increments (%s, inc %.2f, noise %.3f, 2u %.3f)\n",
+                k + 1, error, shape.name.c_str(), run.increment, run.noisePh,
+                2 * ep.uVolume / step);
+    }
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        if (!used[i]) {
+            ++t.extra;
+            if (verbose)
+                std::printf("  extra EP at %.4f (%s, inc %.2f, noise %.3f, sig %.1f)\n",
+                    analysis.points[i].volume, shape.name.c_str(), run.increment, run.noisePh,
+                    analysis.points[i].significance);
+        }
+    }
+    t.curvesWithFalseEp = m.equivalenceVolumes.empty() && !analysis.points.empty();
+    return t;
+}
+
+struct Figures
+{
+    double found = 0; // % of true EPs
+    double rms = 0; // increments
+    double worst = 0;
+    double coverage = 0; // %
+    double medianTwoU = 0; // increments
+    double clean = 0; // % of curves without a jump that report none
+};
+
+Figures figures(const Tally &t)
+{
+    Figures f;
+    double sum = 0;
+    for (double e : t.errors) {
+        sum += e * e;
+        f.worst = std::max(f.worst, std::abs(e));
+    }
+    const double n = double(t.errors.size());
+    f.found = t.expected ? 100.0 * t.found / t.expected : std::nan("");
+    f.rms = n > 0 ? std::sqrt(sum / n) : std::nan("");
+    f.coverage = n > 0 ? 100.0 * t.covered / n : std::nan("");
+    f.medianTwoU = median(t.twoU);
+    f.clean = t.expected ? std::nan("") : 100.0 - 100.0 * t.curvesWithFalseEp / t.curves;
+    return f;
+}
+
+void printHeader()
+{
+    std::printf("%-40s %6s %7s %5s %8s %8s %7s %7s %8s %6s\n", "group", "curves", "found%", "extra",
+        "rms/inc", "max/inc", "cover%", "med2u", "content%", "noEP%");
+}
+
+void printRow(const std::string &name, const Tally &t)
+{
+    const Figures f = figures(t);
+    auto cell = [](double v, const char *format) {
+        char text[32];
+        if (std::isnan(v))
+            return std::string("-");
+        std::snprintf(text, sizeof text, format, v);
+        return std::string(text);
+    };
+    std::printf("%-40s %6d %7s %5d %8s %8s %7s %7s %8s %6s\n", name.c_str(), t.curves,
+        cell(f.found, "%.1f").c_str(), t.extra, cell(f.rms, "%.4f").c_str(),
+        cell(t.errors.empty() ? std::nan("") : f.worst, "%.3f").c_str(),
+        cell(f.coverage, "%.1f").c_str(), cell(f.medianTwoU, "%.3f").c_str(),
+        cell(t.errors.empty() ? std::nan("") : 100 * t.worstContent, "%.3f").c_str(),
+        cell(f.clean, "%.1f").c_str());
+}
+
+void printTarget(const char *what, bool met, const std::string &figure)
+{
+    std::printf("  %-4s %-58s %s\n", met ? "met" : "MISS", what, figure.c_str());
+}
+
+std::string number(const char *format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+const char *const Usage = R"(Usage: ep-montecarlo [options]
+
+How well the equivalence-point recognition does on the simulator's chemistry: curves of
+several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps, noise 0 to
+0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
+up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
+
+  --set check|tune   the shapes and seeds to run (default check: never used for tuning)
+  --curves <n>       curves per shape, increment and noise level (default 12)
+  --seed <n>         added to the set's seeds (default 0)
+  --criterion <c>    the recognition's criterion (default 1)
+  --lag <s>          electrode time constant, readings 10 s after each dose (default 0)
+  --detail           rows per shape and noise level, fixed and dynamic steps apart
+  --verbose          list every missed, extra or far-off EP
+)";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    bool tune = false;
+    bool verbose = false;
+    bool detail = false;
+    int curvesPerCell = 12;
+    unsigned seed = 0;
+    double criterion = 1;
+    double lag = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool ok = true;
+        if (arg == "--set" && value) {
+            ok = std::strcmp(value, "tune") == 0 || std::strcmp(value, "check") == 0;
+            tune = std::strcmp(value, "tune") == 0;
+            ++i;
+        } else if (arg == "--curves" && value) {
+            curvesPerCell = std::atoi(value);
+            ok = curvesPerCell > 0;
+            ++i;
+        } else if (arg == "--seed" && value) {
+            seed = unsigned(std::strtoul(value, nullptr, 10));
+            ++i;
+        } else if (arg == "--criterion" && value) {
+            criterion = std::atof(value);
+            ++i;
+        } else if (arg == "--lag" && value) {
+            lag = std::atof(value);
+            ok = lag >= 0;
+            ++i;
+        } else if (arg == "--detail") {
+            detail = true;
+        } else if (arg == "--verbose") {
+            verbose = true;
+        } else {
+            ok = false;
+        }
+        if (!ok || arg == "--help") {
+            std::fputs(Usage, ok ? stdout : stderr);
+            return ok ? 0 : 1;
+        }
+    }
+    const auto begin = std::chrono::steady_clock::now();
+    const std::vector<Shape> shapes = tune ? tuneShapes() : checkShapes();
+    // The two sets never share seeds.
+    std::mt19937 random((tune ? 1000u : 900000u) + seed);
+    const double increments[] = {0.05, 0.1, 0.2, 0}; // 0: dynamic steps
+    const double noises[] = {0.0, 0.002, 0.005, 0.01};
+
+    std::map<std::string, Tally> byShape, byIncrement, byNoise, byGroup;
+    Tally fixedJumps, twoStep, noJump, all;
+    for (const Shape &shape : shapes) {
+        for (double increment : increments) {
+            for (double noise : noises) {
+                for (int c = 0; c < curvesPerCell; ++c) {
+                    Run run;
+                    run.increment = increment;
+                    run.noisePh = noise;
+                    run.millivolts = c % 3 == 2;
+                    run.criterion = criterion;
+                    run.lagSeconds = lag;
+                    const Tally t = runOne(shape, run, random, verbose);
+                    const bool dynamic = increment <= 0;
+                    std::string key = shape.group + ": " + shape.name;
+                    if (detail)
+                        key += number(" %.3f pH", noise) + (dynamic ? " dyn" : "");
+                    byShape[key].add(t);
+                    byIncrement[dynamic ? "dynamic steps" : number("increment %.2f mL", increment)]
+                        .add(t);
+                    byNoise[number("noise %.3f pH", noise)].add(t);
+                    byGroup[shape.group + (dynamic ? " (dynamic steps)" : "")].add(t);
+                    if (!dynamic && shape.group != "no jump")
+                        fixedJumps.add(t);
+                    if (shape.group == "two jumps")
+                        twoStep.add(t);
+                    if (shape.group == "no jump")
+                        noJump.add(t);
+                    all.add(t);
+                }
+            }
+        }
+    }
+    const double seconds
+        = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+
+    std::printf("Equivalence points against the simulator's chemistry: %s\n",
+        tune ? "TUNING set (the shapes and seeds the recognition was tuned on)"
+             : "CHECK set (shapes, concentrations and seeds never used for tuning)");
+    std::printf("criterion %.2f, lag %.1f s, %d curves per shape, increment and noise level; "
+                "1/3 of them in mV\n",
+        criterion, lag, curvesPerCell);
+    std::printf("errors against the stoichiometric EP in increments (dynamic steps: in the step "
+                "at the EP); cover%%: |error| <= 2u;\ncontent%%: largest relative error of the "
+                "content from EP1 (result formula, mol/L) against the model\n\n");
+    printHeader();
+    for (const auto &[name, t] : byShape)
+        printRow(name, t);
+    std::printf("\n");
+    for (const auto &[name, t] : byIncrement)
+        printRow(name, t);
+    std::printf("\n");
+    for (const auto &[name, t] : byNoise)
+        printRow(name, t);
+    std::printf("\n");
+    for (const auto &[name, t] : byGroup)
+        printRow(name, t);
+    printRow("fixed increments, curves with jumps", fixedJumps);
+    printRow("all", all);
+
+    std::printf("\nThe earlier finder (steepest step refined by a parabola, one EP a curve) on the "
+                "same curves:\n");
+    for (const auto &[name, t] : byGroup) {
+        double sum = 0, worst = 0;
+        for (double e : t.steepestErrors) {
+            sum += e * e;
+            worst = std::max(worst, std::abs(e));
+        }
+        if (!t.steepestErrors.empty())
+            std::printf("  %-28s rms %.4f, max %.3f increment (nearest true EP)\n", name.c_str(),
+                std::sqrt(sum / double(t.steepestErrors.size())), worst);
+        else if (t.expected == 0)
+            std::printf("  %-28s a point on %.1f %% of the curves\n", name.c_str(),
+                100.0 * t.steepestFalse / t.curves);
+    }
+
+    const Figures f = figures(fixedJumps);
+    const Figures two = figures(twoStep);
+    const Figures none = figures(noJump);
+    std::printf("\nTargets (fixed increments 0.05-0.2 mL, noise up to 0.01 pH):\n");
+    printTarget("EP volume error <= 0.05 increment RMS", f.rms <= 0.05, number("%.4f", f.rms));
+    printTarget("no EP off by more than 0.25 increment", f.worst <= 0.25, number("%.3f", f.worst));
+    printTarget("+-2u covers the true EP in 90-99 %", f.coverage >= 90 && f.coverage <= 99,
+        number("%.1f %%", f.coverage));
+    printTarget("median 2u <= 0.2 increment", f.medianTwoU <= 0.2, number("%.3f", f.medianTwoU));
+    printTarget("both EPs of two-step curves found in >= 95 %", two.found >= 95,
+        number("%.1f %%", two.found));
+    printTarget("no extra EPs", all.extra == 0, std::to_string(all.extra));
+    printTarget("no EP on curves without a jump in >= 95 %", none.clean >= 95,
+        number("%.1f %%", none.clean));
+    printTarget("content from EP1 within 0.3 % (largest error)", fixedJumps.worstContent <= 0.003,
+        number("%.3f %%", 100 * fixedJumps.worstContent));
+    std::printf("       content from EP1 within 0.3 %% in %.1f %% of the curves\n",
+        100.0 * fixedJumps.contentsWithin / std::max(1, fixedJumps.contents));
+    std::printf("\nThe exact curves' steepest points lie up to %.4f mL (%.4f increment) from the "
+                "stoichiometric EPs.\n",
+        all.worstBetweenMl, all.worstBetween);
+    std::printf("%d curves in %.1f s\n", all.curves, seconds);
+    return 0;
+}

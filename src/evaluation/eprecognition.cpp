@@ -1,0 +1,251 @@
+#include "eprecognition.h"
+
+#include "evaluation/jumpfit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace EpRecognition {
+
+namespace {
+
+// Slopes are looked at over 1 to 8 steps: one step resolves a sharp jump, several steps lift a
+// broad one out of the noise.
+constexpr int Scales[] = {1, 2, 3, 4, 6, 8};
+// Points fitted on either side of the steepest step, tried from narrow to wide.
+constexpr int HalfWindows[] = {6, 9, 13, 19, 28};
+// A window must hold the jump: its span at least this many fitted widths.
+constexpr double SpanWidths = 4;
+// A wider fit is taken while its centre lies within this many standard uncertainties of each
+// narrower fit's.
+constexpr double Agreement = 3;
+// The smallest uncertainty, in steps: what is left of the model's own error on exact readings.
+constexpr double ModelFloor = 1e-3;
+
+struct Candidate
+{
+    int first = 0; // the step runs from point `first` to point `first + scale`
+    int scale = 1;
+    double significance = 0;
+    double steepness = 0; // signed slope of the step
+};
+
+struct Slopes
+{
+    std::vector<double> slope;
+    std::vector<double> sigma;
+};
+
+Slopes slopesOver(const CurveSeries &s, int scale, double noise)
+{
+    Slopes out;
+    for (std::size_t i = 0; i + std::size_t(scale) < s.size(); ++i) {
+        const double dv = s[i + std::size_t(scale)].volume - s[i].volume;
+        out.slope.push_back((s[i + std::size_t(scale)].value - s[i].value) / dv);
+        out.sigma.push_back(noise * std::sqrt(2.0) / dv);
+    }
+    return out;
+}
+
+// The peaks of one scale whose prominence passes both tests. A titration curve runs one way
+// (its value rises or falls with the titrant throughout), so only steps in `direction` count;
+// steps against it are no steeper than a flat stretch.
+void collectPeaks(
+    const Slopes &sl, int scale, double direction, double threshold, std::vector<Candidate> &out)
+{
+    const int m = int(sl.slope.size());
+    for (int j = 1; j + 1 < m; ++j) {
+        auto q = [&](int i) {
+            return std::max(0.0, sl.slope[std::size_t(i)] * direction);
+        };
+        const double peak = q(j);
+        if (!(peak > 0) || q(j - 1) > peak || q(j + 1) >= peak)
+            continue;
+        // Topographic prominence: the lowest slope on each side before a steeper one.
+        int lowLeft = j - 1, lowRight = j + 1;
+        for (int i = j - 1; i >= 0 && q(i) <= peak; --i) {
+            if (q(i) < q(lowLeft))
+                lowLeft = i;
+        }
+        for (int i = j + 1; i < m && q(i) <= peak; ++i) {
+            if (q(i) < q(lowRight))
+                lowRight = i;
+        }
+        const int base = q(lowLeft) > q(lowRight) ? lowLeft : lowRight;
+        const double prominence = peak - q(base);
+        const double sigma = std::hypot(sl.sigma[std::size_t(j)], sl.sigma[std::size_t(base)]);
+        const double significance
+            = sigma > 0 ? prominence / sigma : std::numeric_limits<double>::infinity();
+        if (significance < threshold)
+            continue;
+        if (q(base) > 0 && peak < SteepnessRatio * q(base))
+            continue;
+        out.push_back({j, scale, significance, sl.slope[std::size_t(j)]});
+    }
+}
+
+bool overlaps(const Candidate &a, const Candidate &b)
+{
+    return a.first <= b.first + b.scale + 1 && b.first <= a.first + a.scale + 1;
+}
+
+// The steepest single step inside a candidate's span, in its direction.
+int steepestStep(const CurveSeries &s, const Candidate &c)
+{
+    int best = c.first;
+    double bestSlope = -std::numeric_limits<double>::infinity();
+    for (int i = c.first; i < c.first + c.scale; ++i) {
+        const double slope = (s[std::size_t(i) + 1].value - s[std::size_t(i)].value)
+            / (s[std::size_t(i) + 1].volume - s[std::size_t(i)].volume)
+            * (c.steepness > 0 ? 1 : -1);
+        if (slope > bestSlope) {
+            bestSlope = slope;
+            best = i;
+        }
+    }
+    return best;
+}
+
+// The first point at or past the middle between two jumps: no fit window reaches past it. The
+// flattest step between them would be the natural border, but with fine steps noise can put it
+// next to either jump.
+int middleBetween(const CurveSeries &s, int from, int to)
+{
+    const double middle = 0.5 * (s[std::size_t(from)].volume + s[std::size_t(to)].volume);
+    int i = from;
+    while (i < to && s[std::size_t(i)].volume < middle)
+        ++i;
+    return i;
+}
+
+// A fit that describes a jump inside its window, in the curve's direction. A narrow window
+// over a broad jump lets the fit trade the jump for the drift and bend (a width as wide as the
+// window, one near zero with no amplitude, or flanks nearly as steep as the jump); such a
+// window has nothing to say. The flanks must be as much flatter as the recognition demands.
+bool plausible(const JumpFit &f, const CurveSeries &s, int first, int last, double direction)
+{
+    const double span = s[std::size_t(last)].volume - s[std::size_t(first)].volume;
+    const double jump = 2 * std::abs(f.amplitude) * std::asinh(span / (2 * f.width));
+    const double rise = std::abs(s[std::size_t(last)].value - s[std::size_t(first)].value);
+    const double flank = std::max(std::abs(f.drift - f.bend), std::abs(f.drift + f.bend));
+    return f.amplitude * direction > 0 && f.width < span / SpanWidths && std::isfinite(f.uVolume)
+        && f.uVolume > 0 && jump > 0.5 * rise
+        && flank * SteepnessRatio < std::abs(f.amplitude / f.width);
+}
+
+// The standard uncertainty of the chosen fit's centre. The noise is the larger of the curve's
+// and the fit's own residual scatter (a shape the model does not follow shows there). The
+// shift from the next narrower fit is partly noise, u(narrower)^2 - u^2 on average for nested
+// windows; what it holds beyond that is taken as the model's bias at this width.
+double uncertainty(const JumpFit &fit, const std::vector<JumpFit> &accepted, double noise)
+{
+    const double dof = std::max(1, fit.count - JumpFitter::Parameters);
+    const double scatter = fit.residualRms * std::sqrt(fit.count / dof);
+    double u = fit.uVolume * std::max(1.0, scatter / noise);
+    if (accepted.size() >= 2) {
+        const JumpFit &narrower = accepted[accepted.size() - 2];
+        const double shift = fit.volume - narrower.volume;
+        const double expected
+            = std::max(0.0, narrower.uVolume * narrower.uVolume - fit.uVolume * fit.uVolume);
+        u = std::sqrt(u * u + std::max(0.0, shift * shift - expected));
+    }
+    return u;
+}
+
+} // namespace
+
+EpAnalysis recognise(const CurveSeries &input, double criterion)
+{
+    EpAnalysis analysis;
+    const CurveSeries s = CurveSeriesTools::prepared(input);
+    const int n = int(s.size());
+    if (n < 6)
+        return analysis;
+    double noise = CurveSeriesTools::noiseEstimate(s);
+    double span = 0;
+    for (const CurvePoint &p : s)
+        span = std::max(span, std::abs(p.value - s.front().value));
+    // Exact readings: a floor far below any real noise keeps the statistics finite.
+    noise = std::max(noise, 1e-9 * std::max(span, 1.0));
+    analysis.noise = noise;
+
+    const double direction = s.back().value >= s.front().value ? 1.0 : -1.0;
+    const double threshold
+        = SignificanceThreshold * (std::isfinite(criterion) && criterion > 0 ? criterion : 1.0);
+    std::vector<Candidate> candidates;
+    for (int scale : Scales) {
+        if (scale + 3 > n)
+            break;
+        collectPeaks(slopesOver(s, scale, noise), scale, direction, threshold, candidates);
+    }
+    std::sort(candidates.begin(), candidates.end(),
+        [](const Candidate &a, const Candidate &b) { return a.significance > b.significance; });
+    std::vector<Candidate> jumps;
+    for (const Candidate &c : candidates) {
+        if (std::none_of(
+                jumps.begin(), jumps.end(), [&](const Candidate &j) { return overlaps(c, j); }))
+            jumps.push_back(c);
+    }
+    std::sort(jumps.begin(), jumps.end(),
+        [](const Candidate &a, const Candidate &b) { return a.first < b.first; });
+
+    std::vector<int> centres;
+    for (const Candidate &c : jumps)
+        centres.push_back(steepestStep(s, c));
+    for (std::size_t k = 0; k < jumps.size(); ++k) {
+        const Candidate &c = jumps[k];
+        const int centre = centres[k];
+        const int lowest = k > 0 ? middleBetween(s, centres[k - 1], centre) : 0;
+        const int highest
+            = k + 1 < jumps.size() ? middleBetween(s, centre, centres[k + 1]) - 1 : n - 1;
+        const double low = s[std::size_t(std::max(0, c.first - 1))].volume;
+        const double high = s[std::size_t(std::min(n - 1, c.first + c.scale + 1))].volume;
+        // Widen the window while the wider fit agrees with every narrower one: noise wants
+        // many points, the model's limits far from the jump want few.
+        std::optional<JumpFit> fit;
+        std::vector<JumpFit> accepted;
+        int previousFirst = -1, previousLast = -1;
+        for (int half : HalfWindows) {
+            const int first = std::max(lowest, centre - half + 1);
+            const int last = std::min(highest, centre + half);
+            if (first == previousFirst && last == previousLast)
+                break;
+            previousFirst = first;
+            previousLast = last;
+            const auto trial = JumpFitter::fit(s, first, last, low, high, noise);
+            if (!trial || !plausible(*trial, s, first, last, direction))
+                continue;
+            const bool agrees
+                = std::all_of(accepted.begin(), accepted.end(), [&](const JumpFit &f) {
+                      return std::abs(trial->volume - f.volume) <= Agreement * f.uVolume;
+                  });
+            if (!agrees)
+                break;
+            accepted.push_back(*trial);
+            fit = trial;
+        }
+        RecognisedEp ep;
+        ep.significance = c.significance;
+        ep.steepness = c.steepness;
+        if (fit) {
+            ep.volume = fit->volume;
+            ep.value = fit->level;
+            ep.steepness = fit->amplitude / fit->width + fit->drift;
+            // The model describes a jump to far better than a step, not to nothing.
+            const double step = s[std::size_t(centre) + 1].volume - s[std::size_t(centre)].volume;
+            ep.uVolume = std::max(uncertainty(*fit, accepted, noise), ModelFloor * step);
+        } else {
+            // No fit: the middle of the steepest step, uncertain by the step's width.
+            const CurvePoint &a = s[std::size_t(centre)], &b = s[std::size_t(centre) + 1];
+            ep.volume = (a.volume + b.volume) / 2;
+            ep.uVolume = (b.volume - a.volume) / std::sqrt(12.0);
+            ep.value = (a.value + b.value) / 2;
+        }
+        analysis.points.push_back(ep);
+    }
+    return analysis;
+}
+
+} // namespace EpRecognition

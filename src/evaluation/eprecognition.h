@@ -1,0 +1,41 @@
+#pragma once
+
+#include "evaluation/curveseries.h"
+
+#include <vector>
+
+// One equivalence point recognised on a titration curve.
+struct RecognisedEp
+{
+    double volume = 0; // mL
+    double uVolume = 0; // standard uncertainty of the volume, mL
+    double value = 0; // measured value at the point (pH or mV), on the fitted jump
+    double steepness = 0; // largest slope of the jump, value per mL (negative: falling)
+    double significance = 0; // how far the jump's steepness stands above the noise, in
+                             // standard deviations of the slope
+};
+
+struct EpAnalysis
+{
+    std::vector<RecognisedEp> points; // ordered by volume
+    double noise = 0; // standard deviation of one reading, estimated from the curve
+};
+
+namespace EpRecognition {
+
+// How strict the recognition is by default: a jump's slope must stand this many standard
+// deviations of the slope noise above the slopes around it ...
+constexpr double SignificanceThreshold = 8.0;
+// ... and be this many times as steep as the slope it rises from (the higher of the lowest
+// slopes on either side).
+constexpr double SteepnessRatio = 3.0;
+
+// Every equivalence point of a titration series (volumes in mL, equal or unequal steps, in any
+// order; repeated volumes are merged), rising and falling jumps alike. Each inflection whose
+// slope stands out of the noise (estimated from the curve) and of the curve around it is fitted
+// locally, which gives its volume and a standard uncertainty u: +-2u covers the true point in
+// about 95 % of runs. `criterion` scales the significance threshold: 1 is the default, larger
+// values want clearer jumps, smaller ones accept weaker ones.
+EpAnalysis recognise(const CurveSeries &series, double criterion = 1.0);
+
+} // namespace EpRecognition

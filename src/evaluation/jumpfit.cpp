@@ -1,0 +1,228 @@
+#include "jumpfit.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace JumpFitter {
+
+namespace {
+
+// The parameters in order: level, amplitude, drift, bend, centre, log width.
+// Solves the symmetric system a x = b in place by Gaussian elimination with pivoting.
+// Returns false when it is singular.
+template<int N>
+bool solve(std::array<std::array<double, N>, N> a, std::array<double, N> &b)
+{
+    for (int c = 0; c < N; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < N; ++r) {
+            if (std::abs(a[r][c]) > std::abs(a[pivot][c]))
+                pivot = r;
+        }
+        if (!(std::abs(a[pivot][c]) > 1e-300))
+            return false;
+        std::swap(a[c], a[pivot]);
+        std::swap(b[c], b[pivot]);
+        for (int r = c + 1; r < N; ++r) {
+            const double f = a[r][c] / a[c][c];
+            for (int k = c; k < N; ++k)
+                a[r][k] -= f * a[c][k];
+            b[r] -= f * b[c];
+        }
+    }
+    for (int c = N - 1; c >= 0; --c) {
+        for (int k = c + 1; k < N; ++k)
+            b[c] -= a[c][k] * b[k];
+        b[c] /= a[c][c];
+    }
+    return true;
+}
+
+struct Window
+{
+    std::vector<double> x; // volume
+    std::vector<double> y; // value
+};
+
+// The best level, amplitude, drift and bend for a fixed centre and width (a linear least squares
+// problem), and the residual sum.
+double linearPart(const Window &w, double centre, double width, std::array<double, 4> &linear)
+{
+    std::array<std::array<double, 4>, 4> normal {};
+    std::array<double, 4> rhs {};
+    auto basis = [&](double d, double *f) {
+        f[0] = 1;
+        f[1] = std::asinh(d / width);
+        f[2] = d;
+        f[3] = std::sqrt(d * d + width * width);
+    };
+    for (std::size_t i = 0; i < w.x.size(); ++i) {
+        double f[4];
+        basis(w.x[i] - centre, f);
+        for (int r = 0; r < 4; ++r) {
+            for (int c = 0; c < 4; ++c)
+                normal[r][c] += f[r] * f[c];
+            rhs[r] += f[r] * w.y[i];
+        }
+    }
+    linear = rhs;
+    if (!solve<4>(normal, linear))
+        return std::numeric_limits<double>::infinity();
+    double sum = 0;
+    for (std::size_t i = 0; i < w.x.size(); ++i) {
+        double f[4];
+        basis(w.x[i] - centre, f);
+        double r = w.y[i];
+        for (int k = 0; k < 4; ++k)
+            r -= linear[k] * f[k];
+        sum += r * r;
+    }
+    return sum;
+}
+
+using Vector = std::array<double, Parameters>;
+using Matrix = std::array<Vector, Parameters>;
+
+double model(const Vector &p, double x, Vector *gradient)
+{
+    const double width = std::exp(p[5]);
+    const double d = x - p[4];
+    const double u = d / width;
+    const double root = std::sqrt(1 + u * u);
+    if (gradient) {
+        (*gradient)[0] = 1;
+        (*gradient)[1] = std::asinh(u);
+        (*gradient)[2] = d;
+        (*gradient)[3] = width * root;
+        (*gradient)[4] = -p[1] / (width * root) - p[2] - p[3] * u / root;
+        (*gradient)[5] = -p[1] * u / root + p[3] * width / root;
+    }
+    return p[0] + p[1] * std::asinh(u) + p[2] * d + p[3] * width * root;
+}
+
+double residualSum(const Window &w, const Vector &p)
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < w.x.size(); ++i) {
+        const double r = w.y[i] - model(p, w.x[i], nullptr);
+        sum += r * r;
+    }
+    return sum;
+}
+
+// Normal matrix J'J and gradient J'r at p.
+void normalEquations(const Window &w, const Vector &p, Matrix &jtj, Vector &jtr)
+{
+    jtj = {};
+    jtr = {};
+    Vector g;
+    for (std::size_t i = 0; i < w.x.size(); ++i) {
+        const double r = w.y[i] - model(p, w.x[i], &g);
+        for (int a = 0; a < Parameters; ++a) {
+            jtr[a] += g[a] * r;
+            for (int b = 0; b < Parameters; ++b)
+                jtj[a][b] += g[a] * g[b];
+        }
+    }
+}
+
+} // namespace
+
+std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, double lowVolume,
+    double highVolume, double noise)
+{
+    if (first < 0 || last >= int(series.size()) || last - first + 1 < Parameters + 2
+        || !(highVolume > lowVolume))
+        return std::nullopt;
+    Window w;
+    for (int i = first; i <= last; ++i) {
+        w.x.push_back(series[std::size_t(i)].volume);
+        w.y.push_back(series[std::size_t(i)].value);
+    }
+    const double spacing = (w.x.back() - w.x.front()) / double(w.x.size() - 1);
+
+    // Start from the best point of a grid over centre and width (the linear parameters solved
+    // exactly at each), so the iteration begins in the right valley.
+    constexpr int CentreSteps = 40;
+    constexpr int WidthSteps = 24;
+    Vector best {};
+    double bestSum = std::numeric_limits<double>::infinity();
+    for (int i = 0; i <= CentreSteps; ++i) {
+        const double centre = lowVolume + (highVolume - lowVolume) * i / CentreSteps;
+        for (int j = 0; j <= WidthSteps; ++j) {
+            const double logWidth = std::log(spacing)
+                + std::log(1e-4) * (1 - double(j) / WidthSteps)
+                + std::log(20.0) * double(j) / WidthSteps;
+            std::array<double, 4> linear;
+            const double sum = linearPart(w, centre, std::exp(logWidth), linear);
+            if (sum < bestSum) {
+                bestSum = sum;
+                best = {linear[0], linear[1], linear[2], linear[3], centre, logWidth};
+            }
+        }
+    }
+    if (!std::isfinite(bestSum))
+        return std::nullopt;
+
+    // Levenberg-Marquardt on all six parameters.
+    Vector p = best;
+    double sum = bestSum;
+    double lambda = 1e-3;
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        Matrix jtj;
+        Vector jtr;
+        normalEquations(w, p, jtj, jtr);
+        bool improved = false;
+        while (lambda < 1e12) {
+            Matrix damped = jtj;
+            for (int a = 0; a < Parameters; ++a)
+                damped[a][a] += lambda * (jtj[a][a] > 0 ? jtj[a][a] : 1);
+            Vector step = jtr;
+            if (solve<Parameters>(damped, step)) {
+                Vector trial;
+                for (int a = 0; a < Parameters; ++a)
+                    trial[a] = p[a] + step[a];
+                const double trialSum = residualSum(w, trial);
+                if (trialSum < sum) {
+                    const double gain = sum - trialSum;
+                    p = trial;
+                    sum = trialSum;
+                    lambda = std::max(lambda / 10, 1e-12);
+                    improved = gain > 1e-14 * (sum + 1e-300);
+                    break;
+                }
+            }
+            lambda *= 10;
+        }
+        if (!improved)
+            break;
+    }
+
+    if (!(p[4] >= lowVolume && p[4] <= highVolume) || !std::isfinite(sum))
+        return std::nullopt;
+
+    Matrix jtj;
+    Vector jtr;
+    normalEquations(w, p, jtj, jtr);
+    // The centre's variance: its element of the inverse normal matrix, times the noise.
+    Vector unit {};
+    unit[4] = 1;
+    if (!solve<Parameters>(jtj, unit) || !(unit[4] > 0))
+        return std::nullopt;
+
+    JumpFit result;
+    result.volume = p[4];
+    result.level = p[0] + p[3] * std::exp(p[5]);
+    result.amplitude = p[1];
+    result.drift = p[2];
+    result.bend = p[3];
+    result.width = std::exp(p[5]);
+    result.uVolume = noise * std::sqrt(unit[4]);
+    result.residualRms = std::sqrt(sum / double(w.x.size()));
+    result.count = int(w.x.size());
+    return result;
+}
+
+} // namespace JumpFitter

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "evaluation/eprecognition.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// The values of a method that turn an equivalence point into the result a laboratory reports
+// (settings group "Method"). Units are kept as text, as they are stored.
+struct MethodValues
+{
+    double sampleSize = 0; // in sampleUnit; 0: not entered
+    QString sampleUnit = QStringLiteral("mL"); // "g" or "mL"
+    double titrantConcentration = 0.1; // mol/L
+    double titer = 1;
+    double stoichiometricFactor = 1; // mol of analyte per mol of titrant
+    double molarMass = 0; // g/mol; 0: not entered
+    double blankVolume = 0; // mL
+    int resultEp = 1; // the EP the result is taken from, 1 for the first
+    QString resultUnit = QStringLiteral("mol/L");
+};
+
+enum class ResultUnit { MolPerLitre, MillimolPerLitre, Millimol, Milligram, GramPerLitre, Percent };
+enum class SampleUnit { Gram, Millilitre };
+
+struct TitrationResultValue
+{
+    double value = 0; // in unit
+    double u = 0; // standard uncertainty from the EP's, in unit
+    QString unit; // as the user chose it, written the standard way ("mol/L", "%")
+    int ep = 1; // the EP it was taken from, 1 for the first
+    double epVolume = 0; // mL
+};
+
+// A result, or why there is none (a translated sentence).
+struct TitrationResultOutcome
+{
+    std::optional<TitrationResultValue> result;
+    QString error;
+};
+
+namespace TitrationResult {
+
+// "mol/L", "mmol/L", "mmol", "mg", "g/L", "%" (any case, blanks around ignored).
+std::optional<ResultUnit> resultUnitFromText(const QString &text);
+QString resultUnitText(ResultUnit unit);
+// Every result unit's text, in the order above.
+QStringList resultUnitTexts();
+// "g" or "mL" (any case, blanks around ignored).
+std::optional<SampleUnit> sampleUnitFromText(const QString &text);
+
+// Empty when the values give a result; otherwise the first reason they do not, as a translated
+// sentence. The sample size is checked only for units that divide by it, the molar mass only
+// for units that need a mass.
+QString validate(const MethodValues &method);
+
+// amount = (V_EP - blank) * c * titer * factor in mmol; then per unit: mmol as it is, mol/L and
+// mmol/L per mL of sample, mg = amount * M, g/L per mL of sample, % = mass / sample * 100 (by
+// weight for a sample in g, weight per volume for one in mL). u follows from uEpVolume.
+TitrationResultOutcome compute(const MethodValues &method, double epVolume, double uEpVolume);
+// The same for the method's EP among the recognised ones (ordered by volume).
+TitrationResultOutcome compute(const MethodValues &method, const std::vector<RecognisedEp> &points);
+
+} // namespace TitrationResult

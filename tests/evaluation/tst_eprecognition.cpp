@@ -1,0 +1,466 @@
+#include "chemistry.h"
+#include "evaluation/curveseries.h"
+#include "evaluation/eprecognition.h"
+#include "evaluation/jumpfit.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace {
+
+constexpr double Dynamic = 0; // increment column: the simulator's dynamic steps
+
+struct Recording
+{
+    ModelSample model;
+    CurveSeries series;
+    double increment = 0;
+};
+
+// A recording of the simulator's model as the instrument prints it (pH to 0.001, mV to 0.1),
+// the first reading at a seeded phase of the increment so the jumps fall anywhere in a step.
+Recording record(SampleKind kind, bool weak, double endFraction, double increment, double noise,
+    bool millivolts, double slope, double offsetMv, unsigned seed, bool rounded = true)
+{
+    std::mt19937 random(seed);
+    Recording r;
+    r.model = makeModelSample(
+        kind, weak, std::uniform_real_distribution<double>(9, 11)(random), 50, 0.1);
+    if (endFraction > 0) {
+        r.model.endVolume = endFraction * r.model.equivalenceVolumes.front();
+        r.model.equivalenceVolumes.clear();
+    }
+    Electrode electrode(noise, seed);
+    electrode.setCalibration(slope, offsetMv);
+    const auto pH = [&r](double v) {
+        return r.model.sample.pH(v);
+    };
+    const auto points = increment > 0
+        ? recordFixedIncrements(pH, std::uniform_real_distribution<double>(0, increment)(random),
+            r.model.endVolume, increment, electrode)
+        : recordTitration(pH, r.model.endVolume, electrode);
+    for (const StoredPoint &p : points) {
+        double value = millivolts ? millivoltsFromPh(p.pH) : p.pH;
+        if (rounded)
+            value = millivolts ? std::round(value * 10) / 10 : std::round(value * 1000) / 1000;
+        r.series.push_back({p.volume, value});
+    }
+    r.increment = increment;
+    return r;
+}
+
+// The step of the recording that holds `volume`.
+double stepAt(const CurveSeries &s, double volume)
+{
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        if (s[i].volume >= volume)
+            return s[i].volume - s[i - 1].volume;
+    }
+    return 0;
+}
+
+CurveSeries asinhJump(const QList<double> &volumes, double centre, double width)
+{
+    CurveSeries s;
+    for (double v : volumes) {
+        const double d = v - centre;
+        s.push_back({v,
+            7 + 0.8 * std::asinh(d / width) + 0.1 * d + 0.05 * std::sqrt(d * d + width * width)});
+    }
+    return s;
+}
+
+} // namespace
+
+class tst_EpRecognition : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The simulator's chemistry with its electrode, eight seeds a row (the first seed given);
+    // the true points come
+    // from stoichiometry. Errors are judged in steps of the recording at the point.
+    void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("weak");
+        QTest::addColumn<double>("endFraction"); // > 0: stop at this share of EP1, no jump
+        QTest::addColumn<double>("increment"); // mL
+        QTest::addColumn<double>("noise"); // pH
+        QTest::addColumn<bool>("millivolts");
+        QTest::addColumn<double>("slope");
+        QTest::addColumn<double>("offset"); // mV
+        QTest::addColumn<bool>("rounded");
+        QTest::addColumn<unsigned>("firstSeed");
+        const int acid = int(SampleKind::Acid), phosphoric = int(SampleKind::Phosphoric),
+                  carbonate = int(SampleKind::Carbonate), buffer = int(SampleKind::Buffer);
+        QTest::newRow("acetic acid, 0.1 mL")
+            << acid << true << 0.0 << 0.1 << 0.003 << false << 1.0 << 0.0 << true << 1u;
+        QTest::newRow("hydrochloric acid, 0.2 mL, noise 0.01")
+            << acid << false << 0.0 << 0.2 << 0.01 << false << 1.0 << 0.0 << true << 1u;
+        QTest::newRow("acetic acid in mV (falling), 0.05 mL, slope 97 %, offset 25 mV")
+            << acid << true << 0.0 << 0.05 << 0.005 << true << 0.97 << 25.0 << true << 1u;
+        QTest::newRow("exact readings, nothing rounded")
+            << acid << false << 0.0 << 0.2 << 0.0 << false << 1.0 << 0.0 << false << 1u;
+        QTest::newRow("phosphoric acid: two rising jumps")
+            << phosphoric << true << 0.0 << 0.1 << 0.003 << false << 0.98 << -10.0 << true << 1u;
+        QTest::newRow("sodium carbonate: two falling jumps")
+            << carbonate << true << 0.0 << 0.1 << 0.003 << false << 1.0 << 10.0 << true << 1u;
+        QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01")
+            << carbonate << true << 0.0 << 0.05 << 0.01 << false << 0.99 << 0.0 << true << 1u;
+        // Noise made the flattest single step between the two jumps lie next to one of them,
+        // and the fit window stopped there.
+        QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01, other seeds")
+            << carbonate << true << 0.0 << 0.05 << 0.01 << false << 1.0 << 0.0 << true << 37u;
+        QTest::newRow("phosphoric acid, unequal dynamic steps")
+            << phosphoric << true << 0.0 << Dynamic << 0.003 << false << 1.0 << 0.0 << true << 1u;
+        QTest::newRow("acetic acid in mV, unequal dynamic steps")
+            << acid << true << 0.0 << Dynamic << 0.003 << true << 1.0 << 0.0 << true << 1u;
+        QTest::newRow("acetate buffer: no jump")
+            << buffer << true << 0.0 << 0.1 << 0.003 << false << 1.0 << 0.0 << true << 1u;
+        QTest::newRow("acetate buffer, 0.05 mL, noise 0.01: no jump")
+            << buffer << true << 0.0 << 0.05 << 0.01 << false << 1.0 << 0.0 << true << 1u;
+        QTest::newRow("acetic acid stopped before its jump")
+            << acid << true << 0.85 << 0.1 << 0.005 << false << 1.0 << 0.0 << true << 1u;
+        QTest::newRow("carbonate stopped before its first jump (a bend at the start)")
+            << carbonate << true << 0.7 << 0.05 << 0.002 << false << 1.0 << 0.0 << true << 1u;
+    }
+    void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, weak);
+        QFETCH(double, endFraction);
+        QFETCH(double, increment);
+        QFETCH(double, noise);
+        QFETCH(bool, millivolts);
+        QFETCH(double, slope);
+        QFETCH(double, offset);
+        QFETCH(bool, rounded);
+        QFETCH(unsigned, firstSeed);
+        for (unsigned seed = firstSeed; seed < firstSeed + 8; ++seed) {
+            const Recording r = record(SampleKind(kind), weak, endFraction, increment, noise,
+                millivolts, slope, offset, seed, rounded);
+            const EpAnalysis a = EpRecognition::recognise(r.series);
+            const auto &truth = r.model.equivalenceVolumes;
+            QCOMPARE(a.points.size(), truth.size());
+            for (std::size_t k = 0; k < truth.size(); ++k) {
+                const RecognisedEp &ep = a.points[k];
+                const double step = increment > 0 ? increment : stepAt(r.series, truth[k]);
+                const double error = std::abs(ep.volume - truth[k]);
+                QVERIFY2(error <= 0.25 * step,
+                    qPrintable(QStringLiteral("seed %1, EP%2 off by %3 steps")
+                                   .arg(seed)
+                                   .arg(k + 1)
+                                   .arg(error / step)));
+                QVERIFY2(error <= 4 * ep.uVolume && 2 * ep.uVolume <= 0.5 * step,
+                    qPrintable(QStringLiteral("seed %1, EP%2: error %3 mL, u %4 mL")
+                                   .arg(seed)
+                                   .arg(k + 1)
+                                   .arg(error)
+                                   .arg(ep.uVolume)));
+                // Rising pH, falling mV; carbonate the other way round.
+                const bool rising = (kind == int(SampleKind::Carbonate)) == millivolts;
+                QCOMPARE(ep.steepness > 0, rising);
+            }
+        }
+    }
+
+    // A falling curve is the rising one mirrored: the same points, the same uncertainties.
+    void mirroredCurveGivesTheSamePoints()
+    {
+        const Recording r = record(SampleKind::Phosphoric, true, 0, 0.1, 0.003, false, 1, 0, 3);
+        CurveSeries mirrored = r.series;
+        for (CurvePoint &p : mirrored)
+            p.value = 14 - p.value;
+        const EpAnalysis a = EpRecognition::recognise(r.series);
+        const EpAnalysis b = EpRecognition::recognise(mirrored);
+        QCOMPARE(b.points.size(), std::size_t(2));
+        QCOMPARE(a.points.size(), b.points.size());
+        for (std::size_t k = 0; k < a.points.size(); ++k) {
+            QVERIFY(std::abs(a.points[k].volume - b.points[k].volume) < 1e-9);
+            QVERIFY(std::abs(a.points[k].uVolume - b.points[k].uVolume) < 1e-9);
+            QVERIFY(std::abs(a.points[k].value - (14 - b.points[k].value)) < 1e-9);
+        }
+    }
+
+    // Readings in any order, and a reading taken twice, give the same points.
+    void orderAndRepeatedReadingsDoNotMatter()
+    {
+        const Recording r = record(SampleKind::Carbonate, true, 0, 0.1, 0.003, false, 1, 0, 5);
+        CurveSeries shuffled = r.series;
+        shuffled.push_back(r.series[40]);
+        shuffled.push_back({std::nan(""), 7.0});
+        shuffled.push_back({12.0, std::numeric_limits<double>::infinity()});
+        std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+        const EpAnalysis a = EpRecognition::recognise(r.series);
+        const EpAnalysis b = EpRecognition::recognise(shuffled);
+        QCOMPARE(b.points.size(), std::size_t(2));
+        for (std::size_t k = 0; k < a.points.size(); ++k) {
+            QCOMPARE(b.points[k].volume, a.points[k].volume);
+            QCOMPARE(b.points[k].uVolume, a.points[k].uVolume);
+        }
+    }
+
+    // The criterion multiplies the significance a jump needs: a jump whose significance is S
+    // counts up to criterion S / threshold and not beyond; 0, negative or NaN mean 1.
+    void criterionScalesTheSignificanceAJumpNeeds_data()
+    {
+        QTest::addColumn<double>("factor"); // of S / threshold of the weaker jump
+        QTest::addColumn<int>("points");
+        QTest::newRow("just below the weaker jump's significance") << 1 - 1e-9 << 2;
+        QTest::newRow("just above it: the stronger jump stays") << 1 + 1e-9 << 1;
+        QTest::newRow("far above both") << 1e6 << 0;
+    }
+    void criterionScalesTheSignificanceAJumpNeeds()
+    {
+        QFETCH(double, factor);
+        QFETCH(int, points);
+        const Recording r = record(SampleKind::Carbonate, true, 0, 0.1, 0.01, false, 1, 0, 11);
+        const EpAnalysis a = EpRecognition::recognise(r.series);
+        QCOMPARE(a.points.size(), std::size_t(2));
+        const double weaker = std::min(a.points[0].significance, a.points[1].significance);
+        QVERIFY(std::max(a.points[0].significance, a.points[1].significance) > 1.01 * weaker);
+        const double criterion = weaker / EpRecognition::SignificanceThreshold * factor;
+        QCOMPARE(int(EpRecognition::recognise(r.series, criterion).points.size()), points);
+    }
+    void criterionOutsideItsRangeMeansTheDefault_data()
+    {
+        QTest::addColumn<double>("criterion");
+        QTest::newRow("zero") << 0.0;
+        QTest::newRow("negative") << -2.0;
+        QTest::newRow("not a number") << std::nan("");
+    }
+    void criterionOutsideItsRangeMeansTheDefault()
+    {
+        QFETCH(double, criterion);
+        // Noise peaks that pass a lax criterion must not pass these.
+        const Recording r = record(SampleKind::Buffer, true, 0, 0.05, 0.01, false, 1, 0, 2);
+        QVERIFY(!EpRecognition::recognise(r.series, 0.2).points.empty());
+        QVERIFY(EpRecognition::recognise(r.series, criterion).points.empty());
+    }
+
+    // Far above the noise is not enough: a jump must also be steeper than the curve it rises
+    // from. A line of slope 1 with a bump whose slope peaks at 1 + a / 0.3.
+    void jumpMustBeSteeperThanItsFlanks_data()
+    {
+        QTest::addColumn<double>("amplitude");
+        QTest::addColumn<int>("points");
+        QTest::newRow("twice as steep") << 0.3 << 0;
+        QTest::newRow("4.5 times as steep") << 1.05 << 1;
+    }
+    void jumpMustBeSteeperThanItsFlanks()
+    {
+        QFETCH(double, amplitude);
+        QFETCH(int, points);
+        CurveSeries s;
+        for (int i = 0; i <= 100; ++i) {
+            const double v = 0.1 * i + 0.037;
+            s.push_back({v, std::round((v + amplitude * std::tanh((v - 5) / 0.3)) * 1000) / 1000});
+        }
+        const EpAnalysis a = EpRecognition::recognise(s);
+        QCOMPARE(int(a.points.size()), points);
+        if (points)
+            QVERIFY(std::abs(a.points[0].volume - 5) < 0.05);
+    }
+
+    void seriesWithoutAJumpToFitGiveNoPoint_data()
+    {
+        QTest::addColumn<QList<double>>("volumes");
+        QTest::addColumn<QList<double>>("values");
+        QTest::newRow("empty") << QList<double> {} << QList<double> {};
+        QTest::newRow("five readings are too few")
+            << QList<double> {0, 1, 2, 3, 4} << QList<double> {3, 3.1, 9, 9.1, 9.2};
+        QTest::newRow("flat") << QList<double> {0, 1, 2, 3, 4, 5, 6, 7} << QList<double>(8, 7.0);
+        QTest::newRow("one volume only")
+            << QList<double>(8, 2.0) << QList<double> {1, 2, 3, 4, 5, 6, 7, 8};
+        QTest::newRow("a straight line")
+            << QList<double> {0, 1, 2, 3, 4, 5, 6, 7} << QList<double> {0, 1, 2, 3, 4, 5, 6, 7};
+    }
+    void seriesWithoutAJumpToFitGiveNoPoint()
+    {
+        QFETCH(QList<double>, volumes);
+        QFETCH(QList<double>, values);
+        CurveSeries s;
+        for (qsizetype i = 0; i < volumes.size(); ++i)
+            s.push_back({volumes[i], values[i]});
+        QVERIFY(EpRecognition::recognise(s).points.empty());
+    }
+
+    void readingQuantumIsTheCoarsestPowerOfTenEveryValueIsAMultipleOf_data()
+    {
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<double>("quantum");
+        QTest::newRow("none") << QList<double> {} << 0.0;
+        QTest::newRow("whole") << QList<double> {7, -8, 0} << 1.0;
+        QTest::newRow("mV to 0.1") << QList<double> {-123.4, 56.0} << 0.1;
+        QTest::newRow("mixed: the finest decides") << QList<double> {1.5, 2.25, 3} << 0.01;
+        QTest::newRow("pH to 0.001") << QList<double> {4.123, 7.1} << 0.001;
+        QTest::newRow("six decimals") << QList<double> {0.000001} << 1e-6;
+        QTest::newRow("seven: not rounded") << QList<double> {1.2345678} << 0.0;
+    }
+    void readingQuantumIsTheCoarsestPowerOfTenEveryValueIsAMultipleOf()
+    {
+        QFETCH(QList<double>, values);
+        QFETCH(double, quantum);
+        CurveSeries s;
+        for (double v : values)
+            s.push_back({0, v});
+        QCOMPARE(CurveSeriesTools::readingQuantum(s), quantum);
+    }
+
+    // Gaussian noise of a known size on a curved series, with a jump and an outlier that the
+    // median must not notice; equal and unequal steps. One series scatters by some 8 %, the
+    // mean of twenty by 2 %; jump and outlier pull it up by a few.
+    void noiseEstimateFindsTheReadingsScatter_data()
+    {
+        QTest::addColumn<bool>("unequal");
+        QTest::addColumn<double>("sigma");
+        QTest::newRow("equal steps") << false << 0.01;
+        QTest::newRow("unequal steps") << true << 0.003;
+    }
+    void noiseEstimateFindsTheReadingsScatter()
+    {
+        QFETCH(bool, unequal);
+        QFETCH(double, sigma);
+        double sum = 0;
+        for (unsigned seed = 1; seed <= 20; ++seed) {
+            std::mt19937 random(seed);
+            std::normal_distribution<double> noise(0, sigma);
+            CurveSeries s;
+            double v = 0.1;
+            for (int i = 0; i < 400; ++i) {
+                v += unequal ? 0.05 + 0.1 * (i % 3) : 0.1;
+                s.push_back({v, 3 + std::log10(v) + (v > 20 ? 5 : 0) + noise(random)});
+            }
+            s[100].value += 1;
+            const double ratio = CurveSeriesTools::noiseEstimate(s) / sigma;
+            QVERIFY2(std::abs(ratio - 1) < 0.35, qPrintable(QString::number(ratio)));
+            sum += ratio;
+        }
+        QVERIFY2(std::abs(sum / 20 - 1) < 0.1, qPrintable(QString::number(sum / 20)));
+    }
+    void noiseEstimateIsNeverBelowTheRounding()
+    {
+        CurveSeries s;
+        for (int i = 0; i < 20; ++i)
+            s.push_back({0.1 * i, std::round(i * 0.0001 * 1000) / 1000});
+        QCOMPARE(CurveSeriesTools::noiseEstimate(s), 0.001 / std::sqrt(12.0));
+    }
+
+    // The fit finds the centre of its own model, wherever it lies between the readings.
+    void jumpFitFindsTheCentreOfAnExactJump_data()
+    {
+        QTest::addColumn<QList<double>>("volumes");
+        QTest::addColumn<double>("centre");
+        QTest::addColumn<double>("width");
+        QList<double> equal, unequal;
+        for (int i = 0; i < 30; ++i) {
+            equal << 4 + 0.1 * i;
+            unequal << 4 + 0.1 * i + (i % 2 ? 0.03 : 0);
+        }
+        QTest::newRow("equal steps, sharp") << equal << 5.4137 << 0.002;
+        QTest::newRow("equal steps, broad") << equal << 5.4137 << 0.2;
+        QTest::newRow("unequal steps") << unequal << 5.3781 << 0.05;
+    }
+    void jumpFitFindsTheCentreOfAnExactJump()
+    {
+        QFETCH(QList<double>, volumes);
+        QFETCH(double, centre);
+        QFETCH(double, width);
+        const CurveSeries s = asinhJump(volumes, centre, width);
+        const auto fit = JumpFitter::fit(s, 0, int(s.size()) - 1, 5.0, 6.0, 0.001);
+        QVERIFY(fit.has_value());
+        QVERIFY2(std::abs(fit->volume - centre) < 1e-6, qPrintable(QString::number(fit->volume)));
+        QVERIFY(std::abs(fit->width / width - 1) < 1e-3);
+        // u is the noise carried through the fit: it grows with the noise given.
+        const auto noisier = JumpFitter::fit(s, 0, int(s.size()) - 1, 5.0, 6.0, 0.002);
+        QVERIFY(std::abs(noisier->uVolume / fit->uVolume - 2) < 1e-6);
+    }
+    void jumpFitStaysInsideItsInterval()
+    {
+        QList<double> volumes;
+        for (int i = 0; i < 30; ++i)
+            volumes << 4 + 0.1 * i;
+        const CurveSeries s = asinhJump(volumes, 5.4137, 0.01);
+        QVERIFY(!JumpFitter::fit(s, 0, 29, 5.5, 6.0, 0.001).has_value());
+        QVERIFY(!JumpFitter::fit(s, 0, 6, 4.0, 6.0, 0.001).has_value()); // seven points
+    }
+
+    // The model the recognition is measured against.
+    void modelSamplesHaveTheirJumpsWhereStoichiometryPutsThem_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<double>>("stoichiometric"); // protons lost 0, 1, 2 ...
+        QTest::newRow("phosphoric acid")
+            << int(SampleKind::Phosphoric) << QList<double> {0, 8, 16, 24};
+        // Carbonate has lost both protons; HCl gives them back.
+        QTest::newRow("sodium carbonate") << int(SampleKind::Carbonate) << QList<double> {16, 8, 0};
+        QTest::newRow("acetate buffer") << int(SampleKind::Buffer) << QList<double> {-40, 40};
+    }
+    void modelSamplesHaveTheirJumpsWhereStoichiometryPutsThem()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<double>, stoichiometric);
+        const ModelSample m = makeModelSample(SampleKind(kind), true, 8.0);
+        for (qsizetype k = 0; k < stoichiometric.size(); ++k)
+            QVERIFY(std::abs(m.sample.stoichiometricVolume(int(k)) - stoichiometric[k]) < 1e-12);
+        for (double v : m.equivalenceVolumes)
+            QVERIFY(v > 0 && v < m.endVolume);
+    }
+    void acidSampleAndProticSampleAgree()
+    {
+        for (bool weak : {true, false}) {
+            const AcidSample old = AcidSample::forEquivalence(weak, 10.0);
+            const ModelSample m = makeModelSample(SampleKind::Acid, weak, 10.0);
+            for (double v = 0; v <= 20; v += 0.37)
+                QVERIFY(std::abs(old.pH(v) - m.sample.pH(v)) < 1e-9);
+        }
+    }
+    void electrodeShowsSlopeAndOffset_data()
+    {
+        QTest::addColumn<double>("slope");
+        QTest::addColumn<double>("offset");
+        QTest::addColumn<double>("shown"); // at pH 4
+        QTest::newRow("ideal") << 1.0 << 0.0 << 4.0;
+        QTest::newRow("97 %") << 0.97 << 0.0 << 4.09;
+        QTest::newRow("97 %, +59.16 mV") << 0.97 << 59.16 << 3.09;
+    }
+    void electrodeShowsSlopeAndOffset()
+    {
+        QFETCH(double, slope);
+        QFETCH(double, offset);
+        QFETCH(double, shown);
+        Electrode e(0, 1);
+        e.setCalibration(slope, offset);
+        QVERIFY(std::abs(e.readPh(4.0) - shown) < 1e-12);
+        QVERIFY(std::abs(e.readMillivolts(4.0) - millivoltsFromPh(shown)) < 1e-9);
+    }
+    void electrodeLagsWithItsTimeConstant_data()
+    {
+        QTest::addColumn<double>("jumpFactor");
+        QTest::addColumn<double>("steepness"); // pH/mL
+        QTest::addColumn<double>("tau"); // s, in effect
+        QTest::newRow("flat curve") << 1.0 << 0.0 << 10.0;
+        QTest::newRow("1 pH/mL: half the factor") << 1.0 << 1.0 << 15.0;
+        QTest::newRow("no factor") << 0.0 << 50.0 << 10.0;
+    }
+    void electrodeLagsWithItsTimeConstant()
+    {
+        QFETCH(double, jumpFactor);
+        QFETCH(double, steepness);
+        QFETCH(double, tau);
+        ElectrodeLag lag(10, jumpFactor);
+        lag.reset(4);
+        lag.advance(tau, 9, steepness);
+        QVERIFY(std::abs(lag.indicatedPh() - (9 - 5 / std::exp(1.0))) < 1e-12);
+        ElectrodeLag none;
+        none.advance(1, 9, steepness);
+        QCOMPARE(none.indicatedPh(), 9.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_EpRecognition)
+#include "tst_eprecognition.moc"

@@ -1,0 +1,220 @@
+#include "evaluation/titrationresult.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Sulfuric acid, 25 mL, with NaOH 0.1 mol/L (titer 1.02): two protons, factor 0.5.
+MethodValues sulfuricAcid()
+{
+    MethodValues m;
+    m.sampleSize = 25;
+    m.sampleUnit = QStringLiteral("mL");
+    m.titrantConcentration = 0.1;
+    m.titer = 1.02;
+    m.stoichiometricFactor = 0.5;
+    m.molarMass = 98.08;
+    m.blankVolume = 0.1;
+    return m;
+}
+
+} // namespace
+
+class tst_TitrationResult : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // EP at 10.00 mL (u 0.01 mL), blank 0.10 mL: (10.00 - 0.10) * 0.1 * 1.02 * 0.5 = 0.5049 mmol.
+    void resultInEachUnit_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("sampleUnit");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("mol/L") << "mol/L"
+                               << "mL" << 0.020196 << "mol/L";
+        QTest::newRow("mmol/L") << "mmol/L"
+                                << "mL" << 20.196 << "mmol/L";
+        QTest::newRow("mmol") << "mmol"
+                              << "mL" << 0.5049 << "mmol";
+        QTest::newRow("mg") << "mg"
+                            << "mL" << 49.520592 << "mg";
+        QTest::newRow("g/L") << "g/L"
+                             << "mL" << 1.98082368 << "g/L";
+        QTest::newRow("% w/v") << "%"
+                               << "mL" << 0.198082368 << "%";
+        QTest::newRow("% w/w of 25 g") << "%"
+                                       << "g" << 0.198082368 << "%";
+        QTest::newRow("mmol of a weighed sample") << "mmol"
+                                                  << "g" << 0.5049 << "mmol";
+        QTest::newRow("unit in other case, blanks around") << " MMOL/l "
+                                                           << "ML" << 20.196 << "mmol/L";
+    }
+    void resultInEachUnit()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, sampleUnit);
+        QFETCH(double, value);
+        QFETCH(QString, shown);
+        MethodValues m = sulfuricAcid();
+        m.resultUnit = unit;
+        m.sampleUnit = sampleUnit;
+        const TitrationResultOutcome o = TitrationResult::compute(m, 10.0, 0.01);
+        QVERIFY2(o.result.has_value(), qPrintable(o.error));
+        QVERIFY(o.error.isEmpty());
+        QVERIFY(std::abs(o.result->value / value - 1) < 1e-12);
+        // The result is proportional to V - blank, so is its uncertainty to u.
+        QVERIFY(std::abs(o.result->u / (value * 0.01 / 9.9) - 1) < 1e-12);
+        QCOMPARE(o.result->unit, shown);
+        QCOMPARE(o.result->epVolume, 10.0);
+    }
+
+    void methodValuesAreCheckedWithAReason_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("reason"); // part of it; empty: valid
+        QTest::newRow("valid") << "" << 0.0 << ""
+                               << "";
+        QTest::newRow("sample size 0") << "sample" << 0.0 << ""
+                                       << "sample size";
+        QTest::newRow("sample size just above 0") << "sample" << 1e-9 << ""
+                                                  << "";
+        QTest::newRow("sample size not a number") << "sample" << std::nan("") << ""
+                                                  << "sample size";
+        QTest::newRow("negative concentration") << "concentration" << -0.1 << ""
+                                                << "titrant concentration";
+        QTest::newRow("concentration 0") << "concentration" << 0.0 << ""
+                                         << "titrant concentration";
+        QTest::newRow("titer 0") << "titer" << 0.0 << ""
+                                 << "titer";
+        QTest::newRow("factor infinite")
+            << "factor" << std::numeric_limits<double>::infinity() << ""
+            << "factor";
+        QTest::newRow("molar mass 0 for mg") << "molar mass" << 0.0 << "mg"
+                                             << "molar mass";
+        QTest::newRow("molar mass 0 for mmol/L: not needed") << "molar mass" << 0.0 << "mmol/L"
+                                                             << "";
+        QTest::newRow("sample size 0 for mmol: not needed") << "sample" << 0.0 << "mmol"
+                                                            << "";
+        QTest::newRow("blank 0") << "blank" << 0.0 << ""
+                                 << "";
+        QTest::newRow("blank below 0") << "blank" << -0.001 << ""
+                                       << "blank volume";
+        QTest::newRow("EP 1") << "ep" << 1.0 << ""
+                              << "";
+        QTest::newRow("EP 0") << "ep" << 0.0 << ""
+                              << "EP 1";
+        QTest::newRow("unknown result unit") << "" << 0.0 << "kg"
+                                             << "\"kg\"";
+        QTest::newRow("empty result unit") << "" << 0.0 << " "
+                                           << "result unit";
+        QTest::newRow("unknown sample unit") << "sample unit" << 0.0 << "L"
+                                             << "\"L\"";
+        QTest::newRow("mol/L of a sample in g") << "sample unit" << 0.0 << "g"
+                                                << "in mL";
+        QTest::newRow("% of a sample in g") << "sample unit" << 1.0 << "g"
+                                            << "";
+    }
+    void methodValuesAreCheckedWithAReason()
+    {
+        QFETCH(QString, field);
+        QFETCH(double, number);
+        QFETCH(QString, text);
+        QFETCH(QString, reason);
+        MethodValues m = sulfuricAcid();
+        if (field == QLatin1String("sample"))
+            m.sampleSize = number;
+        else if (field == QLatin1String("concentration"))
+            m.titrantConcentration = number;
+        else if (field == QLatin1String("titer"))
+            m.titer = number;
+        else if (field == QLatin1String("factor"))
+            m.stoichiometricFactor = number;
+        else if (field == QLatin1String("molar mass"))
+            m.molarMass = number;
+        else if (field == QLatin1String("blank"))
+            m.blankVolume = number;
+        else if (field == QLatin1String("ep"))
+            m.resultEp = int(number);
+        if (field == QLatin1String("sample unit")) {
+            m.sampleUnit = text;
+            m.resultUnit = number > 0 ? QStringLiteral("%") : QStringLiteral("mol/L");
+        } else if (!text.isEmpty()) {
+            m.resultUnit = text;
+        }
+        const QString got = TitrationResult::validate(m);
+        if (reason.isEmpty()) {
+            QVERIFY2(got.isEmpty(), qPrintable(got));
+        } else {
+            QVERIFY2(got.contains(reason), qPrintable(got));
+            QVERIFY(!TitrationResult::compute(m, 10.0, 0.01).result.has_value());
+        }
+    }
+
+    void defaultsAskForTheSampleSizeOnly()
+    {
+        MethodValues m;
+        QVERIFY(TitrationResult::validate(m).contains(QLatin1String("sample size")));
+        m.sampleSize = 10;
+        QVERIFY(TitrationResult::validate(m).isEmpty());
+        QCOMPARE(TitrationResult::resultUnitTexts(),
+            QStringList({"mol/L", "mmol/L", "mmol", "mg", "g/L", "%"}));
+    }
+
+    // The blank may take the whole EP volume (a result of 0), not more.
+    void blankUpToTheEpVolume_data()
+    {
+        QTest::addColumn<double>("blank");
+        QTest::addColumn<bool>("result");
+        QTest::newRow("equal") << 10.0 << true;
+        QTest::newRow("larger") << 10.001 << false;
+    }
+    void blankUpToTheEpVolume()
+    {
+        QFETCH(double, blank);
+        QFETCH(bool, result);
+        MethodValues m = sulfuricAcid();
+        m.blankVolume = blank;
+        const TitrationResultOutcome o = TitrationResult::compute(m, 10.0, 0.01);
+        QCOMPARE(o.result.has_value(), result);
+        QCOMPARE(o.error.isEmpty(), result);
+        if (result)
+            QCOMPARE(o.result->value, 0.0);
+    }
+
+    void resultIsTakenFromTheMethodsEp_data()
+    {
+        QTest::addColumn<int>("ep");
+        QTest::addColumn<double>("volume"); // NaN: not found
+        QTest::newRow("EP 1") << 1 << 8.0;
+        QTest::newRow("EP 2") << 2 << 16.2;
+        QTest::newRow("EP 3 of two") << 3 << std::nan("");
+    }
+    void resultIsTakenFromTheMethodsEp()
+    {
+        QFETCH(int, ep);
+        QFETCH(double, volume);
+        MethodValues m;
+        m.resultUnit = QStringLiteral("mmol");
+        m.resultEp = ep;
+        const std::vector<RecognisedEp> points {{8.0, 0.02, 4.7, 5, 40}, {16.2, 0.03, 9.6, 4, 30}};
+        const TitrationResultOutcome o = TitrationResult::compute(m, points);
+        QCOMPARE(o.result.has_value(), !std::isnan(volume));
+        if (o.result) {
+            QCOMPARE(o.result->ep, ep);
+            QCOMPARE(o.result->epVolume, volume);
+            QVERIFY(std::abs(o.result->value - 0.1 * volume) < 1e-12);
+            QVERIFY(std::abs(o.result->u - 0.1 * points[std::size_t(ep) - 1].uVolume) < 1e-12);
+        } else {
+            QVERIFY(o.error.contains(QLatin1String("EP 3")));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_TitrationResult)
+#include "tst_titrationresult.moc"
