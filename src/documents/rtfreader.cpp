@@ -323,26 +323,33 @@ void RtfParser::textByte(uchar byte)
 
 } // namespace RtfInternal
 
-RtfReadResult readRtf(QByteArrayView data, const RtfLimits &limits)
+namespace {
+
+// Both readers: the parser's error, or what `take` makes of a text read without one.
+template<typename Result, typename Take>
+Result readWith(
+    QByteArrayView data, const RtfLimits &limits, RtfInternal::RtfParser::Output output, Take take)
 {
-    RtfInternal::RtfParser parser(data, limits, RtfInternal::RtfParser::Output::Rich);
-    RtfReadResult result;
+    RtfInternal::RtfParser parser(data, limits, output);
+    Result result;
     result.error = parser.read();
     if (result.ok())
-        result.text = parser.takeRichText();
+        result.text = take(parser);
     else
         result.errorOffset = parser.position();
     return result;
 }
 
+} // namespace
+
+RtfReadResult readRtf(QByteArrayView data, const RtfLimits &limits)
+{
+    return readWith<RtfReadResult>(data, limits, RtfInternal::RtfParser::Output::Rich,
+        [](RtfInternal::RtfParser &parser) { return parser.takeRichText(); });
+}
+
 RtfTextResult readRtfText(QByteArrayView data, const RtfLimits &limits)
 {
-    RtfInternal::RtfParser parser(data, limits, RtfInternal::RtfParser::Output::Plain);
-    RtfTextResult result;
-    result.error = parser.read();
-    if (result.ok())
-        result.text = parser.takePlainText();
-    else
-        result.errorOffset = parser.position();
-    return result;
+    return readWith<RtfTextResult>(data, limits, RtfInternal::RtfParser::Output::Plain,
+        [](RtfInternal::RtfParser &parser) { return parser.takePlainText(); });
 }
