@@ -26,7 +26,9 @@ std::optional<double> tokenValue(QStringView token, Numbers::Separators sep)
     for (; i < token.size(); ++i) {
         const char16_t c = token[i].unicode();
         if (c >= u'0' && c <= u'9') {
-            mantissa = mantissa * 10 + (c - u'0');
+            // Past 15 digits the full conversion takes over; stop before the sum can overflow.
+            if (digits < 15)
+                mantissa = mantissa * 10 + (c - u'0');
             ++digits;
             if (decimals >= 0)
                 ++decimals;
