@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cmath>
 
-DosingRule::DosingRule(qint64 minDose, qint64 maxDose, double targetStep)
+DosingRule::DosingRule(qint64 minDose, qint64 maxDose, double targetStep, int growth)
     : m_min(std::max<qint64>(1, minDose))
     , m_max(std::max(m_min, maxDose))
     , m_targetStep(targetStep)
+    , m_growth(std::max(1, growth))
 { }
 
 DosingRule DosingRule::fromSettings(const MethodSettings &settings, bool millivolts)
@@ -22,7 +23,7 @@ qint64 DosingRule::nextDose(qint64 lastDose, double signalChange) const
 {
     if (lastDose <= 0)
         return firstDose(); // no step, no slope
-    const qint64 ceiling = std::clamp(lastDose * GrowthFactor, m_min, m_max);
+    const qint64 ceiling = std::clamp(lastDose * m_growth, m_min, m_max);
     const double change = std::abs(signalChange);
     if (!(change > 0) || !std::isfinite(change))
         return ceiling;

@@ -15,22 +15,23 @@ public:
     // How much larger than the last one a dose may be. After the jump the slope falls by a
     // large factor at once; doubling reaches the largest dose from the smallest in a few steps
     // while a dose never lands more than twice as far beyond a point whose slope is known.
-    static constexpr int GrowthFactor = 2;
+    static constexpr int DefaultGrowth = 2;
 
-    // Doses in whole microlitres; targetStep in pH or mV per dose (> 0).
-    DosingRule(qint64 minDose, qint64 maxDose, double targetStep);
+    // Doses in whole microlitres; targetStep in pH or mV per dose (> 0); growth at least 1.
+    DosingRule(qint64 minDose, qint64 maxDose, double targetStep, int growth = DefaultGrowth);
     // From clamped method settings, for the pH or the mV range.
     static DosingRule fromSettings(const MethodSettings &settings, bool millivolts);
 
     qint64 minDose() const { return m_min; }
     qint64 maxDose() const { return m_max; }
     double targetStep() const { return m_targetStep; }
+    int growth() const { return m_growth; }
 
     // The first dose of a run: the smallest, as nothing is known of the curve yet.
     qint64 firstDose() const { return m_min; }
     // The dose after a dose of `lastDose` microlitres that changed the signal by `signalChange`
     // (pH or mV, either sign): targetStep / |signalChange / lastDose|, rounded to whole
-    // microlitres, at most GrowthFactor times the last dose, within [minDose, maxDose]. A change
+    // microlitres, at most growth() times the last dose, within [minDose, maxDose]. A change
     // of 0, or a value that is no number, asks for the largest dose the growth limit allows.
     qint64 nextDose(qint64 lastDose, double signalChange) const;
 
@@ -38,6 +39,7 @@ private:
     qint64 m_min;
     qint64 m_max;
     double m_targetStep;
+    int m_growth;
 };
 
 // The volume dosed in a run, kept as an exact sum of whole microlitres.

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-DriftMonitor::DriftMonitor(double limitPerMinute, double minWait, double maxWait)
+DriftMonitor::DriftMonitor(double limitPerMinute, double minWait, double maxWait, double window)
     : m_limit(std::abs(limitPerMinute))
     , m_minWait(minWait)
     , m_maxWait(std::max(minWait, maxWait))
+    , m_window(std::max(0.0, window))
 { }
 
 void DriftMonitor::start(double seconds)
@@ -22,14 +23,15 @@ DriftMonitor::Verdict DriftMonitor::add(double seconds, double value)
     // A small tolerance so that readings timed "once a second" on a tick still count as 3 s.
     constexpr double Tolerance = 1e-6;
     m_readings.push_back({seconds, value});
-    const double from = seconds - WindowSeconds - Tolerance;
+    const double from = seconds - m_window - Tolerance;
     m_readings.erase(std::remove_if(m_readings.begin(), m_readings.end(),
                          [from](const Reading &r) { return r.seconds < from; }),
         m_readings.end());
 
     m_fitted = false;
     if (int(m_readings.size()) >= MinReadings
-        && m_readings.back().seconds - m_readings.front().seconds >= MinSpan - Tolerance) {
+        && m_readings.back().seconds - m_readings.front().seconds
+            >= m_window - SpanTolerance - Tolerance) {
         double meanT = 0;
         double meanY = 0;
         for (const Reading &r : m_readings) {

@@ -4,7 +4,7 @@
 
 // Drift-controlled reading: after a dose the run reads the value about once a second and
 // takes it once the electrode has settled. The drift is the slope of a least-squares line
-// through the readings of the last WindowSeconds, so that the noise of single readings does
+// through the readings of the last few seconds, so that the noise of single readings does
 // not pass for drift; the line spans several seconds, a moving electrode still shows.
 class DriftMonitor
 {
@@ -15,16 +15,17 @@ public:
         Forced, // MaxWait reached while still drifting: take this reading, marked
     };
 
-    // The fit spans the readings of the last WindowSeconds (at one reading a second: four)
-    // and wants at least MinReadings of them over at least MinSpan seconds; at 0.002 pH noise
-    // and 0.01 pH resolution its slope scatters by about 0.1 pH/min, a sixth of the default
-    // limit.
-    static constexpr double WindowSeconds = 3.0;
+    // The fit spans the readings of the last `window` seconds (at one reading a second and the
+    // default window: four) and wants at least MinReadings of them, the first and the last
+    // at least window - SpanTolerance apart; at 0.002 pH noise and 0.01 pH resolution its
+    // slope scatters by about 0.1 pH/min, a sixth of the default limit.
+    static constexpr double DefaultWindow = 3.0; // s
     static constexpr int MinReadings = 3;
-    static constexpr double MinSpan = 2.5; // s: readings come only about once a second
+    static constexpr double SpanTolerance = 0.5; // s: readings come only about once a second
 
-    // limitPerMinute in pH or mV per minute; waits in seconds after the dose.
-    DriftMonitor(double limitPerMinute, double minWait, double maxWait);
+    // limitPerMinute in pH or mV per minute; waits and window in seconds.
+    DriftMonitor(
+        double limitPerMinute, double minWait, double maxWait, double window = DefaultWindow);
 
     // A dose was acknowledged (or the run began) at `seconds`: readings from before it no
     // longer count.
@@ -46,6 +47,7 @@ private:
     double m_limit;
     double m_minWait;
     double m_maxWait;
+    double m_window;
     double m_start = 0;
     double m_drift = 0;
     bool m_fitted = false;
