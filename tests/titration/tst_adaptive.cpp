@@ -238,10 +238,10 @@ private Q_SLOTS:
         QFETCH(DriftMonitor::Verdict, verdict);
 
         DriftMonitor monitor(limit, minWait, maxWait);
-        // Readings of the solution before the dose do not count.
+        // Readings of the solution before the dose do not count, even when they look settled.
         monitor.start(-10);
-        for (int i = 0; i < 4; ++i)
-            monitor.add(-9 + i, 3.0 * i);
+        for (const double before : {-2.5, -1.5, -0.5})
+            monitor.add(before, values.first());
         monitor.start(0);
         for (int i = 0; i < seconds.size(); ++i) {
             const DriftMonitor::Verdict got = monitor.add(seconds[i], values[i]);
