@@ -11,7 +11,8 @@
 // finder; the error is taken against the sample's stoichiometric volume.
 //
 //   adaptive-run [--runs N] [--seed S] [--lag S] [--noise PH] [--wait S] [--increment ML]
-//                [--end-volume ML] [--spread ML] [--raw] [--growth G] [--window S] [--verbose]
+//                [--end-volume ML] [--equivalence ML] [--spread ML] [--raw] [--growth G]
+//                [--window S] [--table] [--verbose]
 //
 // Not part of the test suite.
 
@@ -53,6 +54,7 @@ struct Options
     double spread = 0.5; // equivalence volumes drawn from equivalence +- spread
     bool raw = false; // readings as the electrode gives them, not rounded to 0.01 pH
     bool verbose = false;
+    bool table = false; // print the first dynamic run's rows
     // Overrides of the rule's and the monitor's constants, for tuning on other seeds.
     std::optional<int> growth;
     std::optional<double> window;
@@ -259,15 +261,16 @@ void printRow(const char *name, const char *finder, const std::vector<double> &e
     const Tally &t)
 {
     const Stats s = stats(errors);
-    std::printf("%-16s %-12s %9.4f %9.4f %9.4f %8d %9.0f %7.1f\n", name, finder, s.mean, s.meanAbs,
-        s.rms, missing, t.seconds / t.runs, t.doses / t.runs);
+    std::printf("%-16s %-12s %9.1f %9.1f %9.1f %8d %9.0f %7.1f\n", name, finder, 1000 * s.mean,
+        1000 * s.meanAbs, 1000 * s.rms, missing, t.seconds / t.runs, t.doses / t.runs);
 }
 
 void usage()
 {
     std::fputs("usage: adaptive-run [--runs N] [--seed S] [--lag S] [--noise PH] [--wait S]\n"
                "                    [--increment ML] [--end-volume ML] [--equivalence ML]\n"
-               "                    [--spread ML] [--raw] [--growth G] [--window S] [--verbose]\n",
+               "                    [--spread ML] [--raw] [--growth G] [--window S] [--table]\n"
+               "                    [--verbose]\n",
         stderr);
 }
 
@@ -316,6 +319,8 @@ int main(int argc, char *argv[])
             o.window = n;
         } else if (arg == "--raw") {
             o.raw = true;
+        } else if (arg == "--table") {
+            o.table = true;
         } else if (arg == "--verbose") {
             o.verbose = true;
         } else {
@@ -341,6 +346,12 @@ int main(int argc, char *argv[])
         const RunResult d = dynamicRun(b, o);
         fixed.add(f, sample.equivalenceVolume());
         dynamic.add(d, sample.equivalenceVolume());
+        if (o.table && k == 0) {
+            for (std::size_t i = 0; i < d.rows.size(); ++i) {
+                std::printf("  %7.3f  %7.3f%s\n", d.rows[i].volume, d.rows[i].value,
+                    d.forced[i] ? "  *" : "");
+            }
+        }
         if (o.verbose) {
             std::printf(
                 "run %2d  EP %.4f mL  fixed %+.4f  dynamic %+.4f  (%d/%d doses, %.0f/%.0f s)\n", k,
@@ -359,8 +370,8 @@ int main(int argc, char *argv[])
     std::printf(
         "fixed: %.3f mL every %.1f s of waiting; dynamic + drift: the default method settings\n\n",
         o.increment, o.wait);
-    std::printf("%-16s %-12s %9s %9s %9s %8s %9s %7s\n", "run", "EP finder", "mean[mL]",
-        "|err|[mL]", "RMS[mL]", "missing", "time[s]", "doses");
+    std::printf("%-16s %-12s %9s %9s %9s %8s %9s %7s\n", "run", "EP finder", "mean[uL]",
+        "|err|[uL]", "RMS[uL]", "missing", "time[s]", "doses");
     printRow("fixed", "recognition", fixed.recognised, fixed.recognisedMissing, fixed);
     printRow("fixed", "steepest", fixed.steepest, fixed.steepestMissing, fixed);
     printRow(
