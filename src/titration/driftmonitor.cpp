@@ -1,5 +1,7 @@
 #include "driftmonitor.h"
 
+#include "titration/methodsettings.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,6 +11,11 @@ DriftMonitor::DriftMonitor(double limitPerMinute, double minWait, double maxWait
     , m_maxWait(std::max(minWait, maxWait))
     , m_window(std::max(0.0, window))
 { }
+
+DriftMonitor DriftMonitor::fromSettings(const MethodSettings &settings, bool millivolts)
+{
+    return DriftMonitor(settings.driftLimit(millivolts), settings.minWait, settings.maxWait);
+}
 
 void DriftMonitor::start(double seconds)
 {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+struct MethodSettings;
+
 // Drift-controlled reading: after a dose the run reads the value about once a second and
 // takes it once the electrode has settled. The drift is the slope of a least-squares line
 // through the readings of the last few seconds, so that the noise of single readings does
@@ -26,6 +28,8 @@ public:
     // limitPerMinute in pH or mV per minute; waits and window in seconds.
     DriftMonitor(
         double limitPerMinute, double minWait, double maxWait, double window = DefaultWindow);
+    // From clamped method settings, for the pH or the mV range.
+    static DriftMonitor fromSettings(const MethodSettings &settings, bool millivolts);
 
     // A dose was acknowledged (or the run began) at `seconds`: readings from before it no
     // longer count.

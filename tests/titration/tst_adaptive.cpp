@@ -254,6 +254,34 @@ private Q_SLOTS:
         QFAIL("no reading was taken");
     }
 
+    // The mV range has its own limit: 35 mV/min passes, the same drift in pH would not.
+    void driftFromSettings_data()
+    {
+        QTest::addColumn<bool>("millivolts");
+        QTest::addColumn<double>("perSecond");
+        QTest::addColumn<DriftMonitor::Verdict>("verdict");
+
+        QTest::newRow("mV below 35/min") << true << 0.5 << DriftMonitor::Verdict::Accept;
+        QTest::newRow("mV above 35/min") << true << 0.6 << DriftMonitor::Verdict::Forced;
+        QTest::newRow("pH below 0.6/min") << false << 0.00875 << DriftMonitor::Verdict::Accept;
+        QTest::newRow("pH above 0.6/min") << false << 0.5 << DriftMonitor::Verdict::Forced;
+    }
+
+    void driftFromSettings()
+    {
+        QFETCH(bool, millivolts);
+        QFETCH(double, perSecond);
+        QFETCH(DriftMonitor::Verdict, verdict);
+        MethodSettings m;
+        m.maxWait = 10;
+        DriftMonitor monitor = DriftMonitor::fromSettings(m, millivolts);
+        monitor.start(0);
+        DriftMonitor::Verdict got = DriftMonitor::Verdict::Wait;
+        for (int s = 1; s <= 10 && got == DriftMonitor::Verdict::Wait; ++s)
+            got = monitor.add(s, 100 + perSecond * s);
+        QCOMPARE(got, verdict);
+    }
+
     // A lagging electrode after a 0.2 pH dose: taken once settled to well within the step.
     void driftAfterLaggingDose()
     {
