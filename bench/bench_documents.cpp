@@ -6,7 +6,6 @@
 
 #include "largedocuments.h"
 
-#include "app/settingsrecord.h"
 #include "documents/chartmodel.h"
 #include "documents/chartplot.h"
 #include "documents/chartview.h"
@@ -14,7 +13,8 @@
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/measurementstore.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 #include <QCoreApplication>
 #include <QLineSeries>

@@ -1,13 +1,13 @@
 // Costs of the chart build, the derivative and the run's ticks, by document size.
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
-#include "documents/abstractdocument.h"
 #include "documents/chartmodel.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/measurementstore.h"
 #include "link/commandsink.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "titration/runcontrols.h"
 #include "titration/runtimer.h"
 #include "titration/titrationrun.h"

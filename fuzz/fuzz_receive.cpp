@@ -6,12 +6,12 @@
 // in; the rest is what the titrator sends. Besides crashes it checks that every received
 // character reaches a line exactly once and the store stays inside its bounds.
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
 #include "fakeserialport.h"
 #include "link/instrumentlink.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "titration/manualcommands.h"
 

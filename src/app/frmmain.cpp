@@ -6,7 +6,6 @@
 #include "app/optionvalues.h"
 #include "app/setzesprache.h"
 #include "common/clock.h"
-#include "documents/abstractchart.h"
 #include "documents/documentcommands.h"
 #include "documents/seriescommands.h"
 #include "evaluation/datalist.h"
@@ -15,6 +14,7 @@
 #include "evaluation/reportevaluator.h"
 #include "link/instrumentlink.h"
 #include "link/rskanal.h"
+#include "model/abstractchart.h"
 #include "titration/manualcommands.h"
 #include "titration/runtimer.h"
 #include "titration/titrationrun.h"
@@ -73,8 +73,8 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     // The titration run drives Timer1 and writes to the line; a command the port refuses
     // stops it with the line's message, any other stop of its own with its reason.
     m_runTimer = std::make_unique<QTimerRunTimer>(*m_timer1);
-    m_run = std::make_unique<TitrationRun>(m_measurementStore, m_settings, *m_documents, *m_link,
-        *m_runControls, *m_runTimer, clock);
+    m_run = std::make_unique<TitrationRun>(
+        m_measurementStore, m_settings, *m_documents, *m_link, *m_runControls, *m_runTimer, clock);
     connect(m_run.get(), &TitrationRun::runningChanged, this, [this](bool running) {
         m_cmdTitration->setText(
             running ? QStringLiteral("Titr. Stop") : QStringLiteral("Titr. Start"));

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/settingsrecord.h"
 #include "app/settingsstore.h"
 #include "app/windowgeometry.h"
-#include "evaluation/measurementstore.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 #include <QMainWindow>
 #include <QPointer>

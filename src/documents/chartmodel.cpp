@@ -43,7 +43,7 @@ void ChartModel::setData(int row, int column, double value, bool isNull)
     c.isNull = isNull;
     if (same)
         return; // nothing shown changes: clearing an empty grid costs no redraws
-    if (column <= 2 && m_equivalencePoint)
+    if (column <= ChartColumn::CurveY && m_equivalencePoint)
         m_equivalencePoint.reset();
     touch();
 }

@@ -1,11 +1,11 @@
 #include "documentcommands.h"
 
-#include "app/settingsrecord.h"
 #include "chartview.h"
 #include "documentdialogs.h"
 #include "documentfile.h"
 #include "documentprinter.h"
 #include "frmdocument.h"
+#include "model/settingsrecord.h"
 
 #include <QFileInfo>
 #include <QMdiArea>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documents/abstractdocument.h"
 #include "documents/documentdialogs.h"
+#include "model/abstractdocument.h"
 
 #include <QObject>
 #include <QStringList>

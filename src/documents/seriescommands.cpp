@@ -1,13 +1,13 @@
 #include "seriescommands.h"
 
-#include "app/settingsrecord.h"
 #include "chartexport.h"
 #include "chartview.h"
 #include "documentcommands.h"
 #include "documentdialogs.h"
 #include "documentfile.h"
-#include "evaluation/equivalencepoint.h"
+#include "evaluation/equivalencepointfinder.h"
 #include "frmdocument.h"
+#include "model/settingsrecord.h"
 #include "seriesexport.h"
 
 #include <QAction>

@@ -1,11 +1,11 @@
 #include "reportevaluator.h"
 
-#include "app/settingsrecord.h"
-#include "documents/abstractchart.h"
-#include "documents/abstractdocument.h"
 #include "evaluation/charttitles.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
+#include "model/abstractchart.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "instrumentlink.h"
 
-#include "app/settingsrecord.h"
 #include "link/abstractserialport.h"
+#include "model/settingsrecord.h"
 
 #include <QScopeGuard>
 

@@ -2,8 +2,8 @@
 
 #include "common/clock.h"
 #include "common/dateformat.h"
-#include "documents/abstractdocument.h"
 #include "link/instrumentlink.h"
+#include "model/abstractdocument.h"
 #include "titration/dosinglimits.h"
 
 #include <QCoreApplication>

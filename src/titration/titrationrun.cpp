@@ -1,14 +1,14 @@
 #include "titrationrun.h"
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
 #include "common/numbers.h"
-#include "documents/abstractchart.h"
-#include "documents/abstractdocument.h"
 #include "evaluation/charttitles.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 #include "link/commandsink.h"
+#include "model/abstractchart.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "titration/dosinglimits.h"
 #include "titration/runcontrols.h"
 #include "titration/runtimer.h"
@@ -173,7 +173,7 @@ void TitrationRun::stepRange()
     Schritt = 2;
     m_store.MessIndex = 0;
     StartZeit = m_clock.secondsSinceMidnight();
-    doc->chart().setData(1, 1, m_store.Messwerte[0][0], false);
+    doc->chart().setData(1, ChartColumn::CurveX, m_store.Messwerte[0][0], false);
 }
 
 void TitrationRun::stepWaitRange()
@@ -199,7 +199,7 @@ void TitrationRun::stepWaitValue()
         AbstractDocument *doc = takeReply(row);
         if (!doc)
             return;
-        doc->chart().setData(row + 1, 2, m_store.Messwerte[row][1], false);
+        doc->chart().setData(row + 1, ChartColumn::CurveY, m_store.Messwerte[row][1], false);
         writeTableRow(*doc, elapsedSinceStart());
         m_store.MessIndex = qint16(row + 1);
         Schritt = 5;
@@ -266,7 +266,7 @@ void TitrationRun::stepWaitDose()
         if (!doc)
             return;
         m_store.Messwerte[row][0] = Volumen;
-        doc->chart().setData(row + 1, 1, m_store.Messwerte[row][0], false);
+        doc->chart().setData(row + 1, ChartColumn::CurveX, m_store.Messwerte[row][0], false);
         m_timer.setInterval(NormalInterval);
         Schritt = 3;
     }

@@ -9,7 +9,7 @@
 #include "documents/seriesexport.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/measurementstore.h"
+#include "model/measurementstore.h"
 #include "support/jumplisting.h"
 
 #include <QAction>

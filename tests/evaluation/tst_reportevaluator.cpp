@@ -1,6 +1,6 @@
-#include "app/settingsrecord.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 
 #include <QTest>

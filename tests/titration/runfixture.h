@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
-#include "evaluation/measurementstore.h"
 #include "link/commandsink.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "support/fakeruncontrols.h"
 #include "titration/runtimer.h"

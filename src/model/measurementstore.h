@@ -13,11 +13,11 @@ struct MeasurementStore
     static constexpr quint8 DataMode = 255;
 
     // Messwerte[i][0] volume in mL, Messwerte[i][1] measured value (pH or mV).
-    std::array<std::array<double, 2>, RowCount> Messwerte{};
+    std::array<std::array<double, 2>, RowCount> Messwerte {};
     // Third number of a row (the report's time column, seconds).
-    std::array<double, RowCount> Zeiten{};
+    std::array<double, RowCount> Zeiten {};
     // Derivative of the step from row i to row i + 1.
-    std::array<double, RowCount> Ableitung{};
+    std::array<double, RowCount> Ableitung {};
     // Complete rows; the row being read is written at this index.
     qint16 AnzahlWerte = 0;
     // Complete rows of the current listing that came after the grid's 500 and were left out.
