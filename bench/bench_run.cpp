@@ -110,17 +110,20 @@ void BM_RunCycle(benchmark::State &state)
     Timer timer;
     SystemClock clock;
     TitrationRun run(store, settings, host, sink, controls, timer, clock);
-    run.cmdTitration_Click();
+    run.toggle();
     host.doc.m_text
         += QString(QStringLiteral("  0,00    7,000  1,0  \n")).repeated(int(state.range(0)));
     for (auto _ : state) {
         // Keep the run below its row limit: every cycle restarts from row 0.
-        run.Schritt = 1;
+        state.PauseTiming();
+        run.toggle();
+        run.toggle();
+        state.ResumeTiming();
         for (int tick = 0; tick < 8; ++tick) {
-            if (store.Rueckmeldung == QLatin1String("D"))
-                store.Rueckmeldung = QStringLiteral("Y");
-            else if (store.Rueckmeldung == QLatin1String("M"))
-                store.Rueckmeldung = QStringLiteral("pH");
+            if (store.Rueckmeldung == Rueckmeldung::D)
+                store.Rueckmeldung = Rueckmeldung::Y;
+            else if (store.Rueckmeldung == Rueckmeldung::M)
+                store.Rueckmeldung = Rueckmeldung::pH;
             run.Ablauf();
         }
     }

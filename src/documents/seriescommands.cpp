@@ -5,7 +5,6 @@
 #include "documentcommands.h"
 #include "documentdialogs.h"
 #include "documentfile.h"
-#include "evaluation/equivalencepointfinder.h"
 #include "frmdocument.h"
 #include "model/settingsrecord.h"
 #include "seriesexport.h"
@@ -58,10 +57,10 @@ QAction *SeriesCommands::makeAction(const char *name, const char *caption)
     return action;
 }
 
-void SeriesCommands::markEquivalencePoint(const MeasurementStore &store)
+void SeriesCommands::markEquivalencePoint(const std::optional<EquivalencePoint> &point)
 {
     if (frmDocument *document = m_documents.activeForm())
-        document->chartModel().setEquivalencePoint(EquivalencePointFinder::find(store));
+        document->chartModel().setEquivalencePoint(point);
 }
 
 void SeriesCommands::exportData()

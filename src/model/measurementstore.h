@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "model/rueckmeldung.h"
+
+#include <QtGlobal>
 
 #include <array>
 
@@ -26,6 +28,6 @@ struct MeasurementStore
     quint8 DatenModus = TextMode;
     // The titration run's current row.
     qint16 MessIndex = 0;
-    // Handshake between the run and the report evaluation: "", "D", "Y", "M" or "pH".
-    QString Rueckmeldung;
+    // Handshake between the run and the report evaluation.
+    ::Rueckmeldung Rueckmeldung = ::Rueckmeldung::None;
 };

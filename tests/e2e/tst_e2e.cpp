@@ -270,7 +270,7 @@ private Q_SLOTS:
         connect(&timer.timer, &QTimer::timeout, &run, &TitrationRun::Ablauf);
         QSignalSpy failed(&run, &TitrationRun::failed);
 
-        run.cmdTitration_Click();
+        run.toggle();
         QTRY_VERIFY_WITH_TIMEOUT(!run.isRunning(), 30000);
         QVERIFY(failed.isEmpty());
 
