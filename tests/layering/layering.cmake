@@ -1,0 +1,57 @@
+# Fails when a file under SOURCE_DIR includes a folder its own folder may not know.
+# cmake -DSOURCE_DIR=<src> -P layering.cmake
+cmake_minimum_required(VERSION 3.25)
+#
+# Each folder may include itself and the folders listed for it; Qt and the standard library
+# are not folders of ours and are not checked. app may include everything.
+set(allowed_common "")
+set(allowed_model common)
+set(allowed_link model common)
+set(allowed_evaluation model common)
+set(allowed_documents model common)
+set(allowed_titration link evaluation model common)
+set(allowed_app ALL)
+set(folders common model link evaluation documents titration app)
+
+if(NOT SOURCE_DIR)
+    message(FATAL_ERROR "SOURCE_DIR is not set")
+endif()
+
+file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+set(violations "")
+set(checked 0)
+foreach(file IN LISTS files)
+    string(REGEX MATCH "^[^/]+" folder "${file}")
+    if(file STREQUAL folder)
+        continue() # main.cpp and other files at the top
+    endif()
+    if(NOT folder IN_LIST folders)
+        list(APPEND violations "${file}: folder '${folder}' has no row in the layering table")
+        continue()
+    endif()
+    math(EXPR checked "${checked} + 1")
+    if(allowed_${folder} STREQUAL "ALL")
+        continue()
+    endif()
+    file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^/\">]+/")
+    foreach(line IN LISTS lines)
+        string(REGEX MATCH "include[ \t]*[\"<]([^/\">]+)/" _ "${line}")
+        set(target "${CMAKE_MATCH_1}")
+        if(NOT target IN_LIST folders OR target STREQUAL folder)
+            continue() # Qt or the standard library (<QtCore/...>), or its own folder
+        endif()
+        if(NOT target IN_LIST allowed_${folder})
+            string(STRIP "${line}" line)
+            list(APPEND violations "${file}: ${line} (${folder} may include: ${allowed_${folder}})")
+        endif()
+    endforeach()
+endforeach()
+
+if(checked EQUAL 0)
+    message(FATAL_ERROR "no source files found under ${SOURCE_DIR}")
+endif()
+if(violations)
+    list(JOIN violations "\n  " text)
+    message(FATAL_ERROR "include edges outside the layering table:\n  ${text}")
+endif()
+message(STATUS "${checked} files keep to the layering table")
