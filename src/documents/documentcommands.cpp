@@ -170,16 +170,6 @@ void DocumentCommands::tileVertical()
 
 void DocumentCommands::arrangeIcons() { }
 
-void DocumentCommands::toolbarButton(const QString &key)
-{
-    if (key == QLatin1StringView("Neu"))
-        NeuesDokument();
-    else if (key == QLatin1StringView("Drucken"))
-        print();
-    else if (key == QLatin1StringView("Speichern"))
-        save();
-}
-
 void DocumentCommands::openFiles(const QStringList &paths)
 {
     for (const QString &path : paths) {

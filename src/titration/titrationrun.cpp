@@ -235,8 +235,7 @@ void TitrationRun::stepDose()
 {
     const double increment = m_controls.incrementValue() * 0.01;
     // The titrator reads "." whatever the user's separator.
-    QString amount = Numbers::toText(increment, m_settings.separators);
-    amount.replace(u',', u'.');
+    const QString amount = Numbers::toText(increment, Numbers::Separators::dot());
     m_dosed = true; // from here on the titrator may have dosed
     if (!send(QStringLiteral("DA") + amount, Rueckmeldung::D))
         return;
