@@ -52,8 +52,8 @@ void BM_BerAbleit(benchmark::State &state)
     ChartModel chart;
     for (int i = 0; i < 500; ++i) {
         store.Messwerte[i] = {i * 0.02, 3 + 8.0 / (1 + std::exp(5.0 - i * 0.02))};
-        chart.setData(i + 1, 1, store.Messwerte[i][0], false);
-        chart.setData(i + 1, 2, store.Messwerte[i][1], false);
+        chart.setData(i + 1, ChartColumn::CurveX, store.Messwerte[i][0], false);
+        chart.setData(i + 1, ChartColumn::CurveY, store.Messwerte[i][1], false);
     }
     store.AnzahlWerte = 500;
     store.DatenModus = MeasurementStore::DataMode;
