@@ -6,7 +6,6 @@
 
 #include "largedocuments.h"
 
-#include "app/settingsrecord.h"
 #include "documents/chartmodel.h"
 #include "documents/chartplot.h"
 #include "documents/chartview.h"
@@ -14,7 +13,8 @@
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/measurementstore.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 #include <QCoreApplication>
 #include <QLineSeries>
@@ -163,14 +163,15 @@ void BM_ChartClearFillRedraw(benchmark::State &state)
     int round = 0;
     for (auto _ : state) {
         for (int row = 1; row <= ChartModel::RowCount; ++row) {
-            model.setData(row, 1, 0, true);
-            model.setData(row, 2, 0, true);
+            model.setData(row, ChartColumn::CurveX, 0, true);
+            model.setData(row, ChartColumn::CurveY, 0, true);
         }
         model.setUniformAxis(false);
         const double shift = (round++ % 2) * 0.5;
         for (int row = 1; row <= ChartModel::RowCount; ++row) {
-            model.setData(row, 1, row * 0.05, false);
-            model.setData(row, 2, 7 + shift + 5 * std::tanh((row - 250) * 0.03), false);
+            model.setData(row, ChartColumn::CurveX, row * 0.05, false);
+            model.setData(
+                row, ChartColumn::CurveY, 7 + shift + 5 * std::tanh((row - 250) * 0.03), false);
         }
         QCoreApplication::processEvents();
         view.viewport()->repaint();

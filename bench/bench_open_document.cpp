@@ -8,9 +8,9 @@
 // WIDTH is the frame's width in pixels (1200): a narrow frame wraps the text into more lines.
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "app/settingsrecord.h"
 #include "documents/documentcommands.h"
 #include "documents/frmdocument.h"
+#include "model/settingsrecord.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -2,12 +2,12 @@
 // document append, store and chart cells (nothing is painted). Per line, and the cost of the
 // last lines against the first, which shows whether a growing document slows appending.
 
-#include "app/settingsrecord.h"
 #include "documents/frmdocument.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
 #include "fuzz/fakeserialport.h"
 #include "link/instrumentlink.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 
 #include <QCoreApplication>

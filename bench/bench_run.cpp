@@ -1,13 +1,13 @@
 // Costs of the chart build, the derivative and the run's ticks, by document size.
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
-#include "documents/abstractdocument.h"
 #include "documents/chartmodel.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/measurementstore.h"
 #include "link/commandsink.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "titration/runcontrols.h"
 #include "titration/runtimer.h"
 #include "titration/titrationrun.h"
@@ -52,8 +52,8 @@ void BM_BerAbleit(benchmark::State &state)
     ChartModel chart;
     for (int i = 0; i < 500; ++i) {
         store.Messwerte[i] = {i * 0.02, 3 + 8.0 / (1 + std::exp(5.0 - i * 0.02))};
-        chart.setData(i + 1, 1, store.Messwerte[i][0], false);
-        chart.setData(i + 1, 2, store.Messwerte[i][1], false);
+        chart.setData(i + 1, ChartColumn::CurveX, store.Messwerte[i][0], false);
+        chart.setData(i + 1, ChartColumn::CurveY, store.Messwerte[i][1], false);
     }
     store.AnzahlWerte = 500;
     store.DatenModus = MeasurementStore::DataMode;
@@ -110,17 +110,20 @@ void BM_RunCycle(benchmark::State &state)
     Timer timer;
     SystemClock clock;
     TitrationRun run(store, settings, host, sink, controls, timer, clock);
-    run.cmdTitration_Click();
+    run.toggle();
     host.doc.m_text
         += QString(QStringLiteral("  0,00    7,000  1,0  \n")).repeated(int(state.range(0)));
     for (auto _ : state) {
         // Keep the run below its row limit: every cycle restarts from row 0.
-        run.Schritt = 1;
+        state.PauseTiming();
+        run.toggle();
+        run.toggle();
+        state.ResumeTiming();
         for (int tick = 0; tick < 8; ++tick) {
-            if (store.Rueckmeldung == QLatin1String("D"))
-                store.Rueckmeldung = QStringLiteral("Y");
-            else if (store.Rueckmeldung == QLatin1String("M"))
-                store.Rueckmeldung = QStringLiteral("pH");
+            if (store.Rueckmeldung == Rueckmeldung::D)
+                store.Rueckmeldung = Rueckmeldung::Y;
+            else if (store.Rueckmeldung == Rueckmeldung::M)
+                store.Rueckmeldung = Rueckmeldung::pH;
             run.Ablauf();
         }
     }

@@ -16,7 +16,7 @@
 #include "chemistry.h"
 
 #include "evaluation/eprecognition.h"
-#include "evaluation/equivalencepoint.h"
+#include "evaluation/equivalencepointfinder.h"
 #include "evaluation/titrationresult.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // is written the same way (the writer's text is a fixed point of reading).
 
 #include "app/methodfile.h"
-#include "app/settingsrecord.h"
+#include "model/settingsrecord.h"
 
 #include <QBuffer>
 

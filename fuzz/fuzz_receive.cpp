@@ -6,12 +6,12 @@
 // in; the rest is what the titrator sends. Besides crashes it checks that every received
 // character reaches a line exactly once and the store stays inside its bounds.
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
 #include "fakeserialport.h"
 #include "link/instrumentlink.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "titration/manualcommands.h"
 
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     settings.Sprache = (flags & 2) ? 1 : 2;
     MeasurementStore store;
     const char *handshake[] = {"", "D", "M", "Y"};
-    store.Rueckmeldung = QString::fromLatin1(handshake[(flags >> 2) & 3]);
+    store.Rueckmeldung = rueckmeldungFromText(QString::fromLatin1(handshake[(flags >> 2) & 3]));
     store.MessIndex = qint16((flags & 0x40) ? 500 : 3);
     FakeDocumentHost documents;
     if (!(flags & 0x10))
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(store.DatenModus == MeasurementStore::TextMode
             || store.DatenModus == MeasurementStore::DataMode);
     });
-    evaluator.setDataRequest([&] { commands.cmdSend_Click(); });
+    evaluator.setDataRequest([&] { commands.readData(); });
     link.InitRs();
 
     // Seven bits on the wire, as the serial component delivers them.

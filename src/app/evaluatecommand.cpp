@@ -1,8 +1,8 @@
 #include "evaluatecommand.h"
 
+#include "batchevaluation.h"
 #include "common/atomicfile.h"
 #include "common/numbers.h"
-#include "evaluation/batchevaluation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

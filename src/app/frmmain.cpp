@@ -6,15 +6,16 @@
 #include "app/optionvalues.h"
 #include "app/setzesprache.h"
 #include "common/clock.h"
-#include "documents/abstractchart.h"
 #include "documents/documentcommands.h"
 #include "documents/seriescommands.h"
 #include "evaluation/datalist.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
+#include "evaluation/equivalencepointfinder.h"
 #include "evaluation/reportevaluator.h"
 #include "link/instrumentlink.h"
 #include "link/rskanal.h"
+#include "model/abstractchart.h"
 #include "titration/manualcommands.h"
 #include "titration/runtimer.h"
 #include "titration/titrationrun.h"
@@ -68,13 +69,13 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     connect(m_timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     m_timer1->start();
 
-    m_runControls = std::make_unique<OptionRunControls>(*this);
+    m_runControls = std::make_unique<OptionRunControls>([this] { return optionDialog(); });
 
     // The titration run drives Timer1 and writes to the line; a command the port refuses
     // stops it with the line's message, any other stop of its own with its reason.
     m_runTimer = std::make_unique<QTimerRunTimer>(*m_timer1);
-    m_run = std::make_unique<TitrationRun>(m_measurementStore, m_settings, *m_documents, *m_link,
-        *m_runControls, *m_runTimer, clock);
+    m_run = std::make_unique<TitrationRun>(
+        m_measurementStore, m_settings, *m_documents, *m_link, *m_runControls, *m_runTimer, clock);
     connect(m_run.get(), &TitrationRun::runningChanged, this, [this](bool running) {
         m_cmdTitration->setText(
             running ? QStringLiteral("Titr. Stop") : QStringLiteral("Titr. Start"));
@@ -100,12 +101,6 @@ WindowGeometry::Dpi frmMain::screenDpi() const
     return {s->logicalDotsPerInchX(), s->logicalDotsPerInchY()};
 }
 
-void frmMain::setDezimalZeichen(const QString &separator)
-{
-    if (!separator.isEmpty())
-        m_settings.separators.decimal = separator.at(0);
-}
-
 QString frmMain::txtDosText() const
 {
     return m_txtDos->text();
@@ -119,9 +114,12 @@ void frmMain::setTxtDosText(const QString &text)
 frmOption *frmMain::optionDialog()
 {
     if (!m_option) {
-        m_option = new frmOption(*this);
+        m_option = new frmOption(m_settings, m_store, this);
         // Closed by its close box, it goes; the next use makes a fresh one.
         connect(m_option, &frmOption::closedByUser, this, [this] { m_option = nullptr; });
+        connect(m_option, &frmOption::languageChanged, this, [this] { SetzeSprache(*this); });
+        connect(m_option, &frmOption::accepted, this, &frmMain::InitRs);
+        connect(m_option, &frmOption::valuesKept, this, &frmMain::showMessage);
         m_option->Form_Load();
     }
     return m_option;
@@ -144,7 +142,7 @@ void frmMain::Form_Load()
     const Numbers::Separators userFormat = Numbers::Separators::fromLocale(QLocale());
     const SettingsStore store(m_store, userFormat);
 
-    // 1. Position and size, in twips. A damaged store must not put the window out of sight:
+    // Position and size, in twips. A damaged store must not put the window out of sight:
     // what cannot be a window takes its default, and the window fits the screen it lands on.
     const WindowGeometry::Dpi dpi = screenDpi();
     const SettingsStore::Geometry stored = WindowGeometry::sane(store.readGeometry());
@@ -158,33 +156,28 @@ void frmMain::Form_Load()
     move(pixels.topLeft());
     resize(pixels.size());
 
-    // 2. Increments.
+    // The increments the run uses until the options dialog confirms others.
     m_settings.InkZeit = store.readNumber(SettingsStore::InkZeit, SettingsStore::DefaultInkZeit);
     m_settings.VolInk = store.readNumber(SettingsStore::VolInk, SettingsStore::DefaultVolInk);
 
-    // 3. Decimal separator pair.
+    // The user's number format: received "." becomes its decimal separator.
     m_settings.separators = userFormat;
 
-    // 4. Channel.
+    // Channel 1 unless the last-method file names another.
     m_settings.RsPort = 1;
 
-    // 5. Last-method file; brings the options dialog into being.
+    // The last method; reading it brings the options dialog into being.
     LeseMethode();
 
-    // 6. and 7. A language the dialog's load did not settle is German.
+    // A dialog that was there before the file was read never saw its language: what it left
+    // unsettled is German, and its buttons show the language the captions are given in.
     if (m_settings.Sprache != 1 && m_settings.Sprache != 2)
         m_settings.Sprache = 1;
     optionDialog()->selectLanguage(m_settings.Sprache);
-
-    // 8. Captions.
     SetzeSprache(*this);
 
-    // 9. The titration run starts idle.
-
-    // 10. First document.
+    // The run starts idle; the user starts with an empty document and an open channel.
     NeuesDokument();
-
-    // 11. Serial channel.
     InitRs();
 
     m_loaded = true;
@@ -311,13 +304,13 @@ void frmMain::showMessage(const QString &text)
 // Reads out the titrator's stored data (manual commands).
 void frmMain::cmdSend_Click()
 {
-    showRsError(m_manual->cmdSend_Click());
+    showRsError(m_manual->readData());
 }
 
 // Reads out the titrator's result (manual commands).
 void frmMain::cmdResult_Click()
 {
-    showRsError(m_manual->cmdResult_Click());
+    showRsError(m_manual->readResult());
 }
 
 // Builds the curve from the active document's text (document evaluation).
@@ -331,7 +324,7 @@ void frmMain::cmdAbleit_Click()
 {
     AbstractDocument *doc = m_documents->activeDocument();
     if (BerAbleit(m_measurementStore, doc ? &doc->chart() : nullptr))
-        m_series->markEquivalencePoint(m_measurementStore);
+        m_series->markEquivalencePoint(EquivalencePointFinder::find(m_measurementStore));
 }
 
 // Clears the data list, store and chart (document evaluation).
@@ -344,19 +337,19 @@ void frmMain::cmdDelete_Click()
 // Starts or stops the incremental titration run (titration run).
 void frmMain::cmdTitration_Click()
 {
-    m_run->cmdTitration_Click();
+    m_run->toggle();
 }
 
 // Fills the burette (manual commands).
 void frmMain::cmdFill_Click()
 {
-    showRsError(m_manual->cmdFill_Click());
+    showRsError(m_manual->fill());
 }
 
 // Doses the volume in txtDos (manual commands).
 void frmMain::cmdDos_Click()
 {
-    const DoseStatus status = m_manual->cmdDos_Click(txtDosText());
+    const DoseStatus status = m_manual->dose(txtDosText());
     if (!status.refused.isEmpty())
         showMessage(status.refused);
     showRsError(status.line);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/settingsrecord.h"
 #include "app/settingsstore.h"
 #include "app/windowgeometry.h"
-#include "evaluation/measurementstore.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -50,26 +50,20 @@ public:
     bool isLoaded() const { return m_loaded; }
     bool isUnloaded() const { return m_unloaded; }
 
-    // The public fields.
-    QString DezimalZeichen() const { return m_settings.DezimalZeichen(); }
-    QString AntiDezi() const { return m_settings.AntiDezi(); }
-    void setDezimalZeichen(const QString &separator);
+    // The increments of the run.
     double InkZeit() const { return m_settings.InkZeit; }
     void setInkZeit(double seconds) { m_settings.InkZeit = seconds; }
     double VolInk() const { return m_settings.VolInk; }
     void setVolInk(double millilitres) { m_settings.VolInk = millilitres; }
 
     SettingsRecord &settings() { return m_settings; }
-    QSettings &settingsStore() { return m_store; }
     // The measurement store shared by the report evaluation, the chart build, the run and the
     // derivative.
     MeasurementStore &measurementStore() { return m_measurementStore; }
 
     QMdiArea *mdiArea() const { return m_mdiArea; }
-    QTimer *Timer1() const { return m_timer1; }
     QStatusBar *sbStatusBar() const { return statusBar(); }
     QPushButton *cmdTitration() const { return m_cmdTitration; }
-    QLineEdit *txtDos() const { return m_txtDos; }
     QString txtDosText() const;
     void setTxtDosText(const QString &text);
 
@@ -84,11 +78,9 @@ public:
     void NeuesDokument();
     // The document windows: the active one, new ones, the file, print and window commands.
     DocumentCommands &documents() { return *m_documents; }
-    // The serial-port component and the line to the titrator on it (also where commands go).
-    RsKanal &RsKanal1() { return *m_rsKanal1; }
+    // The line to the titrator (also where commands go).
     InstrumentLink &link() { return *m_link; }
-    // The incremental titration run and the chart build behind cmdTitration and cmdChart.
-    TitrationRun &titrationRun() { return *m_run; }
+    // The chart build behind cmdChart.
     ChartBuild &chartBuild() { return *m_chartBuild; }
     // The equivalence point, data export and the chart's context menu.
     SeriesCommands &seriesCommands() { return *m_series; }

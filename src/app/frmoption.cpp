@@ -1,9 +1,8 @@
 #include "frmoption.h"
 
-#include "app/frmmain.h"
 #include "app/optionvalues.h"
-#include "app/setzesprache.h"
 #include "link/portsettings.h"
+#include "model/settingsrecord.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -12,9 +11,10 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-frmOption::frmOption(frmMain &main)
-    : QWidget(&main, Qt::Window)
-    , m_main(main)
+frmOption::frmOption(SettingsRecord &record, QSettings &store, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_record(record)
+    , m_store(store)
 {
     setObjectName(QStringLiteral("frmOption"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -46,11 +46,6 @@ void frmOption::setVscrVollValue(int value)
     m_vscrVoll->setValue(value); // QScrollBar clamps into its range
 }
 
-bool frmOption::isGermanSelected() const
-{
-    return m_option1[0]->isChecked();
-}
-
 void frmOption::selectLanguage(int sprache)
 {
     m_option1[sprache == 1 ? 0 : 1]->setChecked(true);
@@ -58,7 +53,7 @@ void frmOption::selectLanguage(int sprache)
 
 void frmOption::Form_Load()
 {
-    SettingsRecord &record = m_main.settings();
+    const SettingsRecord &record = m_record;
     m_vscrVoll->setValue(OptionValues::vscrVollFor(record.VolInk));
     m_vscrZeit->setValue(OptionValues::vscrZeitFor(record.InkZeit));
     m_txtEndepH->setText(Numbers::toText(record.EndWert, record.separators));
@@ -67,7 +62,7 @@ void frmOption::Form_Load()
     // A channel outside 1..4 leaves the first one selected.
     if (record.RsPort >= 1 && record.RsPort <= 4)
         m_optCom[record.RsPort - 1]->setChecked(true);
-    PortSettings ports(m_main.settingsStore());
+    PortSettings ports(m_store);
     for (int channel = 1; channel <= 4; ++channel)
         m_portPaths[channel - 1] = ports.devicePath(channel);
     m_shownChannel = selectedChannel();
@@ -88,40 +83,37 @@ void frmOption::Form_Load()
 
 void frmOption::vscrVoll_Change()
 {
-    m_lblVol->setText(OptionValues::volumeLabel(m_vscrVoll->value(), m_main.settings().separators));
+    m_lblVol->setText(OptionValues::volumeLabel(m_vscrVoll->value(), m_record.separators));
 }
 
 void frmOption::vscrZeit_Change()
 {
-    m_lblZeit->setText(OptionValues::timeLabel(m_vscrZeit->value(), m_main.settings().separators));
+    m_lblZeit->setText(OptionValues::timeLabel(m_vscrZeit->value(), m_record.separators));
 }
 
 void frmOption::txtEndepH_LostFocus()
 {
-    m_txtEndepH->setText(
-        OptionValues::normaliseDecimal(m_txtEndepH->text(), m_main.settings().separators));
+    m_txtEndepH->setText(OptionValues::normaliseDecimal(m_txtEndepH->text(), m_record.separators));
 }
 
 void frmOption::txtEndVol_LostFocus()
 {
-    m_txtEndVol->setText(
-        OptionValues::normaliseDecimal(m_txtEndVol->text(), m_main.settings().separators));
+    m_txtEndVol->setText(OptionValues::normaliseDecimal(m_txtEndVol->text(), m_record.separators));
 }
 
 void frmOption::optBereich_Click(int)
 {
     // Takes effect at once, without OK.
-    SettingsRecord &record = m_main.settings();
-    record.Bereich = m_optBereich[0]->isChecked() ? 0 : 1;
-    m_label2->setText(OptionValues::endLabel(record.Bereich));
+    m_record.Bereich = m_optBereich[0]->isChecked() ? 0 : 1;
+    m_label2->setText(OptionValues::endLabel(m_record.Bereich));
     refreshAccessibleNames();
 }
 
 void frmOption::Option1_Click(int index)
 {
-    // Takes effect at once, without OK.
-    m_main.settings().Sprache = index == 0 ? 1 : 2;
-    SetzeSprache(m_main);
+    // Takes effect at once, without OK: the owner gives the captions.
+    m_record.Sprache = index == 0 ? 1 : 2;
+    Q_EMIT languageChanged();
 }
 
 void frmOption::optCom_Click(int channel)
@@ -140,19 +132,20 @@ void frmOption::cmdOK_Click()
     values.endWertText = m_txtEndepH->text();
     values.endVolText = m_txtEndVol->text();
     values.rsPort = quint8(selectedChannel());
-    const QStringList kept = OptionValues::applyOk(values, m_main.settings());
+    const QStringList kept = OptionValues::applyOk(values, m_record);
 
     m_portPaths[m_shownChannel - 1] = m_cboPortPath->currentText().trimmed();
-    PortSettings ports(m_main.settingsStore());
+    PortSettings ports(m_store);
     for (int channel = 1; channel <= 4; ++channel) {
         if (ports.devicePath(channel) != m_portPaths[channel - 1])
             ports.setDevicePath(channel, m_portPaths[channel - 1]);
     }
 
-    m_main.InitRs();
+    // The channel reopens while the dialog is still shown; a refusal shows after it is gone.
+    Q_EMIT accepted();
     hide();
     if (!kept.isEmpty())
-        m_main.showMessage(kept.join(u'\n'));
+        Q_EMIT valuesKept(kept.join(u'\n'));
 }
 
 int frmOption::selectedChannel() const

@@ -10,15 +10,19 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
-class frmMain;
+class QSettings;
+struct SettingsRecord;
 
 // The options dialog: channel, language, range, end values, increment and waiting time.
-// Modeless and sizable; OK hides it, its close box destroys it.
+// Modeless and sizable; OK hides it, its close box destroys it. It edits the settings record
+// and the port paths of the settings store it is given; what follows from a change (captions,
+// reopening the channel) is the owner's, told by signals.
 class frmOption : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmOption(frmMain &main);
+    // `record` and `store` must outlive the dialog.
+    frmOption(SettingsRecord &record, QSettings &store, QWidget *parent);
 
     // Fills every control from the settings record.
     void Form_Load();
@@ -30,7 +34,6 @@ public:
     QString txtEndVolText() const;
     void setVscrVollValue(int value); // clamped into the scroll bar's range
 
-    bool isGermanSelected() const; // Option1(0)
     // Selects Option1(0) for 1, Option1(1) otherwise, without running its click handler.
     void selectLanguage(int sprache);
     // Accessible names follow the captions of the labels beside the controls.
@@ -47,6 +50,13 @@ public Q_SLOTS:
     void cmdOK_Click();
 
 Q_SIGNALS:
+    // OK: the record holds the confirmed values and the port paths are stored; the dialog is
+    // still shown and hides right after.
+    void accepted();
+    // After OK, when some entries were refused and the record kept its values: one line each.
+    void valuesKept(const QString &reasons);
+    // A language button was clicked (also by the load): Sprache holds the new language.
+    void languageChanged();
     // The user closed the dialog with its close box; it is about to be destroyed.
     void closedByUser();
 
@@ -59,7 +69,8 @@ private:
     int selectedChannel() const;
     QRect twipsRect(int left, int top, int width, int height) const;
 
-    frmMain &m_main;
+    SettingsRecord &m_record;
+    QSettings &m_store;
     QString m_portPaths[4]; // device path per channel, stored by OK
     int m_shownChannel = 1;
 

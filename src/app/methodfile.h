@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settingsrecord.h"
+#include "model/settingsrecord.h"
 
 #include <QByteArray>
 #include <QIODevice>

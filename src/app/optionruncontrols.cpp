@@ -1,24 +1,23 @@
 #include "optionruncontrols.h"
 
-#include "app/frmmain.h"
 #include "app/frmoption.h"
 
 int OptionRunControls::waitingTimeValue()
 {
-    return m_main.optionDialog()->vscrZeitValue();
+    return m_dialog()->vscrZeitValue();
 }
 
 int OptionRunControls::incrementValue()
 {
-    return m_main.optionDialog()->vscrVollValue();
+    return m_dialog()->vscrVollValue();
 }
 
 QString OptionRunControls::endValueText()
 {
-    return m_main.optionDialog()->txtEndepHText();
+    return m_dialog()->txtEndepHText();
 }
 
 QString OptionRunControls::endVolumeText()
 {
-    return m_main.optionDialog()->txtEndVolText();
+    return m_dialog()->txtEndVolText();
 }

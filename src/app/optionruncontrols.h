@@ -2,15 +2,18 @@
 
 #include "titration/runcontrols.h"
 
-class frmMain;
+#include <functional>
+#include <utility>
 
-// The titration run's view of the options dialog: each read goes to the dialog that is there
-// now, creating it unseen if the user closed it.
+class frmOption;
+
+// The titration run's view of the options dialog: each read goes to the dialog `dialog` gives
+// now, which creates it unseen if the user closed it.
 class OptionRunControls final : public RunControls
 {
 public:
-    explicit OptionRunControls(frmMain &main)
-        : m_main(main)
+    explicit OptionRunControls(std::function<frmOption *()> dialog)
+        : m_dialog(std::move(dialog))
     { }
 
     int waitingTimeValue() override;
@@ -19,5 +22,5 @@ public:
     QString endVolumeText() override;
 
 private:
-    frmMain &m_main;
+    std::function<frmOption *()> m_dialog;
 };

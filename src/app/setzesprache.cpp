@@ -71,10 +71,9 @@ QList<Caption> applyCaptions(QWidget &window, const QList<Caption> &table, bool 
 
 void SetzeSprache(frmMain &main)
 {
+    // Created first: a fresh dialog's load settles the language in the record.
     frmOption *dialog = main.optionDialog();
-    SettingsRecord &record = main.settings();
-    record.Sprache = dialog->isGermanSelected() ? 1 : 2;
-    const bool german = record.isGerman();
+    const bool german = main.settings().isGerman();
     UiLanguage::apply(german);
     applyCaptions(main, captionTable(), german);
     applyCaptions(*dialog, captionTable(), german);

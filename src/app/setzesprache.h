@@ -6,9 +6,9 @@ class QWidget;
 class frmMain;
 struct Caption;
 
-// Takes the language from the options dialog's language buttons (Sprache 1 German, 2
-// English) and gives every language-dependent control of the main window and the options
-// dialog its caption. The dialog is created if it is not there.
+// Gives every language-dependent control of the main window and the options dialog its
+// caption in the language of the settings record (Sprache 1 German, any other English), and
+// switches the translated texts with it. The dialog is created if it is not there.
 void SetzeSprache(frmMain &main);
 
 // The caption table of the resources, read once.

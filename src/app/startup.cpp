@@ -17,8 +17,6 @@
 
 #include <csignal>
 
-frmMain *MainForm = nullptr;
-
 int Main(int argc, char *argv[])
 {
     // Under a file size limit (ulimit -f) a write that passes it then fails with EFBIG, which
@@ -62,7 +60,6 @@ int Main(int argc, char *argv[])
 
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, programTitle(), programTitle());
     frmMain main(store);
-    MainForm = &main;
     main.Form_Load();
     splash.close();
 
@@ -83,6 +80,5 @@ int Main(int argc, char *argv[])
         code = app.exec();
         main.close();
     }
-    MainForm = nullptr;
     return code;
 }

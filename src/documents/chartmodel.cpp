@@ -43,7 +43,7 @@ void ChartModel::setData(int row, int column, double value, bool isNull)
     c.isNull = isNull;
     if (same)
         return; // nothing shown changes: clearing an empty grid costs no redraws
-    if (column <= 2 && m_equivalencePoint)
+    if (column <= ChartColumn::CurveY && m_equivalencePoint)
         m_equivalencePoint.reset();
     touch();
 }
@@ -146,9 +146,9 @@ void ChartModel::updateRanges() const
     constexpr double inf = std::numeric_limits<double>::infinity();
     double xLow = inf, xHigh = -inf, yLow = inf, yHigh = -inf;
     for (const auto &row : m_cells) {
-        for (int xColumn : {0, 2}) {
-            const Cell &x = row[xColumn];
-            const Cell &y = row[xColumn + 1];
+        for (int xColumn : {ChartColumn::CurveX, ChartColumn::DerivativeX}) {
+            const Cell &x = row[xColumn - 1];
+            const Cell &y = row[xColumn];
             if (x.isNull || y.isNull || !std::isfinite(x.value) || !std::isfinite(y.value))
                 continue;
             xLow = std::min(xLow, x.value);

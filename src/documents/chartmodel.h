@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documents/abstractchart.h"
-#include "evaluation/equivalencepoint.h"
+#include "model/abstractchart.h"
+#include "model/equivalencepoint.h"
 
 #include <QList>
 #include <QObject>
@@ -46,8 +46,8 @@ public:
     AxisRange xRange() const;
     AxisRange yRange() const;
     // Points whose two cells are both set, in row order.
-    QList<QPointF> curvePoints() const { return points(1); }
-    QList<QPointF> derivativePoints() const { return points(3); }
+    QList<QPointF> curvePoints() const { return points(ChartColumn::CurveX); }
+    QList<QPointF> derivativePoints() const { return points(ChartColumn::DerivativeX); }
 
     // The equivalence point of the curve, marked on the chart. It belongs to the curve it was
     // found on: any change of a curve cell (columns 1 and 2) removes it.

@@ -1,11 +1,11 @@
 #include "documentcommands.h"
 
-#include "app/settingsrecord.h"
 #include "chartview.h"
 #include "documentdialogs.h"
 #include "documentfile.h"
 #include "documentprinter.h"
 #include "frmdocument.h"
+#include "model/settingsrecord.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -169,16 +169,6 @@ void DocumentCommands::tileVertical()
 }
 
 void DocumentCommands::arrangeIcons() { }
-
-void DocumentCommands::toolbarButton(const QString &key)
-{
-    if (key == QLatin1StringView("Neu"))
-        NeuesDokument();
-    else if (key == QLatin1StringView("Drucken"))
-        print();
-    else if (key == QLatin1StringView("Speichern"))
-        save();
-}
 
 void DocumentCommands::openFiles(const QStringList &paths)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documents/abstractdocument.h"
 #include "documents/documentdialogs.h"
+#include "model/abstractdocument.h"
 
 #include <QObject>
 #include <QStringList>
@@ -40,11 +40,11 @@ public:
     void pageSetup();
     void print();
     void cascade();
-    void tileHorizontal(); // the windows side by side ("Nebeneinander"), each as high as the frame
-    void tileVertical(); // the windows one above the other ("Untereinander")
+    // Horizontal strips: the windows one above the other, each as wide as the frame.
+    void tileHorizontal();
+    // Vertical strips: the windows side by side, each as high as the frame.
+    void tileVertical();
     void arrangeIcons();
-    // The toolbar's image buttons by key: "Neu", "Drucken", "Speichern"; other keys do nothing.
-    void toolbarButton(const QString &key);
 
     // Opens each file in a new document of its own (files named on the command line).
     void openFiles(const QStringList &paths);
@@ -62,8 +62,9 @@ private:
     // path once the text shows. False when the file cannot be shown (the message is out).
     bool loadInto(frmDocument *document, const QString &path);
     bool saveTo(frmDocument *document, const QString &path);
-    // Horizontal: side by side; vertical: one above the other. Minimized windows stay.
-    void tile(Qt::Orientation direction);
+    // Horizontal strips one above the other, or vertical strips side by side. Minimized
+    // windows stay where they are.
+    void tile(Qt::Orientation strips);
     QWidget *dialogParent() const;
 
     QMdiArea *m_area;

@@ -203,8 +203,8 @@ void frmDocument::adopt(std::unique_ptr<QTextDocument> document)
 void frmDocument::LoeschDia()
 {
     for (int row = 1; row <= AbstractChart::RowCount; ++row) {
-        m_chart.setData(row, 1, 0, true);
-        m_chart.setData(row, 2, 0, true);
+        m_chart.setData(row, ChartColumn::CurveX, 0, true);
+        m_chart.setData(row, ChartColumn::CurveY, 0, true);
     }
     m_chart.setUniformAxis(false);
 }

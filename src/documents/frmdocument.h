@@ -1,8 +1,8 @@
 #pragma once
 
-#include "documents/abstractdocument.h"
 #include "documents/chartmodel.h"
 #include "documents/richtext.h"
+#include "model/abstractdocument.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,13 +1,12 @@
 #include "seriescommands.h"
 
-#include "app/settingsrecord.h"
 #include "chartexport.h"
 #include "chartview.h"
 #include "documentcommands.h"
 #include "documentdialogs.h"
 #include "documentfile.h"
-#include "evaluation/equivalencepoint.h"
 #include "frmdocument.h"
+#include "model/settingsrecord.h"
 #include "seriesexport.h"
 
 #include <QAction>
@@ -58,10 +57,10 @@ QAction *SeriesCommands::makeAction(const char *name, const char *caption)
     return action;
 }
 
-void SeriesCommands::markEquivalencePoint(const MeasurementStore &store)
+void SeriesCommands::markEquivalencePoint(const std::optional<EquivalencePoint> &point)
 {
     if (frmDocument *document = m_documents.activeForm())
-        document->chartModel().setEquivalencePoint(EquivalencePointFinder::find(store));
+        document->chartModel().setEquivalencePoint(point);
 }
 
 void SeriesCommands::exportData()

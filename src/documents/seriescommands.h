@@ -1,13 +1,16 @@
 #pragma once
 
+#include "model/equivalencepoint.h"
+
 #include <QObject>
+
+#include <optional>
 
 class DocumentCommands;
 class QAction;
 class QMenu;
 class QWidget;
 class frmDocument;
-struct MeasurementStore;
 struct SettingsRecord;
 
 // The series of the active document for other programs: the equivalence point on the chart,
@@ -23,9 +26,9 @@ public:
     SeriesCommands(DocumentCommands &documents, const SettingsRecord &settings, QWidget *owner);
     ~SeriesCommands() override;
 
-    // After the derivative: marks the equivalence point of the stored series on the active
-    // chart, or removes the mark when the series has none.
-    void markEquivalencePoint(const MeasurementStore &store);
+    // After the derivative: marks the equivalence point the evaluation found on the active
+    // chart, or removes the mark when there is none.
+    void markEquivalencePoint(const std::optional<EquivalencePoint> &point);
 
     // Writes the active chart's rows and equivalence point as CSV to a file the user picks.
     void exportData();

@@ -13,7 +13,7 @@ QString rows(
     for (int row = 1; row <= AbstractChart::RowCount; ++row) {
         QStringList fields;
         bool any = false;
-        for (int column = 1; column <= AbstractChart::ColumnCount; ++column) {
+        for (int column = ChartColumn::CurveX; column <= AbstractChart::ColumnCount; ++column) {
             const ChartModel::Cell &cell = chart.cell(row, column);
             if (cell.isNull) {
                 fields.append(QString());

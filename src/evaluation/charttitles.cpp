@@ -1,6 +1,6 @@
 #include "charttitles.h"
 
-#include "documents/abstractchart.h"
+#include "model/abstractchart.h"
 
 namespace ChartTitles {
 

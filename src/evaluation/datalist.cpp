@@ -1,9 +1,9 @@
 #include "datalist.h"
 
-#include "documents/abstractchart.h"
-#include "documents/abstractdocument.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
+#include "model/abstractchart.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
 
 void clearDataList(MeasurementStore &store, AbstractDocument *document)
 {

@@ -1,7 +1,7 @@
 #include "derivative.h"
 
-#include "documents/abstractchart.h"
-#include "evaluation/measurementstore.h"
+#include "model/abstractchart.h"
+#include "model/measurementstore.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,8 +43,8 @@ bool BerAbleit(MeasurementStore &store, AbstractChart *chart)
         const double y = scale * store.Ableitung[i];
         // A step without a point empties its cells, so no earlier derivative shows through.
         const bool skipped = !std::isfinite(y) || !std::isfinite(m[i][0]);
-        chart->setData(i + 1, 3, skipped ? 0 : m[i][0], skipped);
-        chart->setData(i + 1, 4, skipped ? 0 : y, skipped);
+        chart->setData(i + 1, ChartColumn::DerivativeX, skipped ? 0 : m[i][0], skipped);
+        chart->setData(i + 1, ChartColumn::DerivativeY, skipped ? 0 : y, skipped);
     }
     return true;
 }

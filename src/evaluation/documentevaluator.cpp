@@ -1,11 +1,11 @@
 #include "documentevaluator.h"
 
-#include "app/settingsrecord.h"
-#include "documents/abstractchart.h"
-#include "documents/abstractdocument.h"
 #include "evaluation/charttitles.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
+#include "model/abstractchart.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 #include <algorithm>
 
@@ -37,7 +37,7 @@ void RtfAuswertung(
         store.AnzahlWerte = 0;
         store.DatenModus = MeasurementStore::DataMode;
         // Only the curve columns: an earlier derivative stays until it is drawn again.
-        RowScanner::resetSeries(store, &chart, 2);
+        RowScanner::resetSeries(store, &chart, ChartColumn::CurveY);
         chart.setUniformAxis(false);
         ChartTitles::setCurve(chart, german, u"ml");
     }

@@ -1,11 +1,11 @@
 #include "reportevaluator.h"
 
-#include "app/settingsrecord.h"
-#include "documents/abstractchart.h"
-#include "documents/abstractdocument.h"
 #include "evaluation/charttitles.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
+#include "model/abstractchart.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 namespace {
 
@@ -57,10 +57,10 @@ void ReportEvaluator::RsAuswertung(const QString &Zeile)
             Zeile, RowScanner::Variant::Report, m_settings.separators, m_store, chartOf(doc));
     }
 
-    if (m_store.Rueckmeldung == u"M")
+    if (m_store.Rueckmeldung == Rueckmeldung::M)
         takeMeasuredValue(Zeile);
-    if (m_store.Rueckmeldung == u"D" && Zeile.contains(u'Y'))
-        m_store.Rueckmeldung = QStringLiteral("Y");
+    if (m_store.Rueckmeldung == Rueckmeldung::D && Zeile.contains(u'Y'))
+        m_store.Rueckmeldung = Rueckmeldung::Y;
 
     if (Zeile.contains(SampleNumber) && m_dataRequest)
         m_dataRequest();
@@ -108,5 +108,5 @@ void ReportEvaluator::takeMeasuredValue(const QString &Zeile)
     if (row < 0 || row >= MeasurementStore::RowCount)
         return;
     m_store.Messwerte[row][1] = *value;
-    m_store.Rueckmeldung = QStringLiteral("pH");
+    m_store.Rueckmeldung = Rueckmeldung::pH;
 }

@@ -1,6 +1,6 @@
 #include "rowscanner.h"
 
-#include "documents/abstractchart.h"
+#include "model/abstractchart.h"
 
 #include <QVarLengthArray>
 
@@ -90,12 +90,12 @@ void scan(QStringView line, Variant variant, Numbers::Separators sep, Measuremen
         case 0:
             store.Messwerte[row][0] = *value;
             if (chart)
-                chart->setData(row + 1, 1, *value, false);
+                chart->setData(row + 1, ChartColumn::CurveX, *value, false);
             break;
         case 1:
             store.Messwerte[row][1] = *value;
             if (chart)
-                chart->setData(row + 1, 2, *value, false);
+                chart->setData(row + 1, ChartColumn::CurveY, *value, false);
             break;
         case 2:
             store.Zeiten[row] = *value;
@@ -116,7 +116,7 @@ void resetSeries(MeasurementStore &store, AbstractChart *chart, int chartColumns
         store.Messwerte[i][0] = 0;
         store.Messwerte[i][1] = 0;
         if (chart) {
-            for (int c = 1; c <= chartColumns; ++c)
+            for (int c = ChartColumn::CurveX; c <= chartColumns; ++c)
                 chart->setData(i + 1, c, 0, true);
         }
         store.Zeiten[i] = 0;

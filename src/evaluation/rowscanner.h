@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/numbers.h"
-#include "evaluation/measurementstore.h"
+#include "model/measurementstore.h"
 
 #include <QStringView>
 

@@ -1,7 +1,7 @@
 #include "instrumentlink.h"
 
-#include "app/settingsrecord.h"
 #include "link/abstractserialport.h"
+#include "model/settingsrecord.h"
 
 #include <QScopeGuard>
 
@@ -11,7 +11,7 @@ InstrumentLink::InstrumentLink(
     , m_port(port)
     , m_settings(settings)
 {
-    connect(&m_port, &AbstractSerialPort::onComm, this, &InstrumentLink::RsKanal1_OnComm);
+    connect(&m_port, &AbstractSerialPort::onComm, this, &InstrumentLink::onPortEvent);
 }
 
 LinkStatus InstrumentLink::InitRs()
@@ -66,7 +66,7 @@ void InstrumentLink::scheduleReceive()
         Qt::QueuedConnection);
 }
 
-void InstrumentLink::RsKanal1_OnComm()
+void InstrumentLink::onPortEvent()
 {
     if (m_port.commEvent() != AbstractSerialPort::EventReceive)
         return;

@@ -35,7 +35,7 @@ public:
     LinkStatus InitRs();
 
     // The port's receive event.
-    void RsKanal1_OnComm();
+    void onPortEvent();
 
     // CommandSink: frames the command with CR LF in SendeText and writes it in one write.
     // A command with a character outside printable ASCII is refused and nothing is written.

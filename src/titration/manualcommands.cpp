@@ -2,8 +2,8 @@
 
 #include "common/clock.h"
 #include "common/dateformat.h"
-#include "documents/abstractdocument.h"
 #include "link/instrumentlink.h"
+#include "model/abstractdocument.h"
 #include "titration/dosinglimits.h"
 
 #include <QCoreApplication>
@@ -14,7 +14,7 @@ ManualCommands::ManualCommands(InstrumentLink &link, DocumentHost &documents, co
     , m_clock(clock)
 { }
 
-LinkStatus ManualCommands::cmdFill_Click()
+LinkStatus ManualCommands::fill()
 {
     if (m_link.sendCommand(QStringLiteral("BF")))
         return LinkStatus::done();
@@ -22,7 +22,7 @@ LinkStatus ManualCommands::cmdFill_Click()
     return m_link.InitRs();
 }
 
-DoseStatus ManualCommands::cmdDos_Click(const QString &txtDos)
+DoseStatus ManualCommands::dose(const QString &txtDos)
 {
     const std::optional<QString> volume = DosingLimits::doseArgument(txtDos);
     if (!volume) {
@@ -39,12 +39,12 @@ DoseStatus ManualCommands::cmdDos_Click(const QString &txtDos)
     return {};
 }
 
-LinkStatus ManualCommands::cmdResult_Click()
+LinkStatus ManualCommands::readResult()
 {
     return readOut(QStringLiteral("LR"));
 }
 
-LinkStatus ManualCommands::cmdSend_Click()
+LinkStatus ManualCommands::readData()
 {
     return readOut(QStringLiteral("LD"));
 }

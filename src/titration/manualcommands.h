@@ -30,15 +30,15 @@ public:
     void setLocale(const QLocale &locale) { m_locale = locale; }
 
     // "BF"; when the write fails the port is opened anew and that outcome is returned.
-    LinkStatus cmdFill_Click();
+    LinkStatus fill();
     // "DA" and the dose field with "," turned into ".", when the field holds a volume the
     // burette can dose; a note of the dose in the active document, only when the command went
     // out.
-    DoseStatus cmdDos_Click(const QString &txtDos);
+    DoseStatus dose(const QString &txtDos);
     // "EX" and "LR" (a failed write skips the rest), then the port is opened anew.
-    LinkStatus cmdResult_Click();
+    LinkStatus readResult();
     // As the result read-out with "LD"; also the data request after a result report.
-    LinkStatus cmdSend_Click();
+    LinkStatus readData();
 
     // The document line of a dose: date, time with seconds, the field as typed, " ml", CR LF.
     static QString doseNote(const QDateTime &now, const QString &txtDos, const QLocale &locale);

@@ -1,14 +1,14 @@
 #include "titrationrun.h"
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
 #include "common/numbers.h"
-#include "documents/abstractchart.h"
-#include "documents/abstractdocument.h"
 #include "evaluation/charttitles.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/rowscanner.h"
 #include "link/commandsink.h"
+#include "model/abstractchart.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "titration/dosinglimits.h"
 #include "titration/runcontrols.h"
 #include "titration/runtimer.h"
@@ -34,7 +34,7 @@ TitrationRun::TitrationRun(MeasurementStore &store, SettingsRecord &settings,
     , m_clock(clock)
 { }
 
-void TitrationRun::cmdTitration_Click()
+void TitrationRun::toggle()
 {
     if (m_running)
         stop();
@@ -52,11 +52,11 @@ void TitrationRun::start()
     m_running = true;
     Q_EMIT runningChanged(true);
 
-    TaktZaehler = 0;
+    m_state.TaktZaehler = 0;
     m_dosed = false;
     m_restarts = 0;
     const int wait = m_controls.waitingTimeValue();
-    WarteTakte = qint16(qBound(0, wait, int(std::numeric_limits<qint16>::max())));
+    m_state.WarteTakte = qint16(qBound(0, wait, int(std::numeric_limits<qint16>::max())));
     // Until the first reading the run has written no rows; a stop before it must not hand
     // on a row count left from an earlier run.
     m_store.MessIndex = 0;
@@ -67,7 +67,7 @@ void TitrationRun::start()
     doc->chart().setUniformAxis(false);
 
     m_store.DatenModus = MeasurementStore::TextMode;
-    Schritt = 1;
+    m_state.Schritt = 1;
     m_timer.setEnabled(true);
 }
 
@@ -77,7 +77,7 @@ void TitrationRun::stop()
     m_store.AnzahlWerte = m_store.MessIndex;
     m_store.DatenModus = MeasurementStore::DataMode;
     m_timer.setEnabled(false);
-    Schritt = 0;
+    m_state.Schritt = 0;
     Q_EMIT runningChanged(false);
 }
 
@@ -87,15 +87,15 @@ void TitrationRun::fail(Failure failure, const QString &reason)
     Q_EMIT failed(failure, reason);
 }
 
-bool TitrationRun::send(const QString &command, const QString &awaited)
+bool TitrationRun::send(const QString &command, Rueckmeldung awaited)
 {
     // Awaited before the write: the reply may be taken in as soon as the command is out.
-    Zeitlimit = ReplyLimit;
+    m_state.Zeitlimit = ReplyLimit;
     m_store.Rueckmeldung = awaited;
     QString reason;
     if (m_commands.sendCommand(command, &reason))
         return true;
-    m_store.Rueckmeldung.clear();
+    m_store.Rueckmeldung = Rueckmeldung::None;
     fail(Failure::CommandNotWritten, reason);
     return false;
 }
@@ -112,7 +112,7 @@ void TitrationRun::Ablauf()
 {
     if (!m_running)
         return;
-    switch (Schritt) {
+    switch (m_state.Schritt) {
     case 1:
         stepRange();
         break;
@@ -145,8 +145,8 @@ void TitrationRun::Ablauf()
 // Every tick of a waiting step counts, also the one on which the reply was taken.
 void TitrationRun::countReplyTick()
 {
-    --Zeitlimit;
-    if (Zeitlimit >= 1)
+    --m_state.Zeitlimit;
+    if (m_state.Zeitlimit >= 1)
         return;
     // Starting over would count the volume from 0 again although the titrator has dosed;
     // before any dose it is harmless, but a titrator that never answers must not keep the
@@ -158,7 +158,7 @@ void TitrationRun::countReplyTick()
         return;
     }
     ++m_restarts;
-    Schritt = 1;
+    m_state.Schritt = 1;
 }
 
 void TitrationRun::stepRange()
@@ -166,43 +166,43 @@ void TitrationRun::stepRange()
     AbstractDocument *doc = documentOrFail();
     if (!doc)
         return;
-    if (!send(m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV"),
-            QStringLiteral("D")))
+    if (!send(
+            m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV"), Rueckmeldung::D))
         return;
-    Volumen = 0;
-    Schritt = 2;
+    m_state.Volumen = 0;
+    m_state.Schritt = 2;
     m_store.MessIndex = 0;
-    StartZeit = m_clock.secondsSinceMidnight();
-    doc->chart().setData(1, 1, m_store.Messwerte[0][0], false);
+    m_state.StartZeit = m_clock.secondsSinceMidnight();
+    doc->chart().setData(1, ChartColumn::CurveX, m_store.Messwerte[0][0], false);
 }
 
 void TitrationRun::stepWaitRange()
 {
-    if (m_store.Rueckmeldung == QLatin1String("Y")) {
-        m_store.Rueckmeldung.clear();
-        Schritt = 3;
+    if (m_store.Rueckmeldung == Rueckmeldung::Y) {
+        m_store.Rueckmeldung = Rueckmeldung::None;
+        m_state.Schritt = 3;
     }
     countReplyTick();
 }
 
 void TitrationRun::stepMeasure()
 {
-    if (!send(QStringLiteral("M"), QStringLiteral("M")))
+    if (!send(QStringLiteral("M"), Rueckmeldung::M))
         return;
-    Schritt = 4;
+    m_state.Schritt = 4;
 }
 
 void TitrationRun::stepWaitValue()
 {
-    if (m_store.Rueckmeldung == QLatin1String("pH")) {
+    if (m_store.Rueckmeldung == Rueckmeldung::pH) {
         int row = 0;
         AbstractDocument *doc = takeReply(row);
         if (!doc)
             return;
-        doc->chart().setData(row + 1, 2, m_store.Messwerte[row][1], false);
+        doc->chart().setData(row + 1, ChartColumn::CurveY, m_store.Messwerte[row][1], false);
         writeTableRow(*doc, elapsedSinceStart());
         m_store.MessIndex = qint16(row + 1);
-        Schritt = 5;
+        m_state.Schritt = 5;
     }
     countReplyTick();
 }
@@ -210,24 +210,24 @@ void TitrationRun::stepWaitValue()
 void TitrationRun::stepEndCheck()
 {
     if (endReached()) {
-        Schritt = 0;
+        m_state.Schritt = 0;
         m_timer.setEnabled(false);
         stop();
         return;
     }
     m_timer.setInterval(WaitInterval);
     m_timer.setEnabled(true);
-    TaktZaehler = 0;
-    Schritt = 6;
+    m_state.TaktZaehler = 0;
+    m_state.Schritt = 6;
 }
 
 void TitrationRun::stepWait()
 {
-    ++TaktZaehler;
-    if (TaktZaehler >= WarteTakte) {
-        TaktZaehler = 0;
+    ++m_state.TaktZaehler;
+    if (m_state.TaktZaehler >= m_state.WarteTakte) {
+        m_state.TaktZaehler = 0;
         m_timer.setInterval(NormalInterval);
-        Schritt = 7;
+        m_state.Schritt = 7;
     }
 }
 
@@ -235,13 +235,12 @@ void TitrationRun::stepDose()
 {
     const double increment = m_controls.incrementValue() * 0.01;
     // The titrator reads "." whatever the user's separator.
-    QString amount = Numbers::toText(increment, m_settings.separators);
-    amount.replace(u',', u'.');
+    const QString amount = Numbers::toText(increment, Numbers::Separators::dot());
     m_dosed = true; // from here on the titrator may have dosed
-    if (!send(QStringLiteral("DA") + amount, QStringLiteral("D")))
+    if (!send(QStringLiteral("DA") + amount, Rueckmeldung::D))
         return;
-    Schritt = 8;
-    Volumen = Volumen + increment;
+    m_state.Schritt = 8;
+    m_state.Volumen = m_state.Volumen + increment;
 }
 
 AbstractDocument *TitrationRun::takeReply(int &row)
@@ -249,7 +248,7 @@ AbstractDocument *TitrationRun::takeReply(int &row)
     AbstractDocument *doc = documentOrFail();
     if (!doc)
         return nullptr;
-    m_store.Rueckmeldung.clear();
+    m_store.Rueckmeldung = Rueckmeldung::None;
     row = m_store.MessIndex;
     if (row < 0 || row >= MaxRows) {
         stop(); // cannot happen while the end check holds; never write past the grid
@@ -260,15 +259,15 @@ AbstractDocument *TitrationRun::takeReply(int &row)
 
 void TitrationRun::stepWaitDose()
 {
-    if (m_store.Rueckmeldung == QLatin1String("Y")) {
+    if (m_store.Rueckmeldung == Rueckmeldung::Y) {
         int row = 0;
         AbstractDocument *doc = takeReply(row);
         if (!doc)
             return;
-        m_store.Messwerte[row][0] = Volumen;
-        doc->chart().setData(row + 1, 1, m_store.Messwerte[row][0], false);
+        m_store.Messwerte[row][0] = m_state.Volumen;
+        doc->chart().setData(row + 1, ChartColumn::CurveX, m_store.Messwerte[row][0], false);
         m_timer.setInterval(NormalInterval);
-        Schritt = 3;
+        m_state.Schritt = 3;
     }
     countReplyTick();
 }
@@ -286,7 +285,7 @@ bool TitrationRun::endReached()
     const int rows = m_store.MessIndex;
     if (rows >= MaxRows)
         return true;
-    if (Volumen >= m_settings.EndVol)
+    if (m_state.Volumen >= m_settings.EndVol)
         return true;
     if (rows < 1)
         return false;
@@ -300,7 +299,7 @@ bool TitrationRun::endReached()
 
 double TitrationRun::elapsedSinceStart() const
 {
-    double elapsed = m_clock.secondsSinceMidnight() - StartZeit;
+    double elapsed = m_clock.secondsSinceMidnight() - m_state.StartZeit;
     // The clock starts again from 0 at midnight.
     if (elapsed < 0)
         elapsed += SecondsPerDay;

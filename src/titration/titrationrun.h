@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/rueckmeldung.h"
+
 #include <QObject>
 #include <QString>
 
@@ -42,20 +44,24 @@ public:
         QObject *parent = nullptr);
 
     // Start/stop button: starts a run when none is active, stops it otherwise.
-    void cmdTitration_Click();
+    void toggle();
     // One step of the run; a tick while no run is active does nothing.
     void Ablauf();
 
     // True from the start until the stop: the button then reads "Titr. Stop".
     bool isRunning() const { return m_running; }
 
-    // The run's fields, readable for the window and tests.
-    qint16 Schritt = 0;
-    qint16 Zeitlimit = 0;
-    qint16 TaktZaehler = 0;
-    qint16 WarteTakte = 0;
-    double StartZeit = 0;
-    double Volumen = 0;
+    // The run's fields; only the run writes them.
+    struct State
+    {
+        qint16 Schritt = 0; // 0 idle, 1..8 the step the next tick runs
+        qint16 Zeitlimit = 0; // ticks left for the awaited reply
+        qint16 TaktZaehler = 0; // ticks counted in the waiting step
+        qint16 WarteTakte = 0; // ticks to wait after a reading
+        double StartZeit = 0; // clock at the start, seconds since midnight
+        double Volumen = 0; // volume dosed so far, mL
+    };
+    const State &state() const { return m_state; }
 
 Q_SIGNALS:
     void runningChanged(bool running);
@@ -67,7 +73,7 @@ private:
     void stop();
     void fail(Failure failure, const QString &reason);
     // Starts the reply limit and awaits `awaited` in the handshake field, then writes.
-    bool send(const QString &command, const QString &awaited);
+    bool send(const QString &command, Rueckmeldung awaited);
     AbstractDocument *documentOrFail();
     // Takes the awaited reply: the document and row it goes to, or nullptr once the run stopped.
     AbstractDocument *takeReply(int &row);
@@ -94,6 +100,7 @@ private:
     RunControls &m_controls;
     RunTimer &m_timer;
     const Clock &m_clock;
+    State m_state;
     bool m_running = false;
     bool m_dosed = false; // a dose has been sent in this run
     int m_restarts = 0;

@@ -6,10 +6,10 @@
 #include "app/setzesprache.h"
 #include "common/numbers.h"
 #include "common/twips.h"
-#include "documents/abstractdocument.h"
 #include "documents/documentcommands.h"
 #include "documents/seriescommands.h"
 #include "evaluation/documentevaluator.h"
+#include "model/abstractdocument.h"
 #include "titration/runcontrols.h"
 
 #include <QAbstractButton>

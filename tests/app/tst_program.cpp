@@ -1,7 +1,7 @@
 // Runs the program itself: with its windows in an empty directory, ended by a signal as a
 // desktop session or a terminal would end it; and with --evaluate, without any display.
+#include "app/batchevaluation.h"
 #include "common/numbers.h"
-#include "evaluation/batchevaluation.h"
 
 #include <QFile>
 #include <QProcess>

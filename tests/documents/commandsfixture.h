@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/settingsrecord.h"
 #include "documents/documentcommands.h"
 #include "documents/documentdialogs.h"
+#include "model/settingsrecord.h"
 
 #include <QMdiArea>
 #include <QPrinter>

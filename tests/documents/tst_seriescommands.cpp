@@ -9,7 +9,8 @@
 #include "documents/seriesexport.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/measurementstore.h"
+#include "evaluation/equivalencepointfinder.h"
+#include "model/measurementstore.h"
 #include "support/jumplisting.h"
 
 #include <QAction>
@@ -33,7 +34,7 @@ class tst_SeriesCommands : public QObject
         doc->setText(jumpListing(true));
         buildChartFromText(doc->text(), store, f->settings, doc->chart());
         if (BerAbleit(store, &doc->chart()))
-            m_series->markEquivalencePoint(store);
+            m_series->markEquivalencePoint(EquivalencePointFinder::find(store));
         return doc;
     }
 

@@ -5,7 +5,6 @@
 // run driven by a real timer.
 
 #include "app/frmmain.h"
-#include "app/settingsrecord.h"
 #include "common/clock.h"
 #include "documents/documentcommands.h"
 #include "documents/frmdocument.h"
@@ -14,6 +13,7 @@
 #include "link/instrumentlink.h"
 #include "link/portsettings.h"
 #include "link/rskanal.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "support/fakeruncontrols.h"
 #include "titration/runtimer.h"
@@ -270,7 +270,7 @@ private Q_SLOTS:
         connect(&timer.timer, &QTimer::timeout, &run, &TitrationRun::Ablauf);
         QSignalSpy failed(&run, &TitrationRun::failed);
 
-        run.cmdTitration_Click();
+        run.toggle();
         QTRY_VERIFY_WITH_TIMEOUT(!run.isRunning(), 30000);
         QVERIFY(failed.isEmpty());
 

@@ -1,6 +1,6 @@
-#include "documents/abstractchart.h"
 #include "evaluation/derivative.h"
-#include "evaluation/measurementstore.h"
+#include "model/abstractchart.h"
+#include "model/measurementstore.h"
 
 #include <QHash>
 #include <QList>

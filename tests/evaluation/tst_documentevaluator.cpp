@@ -1,7 +1,7 @@
-#include "app/settingsrecord.h"
 #include "documents/chartmodel.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/measurementstore.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 
 #include <QFile>

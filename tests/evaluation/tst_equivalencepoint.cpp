@@ -1,5 +1,5 @@
 #include "chemistry.h"
-#include "evaluation/equivalencepoint.h"
+#include "evaluation/equivalencepointfinder.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "app/settingsrecord.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 
 #include <QTest>
@@ -150,11 +150,11 @@ private Q_SLOTS:
         QFETCH(QString, waiting);
         QFETCH(QString, line);
         Rig rig;
-        rig.store.Rueckmeldung = waiting;
+        rig.store.Rueckmeldung = rueckmeldungFromText(waiting);
         rig.store.MessIndex = 1;
         rig.store.Messwerte[1][1] = -1.0;
         rig.feed({line});
-        QTEST(rig.store.Rueckmeldung, "after");
+        QTEST(toText(rig.store.Rueckmeldung), "after");
         QTEST(rig.store.Messwerte[1][1], "stored");
         QVERIFY(rig.cell(2, 2).isNull); // a reply is copied, never drawn
     }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
 #include "link/instrumentlink.h"
 #include "link/portsettings.h"
 #include "link/rskanal.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "titration/manualcommands.h"
 

@@ -100,7 +100,7 @@ private Q_SLOTS:
         QVERIFY(received.wait(5000));
         // The device answers before the program gets round to reading; Res reopens meanwhile.
         rig.send("second\r\nthi");
-        QVERIFY(rig.commands.cmdResult_Click().ok);
+        QVERIFY(rig.commands.readResult().ok);
         QCOMPARE(rig.receive(8), QByteArray("EX\r\nLR\r\n"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.lines.size(), 3, 5000);
         rig.send("rd\r\n");
@@ -116,7 +116,7 @@ private Q_SLOTS:
         rig.link.setLineHandler([&](const QString &line) {
             rig.lines << line;
             if (line.contains(QStringLiteral("Probennummer")))
-                QVERIFY(rig.commands.cmdSend_Click().ok);
+                QVERIFY(rig.commands.readData().ok);
         });
         QVERIFY(rig.link.InitRs().ok);
         rig.send("Probennummer 7\r\nGehalt 1.5\r\nEnde\r\n");
@@ -208,10 +208,10 @@ private Q_SLOTS:
             rig.port.setPortOpen(false);
         rig.setDeviceMissing(missing);
 
-        const LinkStatus status = button == u"Fill" ? rig.commands.cmdFill_Click()
-            : button == u"Res"                      ? rig.commands.cmdResult_Click()
-            : button == u"Data"                     ? rig.commands.cmdSend_Click()
-                                                    : rig.commands.cmdDos_Click(button).line;
+        const LinkStatus status = button == u"Fill" ? rig.commands.fill()
+            : button == u"Res"                      ? rig.commands.readResult()
+            : button == u"Data"                     ? rig.commands.readData()
+                                                    : rig.commands.dose(button).line;
         QCOMPARE(rig.receive(written.size()), written);
         QTEST(status.ok, "ok");
         QTEST(rig.port.isPortOpen(), "ok");
@@ -247,13 +247,13 @@ private Q_SLOTS:
         PtyRig rig;
         QVERIFY(rig.link.InitRs().ok);
         rig.documents.newDocument();
-        const DoseStatus status = rig.commands.cmdDos_Click(field);
+        const DoseStatus status = rig.commands.dose(field);
         QVERIFY(status.line.ok);
         QCOMPARE(status.refused.isEmpty(), !written.isEmpty());
         QCOMPARE(rig.documents.active()->text().endsWith(field + QStringLiteral(" ml\r\n")),
             !written.isEmpty());
         // The next command is the first thing the titrator gets after a refused dose.
-        QVERIFY(rig.commands.cmdFill_Click().ok);
+        QVERIFY(rig.commands.fill().ok);
         QCOMPARE(rig.receive(written.size() + 4), written + "BF\r\n");
         // Nor does the line frame a command that holds a line break of its own.
         QVERIFY(!rig.link.sendCommand(QStringLiteral("DA0.5\r\nBF")));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "documents/abstractdocument.h"
 #include "documents/chartmodel.h"
+#include "model/abstractdocument.h"
 
 #include <QList>
 #include <memory>

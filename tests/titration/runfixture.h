@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/settingsrecord.h"
 #include "common/clock.h"
-#include "evaluation/measurementstore.h"
 #include "link/commandsink.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "support/fakeruncontrols.h"
 #include "titration/runtimer.h"
@@ -72,20 +72,20 @@ struct RunFixture
     // The titrator's answers as the report evaluation hands them to the run.
     void acknowledge()
     {
-        if (store.Rueckmeldung == QLatin1String("D"))
-            store.Rueckmeldung = QStringLiteral("Y");
+        if (store.Rueckmeldung == Rueckmeldung::D)
+            store.Rueckmeldung = Rueckmeldung::Y;
     }
     void reading(double value)
     {
-        if (store.Rueckmeldung == QLatin1String("M")) {
+        if (store.Rueckmeldung == Rueckmeldung::M) {
             store.Messwerte[store.MessIndex][1] = value;
-            store.Rueckmeldung = QStringLiteral("pH");
+            store.Rueckmeldung = Rueckmeldung::pH;
         }
     }
     // Ticks, each command answered at once, until the run is at `step` (0: until it stops).
     void advanceTo(int step, double value = 7)
     {
-        for (int i = 0; i < 1000 && run.isRunning() && run.Schritt != step; ++i) {
+        for (int i = 0; i < 1000 && run.isRunning() && run.state().Schritt != step; ++i) {
             acknowledge();
             reading(value);
             run.Ablauf();
@@ -103,12 +103,12 @@ struct RunFixture
     // after those readings and before its own first reading.
     void twoReadingsThenStep(int step)
     {
-        run.cmdTitration_Click();
+        run.toggle();
         takeReading(7);
         takeReading(8);
         if (step <= 2) {
-            run.cmdTitration_Click();
-            run.cmdTitration_Click();
+            run.toggle();
+            run.toggle();
         }
         advanceTo(step);
     }

@@ -13,7 +13,7 @@ private Q_SLOTS:
         RunFixture f;
         f.controls.waiting = 3;
         f.controls.increment = 5;
-        f.run.cmdTitration_Click();
+        f.run.toggle();
         f.controls.waiting = 9; // read only at the start
         auto tick = [&](int times = 1) {
             while (times-- > 0)
@@ -21,22 +21,22 @@ private Q_SLOTS:
         };
         tick(2);
         QVERIFY(!f.cell(1, 1).isNull); // the first point's volume, 0, is drawn at once
-        QCOMPARE(f.run.Schritt, qint16(2)); // no acknowledgement yet
+        QCOMPARE(f.run.state().Schritt, qint16(2)); // no acknowledgement yet
         f.acknowledge();
         tick(2);
         f.acknowledge(); // a "Y" line does not answer "M"
         tick();
-        QCOMPARE(f.run.Schritt, qint16(4));
+        QCOMPARE(f.run.state().Schritt, qint16(4));
         f.reading(7.02);
         tick();
         QCOMPARE(f.cell(1, 2).value, 7.02);
         tick(); // end check: not ended, wait at 100 ms
         QCOMPARE(f.timer.ms, 100);
         tick(2);
-        QCOMPARE(f.run.Schritt, qint16(6)); // two of three waiting ticks: nothing dosed yet
+        QCOMPARE(f.run.state().Schritt, qint16(6)); // two of three waiting ticks: nothing dosed yet
         tick(2);
         QCOMPARE(f.timer.ms, 500);
-        QCOMPARE(f.run.Volumen, 0.05);
+        QCOMPARE(f.run.state().Volumen, 0.05);
         f.acknowledge();
         tick();
         QCOMPARE(f.cell(2, 1).value, 0.05);
@@ -54,7 +54,7 @@ private Q_SLOTS:
             f.acknowledge();
             f.reading(7);
         };
-        f.run.cmdTitration_Click();
+        f.run.toggle();
         for (int i = 0; i < 100 && f.run.isRunning(); ++i)
             f.run.Ablauf();
         QVERIFY(!f.run.isRunning());
@@ -92,7 +92,7 @@ private Q_SLOTS:
         f.clock.seconds = startTime;
         FakeDocument *earlier = static_cast<FakeDocument *>(f.documents.newDocument());
 
-        f.run.cmdTitration_Click();
+        f.run.toggle();
         f.takeReading(7.02, 12.34);
         f.takeReading(10.5, 59.62);
 
@@ -140,7 +140,7 @@ private Q_SLOTS:
         f.controls.increment = increment;
         f.settings.EndWert = 14;
         f.settings.EndVol = 0.3;
-        f.run.cmdTitration_Click();
+        f.run.toggle();
         f.takeReading(readings[0]);
         for (int i = 1; i < 600 && f.run.isRunning(); ++i)
             f.takeReading(readings.value(i, readings.last()));
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QFETCH(QString, outcome);
         RunFixture f;
         QSignalSpy failed(&f.run, &TitrationRun::failed);
-        f.run.cmdTitration_Click();
+        f.run.toggle();
         if (QFETCH(bool, dosed); dosed)
             f.takeReading(7);
         f.advanceTo(step);
@@ -190,14 +190,14 @@ private Q_SLOTS:
         for (int r = 0; r < restarts; ++r) {
             for (int i = 0; i < 20; ++i)
                 f.run.Ablauf();
-            QCOMPARE(f.run.Schritt, qint16(1));
+            QCOMPARE(f.run.state().Schritt, qint16(1));
             f.advanceTo(step);
         }
-        QCOMPARE(f.run.Schritt, qint16(step));
+        QCOMPARE(f.run.state().Schritt, qint16(step));
         const qsizetype sent = f.sink.sent.size();
         for (int i = 1; i < replyTick; ++i)
             f.run.Ablauf();
-        QCOMPARE(f.run.Schritt, qint16(step));
+        QCOMPARE(f.run.state().Schritt, qint16(step));
         f.acknowledge();
         f.reading(8);
         f.run.Ablauf();
@@ -206,13 +206,13 @@ private Q_SLOTS:
         QCOMPARE(f.run.isRunning(), outcome != u"stop");
         QCOMPARE(failed.size(), outcome == u"stop" ? 1 : 0);
         if (outcome == u"taken") {
-            QVERIFY(f.run.Schritt != step && f.run.Schritt != 1);
+            QVERIFY(f.run.state().Schritt != step && f.run.state().Schritt != 1);
         } else if (outcome == u"restart") {
-            QCOMPARE(f.run.Schritt, qint16(1));
+            QCOMPARE(f.run.state().Schritt, qint16(1));
             f.clock.later(100);
             f.run.Ablauf();
             QCOMPARE(f.sink.sent.last(), QStringLiteral("FP"));
-            QCOMPARE(f.run.StartZeit, f.clock.seconds);
+            QCOMPARE(f.run.state().StartZeit, f.clock.seconds);
         } else {
             // Stopped as the button would, keeping the rows; nothing is sent again, above all
             // no second dose.
@@ -244,9 +244,9 @@ private Q_SLOTS:
         RunFixture f;
         QSignalSpy failed(&f.run, &TitrationRun::failed);
         f.twoReadingsThenStep(step);
-        QCOMPARE(f.run.Schritt, qint16(step));
+        QCOMPARE(f.run.state().Schritt, qint16(step));
         if (how == u"button")
-            f.run.cmdTitration_Click();
+            f.run.toggle();
         else if (how == u"close")
             f.documents.closeAll();
         else

@@ -7,12 +7,12 @@
 
 #include "instrument.h"
 
-#include "app/settingsrecord.h"
-#include "documents/abstractdocument.h"
 #include "documents/chartmodel.h"
 #include "documents/documentfile.h"
-#include "evaluation/measurementstore.h"
 #include "evaluation/reportevaluator.h"
+#include "model/abstractdocument.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 #include <QCoreApplication>
 

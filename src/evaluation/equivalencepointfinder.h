@@ -1,6 +1,7 @@
 #pragma once
 
-#include "evaluation/measurementstore.h"
+#include "model/equivalencepoint.h"
+#include "model/measurementstore.h"
 
 #include <optional>
 
@@ -8,12 +9,6 @@
 // the largest absolute slope, refined by the vertex of a parabola through it and its two
 // neighbours (each slope placed at the middle of its step, the parabola laid through the
 // reciprocal slopes), and the measured value at that volume, interpolated on the curve.
-struct EquivalencePoint
-{
-    double volume = 0;
-    double value = 0;
-};
-
 namespace EquivalencePointFinder {
 
 // Rows 0..AnzahlWerte-1 of the store. No point when the series is too short, has its steepest

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "model/chartcolumns.h"
+
 #include <QString>
 
 // The chart operations the rest of the program relies on: a 500 x 4 grid of cells (rows 1..500,
-// columns 1..4; columns 1-2 the curve, 3-4 the derivative), titles, and the Y-axis limits the
+// columns 1..4, named in ChartColumn), titles, and the Y-axis limits the
 // chart has chosen for the data it holds.
 class AbstractChart
 {

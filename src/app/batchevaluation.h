@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/numbers.h"
-#include "evaluation/equivalencepoint.h"
+#include "model/equivalencepoint.h"
 
 #include <QString>
 

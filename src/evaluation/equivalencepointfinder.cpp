@@ -1,4 +1,4 @@
-#include "equivalencepoint.h"
+#include "equivalencepointfinder.h"
 
 #include <algorithm>
 #include <cmath>

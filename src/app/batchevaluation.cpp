@@ -1,13 +1,13 @@
 #include "batchevaluation.h"
 
-#include "app/settingsrecord.h"
 #include "documents/chartmodel.h"
 #include "documents/documentfile.h"
 #include "documents/seriesexport.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
-#include "evaluation/equivalencepoint.h"
-#include "evaluation/measurementstore.h"
+#include "evaluation/equivalencepointfinder.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
 
 #include <QDir>
 

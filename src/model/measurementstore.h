@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "model/rueckmeldung.h"
+
+#include <QtGlobal>
 
 #include <array>
 
@@ -13,11 +15,11 @@ struct MeasurementStore
     static constexpr quint8 DataMode = 255;
 
     // Messwerte[i][0] volume in mL, Messwerte[i][1] measured value (pH or mV).
-    std::array<std::array<double, 2>, RowCount> Messwerte{};
+    std::array<std::array<double, 2>, RowCount> Messwerte {};
     // Third number of a row (the report's time column, seconds).
-    std::array<double, RowCount> Zeiten{};
+    std::array<double, RowCount> Zeiten {};
     // Derivative of the step from row i to row i + 1.
-    std::array<double, RowCount> Ableitung{};
+    std::array<double, RowCount> Ableitung {};
     // Complete rows; the row being read is written at this index.
     qint16 AnzahlWerte = 0;
     // Complete rows of the current listing that came after the grid's 500 and were left out.
@@ -26,6 +28,6 @@ struct MeasurementStore
     quint8 DatenModus = TextMode;
     // The titration run's current row.
     qint16 MessIndex = 0;
-    // Handshake between the run and the report evaluation: "", "D", "Y", "M" or "pH".
-    QString Rueckmeldung;
+    // Handshake between the run and the report evaluation.
+    ::Rueckmeldung Rueckmeldung = ::Rueckmeldung::None;
 };

@@ -1,4 +1,4 @@
-#include "evaluation/batchevaluation.h"
+#include "app/batchevaluation.h"
 
 #include <QFile>
 #include <QTemporaryDir>
