@@ -20,7 +20,7 @@
 
 #include "evaluation/curveseries.h"
 #include "evaluation/eprecognition.h"
-#include "evaluation/equivalencepoint.h"
+#include "evaluation/equivalencepointfinder.h"
 #include "titration/dosingrule.h"
 #include "titration/driftmonitor.h"
 #include "titration/methodsettings.h"
