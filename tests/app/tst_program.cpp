@@ -108,7 +108,7 @@ private Q_SLOTS:
         QCOMPARE(settings.value(QStringLiteral("Settings/volink")).toString(), "0.5");
         settings.beginGroup(QStringLiteral("Settings"));
         QStringList stored;
-        for (const QString &key : {"MainLeft", "MainTop", "MainWidth", "MainHeight", "InkZeit"})
+        for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight", "InkZeit"})
             stored << settings.value(key).toString();
         QCOMPARE(stored.join(u' '), QStringLiteral("1000 1000 6500 6500 0.5"));
     }
