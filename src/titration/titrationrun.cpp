@@ -302,6 +302,8 @@ void TitrationRun::stepWaitDose()
 void TitrationRun::stepDriftBegin()
 {
     m_monitor.start(m_clock.secondsSinceMidnight());
+    // A run stopped while waiting at 100 ms leaves that interval; readings come once a second.
+    m_timer.setInterval(NormalInterval);
     stepDriftMeasure();
 }
 

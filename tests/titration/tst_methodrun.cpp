@@ -3,12 +3,14 @@
 #include "chemistry.h"
 
 #include "evaluation/equivalencepointfinder.h"
+#include "evaluation/reportevaluator.h"
 #include "evaluation/rowscanner.h"
 #include "titration/methodsettings.h"
 
 #include <QTest>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -118,6 +120,7 @@ private Q_SLOTS:
         RunFixture f;
         f.controls.endVolume = QStringLiteral("0,1");
         f.run.setMethodSource([] { return methodOf(Fixed, Drift); });
+        f.timer.ms = 100; // left by a run stopped while it waited
         f.run.toggle();
         // Values while the electrode settles, one per "M": 4.2 and 1.8 pH/min still drift.
         const QList<double> values {7.0, 7.1, 7.2, 7.2, 7.2, 7.2};
@@ -127,7 +130,7 @@ private Q_SLOTS:
                 ++asked;
         };
         for (int i = 0; i < 200 && f.run.isRunning() && f.store.MessIndex == 0; ++i) {
-            f.clock.later(0.5);
+            f.clock.later(f.timer.ms / 1000.0);
             f.acknowledge();
             f.reading(values.value(asked - 1, 7.2));
             if (f.store.MessIndex == 0 && asked < 6)
@@ -137,11 +140,42 @@ private Q_SLOTS:
         QCOMPARE(asked, 6);
         QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "M", "M", "M", "M", "M"}));
         QCOMPARE(f.cell(1, 2).value, 7.2);
-        // "FP" at 0.5 s, acknowledged at 1 s, "M" at 1.5 s, the sixth value taken at 7 s.
-        QCOMPARE(f.doc().text().section(u'\n', 2), QStringLiteral("  0,00    7,200  6,5  \r\n"));
+        // "FP" at 0.1 s, acknowledged at 0.2 s; from the first "M" at 0.3 s on the ticks come
+        // every 500 ms: the sixth value is taken at 5.8 s, 5.7 s after "FP".
+        QCOMPARE(f.doc().text().section(u'\n', 2), QStringLiteral("  0,00    7,200  5,7  \r\n"));
         // No wait after the reading: the dose follows the end check at once.
         tickAlong(f, [](double) { return 7.2; });
         QCOMPARE(f.sink.sent.mid(7, 2), (QStringList {"DA0.1", "M"}));
+    }
+
+    // Through the report evaluation, as on the line: every reply line goes into the document,
+    // the values not taken overwrite one store row, and only the one taken becomes a row.
+    void driftRepliesStandBeforeTheirRow()
+    {
+        RunFixture f;
+        f.controls.endVolume = QStringLiteral("0,1");
+        f.run.setMethodSource([] { return methodOf(Fixed, Drift); });
+        ReportEvaluator evaluator(f.store, f.settings, f.documents);
+        const QStringList values {"7,00", "7,10", "7,20", "7,20", "7,20", "7,20", "7,20"};
+        QString pending;
+        int asked = 0;
+        f.sink.onSend = [&](const QString &command) {
+            pending = command == u"M" ? QStringLiteral("  %1 pH\n").arg(values.value(asked++))
+                                      : QStringLiteral("Y\n");
+        };
+        f.run.toggle();
+        for (int i = 0; i < 200 && f.store.MessIndex == 0; ++i) {
+            f.clock.later(0.5);
+            if (!pending.isEmpty())
+                evaluator.RsAuswertung(std::exchange(pending, QString()));
+            f.run.Ablauf();
+        }
+        QCOMPARE(f.doc().text(),
+            QStringLiteral("  Titrations Daten (fixed, drift)\r\n   ml        pH        [s]\r\n"
+                           "Y\r\n  7,00 pH\r\n  7,10 pH\r\n  7,20 pH\r\n  7,20 pH\r\n"
+                           "  7,20 pH\r\n  7,20 pH\r\n  0,00    7,200  6,5  \r\n"));
+        QCOMPARE(f.store.Messwerte[0][1], 7.2);
+        QVERIFY(f.cell(2, 2).isNull);
     }
 
     // A value still drifting at MaxWait is taken, and its row is marked; the row scanner still
