@@ -1,45 +1,55 @@
 // adaptive-run: the specified titration run against dynamic dosing with drift-controlled
 // readings, on a simulated clock with the simulator's chemistry and a lagging electrode.
 //
-// (a) fixed: the run's own rhythm on 500 ms ticks: "M", the value taken on the next tick, the
-//     end check, the waiting time in 100 ms ticks, "DA" with the fixed increment, the
-//     acknowledgement on the next tick, "M" on the one after.
-// (b) dynamic + drift: after the acknowledgement "M" goes out on every other tick (once a
-//     second) until the drift monitor takes a reading; then the end check and the next dose,
-//     sized by the dosing rule, on the following ticks.
-// Each run's rows (exact volume, reading) go to EpRecognition and to the earlier steepest-step
-// finder; the error is taken against the sample's stoichiometric volume.
+// Both runs are the program's own TitrationRun, ticked at its timer's interval on a simulated
+// clock. Its commands go to a titrator played here (the simulator's chemistry, electrode noise
+// and lag), whose reply lines ("Y", "  7.02 pH") reach the run through the real report
+// evaluation, as on the line. The equivalence point is found from the rows of the run's own
+// table, read back from the document, and compared with the sample's stoichiometric volume.
 //
 //   adaptive-run [--runs N] [--seed S] [--lag S] [--noise PH] [--wait S] [--increment ML]
-//                [--end-volume ML] [--equivalence ML] [--spread ML] [--raw] [--growth G]
-//                [--window S] [--table] [--verbose]
+//                [--end-volume ML] [--equivalence ML] [--spread ML] [--raw] [--table]
+//                [--verbose] [--picture FILE.png]
+//
+// --picture draws the first dynamic run's curve as the program's chart shows it (offscreen).
 //
 // Not part of the test suite.
 
 #include "chemistry.h"
 
+#include "common/clock.h"
+#include "documents/chartview.h"
 #include "evaluation/curveseries.h"
 #include "evaluation/eprecognition.h"
 #include "evaluation/equivalencepointfinder.h"
+#include "evaluation/reportevaluator.h"
+#include "evaluation/rowscanner.h"
+#include "link/commandsink.h"
+#include "model/measurementstore.h"
+#include "model/settingsrecord.h"
+#include "support/fakedocument.h"
+#include "support/fakeruncontrols.h"
 #include "titration/dosingrule.h"
-#include "titration/driftmonitor.h"
 #include "titration/methodsettings.h"
+#include "titration/runtimer.h"
+#include "titration/titrationrun.h"
+
+#include <QApplication>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
+#include <deque>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr double Tick = 0.5; // s, the run's normal timer interval
-constexpr double WaitTick = 0.1; // s, while waiting after a reading
-constexpr double LineDelay = 0.01; // s from a command to the instrument acting on it
+constexpr double LineDelay = 0.05; // s from a command to the instrument's reply
+constexpr double StartTime = 36000; // s since midnight
 
 struct Options
 {
@@ -54,10 +64,8 @@ struct Options
     double spread = 0.5; // equivalence volumes drawn from equivalence +- spread
     bool raw = false; // readings as the electrode gives them, not rounded to 0.01 pH
     bool verbose = false;
-    bool table = false; // print the first dynamic run's rows
-    // Overrides of the rule's and the monitor's constants, for tuning on other seeds.
-    std::optional<int> growth;
-    std::optional<double> window;
+    bool table = false; // print the first run's tables
+    std::string picture; // PNG of the first dynamic run's chart
 };
 
 // The beaker and the electrode on the simulated clock.
@@ -82,10 +90,9 @@ public:
     {
         follow(at);
         const double shown = m_lag.active() ? m_lag.indicatedPh() : m_sample.pH(m_volume);
-        const double value = m_electrode.readPh(shown);
-        // The instrument replies "%6.2f pH".
-        return m_raw ? value : std::round(value * 100.0) / 100.0;
+        return m_electrode.readPh(shown);
     }
+    bool raw() const { return m_raw; }
 
 private:
     void follow(double at)
@@ -108,83 +115,132 @@ private:
     double m_volume = 0;
 };
 
+struct SimClock : Clock
+{
+    double secondsSinceMidnight() const override { return seconds; }
+    QDateTime now() const override { return {}; }
+    double seconds = StartTime;
+};
+
+struct SimTimer : RunTimer
+{
+    int interval() const override { return ms; }
+    void setInterval(int milliseconds) override { ms = milliseconds; }
+    bool isEnabled() const override { return enabled; }
+    void setEnabled(bool on) override { enabled = on; }
+    int ms = 500;
+    bool enabled = true;
+};
+
+// The titrator: answers each command after the line delay with the line it would print.
+struct SimTitrator : CommandSink
+{
+    SimTitrator(Beaker &beaker, const SimClock &clock)
+        : m_beaker(beaker)
+        , m_clock(clock)
+    { }
+
+    bool sendCommand(const QString &command, QString *) override
+    {
+        const double at = m_clock.seconds - StartTime + LineDelay;
+        if (command.startsWith(u"DA")) {
+            m_beaker.dose(at, command.mid(2).toDouble());
+            ++doses;
+            replies.push_back({at, QStringLiteral("Y\r\n")});
+        } else if (command == u"M") {
+            const double value = m_beaker.read(at);
+            // The instrument replies "%6.2f pH"; raw: all the electrode gives.
+            const int decimals = m_beaker.raw() ? 6 : 2;
+            replies.push_back({at, QStringLiteral("%1 pH\r\n").arg(value, 6, 'f', decimals)});
+        } else {
+            replies.push_back({at, QStringLiteral("Y\r\n")});
+        }
+        return true;
+    }
+
+    struct Reply
+    {
+        double at;
+        QString line;
+    };
+    std::deque<Reply> replies;
+    int doses = 0;
+
+private:
+    Beaker &m_beaker;
+    const SimClock &m_clock;
+};
+
 struct RunResult
 {
-    CurveSeries rows;
+    CurveSeries rows; // read back from the run's table
     std::vector<bool> forced;
-    double seconds = 0; // from the range command to the last row
+    QString text; // the run's document
+    double seconds = 0; // from the start to the stop
     int doses = 0;
 };
 
-// The specified run, tick by tick: the waiting time lies between a reading and the next dose.
-RunResult fixedRun(Beaker &beaker, const Options &o)
+// One run of the program's step machine with `method`, to its own end.
+// The chart's cells and titles, copied.
+void copyChart(const ChartModel &from, ChartModel &to)
 {
-    RunResult r;
-    const qint64 increment = DosedVolume::toMicrolitres(o.increment);
-    const int waitTicks = int(std::lround(o.wait / WaitTick));
-    DosedVolume volume;
-    double t = 0; // "FP" goes out
-    t += Tick; // step 2 takes the acknowledgement
-    while (true) {
-        t += Tick; // step 3 sends "M"
-        const double value = beaker.read(t + LineDelay);
-        t += Tick; // step 4 takes the value and writes the row
-        r.rows.push_back({volume.millilitres(), value});
-        r.forced.push_back(false);
-        r.seconds = t;
-        t += Tick; // step 5: end check
-        if (volume.millilitres() >= o.endVolume || r.rows.size() >= 499)
-            break;
-        t += waitTicks * WaitTick; // step 6
-        t += Tick; // step 7 sends "DA"
-        beaker.dose(t + LineDelay, DosedVolume::toMillilitres(increment));
-        volume.add(increment);
-        ++r.doses;
-        t += Tick; // step 8 takes the acknowledgement
+    to.setTitleText(from.titleText());
+    to.setAxisTitle(AbstractChart::XAxis, from.axisTitle(AbstractChart::XAxis));
+    to.setAxisTitle(AbstractChart::YAxis, from.axisTitle(AbstractChart::YAxis));
+    for (int row = 1; row <= AbstractChart::RowCount; ++row) {
+        for (int column = 1; column <= AbstractChart::ColumnCount; ++column) {
+            const ChartModel::Cell &cell = from.cell(row, column);
+            to.setData(row, column, cell.value, cell.isNull);
+        }
     }
-    return r;
 }
 
-// Dynamic dosing with drift-controlled readings and the default method settings.
-RunResult dynamicRun(Beaker &beaker, const Options &o)
+RunResult runWith(
+    const MethodSettings &method, Beaker &beaker, const Options &o, ChartModel *chart = nullptr)
 {
-    RunResult r;
-    const MethodSettings method = MethodSettings().clamped();
-    const DosingRule base = DosingRule::fromSettings(method, false);
-    const DosingRule rule(base.minDose(), base.maxDose(), base.targetStep(),
-        o.growth.value_or(DosingRule::DefaultGrowth));
-    DriftMonitor monitor(method.driftLimitPh, method.minWait, method.maxWait,
-        o.window.value_or(DriftMonitor::DefaultWindow));
-    DosedVolume volume;
-    qint64 lastDose = 0;
-    double t = 0; // "FP" goes out
-    t += Tick; // its acknowledgement is taken
-    monitor.start(t);
-    while (true) {
-        DriftMonitor::Verdict verdict = DriftMonitor::Verdict::Wait;
-        double value = 0;
-        while (verdict == DriftMonitor::Verdict::Wait) {
-            t += Tick; // "M"
-            value = beaker.read(t + LineDelay);
-            t += Tick; // the value is taken
-            verdict = monitor.add(t, value);
+    MeasurementStore store;
+    SettingsRecord settings;
+    settings.separators = Numbers::Separators::dot();
+    FakeDocumentHost documents;
+    FakeRunControls controls;
+    controls.waiting = int(std::lround(o.wait * 10));
+    controls.increment = int(std::lround(o.increment * 100));
+    controls.endValue = QStringLiteral("14");
+    controls.endVolume = QString::number(o.endVolume);
+    SimTimer timer;
+    SimClock clock;
+    SimTitrator titrator(beaker, clock);
+    ReportEvaluator evaluator(store, settings, documents);
+    TitrationRun run(store, settings, documents, titrator, controls, timer, clock);
+    run.setMethodSource([method] { return method; });
+
+    run.toggle();
+    for (int tick = 0; tick < 200000 && run.isRunning(); ++tick) {
+        clock.seconds += timer.ms / 1000.0;
+        while (
+            !titrator.replies.empty() && titrator.replies.front().at <= clock.seconds - StartTime) {
+            evaluator.RsAuswertung(titrator.replies.front().line);
+            titrator.replies.pop_front();
         }
-        const double before = r.rows.empty() ? value : r.rows.back().value;
-        r.rows.push_back({volume.millilitres(), value});
-        r.forced.push_back(verdict == DriftMonitor::Verdict::Forced);
-        r.seconds = t;
-        t += Tick; // end check
-        if (volume.millilitres() >= o.endVolume || r.rows.size() >= 499)
-            break;
-        const qint64 dose
-            = lastDose == 0 ? rule.firstDose() : rule.nextDose(lastDose, value - before);
-        t += Tick; // "DA"
-        beaker.dose(t + LineDelay, DosedVolume::toMillilitres(dose));
-        volume.add(dose);
-        lastDose = dose;
-        ++r.doses;
-        t += Tick; // the acknowledgement is taken
-        monitor.start(t);
+        run.Ablauf();
+    }
+
+    RunResult r;
+    r.seconds = clock.seconds - StartTime;
+    r.doses = titrator.doses;
+    r.text = documents.active()->text();
+    if (chart)
+        copyChart(documents.active()->chartModel(), *chart);
+    // The table as a reader of the document finds it: every line that scans as a row.
+    MeasurementStore table;
+    for (const QString &line : r.text.split(QStringLiteral("\r\n"))) {
+        const int before = table.AnzahlWerte;
+        RowScanner::scan(
+            line + u' ', RowScanner::Variant::Document, Numbers::Separators::dot(), table, nullptr);
+        if (table.AnzahlWerte > before) {
+            r.rows.push_back({table.Messwerte[before][0], table.Messwerte[before][1]});
+            r.forced.push_back(line.endsWith(u'*'));
+        }
     }
     return r;
 }
@@ -265,12 +321,29 @@ void printRow(const char *name, const char *finder, const std::vector<double> &e
         1000 * s.meanAbs, 1000 * s.rms, missing, t.seconds / t.runs, t.doses / t.runs);
 }
 
+// The chart as the document window shows it, offscreen.
+bool savePicture(ChartModel &chart, const std::string &file, int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ChartView view(&chart);
+    view.resize(900, 560);
+    view.redrawNow();
+    const QImage image = view.pictureImage(QSize(900, 560));
+    if (!image.save(QString::fromStdString(file))) {
+        std::fprintf(stderr, "adaptive-run: cannot write %s\n", file.c_str());
+        return false;
+    }
+    return true;
+}
+
 void usage()
 {
     std::fputs("usage: adaptive-run [--runs N] [--seed S] [--lag S] [--noise PH] [--wait S]\n"
                "                    [--increment ML] [--end-volume ML] [--equivalence ML]\n"
-               "                    [--spread ML] [--raw] [--growth G] [--window S] [--table]\n"
-               "                    [--verbose]\n",
+               "                    [--spread ML] [--raw] [--table] [--verbose]\n"
+               "                    [--picture FILE.png]\n",
         stderr);
 }
 
@@ -311,12 +384,10 @@ int main(int argc, char *argv[])
             ok = number(o.equivalence) && o.equivalence > 0;
         } else if (arg == "--spread") {
             ok = number(o.spread) && o.spread >= 0;
-        } else if (arg == "--growth") {
-            ok = number(n) && n >= 1;
-            o.growth = int(n);
-        } else if (arg == "--window") {
-            ok = number(n) && n > 0;
-            o.window = n;
+        } else if (arg == "--picture") {
+            ok = value != nullptr;
+            if (ok)
+                o.picture = argv[++i];
         } else if (arg == "--raw") {
             o.raw = true;
         } else if (arg == "--table") {
@@ -332,6 +403,9 @@ int main(int argc, char *argv[])
         }
     }
 
+    MethodSettings dynamicDrift; // the default method settings
+    dynamicDrift.dosingMode = MethodSettings::Dosing::Dynamic;
+    dynamicDrift.readingMode = MethodSettings::Reading::Drift;
     Tally fixed;
     Tally dynamic;
     std::mt19937 draw(o.seed);
@@ -341,16 +415,19 @@ int main(int argc, char *argv[])
         const AcidSample sample = AcidSample::forEquivalence(true, equivalence);
         const unsigned noiseSeed = o.seed * 7919u + unsigned(k);
         Beaker a(sample, o, noiseSeed);
-        const RunResult f = fixedRun(a, o);
+        const RunResult f = runWith(MethodSettings(), a, o);
         Beaker b(sample, o, noiseSeed);
-        const RunResult d = dynamicRun(b, o);
+        ChartModel chart;
+        const RunResult d = runWith(dynamicDrift, b, o, &chart);
+        if (k == 0 && !o.picture.empty() && !savePicture(chart, o.picture, argc, argv))
+            return 1;
         fixed.add(f, sample.equivalenceVolume());
         dynamic.add(d, sample.equivalenceVolume());
         if (o.table && k == 0) {
-            for (std::size_t i = 0; i < d.rows.size(); ++i) {
-                std::printf("  %7.3f  %7.3f%s\n", d.rows[i].volume, d.rows[i].value,
-                    d.forced[i] ? "  *" : "");
-            }
+            // The runs' documents: reply lines and table rows as the program writes them.
+            std::printf("--- fixed run, EP %.4f mL\n%s\n", sample.equivalenceVolume(),
+                qPrintable(QString(f.text).remove(u'\r')));
+            std::printf("--- dynamic + drift run\n%s\n", qPrintable(QString(d.text).remove(u'\r')));
         }
         if (o.verbose) {
             std::printf(

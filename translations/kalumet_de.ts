@@ -190,6 +190,24 @@
         <source>The titrator did not answer in time. The titration run has been stopped; the rows measured so far are kept.</source>
         <translation>Der Titrator hat nicht rechtzeitig geantwortet. Die Titration wurde angehalten; die bisher gemessenen Zeilen bleiben erhalten.</translation>
     </message>
+    <message>
+        <source>dynamic</source>
+        <translation>dynamisch</translation>
+    </message>
+    <message>
+        <source>fixed</source>
+        <comment>dosing</comment>
+        <translation>fest</translation>
+    </message>
+    <message>
+        <source>drift</source>
+        <translation>Drift</translation>
+    </message>
+    <message>
+        <source>fixed</source>
+        <comment>reading</comment>
+        <translation>fest</translation>
+    </message>
 </context>
 <context>
     <name>frmMain</name>

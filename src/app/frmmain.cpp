@@ -1,5 +1,7 @@
 #include "frmmain.h"
 
+#include "app/captiontable.h"
+#include "app/frmmethode.h"
 #include "app/frmoption.h"
 #include "app/methodfile.h"
 #include "app/optionruncontrols.h"
@@ -17,6 +19,7 @@
 #include "link/rskanal.h"
 #include "model/abstractchart.h"
 #include "titration/manualcommands.h"
+#include "titration/methodsettings.h"
 #include "titration/runtimer.h"
 #include "titration/titrationrun.h"
 
@@ -76,6 +79,8 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     m_runTimer = std::make_unique<QTimerRunTimer>(*m_timer1);
     m_run = std::make_unique<TitrationRun>(
         m_measurementStore, m_settings, *m_documents, *m_link, *m_runControls, *m_runTimer, clock);
+    // Each run reads its method anew from the settings store's group "Method".
+    m_run->setMethodSource([this] { return MethodSettings::read(m_store); });
     connect(m_run.get(), &TitrationRun::runningChanged, this, [this](bool running) {
         m_cmdTitration->setText(
             running ? QStringLiteral("Titr. Stop") : QStringLiteral("Titr. Start"));
@@ -453,6 +458,21 @@ void frmMain::tbToolBar_ButtonClick(const QString &key)
 void frmMain::mnuFileExit_Click()
 {
     close();
+}
+
+void frmMain::mnuMethode_Click()
+{
+    auto *dialog = findChild<frmMethode *>(QStringLiteral("frmMethode"));
+    if (!dialog) {
+        dialog = new frmMethode(m_store, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        applyCaptions(*dialog, captionTable(), m_settings.isGerman());
+    } else {
+        dialog->Form_Load();
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void frmMain::mnuOptions_Click()

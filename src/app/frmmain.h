@@ -117,6 +117,8 @@ public Q_SLOTS:
     void mnuWindowTileVertical_Click();
     void mnuWindowArrangeIcons_Click();
     void mnuOptions_Click();
+    // The method dialog (frmMethode), modeless, one at a time.
+    void mnuMethode_Click();
     // The toolbar's image buttons, by key: "Neu", "Drucken", "Speichern".
     void tbToolBar_ButtonClick(const QString &key);
 

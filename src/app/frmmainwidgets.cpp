@@ -79,6 +79,9 @@ void frmMain::buildMenus()
     QAction *options = menuBar()->addAction(QStringLiteral("Options"));
     options->setObjectName(QStringLiteral("mnuOptions"));
     connect(options, &QAction::triggered, this, &frmMain::mnuOptions_Click);
+    QAction *method = menuBar()->addAction(QStringLiteral("Method"));
+    method->setObjectName(QStringLiteral("mnuMethode"));
+    connect(method, &QAction::triggered, this, &frmMain::mnuMethode_Click);
 }
 
 void frmMain::buildToolBar()

@@ -2,6 +2,7 @@
 
 #include "app/captiontable.h"
 #include "app/frmmain.h"
+#include "app/frmmethode.h"
 #include "app/frmoption.h"
 #include "app/uilanguage.h"
 
@@ -77,5 +78,7 @@ void SetzeSprache(frmMain &main)
     UiLanguage::apply(german);
     applyCaptions(main, captionTable(), german);
     applyCaptions(*dialog, captionTable(), german);
+    if (auto *method = main.findChild<frmMethode *>(QStringLiteral("frmMethode")))
+        applyCaptions(*method, captionTable(), german);
     dialog->refreshAccessibleNames();
 }

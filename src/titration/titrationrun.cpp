@@ -55,7 +55,19 @@ void TitrationRun::start()
     m_state.TaktZaehler = 0;
     m_dosed = false;
     m_restarts = 0;
-    const int wait = m_controls.waitingTimeValue();
+    m_method = m_methodSource ? m_methodSource().clamped() : MethodSettings();
+    const bool millivolts = m_settings.Bereich != 0;
+    const bool drift = m_method.readingMode == MethodSettings::Reading::Drift;
+    const bool dynamic = m_method.dosingMode == MethodSettings::Dosing::Dynamic;
+    m_route.measure = drift ? DriftBegin : 3;
+    m_route.dose = dynamic ? DynamicDose : 7;
+    // Dynamic doses are whole microlitres: their sums need the third decimal.
+    m_volumeDecimals = dynamic ? 3 : 2;
+    m_rule = DosingRule::fromSettings(m_method, millivolts);
+    m_monitor = DriftMonitor::fromSettings(m_method, millivolts);
+    // With drift-controlled readings the wait lies after the dose (MinWait), not after the
+    // reading.
+    const int wait = drift ? 0 : m_controls.waitingTimeValue();
     m_state.WarteTakte = qint16(qBound(0, wait, int(std::numeric_limits<qint16>::max())));
     // Until the first reading the run has written no rows; a stop before it must not hand
     // on a row count left from an earlier run.
@@ -137,6 +149,18 @@ void TitrationRun::Ablauf()
     case 8:
         stepWaitDose();
         break;
+    case DriftBegin:
+        stepDriftBegin();
+        break;
+    case DriftMeasure:
+        stepDriftMeasure();
+        break;
+    case DriftWaitValue:
+        stepDriftWaitValue();
+        break;
+    case DynamicDose:
+        stepDynamicDose();
+        break;
     default:
         break;
     }
@@ -170,6 +194,8 @@ void TitrationRun::stepRange()
             m_settings.Bereich == 0 ? QStringLiteral("FP") : QStringLiteral("FV"), Rueckmeldung::D))
         return;
     m_state.Volumen = 0;
+    m_dynamicVolume.reset();
+    m_lastDose = 0;
     m_state.Schritt = 2;
     m_store.MessIndex = 0;
     m_state.StartZeit = m_clock.secondsSinceMidnight();
@@ -180,7 +206,7 @@ void TitrationRun::stepWaitRange()
 {
     if (m_store.Rueckmeldung == Rueckmeldung::Y) {
         m_store.Rueckmeldung = Rueckmeldung::None;
-        m_state.Schritt = 3;
+        m_state.Schritt = m_route.measure;
     }
     countReplyTick();
 }
@@ -227,7 +253,7 @@ void TitrationRun::stepWait()
     if (m_state.TaktZaehler >= m_state.WarteTakte) {
         m_state.TaktZaehler = 0;
         m_timer.setInterval(NormalInterval);
-        m_state.Schritt = 7;
+        m_state.Schritt = m_route.dose;
     }
 }
 
@@ -267,9 +293,65 @@ void TitrationRun::stepWaitDose()
         m_store.Messwerte[row][0] = m_state.Volumen;
         doc->chart().setData(row + 1, ChartColumn::CurveX, m_store.Messwerte[row][0], false);
         m_timer.setInterval(NormalInterval);
-        m_state.Schritt = 3;
+        m_state.Schritt = m_route.measure;
     }
     countReplyTick();
+}
+
+// The reading after a dose (or the range): from now on the drift counts.
+void TitrationRun::stepDriftBegin()
+{
+    m_monitor.start(m_clock.secondsSinceMidnight());
+    // A run stopped while waiting at 100 ms leaves that interval; readings come once a second.
+    m_timer.setInterval(NormalInterval);
+    stepDriftMeasure();
+}
+
+void TitrationRun::stepDriftMeasure()
+{
+    if (!send(QStringLiteral("M"), Rueckmeldung::M))
+        return;
+    m_state.Schritt = DriftWaitValue;
+}
+
+// Each value goes to the drift monitor; only the one it takes becomes the row and the point.
+// An earlier value stays in the store's row until the next one overwrites it.
+void TitrationRun::stepDriftWaitValue()
+{
+    if (m_store.Rueckmeldung == Rueckmeldung::pH) {
+        int row = 0;
+        AbstractDocument *doc = takeReply(row);
+        if (!doc)
+            return;
+        const DriftMonitor::Verdict verdict
+            = m_monitor.add(m_clock.secondsSinceMidnight(), m_store.Messwerte[row][1]);
+        if (verdict == DriftMonitor::Verdict::Wait) {
+            m_state.Schritt = DriftMeasure; // one tick later: about once a second
+        } else {
+            doc->chart().setData(row + 1, ChartColumn::CurveY, m_store.Messwerte[row][1], false);
+            writeTableRow(*doc, elapsedSinceStart(), verdict == DriftMonitor::Verdict::Forced);
+            m_store.MessIndex = qint16(row + 1);
+            m_state.Schritt = 5;
+        }
+    }
+    countReplyTick();
+}
+
+void TitrationRun::stepDynamicDose()
+{
+    const int rows = m_store.MessIndex;
+    qint64 dose = m_rule.firstDose();
+    if (m_lastDose > 0 && rows >= 2) {
+        const double change = m_store.Messwerte[rows - 1][1] - m_store.Messwerte[rows - 2][1];
+        dose = m_rule.nextDose(m_lastDose, change);
+    }
+    m_dosed = true; // from here on the titrator may have dosed
+    if (!send(doseCommand(dose), Rueckmeldung::D))
+        return;
+    m_state.Schritt = 8;
+    m_lastDose = dose;
+    m_dynamicVolume.add(dose);
+    m_state.Volumen = m_dynamicVolume.millilitres();
 }
 
 bool TitrationRun::endReached()
@@ -308,18 +390,32 @@ double TitrationRun::elapsedSinceStart() const
 
 void TitrationRun::writeTableHead(AbstractDocument &doc)
 {
-    doc.setText(QStringLiteral("  Titrations Daten\r\n"));
+    QString head = QStringLiteral("  Titrations Daten");
+    // A run of another method says which, so that its table can be read later.
+    if (!m_method.isSpecifiedRun()) {
+        const QString dosing = m_method.dosingMode == MethodSettings::Dosing::Dynamic
+            ? tr("dynamic")
+            : tr("fixed", "dosing");
+        const QString reading = m_method.readingMode == MethodSettings::Reading::Drift
+            ? tr("drift")
+            : tr("fixed", "reading");
+        head += QStringLiteral(" (") + dosing + QStringLiteral(", ") + reading + u')';
+    }
+    doc.setText(head + QStringLiteral("\r\n"));
     doc.appendText(m_settings.Bereich == 0 ? QStringLiteral("   ml        pH        [s]\r\n")
                                            : QStringLiteral("   ml        mV        [s]\r\n"));
 }
 
-void TitrationRun::writeTableRow(AbstractDocument &doc, double elapsed)
+void TitrationRun::writeTableRow(AbstractDocument &doc, double elapsed, bool forced)
 {
     const Numbers::Separators sep = m_settings.separators;
     const int row = m_store.MessIndex;
-    const QString line = QStringLiteral("  ") + Numbers::format(m_store.Messwerte[row][0], 2, sep)
-        + QStringLiteral("    ") + Numbers::format(m_store.Messwerte[row][1], 3, sep)
-        + QStringLiteral("  ") + Numbers::format(elapsed, 1, sep) + QStringLiteral("  \n");
+    const QString line = QStringLiteral("  ")
+        + Numbers::format(m_store.Messwerte[row][0], m_volumeDecimals, sep) + QStringLiteral("    ")
+        + Numbers::format(m_store.Messwerte[row][1], 3, sep) + QStringLiteral("  ")
+        + Numbers::format(elapsed, 1, sep)
+        // A reading taken at MaxWait while still drifting is marked after the row's blanks.
+        + (forced ? QStringLiteral("  *\n") : QStringLiteral("  \n"));
     doc.appendText(line);
 }
 

@@ -1,9 +1,14 @@
 #pragma once
 
 #include "model/rueckmeldung.h"
+#include "titration/dosingrule.h"
+#include "titration/driftmonitor.h"
+#include "titration/methodsettings.h"
 
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class Clock;
 class CommandSink;
@@ -43,6 +48,21 @@ public:
         CommandSink &commands, RunControls &controls, RunTimer &timer, const Clock &clock,
         QObject *parent = nullptr);
 
+    // Steps of the dynamic dose and the drift-controlled reading, beside the eight of the
+    // fixed run; a run with both modes fixed never enters them.
+    static constexpr qint16 DriftBegin = 9; // readings before now no longer count, then "M"
+    static constexpr qint16 DriftMeasure = 10; // "M" again
+    static constexpr qint16 DriftWaitValue = 11; // the value; taken, or asked for once more
+    static constexpr qint16 DynamicDose = 12; // "DA" sized from the last step's slope
+
+    // Where the run takes its method from at every start; without it both modes are fixed.
+    void setMethodSource(std::function<MethodSettings()> source)
+    {
+        m_methodSource = std::move(source);
+    }
+    // The method of the current (or last) run, clamped.
+    const MethodSettings &method() const { return m_method; }
+
     // Start/stop button: starts a run when none is active, stops it otherwise.
     void toggle();
     // One step of the run; a tick while no run is active does nothing.
@@ -80,7 +100,7 @@ private:
     void countReplyTick();
     bool endReached();
     void writeTableHead(AbstractDocument &doc);
-    void writeTableRow(AbstractDocument &doc, double elapsed);
+    void writeTableRow(AbstractDocument &doc, double elapsed, bool forced = false);
     void setChartTitles(AbstractDocument &doc);
     double elapsedSinceStart() const;
 
@@ -92,6 +112,10 @@ private:
     void stepWait();
     void stepDose();
     void stepWaitDose();
+    void stepDriftBegin();
+    void stepDriftMeasure();
+    void stepDriftWaitValue();
+    void stepDynamicDose();
 
     MeasurementStore &m_store;
     SettingsRecord &m_settings;
@@ -104,4 +128,19 @@ private:
     bool m_running = false;
     bool m_dosed = false; // a dose has been sent in this run
     int m_restarts = 0;
+
+    // The method chosen at the start: which steps read and dose, and their rules.
+    struct Route
+    {
+        qint16 measure = 3; // where a reading begins
+        qint16 dose = 7; // where a dose is sent
+    };
+    std::function<MethodSettings()> m_methodSource;
+    MethodSettings m_method;
+    Route m_route;
+    int m_volumeDecimals = 2;
+    DosingRule m_rule {1, 1, 1};
+    DosedVolume m_dynamicVolume; // the exact sum of the dynamic doses
+    qint64 m_lastDose = 0; // microlitres; 0 before the first dynamic dose
+    DriftMonitor m_monitor {1, 0, 1};
 };

@@ -2,6 +2,7 @@
 // close box, the minimised exit.
 #include "app/captiontable.h"
 #include "app/frmmain.h"
+#include "app/frmmethode.h"
 #include "app/frmoption.h"
 #include "app/setzesprache.h"
 #include "common/numbers.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -75,6 +77,21 @@ const CaptionRow Captions[] = {
     {"frmOption", "Frame2", "Sprache", "language"},
     {"frmOption", "frmOption", "Optionen", "options"},
     {"frmOption", "lblPortPath", "Ger\u00E4t", "device"},
+    {"frmMain", "mnuMethode", "Methode", "Method"},
+    {"frmMethode", "frmMethode", "Methode", "Method"},
+    {"frmMethode", "FrameDosing", "Dosierung", "dosing"},
+    {"frmMethode", "optDosing_0", "feste Inkremente", "fixed increments"},
+    {"frmMethode", "optDosing_1", "dynamisch", "dynamic"},
+    {"frmMethode", "lblSignalStep", "Signalschritt je Dosis", "signal step per dose"},
+    {"frmMethode", "lblMinIncrement", "kleinstes Inkrement", "smallest increment"},
+    {"frmMethode", "lblMaxIncrement", "gr\u00F6\u00DFtes Inkrement", "largest increment"},
+    {"frmMethode", "FrameReading", "Messwert\u00FCbernahme", "taking the reading"},
+    {"frmMethode", "optReading_0", "nach der Wartezeit", "after the waiting time"},
+    {"frmMethode", "optReading_1", "driftkontrolliert", "drift controlled"},
+    {"frmMethode", "lblDriftLimit", "Driftgrenze", "drift limit"},
+    {"frmMethode", "lblMinWait", "k\u00FCrzeste Wartezeit", "shortest wait"},
+    {"frmMethode", "lblMaxWait", "l\u00E4ngste Wartezeit", "longest wait"},
+    {"frmMethode", "cmdCancel", "Abbrechen", "cancel"},
 };
 
 // The caption a control shows, whatever kind of control it is.
@@ -284,8 +301,11 @@ private Q_SLOTS:
         QFETCH(QString, english);
         frmMain &w = window();
         frmOption *dialog = w.optionDialog();
-        QWidget &shown
-            = owner == QLatin1StringView("frmMain") ? static_cast<QWidget &>(w) : *dialog;
+        w.mnuMethode_Click();
+        QWidget *method = child<frmMethode>(&w, "frmMethode");
+        QWidget &shown = owner == QLatin1StringView("frmMain") ? static_cast<QWidget &>(w)
+            : owner == QLatin1StringView("frmMethode")         ? *method
+                                                               : *dialog;
         QCOMPARE(captionOf(shown, control), english); // no method file: English
         child<QRadioButton>(dialog, "Option1_0")->click();
         QCOMPARE(captionOf(shown, control), german);
@@ -329,6 +349,50 @@ private Q_SLOTS:
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(int(w.settings().RsPort), 3);
         QVERIFY(!dialog->isVisible());
+    }
+
+    // The method dialog shows the store's group "Method"; OK writes the changes back, Cancel
+    // does not; a reopened dialog shows what is stored.
+    void methodDialogWritesTheStoreOnOk_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("OK") << "cmdOK";
+        QTest::newRow("cancel") << "cmdCancel";
+    }
+    void methodDialogWritesTheStoreOnOk()
+    {
+        QFETCH(QString, button);
+        frmMain &w = window("[Method]\nMinIncrement=0.02\nMaxWait=40\n");
+        child<QAction>(&w, "mnuMethode")->trigger();
+        auto *dialog = child<frmMethode>(&w, "frmMethode");
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(child<QDoubleSpinBox>(dialog, "txtMinIncrement")->value(), 0.02);
+        QCOMPARE(child<QDoubleSpinBox>(dialog, "txtMaxWait")->value(), 40.0);
+        QVERIFY(!child<QDoubleSpinBox>(dialog, "txtMinIncrement")->isEnabled()); // fixed
+        child<QRadioButton>(dialog, "optDosing_1")->click();
+        child<QRadioButton>(dialog, "optReading_1")->click();
+        QVERIFY(child<QDoubleSpinBox>(dialog, "txtMinIncrement")->isEnabled());
+        child<QDoubleSpinBox>(dialog, "txtMinIncrement")->setValue(0.005);
+        child<QDoubleSpinBox>(dialog, "txtDriftLimitMv")->setValue(20);
+        child<QPushButton>(dialog, qPrintable(button))->click();
+        QVERIFY(!dialog->isVisible());
+
+        MethodSettings expected;
+        expected.minIncrement = 0.02;
+        expected.maxWait = 40;
+        if (button == u"cmdOK") {
+            expected.dosingMode = MethodSettings::Dosing::Dynamic;
+            expected.readingMode = MethodSettings::Reading::Drift;
+            expected.minIncrement = 0.005;
+            expected.driftLimitMv = 20;
+            QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("Method/MinIncrement"),
+                QVariant(QStringLiteral("0.005")));
+        }
+        QCOMPARE(MethodSettings::read(*m_store), expected);
+        w.mnuMethode_Click();
+        QCOMPARE(
+            child<QRadioButton>(child<frmMethode>(&w, "frmMethode"), "optDosing_1")->isChecked(),
+            button == u"cmdOK");
     }
 
     void closeBoxDestroysTheDialogAndTheNextUseReloadsIt()

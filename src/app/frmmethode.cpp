@@ -1,0 +1,181 @@
+#include "frmmethode.h"
+
+#include <QButtonGroup>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+namespace {
+
+// A value with its unit; the ranges are those MethodSettings clamps to.
+QDoubleSpinBox *valueBox(const char *name, double low, double high, int decimals, double step,
+    const QString &unit, QWidget *parent)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setRange(low, high);
+    box->setDecimals(decimals);
+    box->setSingleStep(step);
+    box->setSuffix(u' ' + unit);
+    return box;
+}
+
+QLabel *label(const char *name, QWidget *buddy, QWidget *parent)
+{
+    // The caption comes from the caption table; the name stands in until it is applied.
+    auto *l = new QLabel(QString::fromLatin1(name), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setBuddy(buddy);
+    return l;
+}
+
+QRadioButton *option(const char *name, QWidget *parent)
+{
+    auto *b = new QRadioButton(QString::fromLatin1(name), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+} // namespace
+
+frmMethode::frmMethode(QSettings &store, QWidget *parent)
+    : QDialog(parent)
+    , m_store(store)
+{
+    setObjectName(QStringLiteral("frmMethode"));
+    setWindowTitle(QStringLiteral("Method"));
+    buildControls();
+    Form_Load();
+}
+
+void frmMethode::buildControls()
+{
+    using M = MethodSettings;
+    auto *dosing = new QGroupBox(QStringLiteral("FrameDosing"), this);
+    dosing->setObjectName(QStringLiteral("FrameDosing"));
+    m_optDosing[0] = option("optDosing_0", dosing);
+    m_optDosing[1] = option("optDosing_1", dosing);
+    m_signalStepPh = valueBox(
+        "txtSignalStepPh", M::MinSignalStepPh, M::MaxSignalStepPh, 2, 0.05, "pH", dosing);
+    m_signalStepMv
+        = valueBox("txtSignalStepMv", M::MinSignalStepMv, M::MaxSignalStepMv, 1, 1, "mV", dosing);
+    m_minIncrement = valueBox("txtMinIncrement", M::BuretteResolution, M::LargestIncrement, 3,
+        M::BuretteResolution, "mL", dosing);
+    m_maxIncrement = valueBox(
+        "txtMaxIncrement", M::BuretteResolution, M::LargestIncrement, 3, 0.01, "mL", dosing);
+    auto *dosingModes = new QHBoxLayout;
+    dosingModes->addWidget(m_optDosing[0]);
+    dosingModes->addWidget(m_optDosing[1]);
+    auto *dosingForm = new QFormLayout(dosing);
+    dosingForm->addRow(dosingModes);
+    dosingForm->addRow(label("lblSignalStep", m_signalStepPh, dosing), m_signalStepPh);
+    dosingForm->addRow(QString(), m_signalStepMv);
+    dosingForm->addRow(label("lblMinIncrement", m_minIncrement, dosing), m_minIncrement);
+    dosingForm->addRow(label("lblMaxIncrement", m_maxIncrement, dosing), m_maxIncrement);
+
+    auto *reading = new QGroupBox(QStringLiteral("FrameReading"), this);
+    reading->setObjectName(QStringLiteral("FrameReading"));
+    m_optReading[0] = option("optReading_0", reading);
+    m_optReading[1] = option("optReading_1", reading);
+    m_driftLimitPh = valueBox(
+        "txtDriftLimitPh", M::MinDriftLimitPh, M::MaxDriftLimitPh, 2, 0.1, "pH/min", reading);
+    m_driftLimitMv = valueBox(
+        "txtDriftLimitMv", M::MinDriftLimitMv, M::MaxDriftLimitMv, 1, 1, "mV/min", reading);
+    m_minWait = valueBox("txtMinWait", 0, M::LongestMinWait, 1, 1, "s", reading);
+    m_maxWait = valueBox("txtMaxWait", M::ShortestMaxWait, M::LongestMaxWait, 1, 1, "s", reading);
+    auto *readingModes = new QHBoxLayout;
+    readingModes->addWidget(m_optReading[0]);
+    readingModes->addWidget(m_optReading[1]);
+    auto *readingForm = new QFormLayout(reading);
+    readingForm->addRow(readingModes);
+    readingForm->addRow(label("lblDriftLimit", m_driftLimitPh, reading), m_driftLimitPh);
+    readingForm->addRow(QString(), m_driftLimitMv);
+    readingForm->addRow(label("lblMinWait", m_minWait, reading), m_minWait);
+    readingForm->addRow(label("lblMaxWait", m_maxWait, reading), m_maxWait);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("cmdCancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok, &QPushButton::clicked, this, &frmMethode::cmdOK_Click);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(dosing);
+    layout->addWidget(reading);
+    layout->addLayout(buttons);
+
+    for (QRadioButton *b : {m_optDosing[0], m_optDosing[1], m_optReading[0], m_optReading[1]})
+        connect(b, &QRadioButton::toggled, this, &frmMethode::enableModeValues);
+}
+
+void frmMethode::Form_Load()
+{
+    showMethod(MethodSettings::read(m_store));
+}
+
+void frmMethode::showMethod(const MethodSettings &m)
+{
+    m_optDosing[m.dosingMode == MethodSettings::Dosing::Dynamic ? 1 : 0]->setChecked(true);
+    m_optReading[m.readingMode == MethodSettings::Reading::Drift ? 1 : 0]->setChecked(true);
+    m_signalStepPh->setValue(m.signalStepPh);
+    m_signalStepMv->setValue(m.signalStepMv);
+    m_minIncrement->setValue(m.minIncrement);
+    m_maxIncrement->setValue(m.maxIncrement);
+    m_driftLimitPh->setValue(m.driftLimitPh);
+    m_driftLimitMv->setValue(m.driftLimitMv);
+    m_minWait->setValue(m.minWait);
+    m_maxWait->setValue(m.maxWait);
+    enableModeValues();
+}
+
+// The values of a mode that is not chosen stay as they are, greyed.
+void frmMethode::enableModeValues()
+{
+    const bool dynamic = m_optDosing[1]->isChecked();
+    for (QWidget *w :
+        {static_cast<QWidget *>(m_signalStepPh), static_cast<QWidget *>(m_signalStepMv),
+            static_cast<QWidget *>(m_minIncrement), static_cast<QWidget *>(m_maxIncrement)})
+        w->setEnabled(dynamic);
+    const bool drift = m_optReading[1]->isChecked();
+    for (QWidget *w :
+        {static_cast<QWidget *>(m_driftLimitPh), static_cast<QWidget *>(m_driftLimitMv),
+            static_cast<QWidget *>(m_minWait), static_cast<QWidget *>(m_maxWait)})
+        w->setEnabled(drift);
+}
+
+MethodSettings frmMethode::shownMethod() const
+{
+    MethodSettings m;
+    m.dosingMode = m_optDosing[1]->isChecked() ? MethodSettings::Dosing::Dynamic
+                                               : MethodSettings::Dosing::Fixed;
+    m.readingMode = m_optReading[1]->isChecked() ? MethodSettings::Reading::Drift
+                                                 : MethodSettings::Reading::Fixed;
+    m.signalStepPh = m_signalStepPh->value();
+    m.signalStepMv = m_signalStepMv->value();
+    m.minIncrement = m_minIncrement->value();
+    m.maxIncrement = m_maxIncrement->value();
+    m.driftLimitPh = m_driftLimitPh->value();
+    m.driftLimitMv = m_driftLimitMv->value();
+    m.minWait = m_minWait->value();
+    m.maxWait = m_maxWait->value();
+    return m.clamped();
+}
+
+void frmMethode::cmdOK_Click()
+{
+    shownMethod().write(m_store);
+    m_store.sync();
+    accept();
+}
