@@ -96,6 +96,7 @@ public Q_SLOTS:
     void cmdResult_Click();
     void cmdChart_Click();
     void cmdAbleit_Click();
+    void mnuFileEvaluate_Click();
     void cmdDelete_Click();
     void cmdTitration_Click();
     void cmdFill_Click();
