@@ -84,6 +84,8 @@ public:
     ChartBuild &chartBuild() { return *m_chartBuild; }
     // The equivalence point, data export and the chart's context menu.
     SeriesCommands &seriesCommands() { return *m_series; }
+    // The incremental titration run behind cmdTitration.
+    TitrationRun &titrationRun() { return *m_run; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
     // One line received from the titrator: the report evaluation.

@@ -11,6 +11,7 @@
 #include "evaluation/documentevaluator.h"
 #include "model/abstractdocument.h"
 #include "titration/runcontrols.h"
+#include "titration/titrationrun.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -434,6 +435,29 @@ private Q_SLOTS:
             block.contains(ep1) && block.contains(QLatin1String(" ml (u ")), qPrintable(block));
         QVERIFY2(block.contains(QLatin1String("), pH 7,0")), qPrintable(block));
         QVERIFY2(block.contains(QLatin1String(" mmol (u ")), qPrintable(block));
+    }
+
+    // The end of a run appends the results block only when the method asks for it.
+    void runEndAppendsTheResultsOnlyWhenAskedFor_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("appended");
+        QTest::newRow("default: off") << QByteArray() << false;
+        QTest::newRow("asked for") << QByteArray("[Method]\nResultsAtRunEnd=true\n") << true;
+    }
+    void runEndAppendsTheResultsOnlyWhenAskedFor()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, appended);
+        frmMain &w = window(ini);
+        const QString text = QStringLiteral("Probe\r\n");
+        w.documents().activeDocument()->setText(text);
+        Q_EMIT w.titrationRun().runningChanged(true);
+        QCOMPARE(w.documents().activeDocument()->text(), text);
+        Q_EMIT w.titrationRun().runningChanged(false);
+        const QString after = w.documents().activeDocument()->text();
+        QCOMPARE(after.size() > text.size(), appended);
+        QVERIFY(after.startsWith(text));
     }
 };
 
