@@ -224,8 +224,8 @@ private Q_SLOTS:
         bad("result EP 1.5", {"--result-ep", "1.5"}, "--result-ep must be a whole number");
         bad("unknown result unit", {"--result-unit", "ppm"}, "unknown result unit \"ppm\"");
         bad("unknown sample unit", {"--sample-unit", "kg"}, "unknown sample unit \"kg\"");
-        QTest::newRow("unknown format") << QStringList {"--evaluate", Known, "--format", "xml"}
-                                        << 2 << "" << 0 << none << "unknown format";
+        QTest::newRow("unknown format") << QStringList {"--evaluate", Known, "--format", "xml"} << 2
+                                        << "" << 0 << none << "unknown format";
         bad("missing method file", {"--method", "@out/missing.ini"}, "cannot be read");
         bad("--csv with json", {"--csv", "@out"}, "--out");
     }
