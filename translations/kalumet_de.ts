@@ -96,6 +96,29 @@
     </message>
 </context>
 <context>
+    <name>ResultsBlock</name>
+    <message>
+        <source>Evaluation</source>
+        <translation>Auswertung</translation>
+    </message>
+    <message>
+        <source>No equivalence point found.</source>
+        <translation>Kein Äquivalenzpunkt gefunden.</translation>
+    </message>
+    <message>
+        <source>EP%1: %2 ml (u %3 ml), %4 %5</source>
+        <translation>EP%1: %2 ml (u %3 ml), %4 %5</translation>
+    </message>
+    <message>
+        <source>Result from EP%1: %2 %3 (u %4 %3)</source>
+        <translation>Ergebnis aus EP%1: %2 %3 (u %4 %3)</translation>
+    </message>
+    <message>
+        <source>No result: %1</source>
+        <translation>Kein Ergebnis: %1</translation>
+    </message>
+</context>
+<context>
     <name>RsKanal</name>
     <message>
         <source>Channel %1 has no device.</source>

@@ -1,15 +1,21 @@
 #include "batchevaluation.h"
 
+#include "app/curveanalysis.h"
 #include "documents/chartmodel.h"
 #include "documents/documentfile.h"
 #include "documents/seriesexport.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
 #include "evaluation/equivalencepointfinder.h"
+#include "evaluation/resultsblock.h"
 #include "model/measurementstore.h"
 #include "model/settingsrecord.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 
 namespace BatchEvaluation {
 
@@ -23,9 +29,36 @@ Result failure(Result::Failure kind, const QString &message)
     return result;
 }
 
-} // namespace
+// The text with the head of the last table a run wrote ("   ml   pH   [s]") turned into a
+// listing header, so the chart build reads the rows below it; empty when there is none.
+QString withRunTableAsListing(const QString &text)
+{
+    static const QRegularExpression head(
+        QStringLiteral("^[ \\t]*ml[ \\t]+(pH|mV)[ \\t]+\\[s\\][ \\t]*\\r?$"),
+        QRegularExpression::MultilineOption);
+    qsizetype at = -1;
+    for (auto it = head.globalMatch(text); it.hasNext();)
+        at = it.next().capturedStart();
+    if (at < 0)
+        return {};
+    const qsizetype bracket = text.indexOf(QStringLiteral("[s]"), at);
+    // Rows saved by a word processor may have lost the blanks after their last number, which
+    // the row scanner needs to take it.
+    static const QRegularExpression lineEnd(QStringLiteral("(\\r?\\n)"));
+    QString rows = text.mid(bracket);
+    rows.replace(lineEnd, QStringLiteral("  \\1"));
+    return text.left(bracket) + u't' + rows;
+}
 
-Result evaluateText(const QString &text, Numbers::Separators sep)
+QJsonArray pairs(const QList<QPointF> &points)
+{
+    QJsonArray array;
+    for (const QPointF &p : points)
+        array.append(QJsonArray {p.x(), p.y()});
+    return array;
+}
+
+Result evaluateListing(const QString &text, Numbers::Separators sep, const ResultSettings &method)
 {
     SettingsRecord settings;
     settings.separators = sep;
@@ -36,8 +69,8 @@ Result evaluateText(const QString &text, Numbers::Separators sep)
     // limits the chart has chosen for the curve just built.
     buildChartFromText(text, store, settings, chart);
     if (store.DatenModus != MeasurementStore::DataMode)
-        return failure(
-            Result::NoListing, QStringLiteral("holds no data listing (no line with \"t[s]\")"));
+        return failure(Result::NoListing,
+            QStringLiteral("holds no data listing (no line with \"t[s]\") and no table of a run"));
     if (store.AnzahlWerte <= 0)
         return failure(Result::NoRows, QStringLiteral("holds a data listing without rows"));
     BerAbleit(store, &chart);
@@ -45,20 +78,70 @@ Result evaluateText(const QString &text, Numbers::Separators sep)
     result.rows = store.AnzahlWerte;
     result.point = EquivalencePointFinder::find(store);
     result.csv = SeriesExport::toCsv(chart, result.point);
+    result.points = chart.curvePoints();
+    result.derivative = chart.derivativePoints();
+    const CurveAnalysis::Analysis analysis = CurveAnalysis::analyse(chart, method.epCriterion);
+    result.unit = analysis.unit;
+    result.analysis = analysis.eps;
+    result.csv += ResultsBlock::csvComments(result.analysis, method.method);
+    const TitrationResultOutcome outcome
+        = TitrationResult::compute(method.method, result.analysis.points);
+    if (outcome.result)
+        result.results.push_back(*outcome.result);
     return result;
 }
 
-Result evaluateFile(const QString &path, Numbers::Separators sep)
+} // namespace
+
+Result evaluateText(const QString &text, Numbers::Separators sep, const ResultSettings &method)
+{
+    Result result = evaluateListing(text, sep, method);
+    if (result.failure != Result::NoListing)
+        return result;
+    const QString listing = withRunTableAsListing(text);
+    return listing.isEmpty() ? result : evaluateListing(listing, sep, method);
+}
+
+Result evaluateFile(const QString &path, Numbers::Separators sep, const ResultSettings &method)
 {
     const LoadedText loaded = loadDocumentText(path);
     if (!loaded.problem.ok())
         return failure(Result::Unreadable, fileProblemMessage(loaded.problem, path, false));
-    Result result = evaluateText(loaded.text, sep);
+    Result result = evaluateText(loaded.text, sep, method);
     if (!result.ok()) {
         result.message = QStringLiteral("The file \"%1\" %2.")
                              .arg(QDir::toNativeSeparators(path), result.message);
     }
     return result;
+}
+
+QByteArray toJson(const Result &result)
+{
+    QJsonArray eps;
+    for (const RecognisedEp &ep : result.analysis.points) {
+        eps.append(QJsonObject {
+            {QStringLiteral("volume_ml"), ep.volume},
+            {QStringLiteral("u_volume_ml"), ep.uVolume},
+            {QStringLiteral("value"), ep.value},
+        });
+    }
+    QJsonArray results;
+    for (const TitrationResultValue &r : result.results) {
+        results.append(QJsonObject {
+            {QStringLiteral("ep"), r.ep},
+            {QStringLiteral("value"), r.value},
+            {QStringLiteral("u"), r.u},
+            {QStringLiteral("unit"), r.unit},
+        });
+    }
+    const QJsonObject object {
+        {QStringLiteral("unit"), result.unit},
+        {QStringLiteral("points"), pairs(result.points)},
+        {QStringLiteral("derivative"), pairs(result.derivative)},
+        {QStringLiteral("equivalence_points"), eps},
+        {QStringLiteral("results"), results},
+    };
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
 } // namespace BatchEvaluation

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "common/numbers.h"
+#include "evaluation/eprecognition.h"
+#include "evaluation/resultsettings.h"
 #include "model/equivalencepoint.h"
 
+#include <QList>
+#include <QPointF>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // A saved document evaluated without a window: the series the Chart button builds from its
 // text, the derivative the derivative button draws on it, the equivalence point, and all of it
@@ -17,7 +22,7 @@ struct Result
     enum Failure {
         None,
         Unreadable, // missing, unreadable, not RTF or damaged
-        NoListing, // no line with "t[s]"
+        NoListing, // no line with "t[s]" and no table of a run
         NoRows, // a listing header without a single complete row
     };
 
@@ -27,11 +32,24 @@ struct Result
     int rows = 0; // rows of the series
     std::optional<EquivalencePoint> point;
 
+    QString unit; // "pH" or "mV"
+    QList<QPointF> points; // the curve as the chart holds it
+    QList<QPointF> derivative; // the derivative as the chart draws it
+    EpAnalysis analysis; // every EP with its uncertainty
+    std::vector<TitrationResultValue> results; // the method's result, when it has the values
+
     bool ok() const { return failure == None; }
 };
 
-// `sep` is the number format the document is read in (the program's own: the system's).
-Result evaluateText(const QString &text, Numbers::Separators sep);
-Result evaluateFile(const QString &path, Numbers::Separators sep);
+// `sep` is the number format the document is read in (the program's own: the system's). A
+// document without a listing is read from the last table a run wrote ("ml  pH  [s]"), so saved
+// runs can be evaluated again.
+Result evaluateText(
+    const QString &text, Numbers::Separators sep, const ResultSettings &method = {});
+Result evaluateFile(
+    const QString &path, Numbers::Separators sep, const ResultSettings &method = {});
+
+// The evaluation as one JSON object: unit, points, derivative, equivalence_points, results.
+QByteArray toJson(const Result &result);
 
 } // namespace BatchEvaluation

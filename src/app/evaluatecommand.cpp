@@ -3,15 +3,21 @@
 #include "batchevaluation.h"
 #include "common/atomicfile.h"
 #include "common/numbers.h"
+#include "evaluation/resultsettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
+#include <QSettings>
+
+#include <cmath>
 #include <csignal>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +29,8 @@ constexpr int Success = 0;
 constexpr int WriteFailed = 1;
 constexpr int Failed = 2;
 
-const char UsageLine[] = "Usage: kalumet --evaluate FILE.rtf [--csv OUT.csv]";
+const char UsageLine[] = "Usage: kalumet --evaluate FILE.rtf [--csv OUT.csv | --format json "
+                         "[--out OUT.json]] [method options]";
 
 const char HelpText[] = R"(
        kalumet [FILE.rtf ...]
@@ -33,7 +40,14 @@ titration curve from the last data listing in the document (the line holding "t[
 rows below it) as the Chart button does, computes the first derivative as the derivative
 button does and finds the equivalence point. Writes the chart's rows as CSV (UTF-8, a header
 line, "," between fields, "." as decimal point, the equivalence point as a closing comment
-line) to OUT.csv or to standard output.
+line, then one comment line per recognised EP and one for the result) to OUT.csv or to
+standard output. A document without a listing is read from the last table a run wrote into
+it (the head "ml  pH  [s]" or "ml  mV  [s]" and its rows).
+
+With --format json the evaluation is written as one JSON object instead: "unit", "points",
+"derivative", "equivalence_points" (every EP with "volume_ml", "u_volume_ml", "value") and
+"results" (the method's result with "ep", "value", "u", "unit"; empty when the method lacks
+a value the result unit needs).
 
 Numbers in the listing are read in the system locale's number format (LC_NUMERIC, LANG), with
 "." and "," both taken as the decimal separator, so a document saved under either notation
@@ -45,11 +59,27 @@ Options:
                     replaced only once the new file is complete; a named pipe or
                     /dev/stdout is written to directly, other files that are not regular
                     files (devices) are refused
+  --format FORMAT   csv (the default) or json
+  --out OUT         write the JSON to OUT instead of standard output (as --csv)
+  --method FILE     read the method from the group [Method] of an INI file; the options
+                    below override its values
+  --sample-size N   sample size, > 0, in the sample unit
+  --sample-unit U   g or mL
+  --titrant-concentration C   titrant concentration in mol/L, > 0
+  --titer T         titer of the titrant, > 0 (default 1)
+  --factor F        stoichiometric factor, mol analyte per mol titrant, > 0 (default 1)
+  --molar-mass M    molar mass of the analyte in g/mol, > 0
+  --blank V         blank volume in mL, >= 0 (default 0)
+  --result-ep N     the EP the result is taken from, 1 for the first (default 1)
+  --result-unit U   mol/L, mmol/L, mmol, mg, g/L or %
+  --ep-criterion K  strictness of the EP recognition, > 0 (default 1; larger wants
+                    clearer jumps)
   -h, --help        show this text
   --version         show the version
 
 Exit status: 0 on success; 1 when the output cannot be written; 2 when the document cannot be
-read, is not RTF or holds no data listing, and for wrong arguments.
+read, is not RTF or holds no data listing, and for wrong arguments and method values (a
+sample size of 0, a negative concentration, an unknown unit).
 
 Without these options Kalumet starts with its windows and opens the files named.
 )";
@@ -99,9 +129,8 @@ bool isFifo(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
-int writeCsv(const QString &csv, const QString &target, QIODevice &out, QIODevice &err)
+int writeData(const QByteArray &data, const QString &target, QIODevice &out, QIODevice &err)
 {
-    const QByteArray data = csv.toUtf8();
     if (target.isEmpty() || target == QLatin1StringView("/dev/stdout"))
         return writeOut(out, data, err);
     // A pipe takes the data as a stream; replacing it would cut off its reader. Other files
@@ -119,6 +148,14 @@ int writeCsv(const QString &csv, const QString &target, QIODevice &out, QIODevic
     return Success;
 }
 
+std::optional<double> numberArgument(const QString &text)
+{
+    const auto value = Numbers::toNumber(text.trimmed(), Numbers::Separators::dot());
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 bool isRequested(int argc, char *argv[])
@@ -126,6 +163,7 @@ bool isRequested(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const char *a = argv[i];
         if (startsWithOption(a, "--evaluate") || startsWithOption(a, "--csv")
+            || startsWithOption(a, "--format") || startsWithOption(a, "--out")
             || std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0
             || std::strcmp(a, "--version") == 0)
             return true;
@@ -154,7 +192,34 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     const QCommandLineOption csv(QStringLiteral("csv"), {}, QStringLiteral("file"));
     const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({evaluate, csv, help, version});
+    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("format"));
+    const QCommandLineOption outFile(QStringLiteral("out"), {}, QStringLiteral("file"));
+    const QCommandLineOption methodFile(QStringLiteral("method"), {}, QStringLiteral("file"));
+    parser.addOptions({evaluate, csv, help, version, format, outFile, methodFile});
+    // Numeric method options: name, what the value must be, where it goes.
+    struct NumberOption
+    {
+        const char *name;
+        bool allowZero;
+        double *target;
+    };
+    ResultSettings method;
+    double resultEp = 1;
+    const NumberOption numbers[] = {
+        {"sample-size", false, &method.method.sampleSize},
+        {"titrant-concentration", false, &method.method.titrantConcentration},
+        {"titer", false, &method.method.titer},
+        {"factor", false, &method.method.stoichiometricFactor},
+        {"molar-mass", false, &method.method.molarMass},
+        {"blank", true, &method.method.blankVolume},
+        {"result-ep", false, &resultEp},
+        {"ep-criterion", false, &method.epCriterion},
+    };
+    const QCommandLineOption sampleUnit(QStringLiteral("sample-unit"), {}, QStringLiteral("unit"));
+    const QCommandLineOption resultUnit(QStringLiteral("result-unit"), {}, QStringLiteral("unit"));
+    parser.addOptions({sampleUnit, resultUnit});
+    for (const NumberOption &o : numbers)
+        parser.addOption(QCommandLineOption(QLatin1String(o.name), {}, QStringLiteral("number")));
     if (!parser.parse(QStringList(QStringLiteral("kalumet")) + arguments))
         return usageError(err, parser.errorText());
 
@@ -163,9 +228,74 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     if (parser.isSet(version))
         return writeOut(out, "kalumet " KALUMET_VERSION "\n", err);
     if (!parser.isSet(evaluate))
-        return usageError(err, QStringLiteral("--csv needs --evaluate"));
-    if (parser.values(evaluate).size() > 1 || parser.values(csv).size() > 1)
-        return usageError(err, QStringLiteral("--evaluate and --csv may each be given once"));
+        return usageError(err,
+            QStringLiteral("--%1 needs --evaluate")
+                .arg(parser.optionNames().isEmpty() ? QStringLiteral("csv")
+                                                    : parser.optionNames().first()));
+    for (const QString &name : parser.optionNames()) {
+        if (parser.values(name).size() > 1)
+            return usageError(err, QStringLiteral("--%1 may be given once").arg(name));
+    }
+    const bool json = parser.isSet(format)
+        && parser.value(format).compare(QLatin1String("json"), Qt::CaseInsensitive) == 0;
+    if (parser.isSet(format) && !json
+        && parser.value(format).compare(QLatin1String("csv"), Qt::CaseInsensitive) != 0)
+        return usageError(err,
+            QStringLiteral("unknown format \"%1\": use csv or json").arg(parser.value(format)));
+    if (json && parser.isSet(csv))
+        return usageError(err, QStringLiteral("--csv writes CSV; with --format json use --out"));
+    if (!json && parser.isSet(outFile))
+        return usageError(err, QStringLiteral("--out needs --format json"));
+    if (parser.isSet(outFile) && parser.value(outFile).isEmpty())
+        return usageError(err, QStringLiteral("--out needs a file name"));
+
+    if (parser.isSet(methodFile)) {
+        const QString path = parser.value(methodFile);
+        if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable())
+            return usageError(err,
+                QStringLiteral("the method file \"%1\" cannot be read")
+                    .arg(QDir::toNativeSeparators(path)));
+        QSettings ini(path, QSettings::IniFormat);
+        method = ResultSettings::read(ini);
+    }
+    resultEp = method.method.resultEp;
+    for (const NumberOption &o : numbers) {
+        const QString name = QLatin1String(o.name);
+        if (!parser.isSet(name))
+            continue;
+        const auto value = numberArgument(parser.value(name));
+        if (!value || *value < 0 || (*value == 0 && !o.allowZero))
+            return usageError(err,
+                QStringLiteral("--%1 must be a number %2, not \"%3\"")
+                    .arg(name,
+                        o.allowZero ? QStringLiteral("of 0 or more")
+                                    : QStringLiteral("greater than 0"),
+                        parser.value(name)));
+        *o.target = *value;
+    }
+    if (resultEp != std::floor(resultEp) || resultEp > 1000)
+        return usageError(err,
+            QStringLiteral("--result-ep must be a whole number from 1, not \"%1\"")
+                .arg(parser.value(QStringLiteral("result-ep"))));
+    method.method.resultEp = int(resultEp);
+    if (parser.isSet(sampleUnit)) {
+        const auto unit = TitrationResult::sampleUnitFromText(parser.value(sampleUnit));
+        if (!unit)
+            return usageError(err,
+                QStringLiteral("unknown sample unit \"%1\": use g or mL")
+                    .arg(parser.value(sampleUnit)));
+        method.method.sampleUnit
+            = *unit == SampleUnit::Gram ? QStringLiteral("g") : QStringLiteral("mL");
+    }
+    if (parser.isSet(resultUnit)) {
+        const auto unit = TitrationResult::resultUnitFromText(parser.value(resultUnit));
+        if (!unit)
+            return usageError(err,
+                QStringLiteral("unknown result unit \"%1\": use %2")
+                    .arg(parser.value(resultUnit),
+                        TitrationResult::resultUnitTexts().join(QStringLiteral(", "))));
+        method.method.resultUnit = TitrationResult::resultUnitText(*unit);
+    }
     if (!parser.positionalArguments().isEmpty())
         return usageError(err,
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
@@ -175,13 +305,15 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     if (parser.isSet(csv) && parser.value(csv).isEmpty())
         return usageError(err, QStringLiteral("--csv needs a file name"));
 
-    const BatchEvaluation::Result result
-        = BatchEvaluation::evaluateFile(document, Numbers::Separators::fromLocale(QLocale()));
+    const BatchEvaluation::Result result = BatchEvaluation::evaluateFile(
+        document, Numbers::Separators::fromLocale(QLocale()), method);
     if (!result.ok()) {
         writeLine(err, QStringLiteral("kalumet: ") + result.message);
         return Failed;
     }
-    return writeCsv(result.csv, parser.value(csv), out, err);
+    if (json)
+        return writeData(BatchEvaluation::toJson(result), parser.value(outFile), out, err);
+    return writeData(result.csv.toUtf8(), parser.value(csv), out, err);
 }
 
 } // namespace EvaluateCommand

@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "app/captiontable.h"
+#include "app/curveanalysis.h"
 #include "app/frmmethode.h"
 #include "app/frmoption.h"
 #include "app/methodfile.h"
@@ -15,6 +16,8 @@
 #include "evaluation/documentevaluator.h"
 #include "evaluation/equivalencepointfinder.h"
 #include "evaluation/reportevaluator.h"
+#include "evaluation/resultsblock.h"
+#include "evaluation/resultsettings.h"
 #include "link/instrumentlink.h"
 #include "link/rskanal.h"
 #include "model/abstractchart.h"
@@ -84,6 +87,9 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
     connect(m_run.get(), &TitrationRun::runningChanged, this, [this](bool running) {
         m_cmdTitration->setText(
             running ? QStringLiteral("Titr. Stop") : QStringLiteral("Titr. Start"));
+        // Off by default: the run's document then holds exactly what the run wrote.
+        if (!running && ResultSettings::read(m_store).resultsAtRunEnd)
+            mnuFileEvaluate_Click();
     });
     connect(m_run.get(), &TitrationRun::failed, this,
         [this](TitrationRun::Failure failure, const QString &reason) {
@@ -328,8 +334,27 @@ void frmMain::cmdChart_Click()
 void frmMain::cmdAbleit_Click()
 {
     AbstractDocument *doc = m_documents->activeDocument();
-    if (BerAbleit(m_measurementStore, doc ? &doc->chart() : nullptr))
-        m_series->markEquivalencePoint(EquivalencePointFinder::find(m_measurementStore));
+    if (!BerAbleit(m_measurementStore, doc ? &doc->chart() : nullptr))
+        return;
+    const ChartModel *chart = m_series->activeChart();
+    if (!chart)
+        return;
+    const ResultSettings method = ResultSettings::read(m_store);
+    const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
+    m_series->markEquivalencePoints(CurveAnalysis::markers(a.eps, m_settings.separators),
+        ResultsBlock::csvComments(a.eps, method.method));
+}
+
+// Appends the results block of the active chart's curve to the active document.
+void frmMain::mnuFileEvaluate_Click()
+{
+    AbstractDocument *doc = m_documents->activeDocument();
+    const ChartModel *chart = m_series->activeChart();
+    if (!doc || !chart)
+        return;
+    const ResultSettings method = ResultSettings::read(m_store);
+    const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
+    doc->appendText(ResultsBlock::compose(a.eps, method.method, a.unit, m_settings.separators));
 }
 
 // Clears the data list, store and chart (document evaluation).

@@ -84,6 +84,8 @@ public:
     ChartBuild &chartBuild() { return *m_chartBuild; }
     // The equivalence point, data export and the chart's context menu.
     SeriesCommands &seriesCommands() { return *m_series; }
+    // The incremental titration run behind cmdTitration.
+    TitrationRun &titrationRun() { return *m_run; }
     // Closes the serial channel if it is open and opens channel RsPort.
     void InitRs();
     // One line received from the titrator: the report evaluation.
@@ -96,6 +98,7 @@ public Q_SLOTS:
     void cmdResult_Click();
     void cmdChart_Click();
     void cmdAbleit_Click();
+    void mnuFileEvaluate_Click();
     void cmdDelete_Click();
     void cmdTitration_Click();
     void cmdFill_Click();

@@ -55,6 +55,8 @@ void frmMain::buildMenus()
         addItem(file, "mnuFileSaveAs"), &QAction::triggered, this, &frmMain::mnuFileSaveAs_Click);
     connect(
         addItem(file, "mnuFileExport"), &QAction::triggered, this, &frmMain::mnuFileExport_Click);
+    connect(addItem(file, "mnuFileEvaluate"), &QAction::triggered, this,
+        &frmMain::mnuFileEvaluate_Click);
     file->addSeparator();
     connect(addItem(file, "mnuFilePageSetup"), &QAction::triggered, this,
         &frmMain::mnuFilePageSetup_Click);

@@ -43,8 +43,10 @@ void ChartModel::setData(int row, int column, double value, bool isNull)
     c.isNull = isNull;
     if (same)
         return; // nothing shown changes: clearing an empty grid costs no redraws
-    if (column <= ChartColumn::CurveY && m_equivalencePoint)
-        m_equivalencePoint.reset();
+    if (column <= ChartColumn::CurveY) {
+        m_markers.clear();
+        m_exportNotes.clear();
+    }
     touch();
 }
 
@@ -68,10 +70,23 @@ void ChartModel::setAxisTitle(int axis, const QString &title)
     Q_EMIT changed();
 }
 
+void ChartModel::setEquivalencePoints(const QList<Marker> &markers, const QString &exportNotes)
+{
+    m_markers = markers;
+    m_exportNotes = exportNotes;
+    Q_EMIT changed();
+}
+
 void ChartModel::setEquivalencePoint(const std::optional<EquivalencePoint> &point)
 {
-    m_equivalencePoint = point;
-    Q_EMIT changed();
+    setEquivalencePoints(point ? QList<Marker> {Marker {*point, {}}} : QList<Marker> {});
+}
+
+std::optional<EquivalencePoint> ChartModel::equivalencePoint() const
+{
+    if (m_markers.isEmpty())
+        return std::nullopt;
+    return m_markers.first().point;
 }
 
 const ChartModel::Cell &ChartModel::cell(int row, int column) const

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -49,10 +50,24 @@ public:
     QList<QPointF> curvePoints() const { return points(ChartColumn::CurveX); }
     QList<QPointF> derivativePoints() const { return points(ChartColumn::DerivativeX); }
 
-    // The equivalence point of the curve, marked on the chart. It belongs to the curve it was
-    // found on: any change of a curve cell (columns 1 and 2) removes it.
+    // An equivalence point marked on the chart with its label ("EP1 10,02 ml"); an empty
+    // label leaves the wording to the view.
+    struct Marker
+    {
+        EquivalencePoint point;
+        QString label;
+    };
+
+    // The equivalence points of the curve, marked on the chart. They belong to the curve they
+    // were found on: any change of a curve cell (columns 1 and 2) removes them.
+    // `exportNotes` are the CSV comment lines that go with them (EPs, result), CR LF ended.
+    void setEquivalencePoints(const QList<Marker> &markers, const QString &exportNotes = {});
+    const QList<Marker> &equivalencePoints() const { return m_markers; }
+    const QString &exportNotes() const { return m_exportNotes; }
+    // One point or none, labelled by the view.
     void setEquivalencePoint(const std::optional<EquivalencePoint> &point);
-    const std::optional<EquivalencePoint> &equivalencePoint() const { return m_equivalencePoint; }
+    // The first marked point.
+    std::optional<EquivalencePoint> equivalencePoint() const;
 
     // Round limits around [low, high]: a nice step, limits on multiples of it.
     static AxisRange niceRange(double low, double high);
@@ -70,7 +85,8 @@ private:
     QString m_title;
     QString m_axisTitles[2];
     bool m_uniformAxis = false;
-    std::optional<EquivalencePoint> m_equivalencePoint;
+    QList<Marker> m_markers;
+    QString m_exportNotes;
     mutable bool m_rangesValid = false;
     mutable AxisRange m_xRange;
     mutable AxisRange m_yRange;

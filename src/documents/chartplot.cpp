@@ -46,30 +46,44 @@ ChartPlot::ChartPlot(QGraphicsItem *parent)
         series->attachAxis(m_yAxis);
     }
 
-    // The label on a white box, above the curves.
-    m_markerBox = new QGraphicsRectItem(this);
-    m_markerBox->setBrush(QColor(255, 255, 255, 230));
-    m_markerBox->setPen(QPen(QColor(0x2e, 0x8b, 0x57)));
-    m_markerBox->setZValue(100);
-    m_markerBox->hide();
-    m_markerText = new QGraphicsSimpleTextItem(m_markerBox);
-    QFont labelFont = font();
-    labelFont.setBold(true);
-    m_markerText->setFont(labelFont);
     connect(this, &QChart::plotAreaChanged, this, &ChartPlot::placeMarkerLabel);
+}
+
+void ChartPlot::ensureMarkerLabels(int count)
+{
+    while (m_markerBoxes.size() < count) {
+        // The label on a white box, above the curves.
+        auto *box = new QGraphicsRectItem(this);
+        box->setBrush(QColor(255, 255, 255, 230));
+        box->setPen(QPen(QColor(0x2e, 0x8b, 0x57)));
+        box->setZValue(100);
+        box->hide();
+        auto *text = new QGraphicsSimpleTextItem(box);
+        QFont labelFont = font();
+        labelFont.setBold(true);
+        text->setFont(labelFont);
+        m_markerBoxes.append(box);
+        m_markerTexts.append(text);
+    }
 }
 
 void ChartPlot::showModel(const ChartModel &model)
 {
     m_curve->replace(model.curvePoints());
     m_derivative->replace(model.derivativePoints());
-    if (const auto &point = model.equivalencePoint()) {
-        m_marker->replace(QList<QPointF> {QPointF(point->volume, point->value)});
-        m_markerText->setText(markerLabel(*point));
-    } else {
-        m_marker->clear();
-        m_markerText->setText(QString());
+    const QList<ChartModel::Marker> &markers = model.equivalencePoints();
+    ensureMarkerLabels(int(markers.size()));
+    QList<QPointF> points;
+    for (qsizetype i = 0; i < m_markerTexts.size(); ++i) {
+        if (i < markers.size()) {
+            const ChartModel::Marker &m = markers.at(i);
+            points.append(QPointF(m.point.volume, m.point.value));
+            m_markerTexts.at(i)->setText(m.label.isEmpty() ? markerLabel(m.point) : m.label);
+        } else {
+            m_markerTexts.at(i)->setText(QString());
+        }
     }
+    m_marker->replace(points);
     setTitle(model.titleText());
     m_xAxis->setTitleText(model.axisTitle(ChartModel::XAxis));
     m_yAxis->setTitleText(model.axisTitle(ChartModel::YAxis));
@@ -80,15 +94,23 @@ void ChartPlot::showModel(const ChartModel &model)
 
 void ChartPlot::placeMarkerLabel()
 {
-    if (m_marker->count() == 0) {
-        m_markerBox->hide();
-        return;
+    for (qsizetype i = 0; i < m_markerBoxes.size(); ++i) {
+        if (i >= m_marker->count()) {
+            m_markerBoxes.at(i)->hide();
+            continue;
+        }
+        placeOneMarkerLabel(m_markerBoxes.at(i), m_markerTexts.at(i), m_marker->at(int(i)));
     }
+}
+
+void ChartPlot::placeOneMarkerLabel(
+    QGraphicsRectItem *markerBox, QGraphicsSimpleTextItem *markerText, QPointF point)
+{
     const QRectF area = plotArea();
-    const QPointF at = mapToPosition(m_marker->at(0), m_marker);
+    const QPointF at = mapToPosition(point, m_marker);
     constexpr qreal pad = 3;
     constexpr qreal gap = 10;
-    const QRectF text = m_markerText->boundingRect();
+    const QRectF text = markerText->boundingRect();
     QRectF box(0, 0, text.width() + 2 * pad, text.height() + 2 * pad);
     // Right of the point, or left where the plot ends; a little below it, so that the
     // steep curve above the point stays in view.
@@ -97,10 +119,10 @@ void ChartPlot::placeMarkerLabel()
         box.moveRight(at.x() - gap);
     if (box.bottom() > area.bottom())
         box.moveBottom(at.y() - gap / 2);
-    m_markerBox->setRect(QRectF(QPointF(0, 0), box.size()));
-    m_markerBox->setPos(box.topLeft());
-    m_markerText->setPos(pad, pad);
-    m_markerBox->show();
+    markerBox->setRect(QRectF(QPointF(0, 0), box.size()));
+    markerBox->setPos(box.topLeft());
+    markerText->setPos(pad, pad);
+    markerBox->show();
 }
 
 void ChartPlot::applyRange(QValueAxis *axis, const ChartModel::AxisRange &range)

@@ -3,6 +3,8 @@
 #include "documents/chartmodel.h"
 
 #include <QChart>
+#include <QList>
+#include <QPointF>
 
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
@@ -25,7 +27,11 @@ public:
     QLineSeries *derivativeSeries() const { return m_derivative; }
     // The equivalence point: one point, or none, and its label beside it.
     QScatterSeries *markerSeries() const { return m_marker; }
-    QGraphicsSimpleTextItem *markerLabelItem() const { return m_markerText; }
+    // The label of the i-th marked point, or null.
+    QGraphicsSimpleTextItem *markerLabelItem(int i = 0) const
+    {
+        return i < m_markerTexts.size() ? m_markerTexts.at(i) : nullptr;
+    }
     QValueAxis *xAxis() const { return m_xAxis; }
     QValueAxis *yAxis() const { return m_yAxis; }
 
@@ -38,12 +44,15 @@ private:
     static void applyRange(QValueAxis *axis, const ChartModel::AxisRange &range);
     // Beside the marker, inside the plot area, clear of the derivative's line through it.
     void placeMarkerLabel();
+    void placeOneMarkerLabel(
+        QGraphicsRectItem *markerBox, QGraphicsSimpleTextItem *markerText, QPointF point);
+    void ensureMarkerLabels(int count);
 
     QLineSeries *m_curve = nullptr;
     QLineSeries *m_derivative = nullptr;
     QScatterSeries *m_marker = nullptr;
-    QGraphicsRectItem *m_markerBox = nullptr;
-    QGraphicsSimpleTextItem *m_markerText = nullptr;
+    QList<QGraphicsRectItem *> m_markerBoxes; // one per marked point, made as needed
+    QList<QGraphicsSimpleTextItem *> m_markerTexts;
     QValueAxis *m_xAxis = nullptr;
     QValueAxis *m_yAxis = nullptr;
 };

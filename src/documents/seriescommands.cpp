@@ -63,6 +63,19 @@ void SeriesCommands::markEquivalencePoint(const std::optional<EquivalencePoint> 
         document->chartModel().setEquivalencePoint(point);
 }
 
+void SeriesCommands::markEquivalencePoints(
+    const QList<ChartModel::Marker> &markers, const QString &notes)
+{
+    if (frmDocument *document = m_documents.activeForm())
+        document->chartModel().setEquivalencePoints(markers, notes);
+}
+
+const ChartModel *SeriesCommands::activeChart() const
+{
+    frmDocument *document = m_documents.activeForm();
+    return document ? &document->chartModel() : nullptr;
+}
+
 void SeriesCommands::exportData()
 {
     QPointer<frmDocument> document = m_documents.activeForm();
@@ -73,7 +86,8 @@ void SeriesCommands::exportData()
     if (name.isEmpty() || !document)
         return;
     const ChartModel &chart = document->chartModel();
-    writeFile(name, SeriesExport::toCsv(chart, chart.equivalencePoint()).toUtf8());
+    writeFile(
+        name, SeriesExport::toCsv(chart, chart.equivalencePoint(), chart.exportNotes()).toUtf8());
 }
 
 void SeriesCommands::copyData()

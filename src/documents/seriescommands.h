@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/chartmodel.h"
 #include "model/equivalencepoint.h"
 
 #include <QObject>
@@ -29,6 +30,11 @@ public:
     // After the derivative: marks the equivalence point the evaluation found on the active
     // chart, or removes the mark when there is none.
     void markEquivalencePoint(const std::optional<EquivalencePoint> &point);
+    // After the derivative: marks every recognised EP on the active chart, labelled, with the
+    // comment lines the CSV export adds for them.
+    void markEquivalencePoints(const QList<ChartModel::Marker> &markers, const QString &notes);
+    // The active document's chart, or null.
+    const ChartModel *activeChart() const;
 
     // Writes the active chart's rows and equivalence point as CSV to a file the user picks.
     void exportData();

@@ -30,7 +30,8 @@ QString rows(
 
 } // namespace
 
-QString toCsv(const ChartModel &chart, const std::optional<EquivalencePoint> &point)
+QString toCsv(
+    const ChartModel &chart, const std::optional<EquivalencePoint> &point, const QString &notes)
 {
     const auto dot = Numbers::Separators::dot();
     const QString crlf = QStringLiteral("\r\n");
@@ -41,7 +42,7 @@ QString toCsv(const ChartModel &chart, const std::optional<EquivalencePoint> &po
         text += QStringLiteral("# equivalence point: volume ") + Numbers::toText(point->volume, dot)
             + QStringLiteral(" mL, measured value ") + Numbers::toText(point->value, dot) + crlf;
     }
-    return text;
+    return text + notes;
 }
 
 QString toTabSeparated(const ChartModel &chart, Numbers::Separators sep)

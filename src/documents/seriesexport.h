@@ -14,8 +14,10 @@ class ChartModel;
 namespace SeriesExport {
 
 // CSV for files: header line, "," between fields, "." as decimal separator, CR LF line ends;
-// the equivalence point, when there is one, as a comment line after the rows.
-QString toCsv(const ChartModel &chart, const std::optional<EquivalencePoint> &point);
+// the equivalence point, when there is one, as a comment line after the rows, then `notes`
+// (comment lines, CR LF ended) as they are.
+QString toCsv(const ChartModel &chart, const std::optional<EquivalencePoint> &point,
+    const QString &notes = {});
 
 // Tab-separated, with the user's decimal separator, for pasting into a spreadsheet.
 QString toTabSeparated(const ChartModel &chart, Numbers::Separators sep);

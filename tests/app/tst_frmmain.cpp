@@ -12,6 +12,7 @@
 #include "evaluation/documentevaluator.h"
 #include "model/abstractdocument.h"
 #include "titration/runcontrols.h"
+#include "titration/titrationrun.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -27,6 +28,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -35,6 +37,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -58,6 +61,7 @@ const CaptionRow Captions[] = {
     {"frmMain", "mnuFileSave", "Speichern", "save"},
     {"frmMain", "mnuFileSaveAs", "Speichern unter", "save as"},
     {"frmMain", "mnuFileExport", "Daten exportieren", "export data"},
+    {"frmMain", "mnuFileEvaluate", "Auswerten", "evaluate"},
     {"frmMain", "mnuCopyData", "Daten kopieren", "copy data"},
     {"frmMain", "mnuChartCopyPicture", "Bild kopieren", "copy picture"},
     {"frmMain", "mnuChartSavePicture", "Bild speichern", "save picture"},
@@ -456,6 +460,68 @@ private Q_SLOTS:
         for (const QString &line : report)
             w.RsAuswertung(line);
         QCOMPARE(w.sbStatusBar()->currentMessage(), message);
+    }
+
+    // 1stdev marks every EP on the chart; evaluate appends the results block to the document,
+    // with the method from the settings group "Method", in the user's number format.
+    void derivativeMarksEachEpAndEvaluateAppendsTheResults()
+    {
+        frmMain &w = window("[Method]\nTitrantConcentration=0.1\nResultUnit=mmol\n");
+        QString text = QStringLiteral("Probe\r\n  V[ml]    pH    t[s]\r\n");
+        for (int i = 0; i <= 100; ++i) {
+            const double v = i * 0.2;
+            text += QStringLiteral("  %1   %2   %3  \r\n")
+                        .arg(Numbers::format(v, 3, Numbers::Separators::comma()),
+                            Numbers::format(
+                                7 + 4 * std::tanh((v - 10) / 0.4), 2, Numbers::Separators::comma()),
+                            Numbers::format(i * 6.0, 1, Numbers::Separators::comma()));
+        }
+        QSignalSpy built(&w.chartBuild(), &ChartBuild::finished);
+        w.documents().activeDocument()->setText(text);
+        w.cmdChart_Click();
+        QVERIFY(built.wait(5000));
+        w.cmdAbleit_Click();
+        const ChartModel *chart = w.seriesCommands().activeChart();
+        QVERIFY(chart);
+        QCOMPARE(chart->equivalencePoints().size(), 1);
+        // The jump's middle at 10 mL, within what the rounded readings allow.
+        const QRegularExpression ep1(QStringLiteral("EP1:? (9,99|10,0[0-2]) ml"));
+        QVERIFY2(ep1.match(chart->equivalencePoints().first().label).hasMatch(),
+            qPrintable(chart->equivalencePoints().first().label));
+        QVERIFY(chart->exportNotes().startsWith(QLatin1String("# EP1: volume 10")));
+        QVERIFY(chart->exportNotes().contains(QLatin1String("# result from EP1: 1")));
+
+        w.mnuFileEvaluate_Click();
+        const QString after = w.documents().activeDocument()->text();
+        QVERIFY(after.startsWith(text));
+        const QString block = after.mid(text.size());
+        QVERIFY2(
+            block.contains(ep1) && block.contains(QLatin1String(" ml (u ")), qPrintable(block));
+        QVERIFY2(block.contains(QLatin1String("), pH 7,0")), qPrintable(block));
+        QVERIFY2(block.contains(QLatin1String(" mmol (u ")), qPrintable(block));
+    }
+
+    // The end of a run appends the results block only when the method asks for it.
+    void runEndAppendsTheResultsOnlyWhenAskedFor_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("appended");
+        QTest::newRow("default: off") << QByteArray() << false;
+        QTest::newRow("asked for") << QByteArray("[Method]\nResultsAtRunEnd=true\n") << true;
+    }
+    void runEndAppendsTheResultsOnlyWhenAskedFor()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, appended);
+        frmMain &w = window(ini);
+        const QString text = QStringLiteral("Probe\r\n");
+        w.documents().activeDocument()->setText(text);
+        Q_EMIT w.titrationRun().runningChanged(true);
+        QCOMPARE(w.documents().activeDocument()->text(), text);
+        Q_EMIT w.titrationRun().runningChanged(false);
+        const QString after = w.documents().activeDocument()->text();
+        QCOMPARE(after.size() > text.size(), appended);
+        QVERIFY(after.startsWith(text));
     }
 };
 

@@ -4,12 +4,16 @@
 #include "common/numbers.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -121,7 +125,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // part of the one line on standard error
         QTest::addColumn<QString>("child"); // see prepareChild()
         const QString noListing
-            = QStringLiteral(KALUMET_TEST_DATA_DIR "/app/evaluate_no_listing.rtf");
+            = QStringLiteral(KALUMET_TEST_DATA_DIR "/app/evaluate_text_only.rtf");
         const QStringList toStdout {"--evaluate", Known};
         const QStringList toFile {"--evaluate", Known, "--csv", "@out"};
         QTest::newRow("to standard output") << toStdout << 0 << "stdout"
@@ -131,7 +135,7 @@ private Q_SLOTS:
             << QStringList {"--evaluate=" + Known, "--csv", "@out"} << 0 << "file"
             << ""
             << "";
-        QTest::newRow("no listing")
+        QTest::newRow("no listing, no table of a run")
             << QStringList {"--evaluate", noListing, "--csv", "@out"} << 2 << ""
             << "no data listing"
             << "";
@@ -178,6 +182,127 @@ private Q_SLOTS:
         QCOMPARE(readFile(target), csvTo == "file" ? csv : previous);
         const QByteArray err = program.readAllStandardError();
         QVERIFY(message.isEmpty() ? err.isEmpty() : err.contains(message.toUtf8()));
+    }
+
+    // --format json: the object's fields, the method from options or an INI file, the table
+    // of a saved run, and exit status 2 for method values that give no sense.
+    void evaluateAsJson_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // "@curve", "@ini", "@out": files made here
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("unit"); // of the JSON; empty: no JSON expected
+        QTest::addColumn<int>("points");
+        QTest::addColumn<double>("perMl"); // result per mL of EP volume; NaN: no result
+        QTest::addColumn<QString>("message"); // part of standard error
+        const QStringList curve {"--evaluate", "@curve", "--format", "json"};
+        const double none = qQNaN();
+        QTest::newRow("known listing") << QStringList {"--evaluate", Known, "--format", "json"} << 0
+                                       << "pH" << 7 << none << "";
+        QTest::newRow("table of a saved run") << QStringList {"--evaluate",
+            QStringLiteral(KALUMET_TEST_DATA_DIR "/app/evaluate_no_listing.rtf"), "--format=json"}
+                                              << 0 << "pH" << 2 << none << "";
+        QTest::newRow("no method values: no result") << curve << 0 << "mV" << 101 << none << "";
+        QTest::newRow("to --out, mmol from the options") << curve
+                + QStringList {"--out", "@out", "--titrant-concentration", "0.2", "--titer", "0.5",
+                    "--result-unit", "mmol"} << 0 << "mV" << 101
+                                                         << 0.1 << "";
+        QTest::newRow("mol/L with sample size")
+            << curve + QStringList {"--sample-size", "20", "--sample-unit", "mL"} << 0 << "mV"
+            << 101 << 0.1 / 20 << "";
+        QTest::newRow("method file") << curve + QStringList {"--method", "@ini"} << 0 << "mV" << 101
+                                     << 0.25 * 2 * 36.46 << "";
+        QTest::newRow("options override the method file")
+            << curve + QStringList {"--method", "@ini", "--factor", "1"} << 0 << "mV" << 101
+            << 0.25 * 36.46 << "";
+        const auto bad = [&](const char *name, const QStringList &more, const char *message) {
+            QTest::newRow(name) << curve + more << 2 << "" << 0 << none << message;
+        };
+        bad("sample size 0", {"--sample-size", "0"}, "--sample-size must be a number greater");
+        bad("negative concentration", {"--titrant-concentration", "-0.1"},
+            "--titrant-concentration must be");
+        bad("negative blank", {"--blank", "-0.01"}, "--blank must be a number of 0 or more");
+        bad("result EP 1.5", {"--result-ep", "1.5"}, "--result-ep must be a whole number");
+        bad("unknown result unit", {"--result-unit", "ppm"}, "unknown result unit \"ppm\"");
+        bad("unknown sample unit", {"--sample-unit", "kg"}, "unknown sample unit \"kg\"");
+        QTest::newRow("unknown format") << QStringList {"--evaluate", Known, "--format", "xml"} << 2
+                                        << "" << 0 << none << "unknown format";
+        bad("missing method file", {"--method", "@out/missing.ini"}, "cannot be read");
+        bad("--csv with json", {"--csv", "@out"}, "--out");
+    }
+    void evaluateAsJson()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, unit);
+        QFETCH(int, points);
+        QFETCH(double, perMl);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        // A jump of 600 mV around 10 mL, 0.2 mL steps.
+        QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 V[ml]  mV  t[s]\\par\n";
+        for (int i = 0; i <= 100; ++i) {
+            rtf += QStringLiteral("  %1   %2   %3  \\par\n")
+                       .arg(i * 0.2, 0, 'f', 3)
+                       .arg(300 * std::tanh((i * 0.2 - 10) / 0.4), 0, 'f', 1)
+                       .arg(i * 6.0, 0, 'f', 1)
+                       .toLatin1();
+        }
+        rtf += "}";
+        const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+        const QString ini = dir.filePath(QStringLiteral("method.ini"));
+        const QString out = dir.filePath(QStringLiteral("out.json"));
+        QFile f(curve);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(rtf) == rtf.size());
+        f.close();
+        QFile m(ini); // HCl in g: 0.25 mol/L, factor 2, 36.46 g/mol
+        QVERIFY(m.open(QIODevice::WriteOnly));
+        m.write("[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\n"
+                "ResultUnit=mg\n");
+        m.close();
+        arguments.replaceInStrings(QStringLiteral("@curve"), curve);
+        arguments.replaceInStrings(QStringLiteral("@ini"), ini);
+        arguments.replaceInStrings(QStringLiteral("@out"), out);
+        QProcess program;
+        start(program, arguments);
+        QVERIFY(program.waitForFinished(30000));
+        const QByteArray err = program.readAllStandardError();
+        QVERIFY2(
+            message.isEmpty() ? err.isEmpty() : err.contains(message.toUtf8()), err.constData());
+        QCOMPARE(program.exitCode(), exitCode);
+        const QByteArray stdOut = program.readAllStandardOutput();
+        if (unit.isEmpty()) {
+            QVERIFY(stdOut.isEmpty());
+            return;
+        }
+        const QByteArray data
+            = arguments.contains(QStringLiteral("--out")) ? readFile(out) : stdOut;
+        QJsonParseError parseError;
+        const QJsonObject json = QJsonDocument::fromJson(data, &parseError).object();
+        QCOMPARE(parseError.error, QJsonParseError::NoError);
+        QCOMPARE(json.keys(),
+            QStringList({"derivative", "equivalence_points", "points", "results", "unit"}));
+        QCOMPARE(json.value("unit").toString(), unit);
+        QCOMPARE(json.value("points").toArray().size(), points);
+        QCOMPARE(json.value("points").toArray().at(0).toArray().size(), 2);
+        QVERIFY(json.value("derivative").isArray());
+        const QJsonArray eps = json.value("equivalence_points").toArray();
+        const QJsonArray results = json.value("results").toArray();
+        QCOMPARE(results.size(), std::isnan(perMl) ? 0 : 1);
+        if (points == 2) // the saved run: its two rows
+            QCOMPARE(json.value("points").toArray(),
+                (QJsonArray {QJsonArray {0.5, 4.21}, QJsonArray {1.0, 4.48}}));
+        if (points != 101)
+            return;
+        QCOMPARE(eps.size(), 1);
+        const double volume = eps.at(0).toObject().value("volume_ml").toDouble();
+        QVERIFY(std::abs(volume - 10) < 0.01);
+        if (results.isEmpty())
+            return;
+        const QJsonObject r = results.at(0).toObject();
+        QCOMPARE(r.value("ep").toInt(), 1);
+        QVERIFY2(std::abs(r.value("value").toDouble() - perMl * volume) < 1e-9 * perMl * volume,
+            qPrintable(QString::number(r.value("value").toDouble())));
+        QVERIFY(r.value("u").toDouble() > 0);
     }
 
     void evaluateWritesAPipeOrStandardOutputAndRefusesOtherFiles_data()

@@ -3,7 +3,9 @@
 #include "documents/chartplot.h"
 #include "documents/chartview.h"
 
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QSignalSpy>
 #include <QTest>
 #include <QValueAxis>
@@ -105,6 +107,36 @@ private Q_SLOTS:
             chart.setData(3, c.column, c.value, c.isNull);
             QCOMPARE(chart.equivalencePoint().has_value(), c.kept);
         }
+    }
+
+    // Every EP gets its marker and its own label; fewer points later hide the labels left
+    // over, and a change of the curve takes the points and their export notes away.
+    void everyEquivalencePointIsMarkedWithItsLabel()
+    {
+        ChartModel model;
+        fillCurve(model, 5, 2, 6);
+        ChartView view(&model);
+        model.setEquivalencePoints({{EquivalencePoint {0.1, 3}, QStringLiteral("EP1 0,10 ml")},
+                                       {EquivalencePoint {0.3, 5}, QStringLiteral("EP2 0,30 ml")}},
+            QStringLiteral("# EP1\r\n"));
+        QVERIFY(QSignalSpy(&view, &ChartView::redrawn).wait(5000));
+        QCOMPARE(view.plot()->markerSeries()->points(),
+            QList<QPointF>({QPointF(0.1, 3), QPointF(0.3, 5)}));
+        QCOMPARE(view.plot()->markerLabelItem(0)->text(), QStringLiteral("EP1 0,10 ml"));
+        QCOMPARE(view.plot()->markerLabelItem(1)->text(), QStringLiteral("EP2 0,30 ml"));
+        QCOMPARE(model.equivalencePoint()->volume, 0.1);
+
+        model.setEquivalencePoint(EquivalencePoint {0.2, 4});
+        QVERIFY(QSignalSpy(&view, &ChartView::redrawn).wait(5000));
+        QCOMPARE(view.plot()->markerSeries()->count(), 1);
+        QVERIFY(view.plot()->markerLabelItem(0)->text().startsWith(QLatin1String("EP ")));
+        QVERIFY(view.plot()->markerLabelItem(1)->text().isEmpty());
+        QVERIFY(model.exportNotes().isEmpty());
+
+        model.setEquivalencePoints({{EquivalencePoint {0.1, 3}, {}}}, QStringLiteral("# n\r\n"));
+        model.setData(2, ChartColumn::CurveY, 3.5, false);
+        QVERIFY(model.equivalencePoints().isEmpty());
+        QVERIFY(model.exportNotes().isEmpty());
     }
 };
 

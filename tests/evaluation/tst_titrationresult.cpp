@@ -1,4 +1,9 @@
+#include "evaluation/resultsblock.h"
+#include "evaluation/resultsettings.h"
 #include "evaluation/titrationresult.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -213,6 +218,105 @@ private Q_SLOTS:
         } else {
             QVERIFY(o.error.contains(QLatin1String("EP 3")));
         }
+    }
+
+    // The group "Method" of an INI file as a user may edit it: each key read, and a value that
+    // is missing, no number, out of range or an unknown unit gives its default.
+    void methodIsReadFromItsSettingsGroup_data()
+    {
+        QTest::addColumn<QString>("ini"); // lines of the group
+        QTest::addColumn<QString>("expected"); // the values read, as text
+        const QString defaults = QStringLiteral("0 mL 0.1 1 1 0 0 1 mol/L 1 0");
+        QTest::newRow("empty group") << "" << defaults;
+        QTest::newRow("every key")
+            << "SampleSize=0,25\nSampleUnit=G\nTitrantConcentration=0.5\nTiter=0.998\n"
+               "Factor=0.5\nMolarMass=98.08\nBlankVolume=0.05\nResultEP=2\nResultUnit=%\n"
+               "EPCriterion=2\nResultsAtRunEnd=true"
+            << "0.25 g 0.5 0.998 0.5 98.08 0.05 2 % 2 1";
+        QTest::newRow("boundaries kept") << "BlankVolume=0\nResultEP=1\nSampleSize=1e-6"
+                                         << "1e-06 mL 0.1 1 1 0 0 1 mol/L 1 0";
+        QTest::newRow("bad values fall back")
+            << "SampleSize=0\nSampleUnit=kg\nTitrantConcentration=-0.1\nTiter=0\n"
+               "Factor=x\nMolarMass=-1\nBlankVolume=-0.01\nResultEP=1.5\nResultUnit=ppm\n"
+               "EPCriterion=0\nResultsAtRunEnd=maybe"
+            << defaults;
+        QTest::newRow("EP 0 falls back") << "ResultEP=0" << defaults;
+    }
+    void methodIsReadFromItsSettingsGroup()
+    {
+        QFETCH(QString, ini);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("method.ini"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(("[Method]\n" + ini + "\n").toUtf8());
+        file.close();
+        QSettings settings(path, QSettings::IniFormat);
+        const ResultSettings r = ResultSettings::read(settings);
+        const MethodValues &m = r.method;
+        const auto n = [](double v) {
+            return QString::number(v);
+        };
+        const QString got = QStringList {n(m.sampleSize), m.sampleUnit, n(m.titrantConcentration),
+            n(m.titer), n(m.stoichiometricFactor), n(m.molarMass), n(m.blankVolume), n(m.resultEp),
+            m.resultUnit, n(r.epCriterion), n(r.resultsAtRunEnd)}
+                                .join(u' ');
+        QCOMPARE(got, expected);
+
+        // Written and read again: the same values.
+        QSettings copy(dir.filePath(QStringLiteral("copy.ini")), QSettings::IniFormat);
+        r.write(copy);
+        const ResultSettings again = ResultSettings::read(copy);
+        QCOMPARE(again.method.sampleSize, m.sampleSize);
+        QCOMPARE(again.method.resultUnit, m.resultUnit);
+        QCOMPARE(again.method.resultEp, m.resultEp);
+        QCOMPARE(again.epCriterion, r.epCriterion);
+        QCOMPARE(again.resultsAtRunEnd, r.resultsAtRunEnd);
+    }
+
+    // The block a document gets and the CSV comment lines: each EP with u and its value, the
+    // result or why there is none; the block in the user's number format.
+    void resultsBlockAndCsvLines_data()
+    {
+        QTest::addColumn<int>("eps");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<double>("sampleSize");
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<QString>("csv");
+        const QString ep1 = "# EP1: volume 10.0234 mL, u 0.0112 mL, measured value 7.014\r\n";
+        QTest::newRow("two EPs, result in mmol")
+            << 2 << "pH" << 0.0
+            << "Evaluation\r\nEP1: 10,02 ml (u 0,011 ml), pH 7,01\r\n"
+               "EP2: 20,50 ml (u 0,030 ml), pH 9,60\r\n"
+               "Result from EP1: 1,002 mmol (u 0,0011 mmol)\r\n"
+            << ep1
+                + "# EP2: volume 20.5 mL, u 0.03 mL, measured value 9.6\r\n"
+                  "# result from EP1: 1.00234 mmol, u 0.00112 mmol\r\n";
+        QTest::newRow("mV, per litre without sample size: no result")
+            << 1 << "mV" << -1.0
+            << "Evaluation\r\nEP1: 10,02 ml (u 0,011 ml), mV 7,0\r\n"
+               "No result: The sample size must be greater than 0.\r\n"
+            << ep1;
+        QTest::newRow("no EP") << 0 << "pH" << 0.0
+                               << "Evaluation\r\nNo equivalence point found.\r\n"
+                               << "";
+    }
+    void resultsBlockAndCsvLines()
+    {
+        QFETCH(int, eps);
+        QFETCH(QString, unit);
+        QFETCH(double, sampleSize);
+        EpAnalysis analysis;
+        const std::vector<RecognisedEp> all {
+            {10.0234, 0.0112, 7.014, 5, 40}, {20.5, 0.03, 9.6, 4, 30}};
+        analysis.points.assign(all.begin(), all.begin() + eps);
+        MethodValues m;
+        m.resultUnit = sampleSize < 0 ? QStringLiteral("mol/L") : QStringLiteral("mmol");
+        QTEST(ResultsBlock::compose(analysis, m, unit, Numbers::Separators::comma()), "block");
+        QTEST(ResultsBlock::csvComments(analysis, m), "csv");
+        QCOMPARE(ResultsBlock::markerLabel(1, 20.505, Numbers::Separators::comma()),
+            QStringLiteral("EP2 20,51 ml"));
     }
 };
 

@@ -1,0 +1,30 @@
+#include "curveanalysis.h"
+
+#include "evaluation/resultsblock.h"
+
+namespace CurveAnalysis {
+
+Analysis analyse(const ChartModel &chart, double criterion)
+{
+    Analysis a;
+    a.unit = chart.axisTitle(AbstractChart::YAxis).startsWith(u"mV") ? QStringLiteral("mV")
+                                                                     : QStringLiteral("pH");
+    CurveSeries series;
+    for (const QPointF &p : chart.curvePoints())
+        series.push_back({p.x(), p.y()});
+    a.eps = EpRecognition::recognise(series, criterion);
+    return a;
+}
+
+QList<ChartModel::Marker> markers(const EpAnalysis &eps, Numbers::Separators sep)
+{
+    QList<ChartModel::Marker> list;
+    for (std::size_t i = 0; i < eps.points.size(); ++i) {
+        const RecognisedEp &ep = eps.points[i];
+        list.append({EquivalencePoint {ep.volume, ep.value},
+            ResultsBlock::markerLabel(int(i), ep.volume, sep)});
+    }
+    return list;
+}
+
+} // namespace CurveAnalysis

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "common/numbers.h"
+#include "documents/chartmodel.h"
+#include "evaluation/eprecognition.h"
+#include "evaluation/resultsettings.h"
+
+#include <QList>
+#include <QString>
+
+// The equivalence points of the curve a chart holds, for the window and the command line
+// alike.
+namespace CurveAnalysis {
+
+struct Analysis
+{
+    QString unit; // "pH" or "mV", from the chart's Y-axis title
+    EpAnalysis eps;
+};
+
+Analysis analyse(const ChartModel &chart, double criterion);
+
+// One marker per EP, labelled "EP1 10,02 ml" in the user's number format.
+QList<ChartModel::Marker> markers(const EpAnalysis &eps, Numbers::Separators sep);
+
+} // namespace CurveAnalysis

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "common/numbers.h"
+#include "evaluation/eprecognition.h"
+#include "evaluation/titrationresult.h"
+
+#include <QString>
+
+// The results block a document gets appended: every EP with its u and the measured value at
+// it, then the method's result with its unit or why there is none. Numbers in the user's
+// format, words in the program's language (tr()).
+namespace ResultsBlock {
+
+// `unit` is "pH" or "mV"; lines end in CR LF, as a run writes them.
+QString compose(const EpAnalysis &analysis, const MethodValues &method, const QString &unit,
+    Numbers::Separators sep);
+
+// The chart label of the i-th EP (0 for the first): "EP1 10,02 ml".
+QString markerLabel(int index, double volume, Numbers::Separators sep);
+
+// The EP and result lines as CSV comment lines, "." as decimal point: "# EP1: volume 10.02 mL,
+// u 0.011 mL, measured value 7.01" and "# result from EP1: 0.1002 mol/L, u 0.00011 mol/L".
+QString csvComments(const EpAnalysis &analysis, const MethodValues &method);
+
+} // namespace ResultsBlock

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "evaluation/titrationresult.h"
+
+class QSettings;
+
+// What turns a curve into a reported result, from the settings group "Method": the method's
+// values, how strict the EP recognition is, and whether a run's end appends the results block.
+struct ResultSettings
+{
+    MethodValues method;
+    double epCriterion = 1; // scales the recognition's significance threshold
+    bool resultsAtRunEnd = false;
+
+    // A key that is missing or holds a value that is no number, out of its range or an unknown
+    // unit gives its default. Numbers may be written with "." or ",".
+    static ResultSettings read(QSettings &settings);
+    // Writes every value into the group "Method", numbers with ".".
+    void write(QSettings &settings) const;
+};
