@@ -1,6 +1,6 @@
 #include "resultsettings.h"
 
-#include "common/numbers.h"
+#include "common/settingsvalue.h"
 
 #include <QSettings>
 #include <QVariant>
@@ -23,31 +23,11 @@ const QString ResultUnitKey = QStringLiteral("ResultUnit");
 const QString CriterionKey = QStringLiteral("EPCriterion");
 const QString RunEndKey = QStringLiteral("ResultsAtRunEnd");
 
-QString storedText(const QVariant &stored)
-{
-    // An INI line "Titer=0,998" comes back as a list; it still means "0,998".
-    return stored.typeId() == QMetaType::QStringList ? stored.toStringList().join(u',')
-                                                     : stored.toString();
-}
-
-std::optional<double> number(const QVariant &stored)
-{
-    if (!stored.isValid())
-        return std::nullopt;
-    const QString text = storedText(stored).trimmed();
-    const bool comma = text.contains(u',') && !text.contains(u'.');
-    const auto value = Numbers::toNumber(
-        text, comma ? Numbers::Separators::comma() : Numbers::Separators::dot());
-    if (!value || !std::isfinite(*value))
-        return std::nullopt;
-    return value;
-}
-
 // The stored number when `valid` accepts it, else the default.
 template<typename Valid>
 double numberOr(QSettings &s, const QString &key, double fallback, Valid valid)
 {
-    const auto value = number(s.value(key));
+    const auto value = SettingsValue::number(s.value(key));
     return value && valid(*value) ? *value : fallback;
 }
 
@@ -61,11 +41,6 @@ bool notNegative(double v)
     return v >= 0;
 }
 
-QString numberText(double value)
-{
-    return Numbers::toText(value, Numbers::Separators::dot());
-}
-
 } // namespace
 
 ResultSettings ResultSettings::read(QSettings &s)
@@ -75,7 +50,7 @@ ResultSettings ResultSettings::read(QSettings &s)
     s.beginGroup(Group);
     MethodValues &m = r.method;
     m.sampleSize = numberOr(s, SampleSizeKey, d.method.sampleSize, positive);
-    const QString sampleUnit = storedText(s.value(SampleUnitKey)).trimmed();
+    const QString sampleUnit = SettingsValue::text(s.value(SampleUnitKey)).trimmed();
     if (const auto unit = TitrationResult::sampleUnitFromText(sampleUnit))
         m.sampleUnit = *unit == SampleUnit::Gram ? QStringLiteral("g") : QStringLiteral("mL");
     m.titrantConcentration = numberOr(s, ConcentrationKey, d.method.titrantConcentration, positive);
@@ -85,10 +60,11 @@ ResultSettings ResultSettings::read(QSettings &s)
     m.blankVolume = numberOr(s, BlankKey, d.method.blankVolume, notNegative);
     m.resultEp = int(numberOr(s, ResultEpKey, d.method.resultEp,
         [](double v) { return v >= 1 && v <= 1000 && v == std::floor(v); }));
-    if (const auto unit = TitrationResult::resultUnitFromText(storedText(s.value(ResultUnitKey))))
+    if (const auto unit
+        = TitrationResult::resultUnitFromText(SettingsValue::text(s.value(ResultUnitKey))))
         m.resultUnit = TitrationResult::resultUnitText(*unit);
     r.epCriterion = numberOr(s, CriterionKey, d.epCriterion, positive);
-    const QString runEnd = storedText(s.value(RunEndKey)).trimmed().toLower();
+    const QString runEnd = SettingsValue::text(s.value(RunEndKey)).trimmed().toLower();
     r.resultsAtRunEnd = runEnd == QLatin1String("true") || runEnd == QLatin1String("1");
     s.endGroup();
     return r;
@@ -97,16 +73,16 @@ ResultSettings ResultSettings::read(QSettings &s)
 void ResultSettings::write(QSettings &s) const
 {
     s.beginGroup(Group);
-    s.setValue(SampleSizeKey, numberText(method.sampleSize));
+    s.setValue(SampleSizeKey, SettingsValue::numberText(method.sampleSize));
     s.setValue(SampleUnitKey, method.sampleUnit);
-    s.setValue(ConcentrationKey, numberText(method.titrantConcentration));
-    s.setValue(TiterKey, numberText(method.titer));
-    s.setValue(FactorKey, numberText(method.stoichiometricFactor));
-    s.setValue(MolarMassKey, numberText(method.molarMass));
-    s.setValue(BlankKey, numberText(method.blankVolume));
+    s.setValue(ConcentrationKey, SettingsValue::numberText(method.titrantConcentration));
+    s.setValue(TiterKey, SettingsValue::numberText(method.titer));
+    s.setValue(FactorKey, SettingsValue::numberText(method.stoichiometricFactor));
+    s.setValue(MolarMassKey, SettingsValue::numberText(method.molarMass));
+    s.setValue(BlankKey, SettingsValue::numberText(method.blankVolume));
     s.setValue(ResultEpKey, method.resultEp);
     s.setValue(ResultUnitKey, method.resultUnit);
-    s.setValue(CriterionKey, numberText(epCriterion));
+    s.setValue(CriterionKey, SettingsValue::numberText(epCriterion));
     s.setValue(RunEndKey, resultsAtRunEnd);
     s.endGroup();
 }

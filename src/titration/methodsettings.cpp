@@ -1,6 +1,6 @@
 #include "methodsettings.h"
 
-#include "common/numbers.h"
+#include "common/settingsvalue.h"
 
 #include <QSettings>
 #include <QStringList>
@@ -38,32 +38,6 @@ double wholeSteps(double ml)
     return std::round(ml * 1000.0) / 1000.0;
 }
 
-QString storedText(const QVariant &stored)
-{
-    // An INI line "MinIncrement=0,05" comes back as a list; it still means "0,05".
-    return stored.typeId() == QMetaType::QStringList ? stored.toStringList().join(u',')
-                                                     : stored.toString();
-}
-
-std::optional<double> number(const QVariant &stored)
-{
-    if (!stored.isValid())
-        return std::nullopt;
-    const QString text = storedText(stored);
-    // Written with "."; a hand-edited "0,05" with no point means a decimal comma, not grouping.
-    const bool comma = text.contains(u',') && !text.contains(u'.');
-    const auto value = Numbers::toNumber(
-        text, comma ? Numbers::Separators::comma() : Numbers::Separators::dot());
-    if (!value || !std::isfinite(*value))
-        return std::nullopt;
-    return value;
-}
-
-QString numberText(double value)
-{
-    return Numbers::toText(value, Numbers::Separators::dot());
-}
-
 } // namespace
 
 MethodSettings MethodSettings::clamped() const
@@ -89,7 +63,7 @@ MethodSettings MethodSettings::read(QSettings &settings)
     MethodSettings m;
     settings.beginGroup(Group);
     auto take = [&settings](const QString &key, double &field) {
-        if (const auto value = number(settings.value(key)))
+        if (const auto value = SettingsValue::number(settings.value(key)))
             field = *value;
     };
     take(SignalStepPhKey, m.signalStepPh);
@@ -100,10 +74,10 @@ MethodSettings MethodSettings::read(QSettings &settings)
     take(DriftLimitMvKey, m.driftLimitMv);
     take(MinWaitKey, m.minWait);
     take(MaxWaitKey, m.maxWait);
-    const QString dosing = storedText(settings.value(DosingModeKey)).trimmed();
+    const QString dosing = SettingsValue::text(settings.value(DosingModeKey)).trimmed();
     if (dosing.compare(dosingText(Dosing::Dynamic), Qt::CaseInsensitive) == 0)
         m.dosingMode = Dosing::Dynamic;
-    const QString reading = storedText(settings.value(ReadingModeKey)).trimmed();
+    const QString reading = SettingsValue::text(settings.value(ReadingModeKey)).trimmed();
     if (reading.compare(readingText(Reading::Drift), Qt::CaseInsensitive) == 0)
         m.readingMode = Reading::Drift;
     settings.endGroup();
@@ -115,15 +89,15 @@ void MethodSettings::write(QSettings &settings) const
     const MethodSettings c = clamped();
     settings.beginGroup(Group);
     settings.setValue(DosingModeKey, dosingText(c.dosingMode));
-    settings.setValue(SignalStepPhKey, numberText(c.signalStepPh));
-    settings.setValue(SignalStepMvKey, numberText(c.signalStepMv));
-    settings.setValue(MinIncrementKey, numberText(c.minIncrement));
-    settings.setValue(MaxIncrementKey, numberText(c.maxIncrement));
+    settings.setValue(SignalStepPhKey, SettingsValue::numberText(c.signalStepPh));
+    settings.setValue(SignalStepMvKey, SettingsValue::numberText(c.signalStepMv));
+    settings.setValue(MinIncrementKey, SettingsValue::numberText(c.minIncrement));
+    settings.setValue(MaxIncrementKey, SettingsValue::numberText(c.maxIncrement));
     settings.setValue(ReadingModeKey, readingText(c.readingMode));
-    settings.setValue(DriftLimitPhKey, numberText(c.driftLimitPh));
-    settings.setValue(DriftLimitMvKey, numberText(c.driftLimitMv));
-    settings.setValue(MinWaitKey, numberText(c.minWait));
-    settings.setValue(MaxWaitKey, numberText(c.maxWait));
+    settings.setValue(DriftLimitPhKey, SettingsValue::numberText(c.driftLimitPh));
+    settings.setValue(DriftLimitMvKey, SettingsValue::numberText(c.driftLimitMv));
+    settings.setValue(MinWaitKey, SettingsValue::numberText(c.minWait));
+    settings.setValue(MaxWaitKey, SettingsValue::numberText(c.maxWait));
     settings.endGroup();
 }
 
