@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -155,13 +156,11 @@ QGroupBox *frmMethode::buildResultControls()
     auto *result = new QGroupBox(QStringLiteral("FrameResult"), this);
     result->setObjectName(QStringLiteral("FrameResult"));
     m_sampleSize = valueBox("txtSampleSize", 0, 100000, 4, 0.1, QString(), result);
-    m_sampleSize->setSpecialValueText(tr("not entered"));
     m_sampleUnit = unitBox("cboSampleUnit", {QStringLiteral("g"), QStringLiteral("mL")}, result);
     m_concentration = valueBox("txtConcentration", 0.0001, 100, 4, 0.01, "mol/L", result);
     m_titer = valueBox("txtTiter", 0.0001, 100, 4, 0.001, QString(), result);
     m_factor = valueBox("txtFactor", 0.0001, 1000, 4, 1, QString(), result);
     m_molarMass = valueBox("txtMolarMass", 0, 100000, 3, 1, "g/mol", result);
-    m_molarMass->setSpecialValueText(tr("not entered"));
     m_blankVolume = valueBox("txtBlankVolume", 0, 1000, 3, 0.01, "mL", result);
     m_resultEp = new QSpinBox(result);
     m_resultEp->setObjectName(QStringLiteral("txtResultEp"));
@@ -185,7 +184,22 @@ QGroupBox *frmMethode::buildResultControls()
     form->addRow(label("lblResultUnit", m_resultUnit, result), m_resultUnit);
     form->addRow(label("lblEpCriterion", m_epCriterion, result), m_epCriterion);
     form->addRow(m_resultsAtRunEnd);
+    retranslate();
     return result;
+}
+
+// The captions come from the caption table; these texts follow the installed translation.
+void frmMethode::retranslate()
+{
+    for (QDoubleSpinBox *box : {m_sampleSize, m_molarMass})
+        box->setSpecialValueText(tr("not entered"));
+}
+
+void frmMethode::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QDialog::changeEvent(event);
 }
 
 void frmMethode::Form_Load()

@@ -35,8 +35,12 @@ public:
 public Q_SLOTS:
     void cmdOK_Click();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildControls();
+    void retranslate();
     QGroupBox *buildResultControls();
     void showMethod(const MethodSettings &method);
     void showResults(const ResultSettings &results);

@@ -398,6 +398,11 @@ private Q_SLOTS:
         QCOMPARE(child<QComboBox>(dialog, "cboSampleUnit")->currentText(), QStringLiteral("g"));
         QCOMPARE(child<QDoubleSpinBox>(dialog, "txtTiter")->value(), 0.9988);
         QCOMPARE(child<QDoubleSpinBox>(dialog, "txtConcentration")->suffix(), u" mol/L");
+        QCOMPARE(child<QDoubleSpinBox>(dialog, "txtMolarMass")->text(), u"not entered");
+        child<QRadioButton>(w.optionDialog(), "Option1_0")->click(); // German, dialog open
+        QTRY_COMPARE_WITH_TIMEOUT( // the language change reaches the widgets as an event
+            child<QDoubleSpinBox>(dialog, "txtMolarMass")->text(), u"nicht eingegeben", 5000);
+        child<QRadioButton>(w.optionDialog(), "Option1_1")->click();
         child<QDoubleSpinBox>(dialog, "txtSampleSize")->setValue(2.5);
         child<QComboBox>(dialog, "cboSampleUnit")->setCurrentText(QStringLiteral("mL"));
         child<QDoubleSpinBox>(dialog, "txtConcentration")->setValue(0.05);
