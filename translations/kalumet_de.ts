@@ -239,4 +239,11 @@
         <translation>Nur die ersten %1 Zeilen wurden für Diagramm und Export übernommen; ausgelassene Zeilen: %2</translation>
     </message>
 </context>
+<context>
+    <name>frmMethode</name>
+    <message>
+        <source>not entered</source>
+        <translation>nicht eingegeben</translation>
+    </message>
+</context>
 </TS>

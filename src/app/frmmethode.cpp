@@ -1,7 +1,10 @@
 #include "frmmethode.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,11 +12,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
-// A value with its unit; the ranges are those MethodSettings clamps to.
+// A value with its unit; the ranges are those the settings accept.
 QDoubleSpinBox *valueBox(const char *name, double low, double high, int decimals, double step,
     const QString &unit, QWidget *parent)
 {
@@ -22,7 +28,8 @@ QDoubleSpinBox *valueBox(const char *name, double low, double high, int decimals
     box->setRange(low, high);
     box->setDecimals(decimals);
     box->setSingleStep(step);
-    box->setSuffix(u' ' + unit);
+    if (!unit.isEmpty())
+        box->setSuffix(u' ' + unit);
     return box;
 }
 
@@ -40,6 +47,23 @@ QRadioButton *option(const char *name, QWidget *parent)
     auto *b = new QRadioButton(QString::fromLatin1(name), parent);
     b->setObjectName(QString::fromLatin1(name));
     return b;
+}
+
+QComboBox *unitBox(const char *name, const QStringList &units, QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(units);
+    return box;
+}
+
+// The box's value, or `loaded` when the box still shows it: a stored value with more digits
+// than the box, or outside its range, is not changed by an OK that did not touch it.
+double taken(const QDoubleSpinBox *box, double loaded)
+{
+    const double shown = std::clamp(
+        QString::number(loaded, 'f', box->decimals()).toDouble(), box->minimum(), box->maximum());
+    return box->value() == shown ? loaded : box->value();
 }
 
 } // namespace
@@ -111,18 +135,113 @@ void frmMethode::buildControls()
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
 
+    auto *run = new QVBoxLayout;
+    run->addWidget(dosing);
+    run->addWidget(reading);
+    run->addStretch();
+    auto *groups = new QHBoxLayout;
+    groups->addLayout(run);
+    groups->addWidget(buildResultControls(), 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(dosing);
-    layout->addWidget(reading);
+    layout->addLayout(groups);
     layout->addLayout(buttons);
 
     for (QRadioButton *b : {m_optDosing[0], m_optDosing[1], m_optReading[0], m_optReading[1]})
         connect(b, &QRadioButton::toggled, this, &frmMethode::enableModeValues);
 }
 
+// The ranges are those ResultSettings::read accepts; 0 stands for a value not entered.
+QGroupBox *frmMethode::buildResultControls()
+{
+    auto *result = new QGroupBox(QStringLiteral("FrameResult"), this);
+    result->setObjectName(QStringLiteral("FrameResult"));
+    m_sampleSize = valueBox("txtSampleSize", 0, 100000, 4, 0.1, QString(), result);
+    m_sampleUnit = unitBox("cboSampleUnit", {QStringLiteral("g"), QStringLiteral("mL")}, result);
+    m_concentration = valueBox("txtConcentration", 0.0001, 100, 4, 0.01, "mol/L", result);
+    m_titer = valueBox("txtTiter", 0.0001, 100, 4, 0.001, QString(), result);
+    m_factor = valueBox("txtFactor", 0.0001, 1000, 4, 1, QString(), result);
+    m_molarMass = valueBox("txtMolarMass", 0, 100000, 3, 1, "g/mol", result);
+    m_blankVolume = valueBox("txtBlankVolume", 0, 1000, 3, 0.01, "mL", result);
+    m_resultEp = new QSpinBox(result);
+    m_resultEp->setObjectName(QStringLiteral("txtResultEp"));
+    m_resultEp->setRange(1, 1000);
+    m_resultUnit = unitBox("cboResultUnit", TitrationResult::resultUnitTexts(), result);
+    m_epCriterion = valueBox("txtEpCriterion", 0.01, 100, 2, 0.1, QString(), result);
+    m_resultsAtRunEnd = new QCheckBox(QStringLiteral("chkResultsAtRunEnd"), result);
+    m_resultsAtRunEnd->setObjectName(QStringLiteral("chkResultsAtRunEnd"));
+
+    auto *sample = new QHBoxLayout;
+    sample->addWidget(m_sampleSize, 1);
+    sample->addWidget(m_sampleUnit);
+    auto *form = new QFormLayout(result);
+    form->addRow(label("lblSampleSize", m_sampleSize, result), sample);
+    form->addRow(label("lblConcentration", m_concentration, result), m_concentration);
+    form->addRow(label("lblTiter", m_titer, result), m_titer);
+    form->addRow(label("lblFactor", m_factor, result), m_factor);
+    form->addRow(label("lblMolarMass", m_molarMass, result), m_molarMass);
+    form->addRow(label("lblBlankVolume", m_blankVolume, result), m_blankVolume);
+    form->addRow(label("lblResultEp", m_resultEp, result), m_resultEp);
+    form->addRow(label("lblResultUnit", m_resultUnit, result), m_resultUnit);
+    form->addRow(label("lblEpCriterion", m_epCriterion, result), m_epCriterion);
+    form->addRow(m_resultsAtRunEnd);
+    retranslate();
+    return result;
+}
+
+// The captions come from the caption table; these texts follow the installed translation.
+void frmMethode::retranslate()
+{
+    for (QDoubleSpinBox *box : {m_sampleSize, m_molarMass})
+        box->setSpecialValueText(tr("not entered"));
+}
+
+void frmMethode::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QDialog::changeEvent(event);
+}
+
 void frmMethode::Form_Load()
 {
     showMethod(MethodSettings::read(m_store));
+    showResults(ResultSettings::read(m_store));
+}
+
+void frmMethode::showResults(const ResultSettings &r)
+{
+    m_loadedResults = r;
+    const MethodValues &m = r.method;
+    m_sampleSize->setValue(m.sampleSize);
+    m_sampleUnit->setCurrentText(m.sampleUnit);
+    m_concentration->setValue(m.titrantConcentration);
+    m_titer->setValue(m.titer);
+    m_factor->setValue(m.stoichiometricFactor);
+    m_molarMass->setValue(m.molarMass);
+    m_blankVolume->setValue(m.blankVolume);
+    m_resultEp->setValue(m.resultEp);
+    m_resultUnit->setCurrentText(m.resultUnit);
+    m_epCriterion->setValue(r.epCriterion);
+    m_resultsAtRunEnd->setChecked(r.resultsAtRunEnd);
+}
+
+ResultSettings frmMethode::shownResults() const
+{
+    const ResultSettings &l = m_loadedResults;
+    ResultSettings r;
+    MethodValues &m = r.method;
+    m.sampleSize = taken(m_sampleSize, l.method.sampleSize);
+    m.sampleUnit = m_sampleUnit->currentText();
+    m.titrantConcentration = taken(m_concentration, l.method.titrantConcentration);
+    m.titer = taken(m_titer, l.method.titer);
+    m.stoichiometricFactor = taken(m_factor, l.method.stoichiometricFactor);
+    m.molarMass = taken(m_molarMass, l.method.molarMass);
+    m.blankVolume = taken(m_blankVolume, l.method.blankVolume);
+    m.resultEp = m_resultEp->value();
+    m.resultUnit = m_resultUnit->currentText();
+    r.epCriterion = taken(m_epCriterion, l.epCriterion);
+    r.resultsAtRunEnd = m_resultsAtRunEnd->isChecked();
+    return r;
 }
 
 void frmMethode::showMethod(const MethodSettings &m)
@@ -176,6 +295,7 @@ MethodSettings frmMethode::shownMethod() const
 void frmMethode::cmdOK_Click()
 {
     shownMethod().write(m_store);
+    shownResults().write(m_store);
     m_store.sync();
     accept();
 }

@@ -1,17 +1,23 @@
 #pragma once
 
+#include "evaluation/resultsettings.h"
 #include "titration/methodsettings.h"
 
 #include <QDialog>
 
+class QCheckBox;
+class QComboBox;
 class QDoubleSpinBox;
+class QGroupBox;
 class QRadioButton;
 class QSettings;
+class QSpinBox;
 
 // The method dialog: how a titration run doses (fixed or dynamic increments) and when it takes
 // a reading (after the fixed waiting time or once the drift has settled), with the values of
-// each. It reads the settings store's group "Method" when it opens; OK writes it back, Cancel
-// leaves it alone. The next run reads the store at its start.
+// each; and what turns a run's curve into a reported result. It reads the settings store's group
+// "Method" when it opens; OK writes it back, Cancel leaves it alone. The next run reads the store
+// at its start.
 class frmMethode : public QDialog
 {
     Q_OBJECT
@@ -23,13 +29,21 @@ public:
     void Form_Load();
     // The method the controls show.
     MethodSettings shownMethod() const;
+    // The result settings the controls show; a value left as loaded keeps its stored digits.
+    ResultSettings shownResults() const;
 
 public Q_SLOTS:
     void cmdOK_Click();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildControls();
+    void retranslate();
+    QGroupBox *buildResultControls();
     void showMethod(const MethodSettings &method);
+    void showResults(const ResultSettings &results);
     void enableModeValues();
 
     QSettings &m_store;
@@ -43,4 +57,17 @@ private:
     QDoubleSpinBox *m_driftLimitMv = nullptr;
     QDoubleSpinBox *m_minWait = nullptr;
     QDoubleSpinBox *m_maxWait = nullptr;
+
+    ResultSettings m_loadedResults;
+    QDoubleSpinBox *m_sampleSize = nullptr;
+    QComboBox *m_sampleUnit = nullptr;
+    QDoubleSpinBox *m_concentration = nullptr;
+    QDoubleSpinBox *m_titer = nullptr;
+    QDoubleSpinBox *m_factor = nullptr;
+    QDoubleSpinBox *m_molarMass = nullptr;
+    QDoubleSpinBox *m_blankVolume = nullptr;
+    QSpinBox *m_resultEp = nullptr;
+    QComboBox *m_resultUnit = nullptr;
+    QDoubleSpinBox *m_epCriterion = nullptr;
+    QCheckBox *m_resultsAtRunEnd = nullptr;
 };

@@ -17,4 +17,6 @@ struct ResultSettings
     static ResultSettings read(QSettings &settings);
     // Writes every value into the group "Method", numbers with ".".
     void write(QSettings &settings) const;
+
+    bool operator==(const ResultSettings &) const = default;
 };

@@ -21,6 +21,8 @@ struct MethodValues
     double blankVolume = 0; // mL
     int resultEp = 1; // the EP the result is taken from, 1 for the first
     QString resultUnit = QStringLiteral("mol/L");
+
+    bool operator==(const MethodValues &) const = default;
 };
 
 enum class ResultUnit { MolPerLitre, MillimolPerLitre, Millimol, Milligram, GramPerLitre, Percent };

@@ -17,6 +17,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -32,6 +34,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,6 +98,19 @@ const CaptionRow Captions[] = {
     {"frmMethode", "lblDriftLimit", "Driftgrenze", "drift limit"},
     {"frmMethode", "lblMinWait", "k\u00FCrzeste Wartezeit", "shortest wait"},
     {"frmMethode", "lblMaxWait", "l\u00E4ngste Wartezeit", "longest wait"},
+    {"frmMethode", "FrameResult", "Ergebnis", "result"},
+    {"frmMethode", "lblSampleSize", "Probenmenge", "sample size"},
+    {"frmMethode", "lblConcentration", "Konzentration der Ma\u00DFl\u00F6sung",
+        "titrant concentration"},
+    {"frmMethode", "lblTiter", "Titer", "titer"},
+    {"frmMethode", "lblFactor", "st\u00F6chiometrischer Faktor", "stoichiometric factor"},
+    {"frmMethode", "lblMolarMass", "molare Masse", "molar mass"},
+    {"frmMethode", "lblBlankVolume", "Blindwert", "blank volume"},
+    {"frmMethode", "lblResultEp", "Ergebnis aus EP", "result from EP"},
+    {"frmMethode", "lblResultUnit", "Ergebniseinheit", "result unit"},
+    {"frmMethode", "lblEpCriterion", "Strenge der EP-Erkennung", "EP recognition strictness"},
+    {"frmMethode", "chkResultsAtRunEnd", "Ergebnisse am Ende des Laufs anh\u00E4ngen",
+        "append results at the end of a run"},
     {"frmMethode", "cmdCancel", "Abbrechen", "cancel"},
 };
 
@@ -366,7 +382,8 @@ private Q_SLOTS:
     void methodDialogWritesTheStoreOnOk()
     {
         QFETCH(QString, button);
-        frmMain &w = window("[Method]\nMinIncrement=0.02\nMaxWait=40\n");
+        frmMain &w = window("[Method]\nMinIncrement=0.02\nMaxWait=40\nSampleUnit=g\n"
+                            "Titer=0.99876\nEPCriterion=2\n");
         child<QAction>(&w, "mnuMethode")->trigger();
         auto *dialog = child<frmMethode>(&w, "frmMethode");
         QVERIFY(dialog->isVisible());
@@ -378,21 +395,54 @@ private Q_SLOTS:
         QVERIFY(child<QDoubleSpinBox>(dialog, "txtMinIncrement")->isEnabled());
         child<QDoubleSpinBox>(dialog, "txtMinIncrement")->setValue(0.005);
         child<QDoubleSpinBox>(dialog, "txtDriftLimitMv")->setValue(20);
+        QCOMPARE(child<QComboBox>(dialog, "cboSampleUnit")->currentText(), QStringLiteral("g"));
+        QCOMPARE(child<QDoubleSpinBox>(dialog, "txtTiter")->value(), 0.9988);
+        QCOMPARE(child<QDoubleSpinBox>(dialog, "txtConcentration")->suffix(), u" mol/L");
+        QCOMPARE(child<QDoubleSpinBox>(dialog, "txtMolarMass")->text(), u"not entered");
+        child<QRadioButton>(w.optionDialog(), "Option1_0")->click(); // German, dialog open
+        QTRY_COMPARE_WITH_TIMEOUT( // the language change reaches the widgets as an event
+            child<QDoubleSpinBox>(dialog, "txtMolarMass")->text(), u"nicht eingegeben", 5000);
+        child<QRadioButton>(w.optionDialog(), "Option1_1")->click();
+        child<QDoubleSpinBox>(dialog, "txtSampleSize")->setValue(2.5);
+        child<QComboBox>(dialog, "cboSampleUnit")->setCurrentText(QStringLiteral("mL"));
+        child<QDoubleSpinBox>(dialog, "txtConcentration")->setValue(0.05);
+        child<QDoubleSpinBox>(dialog, "txtMolarMass")->setValue(36.461);
+        child<QDoubleSpinBox>(dialog, "txtBlankVolume")->setValue(0.02);
+        child<QSpinBox>(dialog, "txtResultEp")->setValue(2);
+        child<QComboBox>(dialog, "cboResultUnit")->setCurrentText(QStringLiteral("mg"));
+        child<QCheckBox>(dialog, "chkResultsAtRunEnd")->setChecked(true);
         child<QPushButton>(dialog, qPrintable(button))->click();
         QVERIFY(!dialog->isVisible());
 
         MethodSettings expected;
         expected.minIncrement = 0.02;
         expected.maxWait = 40;
+        ResultSettings results; // the titer untouched keeps its stored digits
+        results.method.sampleUnit = QStringLiteral("g");
+        results.method.titer = 0.99876;
+        results.epCriterion = 2;
         if (button == u"cmdOK") {
             expected.dosingMode = MethodSettings::Dosing::Dynamic;
             expected.readingMode = MethodSettings::Reading::Drift;
             expected.minIncrement = 0.005;
             expected.driftLimitMv = 20;
+            results.method.sampleSize = 2.5;
+            results.method.sampleUnit = QStringLiteral("mL");
+            results.method.titrantConcentration = 0.05;
+            results.method.molarMass = 36.461;
+            results.method.blankVolume = 0.02;
+            results.method.resultEp = 2;
+            results.method.resultUnit = QStringLiteral("mg");
+            results.resultsAtRunEnd = true;
             QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("Method/MinIncrement"),
                 QVariant(QStringLiteral("0.005")));
         }
         QCOMPARE(MethodSettings::read(*m_store), expected);
+        const ResultSettings stored = ResultSettings::read(*m_store);
+        QCOMPARE(stored.method.titer, results.method.titer);
+        QCOMPARE(stored.method.sampleUnit, results.method.sampleUnit);
+        QCOMPARE(stored.method.resultUnit, results.method.resultUnit);
+        QVERIFY(stored == results);
         w.mnuMethode_Click();
         QCOMPARE(
             child<QRadioButton>(child<frmMethode>(&w, "frmMethode"), "optDosing_1")->isChecked(),
