@@ -206,23 +206,45 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
         // many points, the model's limits far from the jump want few.
         std::optional<JumpFit> fit;
         std::vector<JumpFit> accepted;
-        int previousFirst = -1, previousLast = -1;
-        for (int half : HalfWindows) {
+        const auto fitHalf = [&](int half) -> std::optional<JumpFit> {
             const int first = std::max(lowest, centre - half + 1);
             const int last = std::min(highest, centre + half);
-            if (first == previousFirst && last == previousLast)
-                break;
-            previousFirst = first;
-            previousLast = last;
-            const auto trial = JumpFitter::fit(s, first, last, low, high, noise);
+            auto trial = JumpFitter::fit(s, first, last, low, high, noise);
             if (!trial || !plausible(*trial, s, first, last, direction))
-                continue;
-            const bool agrees
-                = std::all_of(accepted.begin(), accepted.end(), [&](const JumpFit &f) {
-                      return std::abs(trial->volume - f.volume) <= Agreement * f.uVolume;
-                  });
-            if (!agrees)
+                return std::nullopt;
+            return trial;
+        };
+        const auto window = [&](int half) {
+            return std::pair(std::max(lowest, centre - half + 1), std::min(highest, centre + half));
+        };
+        const auto agreesWith = [](const JumpFit &wider, const JumpFit &narrower) {
+            return std::abs(wider.volume - narrower.volume) <= Agreement * narrower.uVolume;
+        };
+        constexpr int Windows = int(std::size(HalfWindows));
+        for (int h = 0; h < Windows; ++h) {
+            if (h > 0 && window(HalfWindows[h]) == window(HalfWindows[h - 1]))
                 break;
+            const auto trial = fitHalf(HalfWindows[h]);
+            if (!trial)
+                continue;
+            std::vector<JumpFit> kept;
+            for (const JumpFit &f : accepted) {
+                if (agreesWith(*trial, f))
+                    kept.push_back(f);
+            }
+            if (kept.size() < accepted.size()) {
+                // A narrow fit that barely holds a broad jump can be further off than its
+                // uncertainty says. It is dropped when the next wider fit confirms this one
+                // and every other narrower fit; otherwise the wider fits have left the model.
+                std::optional<JumpFit> next;
+                if (h + 1 < Windows && window(HalfWindows[h + 1]) != window(HalfWindows[h]))
+                    next = fitHalf(HalfWindows[h + 1]);
+                if (!next || !agreesWith(*next, *trial)
+                    || !std::all_of(kept.begin(), kept.end(),
+                        [&](const JumpFit &f) { return agreesWith(*next, f); }))
+                    break;
+                accepted = kept;
+            }
             accepted.push_back(*trial);
             fit = trial;
         }

@@ -115,6 +115,12 @@ private Q_SLOTS:
         // and the fit window stopped there.
         QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01, other seeds")
             << carbonate << true << 0.0 << 0.05 << 0.01 << false << 1.0 << 0.0 << true << 37u;
+        // A narrow fit that barely held the broad first jump lay further off than its
+        // uncertainty said, and kept the wider fits that agreed with each other out.
+        QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01, a stray narrow fit")
+            << carbonate << true << 0.0 << 0.05 << 0.01 << false << 1.0 << 0.0 << true << 129u;
+        QTest::newRow("sodium carbonate, 0.05 mL, noise 0.005, a stray narrow fit")
+            << carbonate << true << 0.0 << 0.05 << 0.005 << false << 1.0 << 0.0 << true << 572u;
         QTest::newRow("phosphoric acid, unequal dynamic steps")
             << phosphoric << true << 0.0 << Dynamic << 0.003 << false << 1.0 << 0.0 << true << 1u;
         QTest::newRow("acetic acid in mV, unequal dynamic steps")
