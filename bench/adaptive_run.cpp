@@ -1,4 +1,4 @@
-// adaptive-run: the specified titration run against dynamic dosing with drift-controlled
+// adaptive-run: the fixed-increment titration run against dynamic dosing with drift-controlled
 // readings, on a simulated clock with the simulator's chemistry and a lagging electrode.
 //
 // Both runs are the program's own TitrationRun, ticked at its timer's interval on a simulated

@@ -34,7 +34,7 @@ struct MethodSettings
     static constexpr double LongestMaxWait = 600; // s
     static constexpr double ShortestMaxWait = 1; // s: a reading needs a moment after the dose
 
-    bool isSpecifiedRun() const
+    bool isFixedRun() const
     {
         return dosingMode == Dosing::Fixed && readingMode == Reading::Fixed;
     }

@@ -392,7 +392,7 @@ void TitrationRun::writeTableHead(AbstractDocument &doc)
 {
     QString head = QStringLiteral("  Titrations Daten");
     // A run of another method says which, so that its table can be read later.
-    if (!m_method.isSpecifiedRun()) {
+    if (!m_method.isFixedRun()) {
         const QString dosing = m_method.dosingMode == MethodSettings::Dosing::Dynamic
             ? tr("dynamic")
             : tr("fixed", "dosing");

@@ -49,9 +49,9 @@ class tst_MethodRun : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Fixed doses and fixed readings read from the store are the specified run, whatever the
+    // Fixed doses and fixed readings read from the store are the fixed-increment run, whatever the
     // other method values say.
-    void fixedMethodIsTheSpecifiedRun()
+    void fixedMethodIsTodaysRun()
     {
         RunFixture f;
         MethodSettings m = methodOf(Fixed, FixedReading);
