@@ -15,7 +15,12 @@ namespace {
 // broad one out of the noise.
 constexpr int Scales[] = {1, 2, 3, 4, 6, 8};
 // Points fitted on either side of the steepest step, tried from narrow to wide.
-constexpr int HalfWindows[] = {6, 9, 13, 19, 28};
+constexpr int HalfWindows[] = {6, 9, 13, 19, 28, 40, 56};
+// The windows past the first `CoarseWindows` serve fine steps, whose jumps span many points.
+// They are tried only while they reach no further than this fraction of the centre's volume to
+// either side: the local model does not hold over much more of the curve.
+constexpr int CoarseWindows = 5;
+constexpr double WideReach = 0.3;
 // A window must hold the jump: its span at least this many fitted widths.
 constexpr double SpanWidths = 4;
 // A wider fit is taken while its centre lies within this many standard uncertainties of each
@@ -137,21 +142,25 @@ bool plausible(const JumpFit &f, const CurveSeries &s, int first, int last, doub
 
 // The standard uncertainty of the chosen fit's centre. The noise is the larger of the curve's
 // and the fit's own residual scatter (a shape the model does not follow shows there). The
-// shift from the next narrower fit is partly noise, u(narrower)^2 - u^2 on average for nested
-// windows; what it holds beyond that is taken as the model's bias at this width.
+// shift from a narrower fit is partly noise, u(narrower)^2 - u^2 on average for nested
+// windows; what the shifts hold beyond that, averaged over the narrower fits, is taken as the
+// model's bias at this width.
 double uncertainty(const JumpFit &fit, const std::vector<JumpFit> &accepted, double noise)
 {
     const double dof = std::max(1, fit.count - JumpFitter::Parameters);
     const double scatter = fit.residualRms * std::sqrt(fit.count / dof);
     double u = fit.uVolume * std::max(1.0, scatter / noise);
-    if (accepted.size() >= 2) {
-        const JumpFit &narrower = accepted[accepted.size() - 2];
+    double bias2 = 0;
+    for (std::size_t j = 0; j + 1 < accepted.size(); ++j) {
+        const JumpFit &narrower = accepted[j];
         const double shift = fit.volume - narrower.volume;
         const double expected
             = std::max(0.0, narrower.uVolume * narrower.uVolume - fit.uVolume * fit.uVolume);
-        u = std::sqrt(u * u + std::max(0.0, shift * shift - expected));
+        bias2 += std::max(0.0, shift * shift - expected);
     }
-    return u;
+    if (accepted.size() >= 2)
+        bias2 /= double(accepted.size() - 1);
+    return std::sqrt(u * u + bias2);
 }
 
 } // namespace
@@ -217,12 +226,20 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
         const auto window = [&](int half) {
             return std::pair(std::max(lowest, centre - half + 1), std::min(highest, centre + half));
         };
+        const auto reach = [&](int half) {
+            const auto [first, last] = window(half);
+            const double v0 = s[std::size_t(centre)].volume;
+            return std::max(v0 - s[std::size_t(first)].volume, s[std::size_t(last)].volume - v0);
+        };
         const auto agreesWith = [](const JumpFit &wider, const JumpFit &narrower) {
             return std::abs(wider.volume - narrower.volume) <= Agreement * narrower.uVolume;
         };
         constexpr int Windows = int(std::size(HalfWindows));
         for (int h = 0; h < Windows; ++h) {
             if (h > 0 && window(HalfWindows[h]) == window(HalfWindows[h - 1]))
+                break;
+            if (h >= CoarseWindows
+                && reach(HalfWindows[h]) > WideReach * s[std::size_t(centre)].volume)
                 break;
             const auto trial = fitHalf(HalfWindows[h]);
             if (!trial)
