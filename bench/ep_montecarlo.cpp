@@ -8,7 +8,7 @@
 // increments), how often +-2u covers the truth, the median 2u, and the content from EP1.
 //
 //   ep-montecarlo [--set check|tune] [--curves N] [--seed S] [--criterion C] [--lag S]
-//                 [--detail] [--verbose]
+//                 [--shape TEXT] [--detail] [--verbose]
 //
 // The recognition was tuned on the `tune` set only; the default `check` set has other shapes,
 // concentrations, volumes and seeds. Not part of the test suite.
@@ -353,6 +353,11 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
                                             : std::numeric_limits<double>::infinity();
             t.contents = 1;
             t.contentsWithin = t.worstContent <= 0.003;
+            if (verbose && !t.contentsWithin)
+                std::printf("  content from EP1 off by %.3f %% (%s, EP1 %.3f mL, error %.3f "
+                            "increments, inc %.2f, noise %.3f, 2u %.3f)\n",
+                    100 * t.worstContent, shape.name.c_str(), truth, error, run.increment,
+                    run.noisePh, 2 * ep.uVolume / step);
         }
         const double between = std::abs(inflectionNear(m.sample, truth, 0.2 * step) - truth);
         t.worstBetween = std::max(t.worstBetween, between / step);
@@ -379,6 +384,7 @@ struct Figures
 {
     double found = 0; // % of true EPs
     double rms = 0; // increments
+    double mean = 0; // signed: a bias shows here
     double worst = 0;
     double coverage = 0; // %
     double medianTwoU = 0; // increments
@@ -391,9 +397,11 @@ Figures figures(const Tally &t)
     double sum = 0;
     for (double e : t.errors) {
         sum += e * e;
+        f.mean += e;
         f.worst = std::max(f.worst, std::abs(e));
     }
     const double n = double(t.errors.size());
+    f.mean = n > 0 ? f.mean / n : std::nan("");
     f.found = t.expected ? 100.0 * t.found / t.expected : std::nan("");
     f.rms = n > 0 ? std::sqrt(sum / n) : std::nan("");
     f.coverage = n > 0 ? 100.0 * t.covered / n : std::nan("");
@@ -404,8 +412,8 @@ Figures figures(const Tally &t)
 
 void printHeader()
 {
-    std::printf("%-40s %6s %7s %5s %8s %8s %7s %7s %8s %6s\n", "group", "curves", "found%", "extra",
-        "rms/inc", "max/inc", "cover%", "med2u", "content%", "noEP%");
+    std::printf("%-40s %6s %7s %5s %8s %8s %8s %7s %7s %8s %6s\n", "group", "curves", "found%",
+        "extra", "mean/inc", "rms/inc", "max/inc", "cover%", "med2u", "content%", "noEP%");
 }
 
 void printRow(const std::string &name, const Tally &t)
@@ -418,8 +426,9 @@ void printRow(const std::string &name, const Tally &t)
         std::snprintf(text, sizeof text, format, v);
         return std::string(text);
     };
-    std::printf("%-40s %6d %7s %5d %8s %8s %7s %7s %8s %6s\n", name.c_str(), t.curves,
-        cell(f.found, "%.1f").c_str(), t.extra, cell(f.rms, "%.4f").c_str(),
+    std::printf("%-40s %6d %7s %5d %8s %8s %8s %7s %7s %8s %6s\n", name.c_str(), t.curves,
+        cell(f.found, "%.1f").c_str(), t.extra, cell(f.mean, "%+.4f").c_str(),
+        cell(f.rms, "%.4f").c_str(),
         cell(t.errors.empty() ? std::nan("") : f.worst, "%.3f").c_str(),
         cell(f.coverage, "%.1f").c_str(), cell(f.medianTwoU, "%.3f").c_str(),
         cell(t.errors.empty() ? std::nan("") : 100 * t.worstContent, "%.3f").c_str(),
@@ -450,6 +459,7 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
   --lag <s>          electrode time constant, readings 10 s after each dose (default 0)
+  --shape <text>     only the shapes whose name holds the text
   --detail           rows per shape and noise level, fixed and dynamic steps apart
   --verbose          list every missed, extra or far-off EP
 )";
@@ -465,6 +475,7 @@ int main(int argc, char *argv[])
     unsigned seed = 0;
     double criterion = 1;
     double lag = 0;
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -486,6 +497,9 @@ int main(int argc, char *argv[])
         } else if (arg == "--lag" && value) {
             lag = std::atof(value);
             ok = lag >= 0;
+            ++i;
+        } else if (arg == "--shape" && value) {
+            only = value;
             ++i;
         } else if (arg == "--detail") {
             detail = true;
@@ -509,6 +523,8 @@ int main(int argc, char *argv[])
     std::map<std::string, Tally> byShape, byIncrement, byNoise, byGroup;
     Tally fixedJumps, twoStep, noJump, all;
     for (const Shape &shape : shapes) {
+        if (shape.name.find(only) == std::string::npos)
+            continue;
         for (double increment : increments) {
             for (double noise : noises) {
                 for (int c = 0; c < curvesPerCell; ++c) {
