@@ -286,32 +286,27 @@ private Q_SLOTS:
 
     void everyCaptionFollowsTheLanguageButtons_data()
     {
-        QTest::addColumn<QString>("owner");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("german");
-        QTest::addColumn<QString>("english");
-        for (const CaptionRow &row : Captions) {
-            QTest::newRow(row.control)
-                << QString::fromUtf8(row.window) << QString::fromUtf8(row.control)
-                << QString::fromUtf8(row.german) << QString::fromUtf8(row.english);
-        }
+        QTest::addColumn<int>("row"); // of Captions
+        for (int i = 0; i < int(std::size(Captions)); ++i)
+            QTest::newRow(Captions[i].control) << i;
     }
     void everyCaptionFollowsTheLanguageButtons()
     {
-        QFETCH(QString, owner);
-        QFETCH(QString, control);
-        QFETCH(QString, german);
-        QFETCH(QString, english);
+        QFETCH(int, row);
+        const CaptionRow &caption = Captions[row];
+        const QString control = QString::fromUtf8(caption.control);
+        const QString english = QString::fromUtf8(caption.english);
         frmMain &w = window();
         frmOption *dialog = w.optionDialog();
         w.mnuMethode_Click();
         QWidget *method = child<frmMethode>(&w, "frmMethode");
-        QWidget &shown = owner == QLatin1StringView("frmMain") ? static_cast<QWidget &>(w)
-            : owner == QLatin1StringView("frmMethode")         ? *method
-                                                               : *dialog;
+        const QByteArray owner = caption.window;
+        QWidget &shown = owner == "frmMain" ? static_cast<QWidget &>(w)
+            : owner == "frmMethode"         ? *method
+                                            : *dialog;
         QCOMPARE(captionOf(shown, control), english); // no method file: English
         child<QRadioButton>(dialog, "Option1_0")->click();
-        QCOMPARE(captionOf(shown, control), german);
+        QCOMPARE(captionOf(shown, control), QString::fromUtf8(caption.german));
         child<QRadioButton>(dialog, "Option1_1")->click();
         QCOMPARE(captionOf(shown, control), english);
     }
