@@ -115,11 +115,7 @@ struct FastTimer : RunTimer
 {
     FastTimer() { timer.setInterval(ms / 5); }
     int interval() const override { return ms; }
-    void setInterval(int milliseconds) override
-    {
-        ms = milliseconds;
-        timer.setInterval(milliseconds / 5);
-    }
+    void setInterval(int milliseconds) override { timer.setInterval((ms = milliseconds) / 5); }
     bool isEnabled() const override { return timer.isActive(); }
     void setEnabled(bool on) override
     {

@@ -12,44 +12,54 @@
 
 namespace {
 
-constexpr double Dynamic = 0; // increment column: the simulator's dynamic steps
+// A model sample, how it is titrated and how its readings are printed.
+struct Case
+{
+    SampleKind kind = SampleKind::Acid;
+    bool weak = true;
+    double increment = 0.1; // mL; 0: the simulator's dynamic steps
+    double noise = 0.003; // pH
+    bool millivolts = false;
+    double slope = 1;
+    double offset = 0; // mV
+    double endFraction = 0; // > 0: stop at this share of EP1, no jump
+    bool rounded = true; // pH to 0.001, mV to 0.1, as the instrument prints them
+    unsigned firstSeed = 1;
+};
 
 struct Recording
 {
     ModelSample model;
     CurveSeries series;
-    double increment = 0;
 };
 
-// A recording of the simulator's model as the instrument prints it (pH to 0.001, mV to 0.1),
-// the first reading at a seeded phase of the increment so the jumps fall anywhere in a step.
-Recording record(SampleKind kind, bool weak, double endFraction, double increment, double noise,
-    bool millivolts, double slope, double offsetMv, unsigned seed, bool rounded = true)
+// A recording of the simulator's model, the first reading at a seeded phase of the increment
+// so the jumps fall anywhere in a step.
+Recording record(const Case &c, unsigned seed)
 {
     std::mt19937 random(seed);
     Recording r;
     r.model = makeModelSample(
-        kind, weak, std::uniform_real_distribution<double>(9, 11)(random), 50, 0.1);
-    if (endFraction > 0) {
-        r.model.endVolume = endFraction * r.model.equivalenceVolumes.front();
+        c.kind, c.weak, std::uniform_real_distribution<double>(9, 11)(random), 50, 0.1);
+    if (c.endFraction > 0) {
+        r.model.endVolume = c.endFraction * r.model.equivalenceVolumes.front();
         r.model.equivalenceVolumes.clear();
     }
-    Electrode electrode(noise, seed);
-    electrode.setCalibration(slope, offsetMv);
+    Electrode electrode(c.noise, seed);
+    electrode.setCalibration(c.slope, c.offset);
     const auto pH = [&r](double v) {
         return r.model.sample.pH(v);
     };
-    const auto points = increment > 0
-        ? recordFixedIncrements(pH, std::uniform_real_distribution<double>(0, increment)(random),
-            r.model.endVolume, increment, electrode)
+    const auto points = c.increment > 0
+        ? recordFixedIncrements(pH, std::uniform_real_distribution<double>(0, c.increment)(random),
+            r.model.endVolume, c.increment, electrode)
         : recordTitration(pH, r.model.endVolume, electrode);
     for (const StoredPoint &p : points) {
-        double value = millivolts ? millivoltsFromPh(p.pH) : p.pH;
-        if (rounded)
-            value = millivolts ? std::round(value * 10) / 10 : std::round(value * 1000) / 1000;
+        double value = c.millivolts ? millivoltsFromPh(p.pH) : p.pH;
+        if (c.rounded)
+            value = c.millivolts ? std::round(value * 10) / 10 : std::round(value * 1000) / 1000;
         r.series.push_back({p.volume, value});
     }
-    r.increment = increment;
     return r;
 }
 
@@ -76,99 +86,72 @@ CurveSeries asinhJump(const QList<double> &volumes, double centre, double width)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Case)
+
 class tst_EpRecognition : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     // The simulator's chemistry with its electrode, eight seeds a row (the first seed given);
-    // the true points come
-    // from stoichiometry. Errors are judged in steps of the recording at the point.
+    // the true points come from stoichiometry. Errors are judged in steps of the recording at
+    // the point.
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("weak");
-        QTest::addColumn<double>("endFraction"); // > 0: stop at this share of EP1, no jump
-        QTest::addColumn<double>("increment"); // mL
-        QTest::addColumn<double>("noise"); // pH
-        QTest::addColumn<bool>("millivolts");
-        QTest::addColumn<double>("slope");
-        QTest::addColumn<double>("offset"); // mV
-        QTest::addColumn<bool>("rounded");
-        QTest::addColumn<unsigned>("firstSeed");
-        const int acid = int(SampleKind::Acid), phosphoric = int(SampleKind::Phosphoric),
-                  carbonate = int(SampleKind::Carbonate), buffer = int(SampleKind::Buffer);
-        QTest::newRow("acetic acid, 0.1 mL")
-            << acid << true << 0.0 << 0.1 << 0.003 << false << 1.0 << 0.0 << true << 1u;
+        using enum SampleKind;
+        QTest::addColumn<Case>("c");
+        QTest::newRow("acetic acid, 0.1 mL") << Case {};
         QTest::newRow("hydrochloric acid, 0.2 mL, noise 0.01")
-            << acid << false << 0.0 << 0.2 << 0.01 << false << 1.0 << 0.0 << true << 1u;
-        QTest::newRow("acetic acid in mV (falling), 0.05 mL, slope 97 %, offset 25 mV")
-            << acid << true << 0.0 << 0.05 << 0.005 << true << 0.97 << 25.0 << true << 1u;
+            << Case {.weak = false, .increment = 0.2, .noise = 0.01};
+        QTest::newRow("acetic acid in mV (falling), 0.05 mL, slope 97 %, offset 25 mV") << Case {
+            .increment = 0.05, .noise = 0.005, .millivolts = true, .slope = 0.97, .offset = 25};
         QTest::newRow("exact readings, nothing rounded")
-            << acid << false << 0.0 << 0.2 << 0.0 << false << 1.0 << 0.0 << false << 1u;
+            << Case {.weak = false, .increment = 0.2, .noise = 0, .rounded = false};
         QTest::newRow("phosphoric acid: two rising jumps")
-            << phosphoric << true << 0.0 << 0.1 << 0.003 << false << 0.98 << -10.0 << true << 1u;
+            << Case {.kind = Phosphoric, .slope = 0.98, .offset = -10};
         QTest::newRow("sodium carbonate: two falling jumps")
-            << carbonate << true << 0.0 << 0.1 << 0.003 << false << 1.0 << 10.0 << true << 1u;
+            << Case {.kind = Carbonate, .offset = 10};
         QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01")
-            << carbonate << true << 0.0 << 0.05 << 0.01 << false << 0.99 << 0.0 << true << 1u;
+            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.01, .slope = 0.99};
         // Noise made the flattest single step between the two jumps lie next to one of them,
         // and the fit window stopped there.
         QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01, other seeds")
-            << carbonate << true << 0.0 << 0.05 << 0.01 << false << 1.0 << 0.0 << true << 37u;
+            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.01, .firstSeed = 37};
         // A narrow fit that barely held the broad first jump lay further off than its
         // uncertainty said, and kept the wider fits that agreed with each other out.
         QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01, a stray narrow fit")
-            << carbonate << true << 0.0 << 0.05 << 0.01 << false << 1.0 << 0.0 << true << 129u;
+            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.01, .firstSeed = 129};
         QTest::newRow("sodium carbonate, 0.05 mL, noise 0.005, a stray narrow fit")
-            << carbonate << true << 0.0 << 0.05 << 0.005 << false << 1.0 << 0.0 << true << 572u;
+            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.005, .firstSeed = 572};
         QTest::newRow("phosphoric acid, unequal dynamic steps")
-            << phosphoric << true << 0.0 << Dynamic << 0.003 << false << 1.0 << 0.0 << true << 1u;
+            << Case {.kind = Phosphoric, .increment = 0};
         QTest::newRow("acetic acid in mV, unequal dynamic steps")
-            << acid << true << 0.0 << Dynamic << 0.003 << true << 1.0 << 0.0 << true << 1u;
-        QTest::newRow("acetate buffer: no jump")
-            << buffer << true << 0.0 << 0.1 << 0.003 << false << 1.0 << 0.0 << true << 1u;
+            << Case {.increment = 0, .millivolts = true};
+        QTest::newRow("acetate buffer: no jump") << Case {.kind = Buffer};
         QTest::newRow("acetate buffer, 0.05 mL, noise 0.01: no jump")
-            << buffer << true << 0.0 << 0.05 << 0.01 << false << 1.0 << 0.0 << true << 1u;
+            << Case {.kind = Buffer, .increment = 0.05, .noise = 0.01};
         QTest::newRow("acetic acid stopped before its jump")
-            << acid << true << 0.85 << 0.1 << 0.005 << false << 1.0 << 0.0 << true << 1u;
+            << Case {.noise = 0.005, .endFraction = 0.85};
         QTest::newRow("carbonate stopped before its first jump (a bend at the start)")
-            << carbonate << true << 0.7 << 0.05 << 0.002 << false << 1.0 << 0.0 << true << 1u;
+            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.002, .endFraction = 0.7};
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
-        QFETCH(int, kind);
-        QFETCH(bool, weak);
-        QFETCH(double, endFraction);
-        QFETCH(double, increment);
-        QFETCH(double, noise);
-        QFETCH(bool, millivolts);
-        QFETCH(double, slope);
-        QFETCH(double, offset);
-        QFETCH(bool, rounded);
-        QFETCH(unsigned, firstSeed);
-        for (unsigned seed = firstSeed; seed < firstSeed + 8; ++seed) {
-            const Recording r = record(SampleKind(kind), weak, endFraction, increment, noise,
-                millivolts, slope, offset, seed, rounded);
+        QFETCH(Case, c);
+        // Rising pH, falling mV; carbonate the other way round.
+        const bool rising = (c.kind == SampleKind::Carbonate) == c.millivolts;
+        for (unsigned seed = c.firstSeed; seed < c.firstSeed + 8; ++seed) {
+            const Recording r = record(c, seed);
             const EpAnalysis a = EpRecognition::recognise(r.series);
             const auto &truth = r.model.equivalenceVolumes;
             QCOMPARE(a.points.size(), truth.size());
             for (std::size_t k = 0; k < truth.size(); ++k) {
                 const RecognisedEp &ep = a.points[k];
-                const double step = increment > 0 ? increment : stepAt(r.series, truth[k]);
+                const double step = c.increment > 0 ? c.increment : stepAt(r.series, truth[k]);
                 const double error = std::abs(ep.volume - truth[k]);
-                QVERIFY2(error <= 0.25 * step,
-                    qPrintable(QStringLiteral("seed %1, EP%2 off by %3 steps")
-                                   .arg(seed)
-                                   .arg(k + 1)
-                                   .arg(error / step)));
-                QVERIFY2(error <= 4 * ep.uVolume && 2 * ep.uVolume <= 0.5 * step,
-                    qPrintable(QStringLiteral("seed %1, EP%2: error %3 mL, u %4 mL")
-                                   .arg(seed)
-                                   .arg(k + 1)
-                                   .arg(error)
-                                   .arg(ep.uVolume)));
-                // Rising pH, falling mV; carbonate the other way round.
-                const bool rising = (kind == int(SampleKind::Carbonate)) == millivolts;
+                const QString at = QString::asprintf("seed %u, EP%zu: off by %g steps, u %g steps",
+                    seed, k + 1, error / step, ep.uVolume / step);
+                QVERIFY2(error <= 0.25 * step, qPrintable(at));
+                QVERIFY2(error <= 4 * ep.uVolume && 2 * ep.uVolume <= 0.5 * step, qPrintable(at));
                 QCOMPARE(ep.steepness > 0, rising);
             }
         }
@@ -177,7 +160,7 @@ private Q_SLOTS:
     // A falling curve is the rising one mirrored: the same points, the same uncertainties.
     void mirroredCurveGivesTheSamePoints()
     {
-        const Recording r = record(SampleKind::Phosphoric, true, 0, 0.1, 0.003, false, 1, 0, 3);
+        const Recording r = record({.kind = SampleKind::Phosphoric}, 3);
         CurveSeries mirrored = r.series;
         for (CurvePoint &p : mirrored)
             p.value = 14 - p.value;
@@ -195,7 +178,7 @@ private Q_SLOTS:
     // Readings in any order, and a reading taken twice, give the same points.
     void orderAndRepeatedReadingsDoNotMatter()
     {
-        const Recording r = record(SampleKind::Carbonate, true, 0, 0.1, 0.003, false, 1, 0, 5);
+        const Recording r = record({.kind = SampleKind::Carbonate}, 5);
         CurveSeries shuffled = r.series;
         shuffled.push_back(r.series[40]);
         shuffled.push_back({std::nan(""), 7.0});
@@ -224,7 +207,7 @@ private Q_SLOTS:
     {
         QFETCH(double, factor);
         QFETCH(int, points);
-        const Recording r = record(SampleKind::Carbonate, true, 0, 0.1, 0.01, false, 1, 0, 11);
+        const Recording r = record({.kind = SampleKind::Carbonate, .noise = 0.01}, 11);
         const EpAnalysis a = EpRecognition::recognise(r.series);
         QCOMPARE(a.points.size(), std::size_t(2));
         const double weaker = std::min(a.points[0].significance, a.points[1].significance);
@@ -243,7 +226,8 @@ private Q_SLOTS:
     {
         QFETCH(double, criterion);
         // Noise peaks that pass a lax criterion must not pass these.
-        const Recording r = record(SampleKind::Buffer, true, 0, 0.05, 0.01, false, 1, 0, 2);
+        const Recording r
+            = record({.kind = SampleKind::Buffer, .increment = 0.05, .noise = 0.01}, 2);
         QVERIFY(!EpRecognition::recognise(r.series, 0.2).points.empty());
         QVERIFY(EpRecognition::recognise(r.series, criterion).points.empty());
     }

@@ -51,9 +51,8 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::addColumn<double>("time");
 
-        const QString head = QStringLiteral("  Titration\r\n");
-        auto row = [&](const char *name, const QString &line, int rows, double volume, double value,
-                       double time, QChar decimal = u',') {
+        auto row = [](const char *name, const QString &line, int rows, double volume, double value,
+                       double time, QChar decimal = u',', const char *head = "  Titration\r\n") {
             QTest::newRow(name) << decimal << QStringList {head, line} << rows << volume << value
                                 << time;
         };
@@ -71,10 +70,8 @@ private Q_SLOTS:
             305, u'.');
         row("a date is not a number", "  04,12,2026   7,00   1,0  \r\n", 0, 0, 0, 0);
         row("a bad value keeps the volume taken", "  1,00   1,2,3   5,00  \r\n", 0, 1, 0, 0);
-        QTest::newRow("the section word is found in lower case too")
-            << QChar(u',')
-            << QStringList {"Gespeicherte titration\r\n", "  0,000   4,01   12,0  \r\n"} << 1 << 0.0
-            << 4.01 << 12.0;
+        row("the section word is found in lower case too", "  0,000   4,01   12,0  \r\n", 1, 0,
+            4.01, 12, u',', "Gespeicherte titration\r\n");
     }
     void dataRowsAreScannedIntoStoreAndChart()
     {

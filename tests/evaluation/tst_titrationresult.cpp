@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -26,7 +27,24 @@ MethodValues sulfuricAcid()
     return m;
 }
 
+using Edit = std::function<void(MethodValues &)>;
+
+// The values read, as text.
+QString describe(const ResultSettings &r)
+{
+    const MethodValues &m = r.method;
+    const auto n = [](double v) {
+        return QString::number(v);
+    };
+    return QStringList {n(m.sampleSize), m.sampleUnit, n(m.titrantConcentration), n(m.titer),
+        n(m.stoichiometricFactor), n(m.molarMass), n(m.blankVolume), n(m.resultEp), m.resultUnit,
+        n(r.epCriterion), n(r.resultsAtRunEnd)}
+        .join(u' ');
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Edit)
 
 class tst_TitrationResult : public QObject
 {
@@ -39,24 +57,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sampleUnit");
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("mol/L") << "mol/L"
-                               << "mL" << 0.020196 << "mol/L";
-        QTest::newRow("mmol/L") << "mmol/L"
-                                << "mL" << 20.196 << "mmol/L";
-        QTest::newRow("mmol") << "mmol"
-                              << "mL" << 0.5049 << "mmol";
-        QTest::newRow("mg") << "mg"
-                            << "mL" << 49.520592 << "mg";
-        QTest::newRow("g/L") << "g/L"
-                             << "mL" << 1.98082368 << "g/L";
-        QTest::newRow("% w/v") << "%"
-                               << "mL" << 0.198082368 << "%";
-        QTest::newRow("% w/w of 25 g") << "%"
-                                       << "g" << 0.198082368 << "%";
-        QTest::newRow("mmol of a weighed sample") << "mmol"
-                                                  << "g" << 0.5049 << "mmol";
-        QTest::newRow("unit in other case, blanks around") << " MMOL/l "
-                                                           << "ML" << 20.196 << "mmol/L";
+        auto row = [](const char *name, const char *unit, const char *sampleUnit, double value,
+                       const char *shown) {
+            QTest::newRow(name) << unit << sampleUnit << value << shown;
+        };
+        row("mol/L", "mol/L", "mL", 0.020196, "mol/L");
+        row("mmol/L", "mmol/L", "mL", 20.196, "mmol/L");
+        row("mmol", "mmol", "mL", 0.5049, "mmol");
+        row("mg", "mg", "mL", 49.520592, "mg");
+        row("g/L", "g/L", "mL", 1.98082368, "g/L");
+        row("% w/v", "%", "mL", 0.198082368, "%");
+        row("% w/w of 25 g", "%", "g", 0.198082368, "%");
+        row("mmol of a weighed sample", "mmol", "g", 0.5049, "mmol");
+        row("unit in other case, blanks around", " MMOL/l ", "ML", 20.196, "mmol/L");
     }
     void resultInEachUnit()
     {
@@ -79,79 +92,45 @@ private Q_SLOTS:
 
     void methodValuesAreCheckedWithAReason_data()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<double>("number");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QString>("resultUnit");
         QTest::addColumn<QString>("reason"); // part of it; empty: valid
-        QTest::newRow("valid") << "" << 0.0 << ""
-                               << "";
-        QTest::newRow("sample size 0") << "sample" << 0.0 << ""
-                                       << "sample size";
-        QTest::newRow("sample size just above 0") << "sample" << 1e-9 << ""
-                                                  << "";
-        QTest::newRow("sample size not a number") << "sample" << std::nan("") << ""
-                                                  << "sample size";
-        QTest::newRow("negative concentration") << "concentration" << -0.1 << ""
-                                                << "titrant concentration";
-        QTest::newRow("concentration 0") << "concentration" << 0.0 << ""
-                                         << "titrant concentration";
-        QTest::newRow("titer 0") << "titer" << 0.0 << ""
-                                 << "titer";
-        QTest::newRow("factor infinite")
-            << "factor" << std::numeric_limits<double>::infinity() << ""
-            << "factor";
-        QTest::newRow("molar mass 0 for mg") << "molar mass" << 0.0 << "mg"
-                                             << "molar mass";
-        QTest::newRow("molar mass 0 for mmol/L: not needed") << "molar mass" << 0.0 << "mmol/L"
-                                                             << "";
-        QTest::newRow("sample size 0 for mmol: not needed") << "sample" << 0.0 << "mmol"
-                                                            << "";
-        QTest::newRow("blank 0") << "blank" << 0.0 << ""
-                                 << "";
-        QTest::newRow("blank below 0") << "blank" << -0.001 << ""
-                                       << "blank volume";
-        QTest::newRow("EP 1") << "ep" << 1.0 << ""
-                              << "";
-        QTest::newRow("EP 0") << "ep" << 0.0 << ""
-                              << "EP 1";
-        QTest::newRow("unknown result unit") << "" << 0.0 << "kg"
-                                             << "\"kg\"";
-        QTest::newRow("empty result unit") << "" << 0.0 << " "
-                                           << "result unit";
-        QTest::newRow("unknown sample unit") << "sample unit" << 0.0 << "L"
-                                             << "\"L\"";
-        QTest::newRow("mol/L of a sample in g") << "sample unit" << 0.0 << "g"
-                                                << "in mL";
-        QTest::newRow("% of a sample in g") << "sample unit" << 1.0 << "g"
-                                            << "";
+        auto row = [](const char *name, const char *resultUnit, const char *reason, Edit edit) {
+            QTest::newRow(name) << edit << resultUnit << reason;
+        };
+        using M = MethodValues;
+        row("valid", "mol/L", "", [](M &) {});
+        row("sample size 0", "mol/L", "sample size", [](M &m) { m.sampleSize = 0; });
+        row("sample size just above 0", "mol/L", "", [](M &m) { m.sampleSize = 1e-9; });
+        row("sample size not a number", "mol/L", "sample size",
+            [](M &m) { m.sampleSize = std::nan(""); });
+        row("negative concentration", "mol/L", "titrant concentration",
+            [](M &m) { m.titrantConcentration = -0.1; });
+        row("concentration 0", "mol/L", "titrant concentration",
+            [](M &m) { m.titrantConcentration = 0; });
+        row("titer 0", "mol/L", "titer", [](M &m) { m.titer = 0; });
+        row("factor infinite", "mol/L", "factor", [](M &m) { m.stoichiometricFactor = qInf(); });
+        row("molar mass 0 for mg", "mg", "molar mass", [](M &m) { m.molarMass = 0; });
+        row("molar mass 0 for mmol/L: not needed", "mmol/L", "", [](M &m) { m.molarMass = 0; });
+        row("sample size 0 for mmol: not needed", "mmol", "", [](M &m) { m.sampleSize = 0; });
+        row("blank 0", "mol/L", "", [](M &m) { m.blankVolume = 0; });
+        row("blank below 0", "mol/L", "blank volume", [](M &m) { m.blankVolume = -0.001; });
+        row("EP 1", "mol/L", "", [](M &m) { m.resultEp = 1; });
+        row("EP 0", "mol/L", "EP 1", [](M &m) { m.resultEp = 0; });
+        row("unknown result unit", "kg", "\"kg\"", [](M &) {});
+        row("empty result unit", " ", "result unit", [](M &) {});
+        row("unknown sample unit", "mol/L", "\"L\"", [](M &m) { m.sampleUnit = "L"; });
+        row("mol/L of a sample in g", "mol/L", "in mL", [](M &m) { m.sampleUnit = "g"; });
+        row("% of a sample in g", "%", "", [](M &m) { m.sampleUnit = "g"; });
     }
     void methodValuesAreCheckedWithAReason()
     {
-        QFETCH(QString, field);
-        QFETCH(double, number);
-        QFETCH(QString, text);
+        QFETCH(Edit, edit);
         QFETCH(QString, reason);
         MethodValues m = sulfuricAcid();
-        if (field == QLatin1String("sample"))
-            m.sampleSize = number;
-        else if (field == QLatin1String("concentration"))
-            m.titrantConcentration = number;
-        else if (field == QLatin1String("titer"))
-            m.titer = number;
-        else if (field == QLatin1String("factor"))
-            m.stoichiometricFactor = number;
-        else if (field == QLatin1String("molar mass"))
-            m.molarMass = number;
-        else if (field == QLatin1String("blank"))
-            m.blankVolume = number;
-        else if (field == QLatin1String("ep"))
-            m.resultEp = int(number);
-        if (field == QLatin1String("sample unit")) {
-            m.sampleUnit = text;
-            m.resultUnit = number > 0 ? QStringLiteral("%") : QStringLiteral("mol/L");
-        } else if (!text.isEmpty()) {
-            m.resultUnit = text;
-        }
+        QFETCH(QString, resultUnit);
+        m.resultUnit = resultUnit;
+        edit(m);
         const QString got = TitrationResult::validate(m);
         if (reason.isEmpty()) {
             QVERIFY2(got.isEmpty(), qPrintable(got));
@@ -254,25 +233,11 @@ private Q_SLOTS:
         file.close();
         QSettings settings(path, QSettings::IniFormat);
         const ResultSettings r = ResultSettings::read(settings);
-        const MethodValues &m = r.method;
-        const auto n = [](double v) {
-            return QString::number(v);
-        };
-        const QString got = QStringList {n(m.sampleSize), m.sampleUnit, n(m.titrantConcentration),
-            n(m.titer), n(m.stoichiometricFactor), n(m.molarMass), n(m.blankVolume), n(m.resultEp),
-            m.resultUnit, n(r.epCriterion), n(r.resultsAtRunEnd)}
-                                .join(u' ');
-        QCOMPARE(got, expected);
-
+        QCOMPARE(describe(r), expected);
         // Written and read again: the same values.
         QSettings copy(dir.filePath(QStringLiteral("copy.ini")), QSettings::IniFormat);
         r.write(copy);
-        const ResultSettings again = ResultSettings::read(copy);
-        QCOMPARE(again.method.sampleSize, m.sampleSize);
-        QCOMPARE(again.method.resultUnit, m.resultUnit);
-        QCOMPARE(again.method.resultEp, m.resultEp);
-        QCOMPARE(again.epCriterion, r.epCriterion);
-        QCOMPARE(again.resultsAtRunEnd, r.resultsAtRunEnd);
+        QCOMPARE(describe(ResultSettings::read(copy)), expected);
     }
 
     // The block a document gets and the CSV comment lines: each EP with u and its value, the
