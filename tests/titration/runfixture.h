@@ -63,6 +63,10 @@ struct RunFixture
     FakeClock clock;
     TitrationRun run {store, settings, documents, sink, controls, timer, clock};
 
+    void setMethod(const MethodSettings &m)
+    {
+        run.setMethodSource([m] { return m; });
+    }
     FakeDocument &doc() { return *documents.active(); }
     const ChartModel::Cell &cell(int row, int column)
     {

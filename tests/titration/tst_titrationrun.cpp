@@ -67,6 +67,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("bereich");
         QTest::addColumn<QChar>("sep");
         QTest::addColumn<double>("startTime");
+        QTest::addColumn<bool>("fixedMethod"); // read from the store, its other values set
         QTest::addColumn<QString>("range"); // the first command
         QTest::addColumn<QString>("text");
 
@@ -74,29 +75,33 @@ private Q_SLOTS:
         // 71.96 s after step 1, the second after one dose of 0.1 mL.
         const QString german = "  Titrations Daten\r\n   ml        pH        [s]\r\n"
                                "  0,00    7,020  12,3  \r\n  0,10    10,500  72,0  \r\n";
-        QTest::newRow("pH under comma") << 0 << QChar(u',') << 3600.0 << "FP" << german;
+        QTest::newRow("pH under comma") << 0 << QChar(u',') << 3600.0 << false << "FP" << german;
         QTest::newRow("mV under point")
-            << 1 << QChar(u'.') << 3600.0 << "FV"
+            << 1 << QChar(u'.') << 3600.0 << false << "FV"
             << "  Titrations Daten\r\n   ml        mV        [s]\r\n"
                "  0.00    7.020  12.3  \r\n  0.10    10.500  72.0  \r\n";
-        QTest::newRow("across midnight") << 0 << QChar(u',') << 86390.0 << "FP" << german;
+        QTest::newRow("across midnight") << 0 << QChar(u',') << 86390.0 << false << "FP" << german;
+        QTest::newRow("fixed method") << 0 << QChar(u',') << 3600.0 << true << "FP" << german;
     }
     void tableFollowsRangeAndSeparator()
     {
         QFETCH(int, bereich);
         QFETCH(QChar, sep);
         QFETCH(double, startTime);
+        QFETCH(QString, range);
         RunFixture f;
         f.settings.Bereich = quint8(bereich);
         f.settings.separators = Numbers::Separators {sep};
         f.clock.seconds = startTime;
+        if (QFETCH(bool, fixedMethod); fixedMethod)
+            f.setMethod({.minIncrement = 0.001, .minWait = 20});
         FakeDocument *earlier = static_cast<FakeDocument *>(f.documents.newDocument());
 
         f.run.toggle();
         f.takeReading(7.02, 12.34);
         f.takeReading(10.5, 59.62);
 
-        QTEST(f.sink.sent.first(), "range");
+        QCOMPARE(f.sink.sent, (QStringList {range, "M", "DA0.1", "M"}));
         QVERIFY(f.documents.active() != earlier); // the run has its own document
         QTEST(f.doc().text(), "text");
     }
