@@ -8,7 +8,6 @@
 
 #include <QTest>
 
-#include <optional>
 #include <utility>
 
 namespace {
@@ -182,7 +181,7 @@ private Q_SLOTS:
         ElectrodeLag lag(1.5);
         lag.reset(sample.pH(0));
         double volume = 0, now = 0;
-        std::optional<double> pending;
+        double reading = 0; // what the electrode showed at the last "M"
         f.sink.onSend = [&](const QString &command) {
             // The electrode follows the solution up to now, then the command acts.
             if (const double t = f.clock.seconds - 3600; t > now) {
@@ -193,18 +192,11 @@ private Q_SLOTS:
             if (command.startsWith(u"DA"))
                 volume += command.mid(2).toDouble();
             else if (command == u"M")
-                pending = std::round(electrode.readPh(lag.indicatedPh()) * 100) / 100;
+                reading = std::round(electrode.readPh(lag.indicatedPh()) * 100) / 100;
         };
         f.run.toggle();
-        for (int i = 0; i < 20000 && f.run.isRunning(); ++i) {
-            f.clock.later(f.timer.ms / 1000.0);
-            f.acknowledge();
-            if (pending && f.store.Rueckmeldung == Rueckmeldung::M) {
-                f.reading(*pending);
-                pending.reset();
-            }
-            f.run.Ablauf();
-        }
+        tickAlong(
+            f, [&](double) { return reading; }, 20000);
         QVERIFY(!f.run.isRunning());
         const int rows = f.store.AnzahlWerte;
         QCOMPARE(f.store.Messwerte[rows - 1][0], f.run.state().Volumen);
