@@ -54,11 +54,7 @@ struct PtyRig
         setDeviceMissing(false);
         link.setLineHandler([this](const QString &line) { lines << line; });
     }
-    ~PtyRig()
-    {
-        ::close(master);
-        ::close(device);
-    }
+    ~PtyRig() { ::close(master), ::close(device); }
     void setDeviceMissing(bool missing)
     {
         PortSettings(store).setDevicePath(
