@@ -24,65 +24,60 @@ class tst_Adaptive : public QObject
 private Q_SLOTS:
     void nextDose_data()
     {
-        QTest::addColumn<qint64>("lastDose"); // microlitres
-        QTest::addColumn<double>("change"); // pH the last dose brought
+        QTest::addColumn<qint64>("lastDose"); // microlitres, 0: none yet
+        QTest::addColumn<double>("change"); // signal change the last dose brought
         QTest::addColumn<qint64>("expected");
+        QTest::addColumn<double>("minIncrement"); // mL
+        QTest::addColumn<double>("maxIncrement");
+        QTest::addColumn<bool>("millivolts");
 
         // Default rule: 10 to 200 microlitres, 0.2 pH a dose, at most twice the last dose.
-        QTest::newRow("slope to dose") << qint64(100) << 0.5 << qint64(40);
-        QTest::newRow("falling curve alike") << qint64(100) << -0.5 << qint64(40);
-        QTest::newRow("rounded up") << qint64(100) << 0.3 << qint64(67); // 66.67
-        QTest::newRow("rounded down") << qint64(100) << 0.9 << qint64(22); // 22.22
-        QTest::newRow("smaller after a steep step") << qint64(200) << 2.0 << qint64(20);
-        QTest::newRow("exactly the smallest") << qint64(50) << 1.0 << qint64(10);
-        QTest::newRow("below the smallest") << qint64(50) << 2.0 << qint64(10);
-        QTest::newRow("jump itself") << qint64(10) << 3.0 << qint64(10);
-        QTest::newRow("just below the largest") << qint64(150) << 0.151 << qint64(199);
-        QTest::newRow("exactly the largest") << qint64(150) << 0.15 << qint64(200);
-        QTest::newRow("above the largest") << qint64(150) << 0.1 << qint64(200);
-        QTest::newRow("growth exactly twice") << qint64(60) << 0.1 << qint64(120);
-        QTest::newRow("growth limited") << qint64(60) << 0.05 << qint64(120);
-        QTest::newRow("after the jump: not the largest at once")
-            << qint64(10) << 0.001 << qint64(20);
-        QTest::newRow("no change: grows") << qint64(80) << 0.0 << qint64(160);
-        QTest::newRow("no change at the top") << qint64(200) << 0.0 << qint64(200);
-        QTest::newRow("no number: grows") << qint64(40) << NaN << qint64(80);
-        QTest::newRow("no dose yet: the first") << qint64(0) << 0.5 << qint64(10);
+        auto row
+            = [](const char *name, qint64 lastDose, double change, qint64 expected,
+                  double minIncrement = 0.01, double maxIncrement = 0.2, bool millivolts = false) {
+                  QTest::newRow(name) << lastDose << change << expected << minIncrement
+                                      << maxIncrement << millivolts;
+              };
+        row("slope to dose", 100, 0.5, 40);
+        row("falling curve alike", 100, -0.5, 40);
+        row("rounded up", 100, 0.3, 67); // 66.67
+        row("rounded down", 100, 0.9, 22); // 22.22
+        row("smaller after a steep step", 200, 2.0, 20);
+        row("exactly the smallest", 50, 1.0, 10);
+        row("below the smallest", 50, 2.0, 10);
+        row("jump itself", 10, 3.0, 10);
+        row("just below the largest", 150, 0.151, 199);
+        row("exactly the largest", 150, 0.15, 200);
+        row("above the largest", 150, 0.1, 200);
+        row("growth exactly twice", 60, 0.1, 120);
+        row("growth limited", 60, 0.05, 120);
+        row("after the jump: not the largest at once", 10, 0.001, 20);
+        row("no change: grows", 80, 0.0, 160);
+        row("no change at the top", 200, 0.0, 200);
+        row("no number: grows", 40, NaN, 80);
+        row("no dose yet: the first", 0, 0.5, 10);
+        // In the mV range 12 mV a dose.
+        row("mV: slope to dose", 100, 30, 40, 0.01, 0.2, true);
+        row("mV: the first", 0, 30, 10, 0.01, 0.2, true);
+        row("mV: no change at the top", 200, 0, 200, 0.01, 0.2, true);
+        // Increments of the burette's resolution: 1 to 13 microlitres.
+        row("burette steps: the first", 0, 0.5, 1, 0.001, 0.013);
+        row("burette steps: no change at the top", 13, 0, 13, 0.001, 0.013);
+        row("burette steps: slope to dose", 10, 0.25, 8, 0.001, 0.013);
     }
 
     void nextDose()
     {
         QFETCH(qint64, lastDose);
         QFETCH(double, change);
-        const DosingRule rule = DosingRule::fromSettings(MethodSettings(), false);
-        QTEST(rule.nextDose(lastDose, change), "expected");
-    }
-
-    void ruleFromSettings_data()
-    {
-        QTest::addColumn<double>("minIncrement");
-        QTest::addColumn<double>("maxIncrement");
-        QTest::addColumn<bool>("millivolts");
-        QTest::addColumn<qint64>("first");
-        QTest::addColumn<qint64>("largest");
-        QTest::addColumn<double>("step");
-
-        QTest::newRow("defaults, pH") << 0.01 << 0.2 << false << qint64(10) << qint64(200) << 0.2;
-        QTest::newRow("defaults, mV") << 0.01 << 0.2 << true << qint64(10) << qint64(200) << 12.0;
-        QTest::newRow("burette steps") << 0.001 << 0.013 << false << qint64(1) << qint64(13) << 0.2;
-    }
-
-    void ruleFromSettings()
-    {
         QFETCH(double, minIncrement);
         QFETCH(double, maxIncrement);
         QFETCH(bool, millivolts);
-        QFETCH(qint64, largest);
         const MethodSettings m {.minIncrement = minIncrement, .maxIncrement = maxIncrement};
         const DosingRule rule = DosingRule::fromSettings(m.clamped(), millivolts);
-        QTEST(rule.firstDose(), "first");
-        QCOMPARE(rule.nextDose(largest, 0.0), largest);
-        QTEST(rule.targetStep(), "step");
+        QTEST(rule.nextDose(lastDose, change), "expected");
+        if (lastDose == 0)
+            QTEST(rule.firstDose(), "expected");
     }
 
     void dosedVolume_data()
