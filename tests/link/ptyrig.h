@@ -54,7 +54,11 @@ struct PtyRig
         setDeviceMissing(false);
         link.setLineHandler([this](const QString &line) { lines << line; });
     }
-    ~PtyRig() { ::close(master), ::close(device); }
+    ~PtyRig()
+    {
+        ::close(master);
+        ::close(device);
+    }
     void setDeviceMissing(bool missing)
     {
         PortSettings(store).setDevicePath(
