@@ -129,12 +129,11 @@ private Q_SLOTS:
     void doseCommand()
     {
         QFETCH(qint64, microlitres);
-        QFETCH(QString, command);
         // The titrator reads "." whatever the user's separator.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         const QString sent = ::doseCommand(microlitres);
         QLocale::setDefault(QLocale::c());
-        QCOMPARE(sent, command);
+        QTEST(sent, "command");
     }
 
     void drift_data()
@@ -250,9 +249,7 @@ private Q_SLOTS:
         QFETCH(bool, millivolts);
         QFETCH(double, perSecond);
         QFETCH(DriftMonitor::Verdict, verdict);
-        MethodSettings m;
-        m.maxWait = 10;
-        DriftMonitor monitor = DriftMonitor::fromSettings(m, millivolts);
+        DriftMonitor monitor = DriftMonitor::fromSettings({.maxWait = 10}, millivolts);
         monitor.start(0);
         DriftMonitor::Verdict got = DriftMonitor::Verdict::Wait;
         for (int s = 1; s <= 10 && got == DriftMonitor::Verdict::Wait; ++s)
@@ -288,12 +285,12 @@ private Q_SLOTS:
         using M = MethodSettings;
         const M d;
         QTest::newRow("missing") << QByteArray() << d;
+        const M all {M::Dosing::Dynamic, 0.3, 15, 0.02, 0.5, M::Reading::Drift, 1.2, 40, 2, 45};
         QTest::newRow("all set") << QByteArray(
             "[Method]\nDosingMode=dynamic\nSignalStepPH=0.3\nSignalStepMV=15\n"
             "MinIncrement=0.02\nMaxIncrement=0.5\nReadingMode=drift\n"
             "DriftLimitPH=1.2\nDriftLimitMV=40\nMinWait=2\nMaxWait=45\n")
-                                 << M {M::Dosing::Dynamic, 0.3, 15, 0.02, 0.5, M::Reading::Drift,
-                                        1.2, 40, 2, 45};
+                                 << all;
         QTest::newRow("other group")
             << QByteArray("[Settings]\nDosingMode=dynamic\nMinWait=5\n") << d;
         QTest::newRow("not numbers")
@@ -305,14 +302,10 @@ private Q_SLOTS:
             << QByteArray("[Method]\nMinIncrement=0,05\nDriftLimitPH=\"0,5\"\n")
             << M {.minIncrement = 0.05, .driftLimitPh = 0.5};
 
-        const M high {.signalStepPh = M::MaxSignalStepPh,
-            .signalStepMv = M::MaxSignalStepMv,
-            .minIncrement = M::LargestIncrement,
-            .maxIncrement = M::LargestIncrement,
-            .driftLimitPh = M::MaxDriftLimitPh,
-            .driftLimitMv = M::MaxDriftLimitMv,
-            .minWait = M::LongestMinWait,
-            .maxWait = M::LongestMaxWait};
+        // In field order: modes fixed, each number at the top of its range.
+        const M high {M::Dosing::Fixed, M::MaxSignalStepPh, M::MaxSignalStepMv, M::LargestIncrement,
+            M::LargestIncrement, M::Reading::Fixed, M::MaxDriftLimitPh, M::MaxDriftLimitMv,
+            M::LongestMinWait, M::LongestMaxWait};
         QTest::newRow("above the ranges") << QByteArray(
             "[Method]\nSignalStepPH=2.5\nSignalStepMV=500\nMinIncrement=11\n"
             "MaxIncrement=100\nDriftLimitPH=11\nDriftLimitMV=1000\nMinWait=61\n"
@@ -322,14 +315,8 @@ private Q_SLOTS:
             "MaxIncrement=10\nDriftLimitPH=10\nDriftLimitMV=600\nMinWait=60\n"
             "MaxWait=600\n") << high;
 
-        const M low {.signalStepPh = M::MinSignalStepPh,
-            .signalStepMv = M::MinSignalStepMv,
-            .minIncrement = 0.001,
-            .maxIncrement = 0.001,
-            .driftLimitPh = M::MinDriftLimitPh,
-            .driftLimitMv = M::MinDriftLimitMv,
-            .minWait = 0,
-            .maxWait = M::ShortestMaxWait};
+        const M low {M::Dosing::Fixed, M::MinSignalStepPh, M::MinSignalStepMv, 0.001, 0.001,
+            M::Reading::Fixed, M::MinDriftLimitPh, M::MinDriftLimitMv, 0, M::ShortestMaxWait};
         QTest::newRow("below the ranges") << QByteArray(
             "[Method]\nSignalStepPH=0\nSignalStepMV=-12\nMinIncrement=0.0004\n"
             "MaxIncrement=0\nDriftLimitPH=0.001\nDriftLimitMV=0.1\nMinWait=-1\n"
