@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include <tuple>
+
 namespace {
 
 void fillCurve(ChartModel &model, int points, double low, double high)
@@ -88,29 +90,24 @@ private Q_SLOTS:
             QList<double>({y.minimum, y.maximum, double(y.tickCount)}));
     }
 
-    // The equivalence point belongs to the curve it was found on.
+    // The equivalence point and its export notes belong to the curve they were found on.
     void theEquivalencePointGoesWithAnyChangeOfTheCurve()
     {
-        struct Change
-        {
-            int column;
-            double value;
-            bool isNull;
-            bool kept;
-        };
-        // Row 3 holds (0.3 ml, pH 4) before; column 3 is the derivative's X.
-        for (const Change c : {Change {2, 4.01, false, false}, Change {1, 0.3, true, false},
-                 Change {1, 3 * 0.1, false, true}, Change {3, 1.0, false, true}}) {
+        // Column, value, isNull of row 3, which holds (0.3 ml, pH 4) before, and whether the
+        // point is kept; column 3 is the derivative's X.
+        const std::tuple<int, double, bool, bool> changes[] = {{2, 4.01, false, false},
+            {1, 0.3, true, false}, {1, 3 * 0.1, false, true}, {3, 1.0, false, true}};
+        for (const auto &[column, value, isNull, kept] : changes) {
             ChartModel chart;
             fillCurve(chart, 5, 2, 6);
-            chart.setEquivalencePoint(EquivalencePoint {0.25, 3.5});
-            chart.setData(3, c.column, c.value, c.isNull);
-            QCOMPARE(chart.equivalencePoint().has_value(), c.kept);
+            chart.setEquivalencePoints({{EquivalencePoint {0.25, 3.5}, {}}}, QStringLiteral("# n"));
+            chart.setData(3, column, value, isNull);
+            QCOMPARE(chart.equivalencePoint().has_value(), kept);
+            QCOMPARE(chart.exportNotes().isEmpty(), !kept);
         }
     }
 
-    // Every EP gets its marker and its own label; fewer points later hide the labels left
-    // over, and a change of the curve takes the points and their export notes away.
+    // Every EP gets its marker and its own label; fewer points later hide the labels left over.
     void everyEquivalencePointIsMarkedWithItsLabel()
     {
         ChartModel model;
@@ -131,11 +128,6 @@ private Q_SLOTS:
         QCOMPARE(view.plot()->markerSeries()->count(), 1);
         QVERIFY(view.plot()->markerLabelItem(0)->text().startsWith(QLatin1String("EP ")));
         QVERIFY(view.plot()->markerLabelItem(1)->text().isEmpty());
-        QVERIFY(model.exportNotes().isEmpty());
-
-        model.setEquivalencePoints({{EquivalencePoint {0.1, 3}, {}}}, QStringLiteral("# n\r\n"));
-        model.setData(2, ChartColumn::CurveY, 3.5, false);
-        QVERIFY(model.equivalencePoints().isEmpty());
         QVERIFY(model.exportNotes().isEmpty());
     }
 };

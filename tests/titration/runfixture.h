@@ -63,6 +63,10 @@ struct RunFixture
     FakeClock clock;
     TitrationRun run {store, settings, documents, sink, controls, timer, clock};
 
+    void setMethod(const MethodSettings &m)
+    {
+        run.setMethodSource([m] { return m; });
+    }
     FakeDocument &doc() { return *documents.active(); }
     const ChartModel::Cell &cell(int row, int column)
     {
@@ -82,6 +86,11 @@ struct RunFixture
             store.Rueckmeldung = Rueckmeldung::pH;
         }
     }
+    void tick(int times = 1)
+    {
+        while (times-- > 0)
+            run.Ablauf();
+    }
     // Ticks, each command answered at once, until the run is at `step` (0: until it stops).
     void advanceTo(int step, double value = 7)
     {
@@ -98,18 +107,5 @@ struct RunFixture
         clock.later(seconds);
         reading(value);
         run.Ablauf();
-    }
-    // Two readings taken, then on to `step`; at steps 1 and 2 the run is a new one, started
-    // after those readings and before its own first reading.
-    void twoReadingsThenStep(int step)
-    {
-        run.toggle();
-        takeReading(7);
-        takeReading(8);
-        if (step <= 2) {
-            run.toggle();
-            run.toggle();
-        }
-        advanceTo(step);
     }
 };

@@ -5,26 +5,14 @@
 #include "evaluation/equivalencepointfinder.h"
 #include "evaluation/reportevaluator.h"
 #include "evaluation/rowscanner.h"
-#include "titration/methodsettings.h"
 
 #include <QTest>
 
-#include <optional>
 #include <utility>
 
 namespace {
 
-MethodSettings methodOf(MethodSettings::Dosing dosing, MethodSettings::Reading reading)
-{
-    MethodSettings m;
-    m.dosingMode = dosing;
-    m.readingMode = reading;
-    return m;
-}
-
-constexpr auto Fixed = MethodSettings::Dosing::Fixed;
 constexpr auto Dynamic = MethodSettings::Dosing::Dynamic;
-constexpr auto FixedReading = MethodSettings::Reading::Fixed;
 constexpr auto Drift = MethodSettings::Reading::Drift;
 
 // Ticks at the timer's interval, the clock moving with them; every value the titrator is asked
@@ -49,42 +37,19 @@ class tst_MethodRun : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Fixed doses and fixed readings read from the store are the fixed-increment run, whatever the
-    // other method values say.
-    void fixedMethodIsTodaysRun()
-    {
-        RunFixture f;
-        MethodSettings m = methodOf(Fixed, FixedReading);
-        m.minIncrement = 0.001;
-        m.minWait = 20;
-        f.run.setMethodSource([m] { return m; });
-        f.run.toggle();
-        f.takeReading(7.02, 12.34);
-        f.takeReading(10.5, 59.62);
-        QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "DA0.1", "M"}));
-        QCOMPARE(f.doc().text(),
-            QStringLiteral("  Titrations Daten\r\n   ml        pH        [s]\r\n"
-                           "  0,00    7,020  12,3  \r\n  0,10    10,500  72,0  \r\n"));
-    }
-
+    // The head names a method other than the fixed-increment run.
     void headNamesTheMethod_data()
     {
-        QTest::addColumn<int>("dosing");
         QTest::addColumn<int>("reading");
         QTest::addColumn<QString>("head");
-        QTest::newRow("dynamic, drift") << 1 << 1 << "  Titrations Daten (dynamic, drift)\r\n";
-        QTest::newRow("dynamic, fixed") << 1 << 0 << "  Titrations Daten (dynamic, fixed)\r\n";
-        QTest::newRow("fixed, drift") << 0 << 1 << "  Titrations Daten (fixed, drift)\r\n";
-        QTest::newRow("fixed, fixed") << 0 << 0 << "  Titrations Daten\r\n";
+        QTest::newRow("dynamic, drift") << 1 << "  Titrations Daten (dynamic, drift)\r\n";
+        QTest::newRow("dynamic, fixed") << 0 << "  Titrations Daten (dynamic, fixed)\r\n";
     }
     void headNamesTheMethod()
     {
-        QFETCH(int, dosing);
         QFETCH(int, reading);
         RunFixture f;
-        const MethodSettings m
-            = methodOf(MethodSettings::Dosing(dosing), MethodSettings::Reading(reading));
-        f.run.setMethodSource([m] { return m; });
+        f.setMethod({.dosingMode = Dynamic, .readingMode = MethodSettings::Reading(reading)});
         f.run.toggle();
         QTEST(f.doc().text().section(u'\n', 0, 0) + u'\n', "head");
     }
@@ -95,7 +60,7 @@ private Q_SLOTS:
     {
         RunFixture f;
         f.controls.endVolume = QStringLiteral("0,198");
-        f.run.setMethodSource([] { return methodOf(Dynamic, FixedReading); });
+        f.setMethod({.dosingMode = Dynamic});
         f.run.toggle();
         // 0.2 pH a dose, 10 to 200 microlitres: 10 first; 0.01 pH on 10 asks 200, grown to
         // 20; then 40, 80; a jump of 1 pH on 80 gives 16; 0.01 on 16 asks 320, grown to 32.
@@ -119,7 +84,7 @@ private Q_SLOTS:
     {
         RunFixture f;
         f.controls.endVolume = QStringLiteral("0,1");
-        f.run.setMethodSource([] { return methodOf(Fixed, Drift); });
+        f.setMethod({.readingMode = Drift});
         f.timer.ms = 100; // left by a run stopped while it waited
         f.run.toggle();
         // Values while the electrode settles, one per "M": 4.2 and 1.8 pH/min still drift.
@@ -154,7 +119,7 @@ private Q_SLOTS:
     {
         RunFixture f;
         f.controls.endVolume = QStringLiteral("0,1");
-        f.run.setMethodSource([] { return methodOf(Fixed, Drift); });
+        f.setMethod({.readingMode = Drift});
         ReportEvaluator evaluator(f.store, f.settings, f.documents);
         const QStringList values {"7,00", "7,10", "7,20", "7,20", "7,20", "7,20", "7,20"};
         QString pending;
@@ -184,9 +149,7 @@ private Q_SLOTS:
     {
         RunFixture f;
         f.controls.endVolume = QStringLiteral("0,1");
-        MethodSettings m = methodOf(Fixed, Drift);
-        m.maxWait = 3;
-        f.run.setMethodSource([m] { return m; });
+        f.setMethod({.readingMode = Drift, .maxWait = 3});
         f.run.toggle();
         // The monitor starts at 1.5 s; readings at 2, 3, 4 and 5 s, rising 6 pH/min: the
         // fourth is 3.5 s after the start, past MaxWait.
@@ -212,38 +175,28 @@ private Q_SLOTS:
         RunFixture f;
         f.settings.separators = Numbers::Separators::dot();
         f.controls.endVolume = QStringLiteral("15");
-        f.run.setMethodSource([] { return methodOf(Dynamic, Drift); });
+        f.setMethod({.dosingMode = Dynamic, .readingMode = Drift});
         const AcidSample sample = AcidSample::forEquivalence(true, 10.0);
         Electrode electrode(0.002, 7);
         ElectrodeLag lag(1.5);
         lag.reset(sample.pH(0));
-        double volume = 0;
-        double now = 0;
-        auto follow = [&](double to) {
-            if (to > now)
-                lag.advance(to - now, sample.pH(volume),
-                    (sample.pH(volume + 1e-4) - sample.pH(std::max(0.0, volume - 1e-4))) / 2e-4);
-            now = std::max(now, to);
-        };
-        std::optional<double> pending;
+        double volume = 0, now = 0;
+        double reading = 0; // what the electrode showed at the last "M"
         f.sink.onSend = [&](const QString &command) {
-            const double t = f.clock.seconds - 3600;
-            follow(t);
+            // The electrode follows the solution up to now, then the command acts.
+            if (const double t = f.clock.seconds - 3600; t > now) {
+                lag.advance(t - now, sample.pH(volume),
+                    (sample.pH(volume + 1e-4) - sample.pH(std::max(0.0, volume - 1e-4))) / 2e-4);
+                now = t;
+            }
             if (command.startsWith(u"DA"))
                 volume += command.mid(2).toDouble();
             else if (command == u"M")
-                pending = std::round(electrode.readPh(lag.indicatedPh()) * 100) / 100;
+                reading = std::round(electrode.readPh(lag.indicatedPh()) * 100) / 100;
         };
         f.run.toggle();
-        for (int i = 0; i < 20000 && f.run.isRunning(); ++i) {
-            f.clock.later(f.timer.ms / 1000.0);
-            f.acknowledge();
-            if (pending && f.store.Rueckmeldung == Rueckmeldung::M) {
-                f.reading(*pending);
-                pending.reset();
-            }
-            f.run.Ablauf();
-        }
+        tickAlong(
+            f, [&](double) { return reading; }, 20000);
         QVERIFY(!f.run.isRunning());
         const int rows = f.store.AnzahlWerte;
         QCOMPARE(f.store.Messwerte[rows - 1][0], f.run.state().Volumen);

@@ -15,33 +15,29 @@ private Q_SLOTS:
         f.controls.increment = 5;
         f.run.toggle();
         f.controls.waiting = 9; // read only at the start
-        auto tick = [&](int times = 1) {
-            while (times-- > 0)
-                f.run.Ablauf();
-        };
-        tick(2);
+        f.tick(2);
         QVERIFY(!f.cell(1, 1).isNull); // the first point's volume, 0, is drawn at once
         QCOMPARE(f.run.state().Schritt, qint16(2)); // no acknowledgement yet
         f.acknowledge();
-        tick(2);
+        f.tick(2);
         f.acknowledge(); // a "Y" line does not answer "M"
-        tick();
+        f.tick();
         QCOMPARE(f.run.state().Schritt, qint16(4));
         f.reading(7.02);
-        tick();
+        f.tick();
         QCOMPARE(f.cell(1, 2).value, 7.02);
-        tick(); // end check: not ended, wait at 100 ms
+        f.tick(); // end check: not ended, wait at 100 ms
         QCOMPARE(f.timer.ms, 100);
-        tick(2);
+        f.tick(2);
         QCOMPARE(f.run.state().Schritt, qint16(6)); // two of three waiting ticks: nothing dosed yet
-        tick(2);
+        f.tick(2);
         QCOMPARE(f.timer.ms, 500);
         QCOMPARE(f.run.state().Volumen, 0.05);
         f.acknowledge();
-        tick();
+        f.tick();
         QCOMPARE(f.cell(2, 1).value, 0.05);
         QVERIFY(f.cell(2, 2).isNull); // the value comes with the reading
-        tick();
+        f.tick();
         QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "DA0.05", "M"}));
     }
 
@@ -55,8 +51,7 @@ private Q_SLOTS:
             f.reading(7);
         };
         f.run.toggle();
-        for (int i = 0; i < 100 && f.run.isRunning(); ++i)
-            f.run.Ablauf();
+        f.tick(100);
         QVERIFY(!f.run.isRunning());
         QCOMPARE(f.sink.sent, (QStringList {"FP", "M", "DA0.1", "M", "DA0.1", "M"}));
         QCOMPARE(int(f.store.AnzahlWerte), 3);
@@ -67,6 +62,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("bereich");
         QTest::addColumn<QChar>("sep");
         QTest::addColumn<double>("startTime");
+        QTest::addColumn<bool>("fixedMethod"); // read from the store, its other values set
         QTest::addColumn<QString>("range"); // the first command
         QTest::addColumn<QString>("text");
 
@@ -74,29 +70,33 @@ private Q_SLOTS:
         // 71.96 s after step 1, the second after one dose of 0.1 mL.
         const QString german = "  Titrations Daten\r\n   ml        pH        [s]\r\n"
                                "  0,00    7,020  12,3  \r\n  0,10    10,500  72,0  \r\n";
-        QTest::newRow("pH under comma") << 0 << QChar(u',') << 3600.0 << "FP" << german;
+        QTest::newRow("pH under comma") << 0 << QChar(u',') << 3600.0 << false << "FP" << german;
         QTest::newRow("mV under point")
-            << 1 << QChar(u'.') << 3600.0 << "FV"
+            << 1 << QChar(u'.') << 3600.0 << false << "FV"
             << "  Titrations Daten\r\n   ml        mV        [s]\r\n"
                "  0.00    7.020  12.3  \r\n  0.10    10.500  72.0  \r\n";
-        QTest::newRow("across midnight") << 0 << QChar(u',') << 86390.0 << "FP" << german;
+        QTest::newRow("across midnight") << 0 << QChar(u',') << 86390.0 << false << "FP" << german;
+        QTest::newRow("fixed method") << 0 << QChar(u',') << 3600.0 << true << "FP" << german;
     }
     void tableFollowsRangeAndSeparator()
     {
         QFETCH(int, bereich);
         QFETCH(QChar, sep);
         QFETCH(double, startTime);
+        QFETCH(QString, range);
         RunFixture f;
         f.settings.Bereich = quint8(bereich);
         f.settings.separators = Numbers::Separators {sep};
         f.clock.seconds = startTime;
+        if (QFETCH(bool, fixedMethod); fixedMethod)
+            f.setMethod({.minIncrement = 0.001, .minWait = 20});
         FakeDocument *earlier = static_cast<FakeDocument *>(f.documents.newDocument());
 
         f.run.toggle();
         f.takeReading(7.02, 12.34);
         f.takeReading(10.5, 59.62);
 
-        QTEST(f.sink.sent.first(), "range");
+        QCOMPARE(f.sink.sent, (QStringList {range, "M", "DA0.1", "M"}));
         QVERIFY(f.documents.active() != earlier); // the run has its own document
         QTEST(f.doc().text(), "text");
     }
@@ -108,12 +108,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("increment");
         QTest::addColumn<QList<double>>("readings"); // the last one repeats
         QTest::addColumn<int>("rows"); // rows when the run stopped
-        QTest::addColumn<int>("doses"); // one fewer: no dose after the last reading
 
         auto row = [](const char *name, const char *endValue, const char *endVolume, int increment,
                        const QList<double> &readings, int rows) {
-            QTest::newRow(name) << endValue << endVolume << increment << readings << rows
-                                << rows - 1;
+            QTest::newRow(name) << endValue << endVolume << increment << readings << rows;
         };
         row("rising: exactly the end value does not end it", "9", "20", 10, {7, 8, 9, 9, 9.01}, 5);
         row("falling: exactly the end value does not end it", "4", "20", 10, {7, 4, 4, 3.99}, 4);
@@ -141,13 +139,13 @@ private Q_SLOTS:
         f.settings.EndWert = 14;
         f.settings.EndVol = 0.3;
         f.run.toggle();
-        f.takeReading(readings[0]);
-        for (int i = 1; i < 600 && f.run.isRunning(); ++i)
+        for (int i = 0; i < 600 && f.run.isRunning(); ++i)
             f.takeReading(readings.value(i, readings.last()));
 
         QVERIFY(!f.run.isRunning());
         QCOMPARE(int(f.store.AnzahlWerte), rows);
-        QTEST(int(f.sink.sent.filter(QStringLiteral("DA")).size()), "doses");
+        // No dose after the last reading.
+        QCOMPARE(int(f.sink.sent.filter(QStringLiteral("DA")).size()), rows - 1);
         QVERIFY(!f.timer.enabled);
         QVERIFY(f.cell(rows + 1, 1).isNull);
     }
@@ -188,15 +186,13 @@ private Q_SLOTS:
         f.advanceTo(step);
         QFETCH(int, restarts);
         for (int r = 0; r < restarts; ++r) {
-            for (int i = 0; i < 20; ++i)
-                f.run.Ablauf();
+            f.tick(20);
             QCOMPARE(f.run.state().Schritt, qint16(1));
             f.advanceTo(step);
         }
         QCOMPARE(f.run.state().Schritt, qint16(step));
         const qsizetype sent = f.sink.sent.size();
-        for (int i = 1; i < replyTick; ++i)
-            f.run.Ablauf();
+        f.tick(replyTick - 1);
         QCOMPARE(f.run.state().Schritt, qint16(step));
         f.acknowledge();
         f.reading(8);
@@ -243,7 +239,14 @@ private Q_SLOTS:
         QFETCH(QString, how);
         RunFixture f;
         QSignalSpy failed(&f.run, &TitrationRun::failed);
-        f.twoReadingsThenStep(step);
+        f.run.toggle();
+        f.takeReading(7);
+        f.takeReading(8);
+        if (step <= 2) { // a new run, started after those readings, before its own first one
+            f.run.toggle();
+            f.run.toggle();
+        }
+        f.advanceTo(step);
         QCOMPARE(f.run.state().Schritt, qint16(step));
         if (how == u"button")
             f.run.toggle();
