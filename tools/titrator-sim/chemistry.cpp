@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -164,6 +165,14 @@ ModelSample makeModelSample(SampleKind kind, bool weakAcid, double firstEquivale
     ProticSample &s = model.sample;
     // One proton (or one protonation) per molecule between neighbouring jumps.
     const double perStage = titrantConcentration * firstEquivalence / sampleVolume;
+    // Two visible jumps one stage apart, titrated half a stage past the second.
+    auto twoJumps = [&](std::vector<double> pKa, const char *name) {
+        s.pKa = std::move(pKa);
+        s.analyteConcentration = perStage;
+        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
+        model.endVolume = 2.5 * firstEquivalence;
+        model.name = name;
+    };
     switch (kind) {
     case SampleKind::Acid:
         model = makeMonoproticSample(!weakAcid, false, AcidSample().pKa, firstEquivalence,
@@ -172,20 +181,12 @@ ModelSample makeModelSample(SampleKind kind, bool weakAcid, double firstEquivale
         model.name = weakAcid ? "Essigsaeure / NaOH" : "Salzsaeure / NaOH";
         break;
     case SampleKind::Phosphoric:
-        s.pKa = {2.15, 7.20, 12.35};
-        s.analyteConcentration = perStage;
-        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
-        model.endVolume = 2.5 * firstEquivalence;
-        model.name = "Phosphorsaeure / NaOH";
+        twoJumps({2.15, 7.20, 12.35}, "Phosphorsaeure / NaOH");
         break;
     case SampleKind::Carbonate:
-        s.pKa = {6.35, 10.33};
-        s.analyteConcentration = perStage;
+        twoJumps({6.35, 10.33}, "Natriumcarbonat / HCl");
         s.cationConcentration = 2 * perStage;
         s.baseTitrant = false;
-        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
-        model.endVolume = 2.5 * firstEquivalence;
-        model.name = "Natriumcarbonat / HCl";
         break;
     case SampleKind::Buffer:
         // Acetic acid and acetate, each enough for five times the nominal volume: twice that
