@@ -17,7 +17,6 @@
 
 #include "chemistry.h"
 
-#include "common/clock.h"
 #include "documents/chartview.h"
 #include "evaluation/curveseries.h"
 #include "evaluation/eprecognition.h"
@@ -29,9 +28,9 @@
 #include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "support/fakeruncontrols.h"
+#include "support/faketime.h"
 #include "titration/dosingrule.h"
 #include "titration/methodsettings.h"
-#include "titration/runtimer.h"
 #include "titration/titrationrun.h"
 
 #include <QApplication>
@@ -115,27 +114,10 @@ private:
     double m_volume = 0;
 };
 
-struct SimClock : Clock
-{
-    double secondsSinceMidnight() const override { return seconds; }
-    QDateTime now() const override { return {}; }
-    double seconds = StartTime;
-};
-
-struct SimTimer : RunTimer
-{
-    int interval() const override { return ms; }
-    void setInterval(int milliseconds) override { ms = milliseconds; }
-    bool isEnabled() const override { return enabled; }
-    void setEnabled(bool on) override { enabled = on; }
-    int ms = 500;
-    bool enabled = true;
-};
-
 // The titrator: answers each command after the line delay with the line it would print.
 struct SimTitrator : CommandSink
 {
-    SimTitrator(Beaker &beaker, const SimClock &clock)
+    SimTitrator(Beaker &beaker, const FakeClock &clock)
         : m_beaker(beaker)
         , m_clock(clock)
     { }
@@ -168,7 +150,7 @@ struct SimTitrator : CommandSink
 
 private:
     Beaker &m_beaker;
-    const SimClock &m_clock;
+    const FakeClock &m_clock;
 };
 
 struct RunResult
@@ -207,8 +189,9 @@ RunResult runWith(
     controls.increment = int(std::lround(o.increment * 100));
     controls.endValue = QStringLiteral("14");
     controls.endVolume = QString::number(o.endVolume);
-    SimTimer timer;
-    SimClock clock;
+    FakeTimer timer;
+    FakeClock clock;
+    clock.seconds = StartTime;
     SimTitrator titrator(beaker, clock);
     ReportEvaluator evaluator(store, settings, documents);
     TitrationRun run(store, settings, documents, titrator, controls, timer, clock);

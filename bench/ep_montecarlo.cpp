@@ -52,26 +52,7 @@ double uniform(std::mt19937 &r, double a, double b)
 ModelSample monoprotic(std::mt19937 &r, double pKa, bool strong, bool base, double v1,
     double sampleVolume, double titrant)
 {
-    ModelSample m;
-    ProticSample &s = m.sample;
-    s.sampleVolume = sampleVolume;
-    s.titrantConcentration = titrant;
-    const double c = titrant * v1 / sampleVolume;
-    if (base) {
-        // A base titrated with HCl: NaOH (strong) or ammonia (the acid NH4+ with its pKa).
-        s.baseTitrant = false;
-        s.cationConcentration = c;
-        if (!strong) {
-            s.pKa = {pKa};
-            s.analyteConcentration = c;
-        }
-    } else if (strong) {
-        s.anionConcentration = c;
-    } else {
-        s.pKa = {pKa};
-        s.analyteConcentration = c;
-    }
-    m.equivalenceVolumes = {v1};
+    ModelSample m = makeMonoproticSample(strong, base, pKa, v1, sampleVolume, titrant);
     m.endVolume = v1 * uniform(r, 1.6, 2.0);
     return m;
 }

@@ -32,6 +32,53 @@ int hexValue(uchar c)
     return -1;
 }
 
+// A control word as read: its name, the name's hash for the keyword table, and its parameter.
+struct ControlWord
+{
+    QByteArrayView name;
+    quint32 hash = Rtf::HashSeed;
+    qint64 value = 0;
+    bool hasParam = false;
+};
+
+// Reads a control word from `pos`, at its first letter, through its delimiter; false when the
+// parameter has too many digits, `pos` then stopping there. A word to look up also has its
+// name hashed and fails beyond MaxWordLength letters; a skipped word may be of any length.
+template<bool LookedUp>
+bool readControlWord(QByteArrayView bytes, qsizetype &pos, ControlWord &word)
+{
+    const char *data = bytes.data();
+    const qsizetype size = bytes.size();
+    const qsizetype nameStart = pos;
+    const qsizetype nameLimit = LookedUp ? std::min(size, nameStart + MaxWordLength + 1) : size;
+    while (pos < nameLimit && isLetter(uchar(data[pos]))) {
+        if constexpr (LookedUp)
+            word.hash = Rtf::hashStep(word.hash, data[pos]);
+        ++pos;
+    }
+    if (LookedUp && pos - nameStart > MaxWordLength)
+        return false;
+    word.name = QByteArrayView(data + nameStart, pos - nameStart);
+    bool negative = false;
+    if (pos + 1 < size && data[pos] == '-' && isDigit(uchar(data[pos + 1]))) {
+        negative = true;
+        ++pos;
+    }
+    const qsizetype digitStart = pos;
+    qint64 value = 0;
+    while (pos < size && isDigit(uchar(data[pos]))) {
+        if (pos - digitStart >= MaxDigits)
+            return false;
+        value = value * 10 + (data[pos] - '0');
+        ++pos;
+    }
+    word.hasParam = pos > digitStart;
+    word.value = negative ? -value : value;
+    if (pos < size && data[pos] == ' ')
+        ++pos; // the delimiter belongs to the word
+    return true;
+}
+
 // Bytes that end a stretch of ordinary text: braces, backslash and control characters
 // (line ends in the file are no text; a tab is).
 constexpr auto StopBytes = [] {
@@ -158,25 +205,14 @@ bool RtfParser::skipGroupContent()
             ++m_pos; // \{, \}, \\, \' and the other symbols
             continue;
         }
-        const qsizetype nameStart = m_pos;
-        while (m_pos < size && isLetter(uchar(data[m_pos])))
-            ++m_pos;
-        const QByteArrayView name(data + nameStart, m_pos - nameStart);
-        if (m_pos < size && data[m_pos] == '-')
-            ++m_pos;
-        const qsizetype digitStart = m_pos;
-        qint64 value = 0;
-        while (m_pos < size && isDigit(uchar(data[m_pos]))) {
-            if (m_pos - digitStart >= MaxDigits)
-                return fail(RtfError::Malformed);
-            value = value * 10 + (data[m_pos++] - '0');
-        }
-        if (m_pos < size && data[m_pos] == ' ')
-            ++m_pos;
-        if (name == "bin" && data[digitStart - 1] != '-') {
-            if (value > size - m_pos)
+        // Only \bin matters here, for the bytes it covers.
+        ControlWord word;
+        if (!readControlWord<false>(m_data, m_pos, word))
+            return fail(RtfError::Malformed);
+        if (word.name == "bin" && word.value > 0) {
+            if (word.value > size - m_pos)
                 return fail(RtfError::Truncated);
-            m_pos += value;
+            m_pos += word.value;
         }
     }
     return fail(RtfError::Truncated);
@@ -187,42 +223,16 @@ bool RtfParser::control()
     ++m_pos; // the backslash
     if (m_pos >= m_data.size())
         return fail(RtfError::Truncated);
-    const char *data = m_data.data();
-    const qsizetype size = m_data.size();
-    const uchar first = uchar(data[m_pos]);
+    const uchar first = uchar(m_data[m_pos]);
     if (!isLetter(first)) {
         ++m_pos;
         return controlSymbol(first);
     }
-    // The name's hash is taken as it is read; the keyword table is looked up by it.
-    const qsizetype nameStart = m_pos;
-    const qsizetype nameLimit = std::min(size, nameStart + MaxWordLength + 1);
-    quint32 hash = Rtf::HashSeed;
-    while (m_pos < nameLimit && isLetter(uchar(data[m_pos]))) {
-        hash = Rtf::hashStep(hash, data[m_pos]);
-        ++m_pos;
-    }
-    if (m_pos - nameStart > MaxWordLength)
+    ControlWord word;
+    if (!readControlWord<true>(m_data, m_pos, word))
         return fail(RtfError::Malformed);
-    const QByteArrayView name(data + nameStart, m_pos - nameStart);
-    bool negative = false;
-    if (m_pos + 1 < size && data[m_pos] == '-' && isDigit(uchar(data[m_pos + 1]))) {
-        negative = true;
-        ++m_pos;
-    }
-    const qsizetype digitStart = m_pos;
-    qint64 value = 0;
-    while (m_pos < size && isDigit(uchar(data[m_pos]))) {
-        if (m_pos - digitStart >= MaxDigits)
-            return fail(RtfError::Malformed);
-        value = value * 10 + (data[m_pos] - '0');
-        ++m_pos;
-    }
-    const bool hasParam = m_pos > digitStart;
-    if (m_pos < size && data[m_pos] == ' ')
-        ++m_pos; // the delimiter belongs to the word
-    value = std::clamp<qint64>(negative ? -value : value, INT_MIN, INT_MAX);
-    return controlWord(name, hash, hasParam, int(value));
+    return controlWord(
+        word.name, word.hash, word.hasParam, int(std::clamp<qint64>(word.value, INT_MIN, INT_MAX)));
 }
 
 bool RtfParser::controlSymbol(uchar symbol)

@@ -1,17 +1,15 @@
 #pragma once
 
-#include "common/clock.h"
 #include "link/commandsink.h"
 #include "model/measurementstore.h"
 #include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "support/fakeruncontrols.h"
-#include "titration/runtimer.h"
+#include "support/faketime.h"
 #include "titration/titrationrun.h"
 
 #include <QStringList>
 
-#include <cmath>
 #include <functional>
 
 // A run with everything it talks to faked: no window, no port, no real timer, a clock that
@@ -34,22 +32,6 @@ struct RunFixture
         QStringList sent;
         QString failOn; // commands starting with this are refused
         std::function<void(const QString &)> onSend;
-    };
-    struct FakeClock : Clock
-    {
-        double secondsSinceMidnight() const override { return seconds; }
-        QDateTime now() const override { return {}; }
-        void later(double by) { seconds = std::fmod(seconds + by, 86400.0); }
-        double seconds = 3600;
-    };
-    struct FakeTimer : RunTimer
-    {
-        int interval() const override { return ms; }
-        void setInterval(int milliseconds) override { ms = milliseconds; }
-        bool isEnabled() const override { return enabled; }
-        void setEnabled(bool on) override { enabled = on; }
-        int ms = 500;
-        bool enabled = true;
     };
 
     RunFixture() { settings.separators = Numbers::Separators::comma(); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -123,41 +124,69 @@ bool sampleKindFromName(const std::string &name, SampleKind &kind)
     return false;
 }
 
+namespace {
+
+// A beaker of `sampleVolume` mL with nothing dissolved yet, and the titrant's concentration.
+ModelSample emptyModel(double sampleVolume, double titrantConcentration)
+{
+    ModelSample model;
+    model.sample.sampleVolume = sampleVolume;
+    model.sample.titrantConcentration = titrantConcentration;
+    return model;
+}
+
+} // namespace
+
+ModelSample makeMonoproticSample(bool strong, bool base, double pKa, double equivalence,
+    double sampleVolume, double titrantConcentration)
+{
+    ModelSample model = emptyModel(sampleVolume, titrantConcentration);
+    ProticSample &s = model.sample;
+    const double c = titrantConcentration * equivalence / sampleVolume;
+    if (base) {
+        // A base titrated with HCl: NaOH (strong) or ammonia (the acid NH4+ with its pKa).
+        s.baseTitrant = false;
+        s.cationConcentration = c;
+    } else if (strong) {
+        s.anionConcentration = c; // HCl: the chloride is all there is
+    }
+    if (!strong) {
+        s.pKa = {pKa};
+        s.analyteConcentration = c;
+    }
+    model.equivalenceVolumes = {equivalence};
+    return model;
+}
+
 ModelSample makeModelSample(SampleKind kind, bool weakAcid, double firstEquivalence,
     double sampleVolume, double titrantConcentration)
 {
-    ModelSample model;
+    ModelSample model = emptyModel(sampleVolume, titrantConcentration);
     ProticSample &s = model.sample;
-    s.sampleVolume = sampleVolume;
-    s.titrantConcentration = titrantConcentration;
     // One proton (or one protonation) per molecule between neighbouring jumps.
     const double perStage = titrantConcentration * firstEquivalence / sampleVolume;
+    // Two visible jumps one stage apart, titrated half a stage past the second.
+    auto twoJumps = [&](std::vector<double> pKa, const char *name) {
+        s.pKa = std::move(pKa);
+        s.analyteConcentration = perStage;
+        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
+        model.endVolume = 2.5 * firstEquivalence;
+        model.name = name;
+    };
     switch (kind) {
     case SampleKind::Acid:
-        if (weakAcid)
-            s.pKa = {AcidSample().pKa};
-        else
-            s.anionConcentration = perStage; // HCl: the chloride is all there is
-        s.analyteConcentration = weakAcid ? perStage : 0;
-        model.equivalenceVolumes = {firstEquivalence};
+        model = makeMonoproticSample(!weakAcid, false, AcidSample().pKa, firstEquivalence,
+            sampleVolume, titrantConcentration);
         model.endVolume = 2 * firstEquivalence;
         model.name = weakAcid ? "Essigsaeure / NaOH" : "Salzsaeure / NaOH";
         break;
     case SampleKind::Phosphoric:
-        s.pKa = {2.15, 7.20, 12.35};
-        s.analyteConcentration = perStage;
-        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
-        model.endVolume = 2.5 * firstEquivalence;
-        model.name = "Phosphorsaeure / NaOH";
+        twoJumps({2.15, 7.20, 12.35}, "Phosphorsaeure / NaOH");
         break;
     case SampleKind::Carbonate:
-        s.pKa = {6.35, 10.33};
-        s.analyteConcentration = perStage;
+        twoJumps({6.35, 10.33}, "Natriumcarbonat / HCl");
         s.cationConcentration = 2 * perStage;
         s.baseTitrant = false;
-        model.equivalenceVolumes = {firstEquivalence, 2 * firstEquivalence};
-        model.endVolume = 2.5 * firstEquivalence;
-        model.name = "Natriumcarbonat / HCl";
         break;
     case SampleKind::Buffer:
         // Acetic acid and acetate, each enough for five times the nominal volume: twice that

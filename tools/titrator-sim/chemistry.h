@@ -68,6 +68,12 @@ struct ModelSample
     std::string name; // for the result report
 };
 
+// One monoprotic analyte whose jump lies at `equivalence` mL: an acid titrated with NaOH or a
+// base with HCl, strong or weak (`pKa` of the weak acid or of the weak base's acid form). The
+// end volume and the name are left to the caller.
+ModelSample makeMonoproticSample(bool strong, bool base, double pKa, double equivalence,
+    double sampleVolume, double titrantConcentration);
+
 // The sample of `kind` whose first jump lies at `firstEquivalence` mL (for Buffer: the nominal
 // volume that sets the titrated range, twice this, with no jump in it).
 ModelSample makeModelSample(SampleKind kind, bool weakAcid, double firstEquivalence,
