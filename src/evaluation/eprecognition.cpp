@@ -143,23 +143,27 @@ bool plausible(const JumpFit &f, const CurveSeries &s, int first, int last, doub
 // The standard uncertainty of the chosen fit's centre. The noise is the larger of the curve's
 // and the fit's own residual scatter (a shape the model does not follow shows there). The
 // shift from a narrower fit is partly noise, u(narrower)^2 - u^2 on average for nested
-// windows; what the shifts hold beyond that, averaged over the narrower fits, is taken as the
-// model's bias at this width.
+// windows; what the shifts hold beyond that is taken as the model's bias at this width. The
+// median over the narrower fits keeps one fit that noise threw off from inflating it.
 double uncertainty(const JumpFit &fit, const std::vector<JumpFit> &accepted, double noise)
 {
     const double dof = std::max(1, fit.count - JumpFitter::Parameters);
     const double scatter = fit.residualRms * std::sqrt(fit.count / dof);
     double u = fit.uVolume * std::max(1.0, scatter / noise);
-    double bias2 = 0;
+    std::vector<double> excess;
     for (std::size_t j = 0; j + 1 < accepted.size(); ++j) {
         const JumpFit &narrower = accepted[j];
         const double shift = fit.volume - narrower.volume;
         const double expected
             = std::max(0.0, narrower.uVolume * narrower.uVolume - fit.uVolume * fit.uVolume);
-        bias2 += std::max(0.0, shift * shift - expected);
+        excess.push_back(std::max(0.0, shift * shift - expected));
     }
-    if (accepted.size() >= 2)
-        bias2 /= double(accepted.size() - 1);
+    double bias2 = 0;
+    if (!excess.empty()) {
+        std::sort(excess.begin(), excess.end());
+        const std::size_t m = excess.size() / 2;
+        bias2 = excess.size() % 2 ? excess[m] : (excess[m - 1] + excess[m]) / 2;
+    }
     return std::sqrt(u * u + bias2);
 }
 
