@@ -4,6 +4,7 @@
 #include "documents/chartmodel.h"
 #include "evaluation/derivative.h"
 #include "evaluation/documentevaluator.h"
+#include "evaluation/eprecognition.h"
 #include "link/commandsink.h"
 #include "model/abstractdocument.h"
 #include "model/measurementstore.h"
@@ -15,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -63,6 +65,24 @@ void BM_BerAbleit(benchmark::State &state)
     }
 }
 BENCHMARK(BM_BerAbleit);
+
+// Every EP with its uncertainty on a full store: two noisy jumps over 500 readings of 0.05 mL,
+// the finest steps, where the most and widest fit windows are tried.
+void BM_RecogniseEquivalencePoints(benchmark::State &state)
+{
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0, 0.005);
+    CurveSeries series;
+    for (int i = 0; i < 500; ++i) {
+        const double v = 0.05 * i;
+        series.push_back({v,
+            4 + 0.43 * std::asinh((v - 10) / 0.1) + 0.43 * std::asinh((v - 20) / 0.2) + 0.05 * v
+                + noise(random)});
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EpRecognition::recognise(series));
+}
+BENCHMARK(BM_RecogniseEquivalencePoints)->Unit(benchmark::kMillisecond);
 
 // One reading cycle of a run whose document already holds `range(0)` rows: the cost of a
 // row must not grow with the document.
