@@ -81,7 +81,6 @@ private Q_SLOTS:
         const QByteArray longest(MethodFile::MaxLineLength, 'y');
         const QString untouched = QStringLiteral("9.25|8.5|7|6.5|5.5|keep|4|3");
         QTest::newRow("example") << lines("0,05;2;2;7,5;20;1,5;1;0;") << "0.05|2|2|7.5|20|1,5|1|0";
-        QTest::newRow("empty file") << QByteArray() << untouched;
         QTest::newRow("binary file") << binary.readAll() << untouched;
         QTest::newRow("short, LF alone") << QByteArray("1\n2\n3\n4\n5\nx") << "1|2|3|4|5|x|4|3";
         QTest::newRow("bytes out of range") << lines("1;1;256;1;1;;-1;1000;") << "1|1|7|1|1||4|3";
@@ -156,8 +155,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("sizeLimit"); // the write cannot happen
         QTest::newRow("section not closed") << QByteArray("[Settings\nMainLeft=5\n") << false;
-        QTest::newRow("line without =") << QByteArray("[Settings]\nMainLeft\n") << false;
-        QTest::newRow("binary") << QByteArray("\x01\x02\xff\0\0\n[Settings]\n", 14) << false;
         QTest::newRow("section not closed, write fails")
             << QByteArray("[Settings\nMainLeft=5\n") << true;
     }

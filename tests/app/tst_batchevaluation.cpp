@@ -1,7 +1,5 @@
 #include "app/batchevaluation.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 // A saved document evaluated without a window: series, derivative and equivalence point as CSV.
@@ -64,23 +62,6 @@ private Q_SLOTS:
         QTEST(int(result.failure), "failure");
         QCOMPARE(result.message.isEmpty(), result.ok());
         QTEST(result.csv, "csv");
-    }
-
-    // Word processors end the last paragraph with \par before the closing brace; the last
-    // row has its line end then and is read.
-    void lastRowBeforeTheClosingBraceIsRead()
-    {
-        QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("probe.rtf")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(
-            R"({\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}\f0 Probe\par   ml   pH   t[s]\par   )"
-            R"(0.000   3.00   0.0 \par   0.200   3.10   6.0 \par   0.400   3.30   12.0 \par})");
-        file.close();
-        const BatchEvaluation::Result result
-            = BatchEvaluation::evaluateFile(file.fileName(), Numbers::Separators::dot());
-        QVERIFY(result.ok());
-        QCOMPARE(result.rows, 3);
     }
 };
 
