@@ -206,7 +206,7 @@ private Q_SLOTS:
         // Defaults are written back as they were read, not rounded through pixels.
         QTest::newRow("nothing stored") << QByteArray() << QRectF(1000, 1000, 6500, 6500);
         QTest::newRow("width and height unequal")
-            << QByteArray("MainLeft=1500\nMainTop=900\nMainWidth=7190\nMainHeight=5400\n")
+            << QByteArray("MainLeft=1500\nMainTop=900\nMainWidth=7200\nMainHeight=5400\n")
             << QRectF(1500, 900, 7200, 5400);
         QTest::newRow("left beyond the limit, top beyond a 32-bit float")
             << QByteArray("MainLeft=1E+30\nMainTop=1E+39\n") << QRectF(1000, 1000, 6500, 6500);
