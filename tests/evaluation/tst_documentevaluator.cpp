@@ -99,8 +99,6 @@ private Q_SLOTS:
         QFETCH(QChar, sep);
         QFETCH(int, sprache);
         QFETCH(int, rows);
-        QFETCH(QPointF, first);
-        QFETCH(QPointF, last);
         SettingsRecord settings;
         settings.separators = Numbers::Separators {sep};
         settings.Sprache = quint8(sprache);
@@ -125,8 +123,8 @@ private Q_SLOTS:
         }
         QCOMPARE(store.DatenModus, MeasurementStore::DataMode);
         QCOMPARE(int(store.AnzahlWerte), rows);
-        QCOMPARE(QPointF(store.Messwerte[0][0], store.Messwerte[0][1]), first);
-        QCOMPARE(QPointF(chart.cell(rows, 1).value, chart.cell(rows, 2).value), last);
+        QTEST(QPointF(store.Messwerte[0][0], store.Messwerte[0][1]), "first");
+        QTEST(QPointF(chart.cell(rows, 1).value, chart.cell(rows, 2).value), "last");
         // Rows after the listing are cleared in the curve columns only.
         QVERIFY(chart.cell(rows + 1, 1).isNull && chart.cell(rows + 1, 2).isNull);
         QCOMPARE(chart.cell(rows + 1, 3).value, 9.5);
@@ -136,7 +134,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("chunk"); // characters per turn
         QTest::addColumn<int>("leave"); // 0 stays, 1 activates another document, 2 closes it
-        QTest::newRow("chunks end on line feeds") << LineLength << 0;
         QTest::newRow("lines run across chunks") << 7 << 0;
         QTest::newRow("another document activated") << LineLength << 1;
         QTest::newRow("document closed") << LineLength << 2;

@@ -213,25 +213,7 @@ private Q_SLOTS:
         QVERIFY(EpRecognition::recognise(s).points.empty());
     }
 
-    void readingQuantumIsTheCoarsestPowerOfTenEveryValueIsAMultipleOf_data()
-    {
-        QTest::addColumn<QList<double>>("values");
-        QTest::addColumn<double>("quantum");
-        QTest::newRow("mV to 0.1") << QList<double> {-123.4, 56.0} << 0.1;
-        QTest::newRow("mixed: the finest decides") << QList<double> {1.5, 2.25, 3} << 0.01;
-        QTest::newRow("six decimals") << QList<double> {0.000001} << 1e-6;
-        QTest::newRow("seven: not rounded") << QList<double> {1.2345678} << 0.0;
-    }
-    void readingQuantumIsTheCoarsestPowerOfTenEveryValueIsAMultipleOf()
-    {
-        QFETCH(QList<double>, values);
-        QFETCH(double, quantum);
-        CurveSeries s;
-        for (double v : values)
-            s.push_back({0, v});
-        QCOMPARE(CurveSeriesTools::readingQuantum(s), quantum);
-    }
-
+    // The noise floor of rounded readings: the reading quantum's own scatter.
     void noiseEstimateIsNeverBelowTheRounding()
     {
         CurveSeries s;
