@@ -33,7 +33,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value"); // under ","
-        QTest::newRow("dot file read under comma") << "0.05" << 5.0;
         QTest::newRow("grouping anywhere, blanks") << " -1.0.0,5 " << -100.5;
         QTest::newRow("list 1,2,3") << "1,2,3" << NoNumber;
         QTest::newRow("unit after the number") << "7,5 pH" << NoNumber;
@@ -56,7 +55,6 @@ private Q_SLOTS:
         QTest::newRow("tiny negative has no sign") << -0.0001 << 2 << "0,00";
         QTest::newRow("exponent range, small, rounds up") << 0.000051 << 4 << "0,0001";
         QTest::newRow("exponent range, large") << 1e20 << 2 << "100000000000000000000,00";
-        QTest::newRow("exponent range, large negative") << -1.5e16 << 1 << "-15000000000000000,0";
     }
     void patternsRoundOnTheDecimalValue()
     {

@@ -22,7 +22,6 @@ struct Case
     bool millivolts = false;
     double slope = 1;
     double offset = 0; // mV
-    double endFraction = 0; // > 0: stop at this share of EP1, no jump
     unsigned firstSeed = 1;
 };
 
@@ -40,10 +39,6 @@ Recording record(const Case &c, unsigned seed)
     Recording r;
     r.model = makeModelSample(
         c.kind, c.weak, std::uniform_real_distribution<double>(9, 11)(random), 50, 0.1);
-    if (c.endFraction > 0) {
-        r.model.endVolume = c.endFraction * r.model.equivalenceVolumes.front();
-        r.model.equivalenceVolumes.clear();
-    }
     Electrode electrode(c.noise, seed);
     electrode.setCalibration(c.slope, c.offset);
     const auto pH = [&r](double v) {
@@ -104,8 +99,6 @@ private Q_SLOTS:
         QTest::newRow("phosphoric acid, unequal dynamic steps")
             << Case {.kind = Phosphoric, .increment = 0};
         QTest::newRow("acetate buffer: no jump") << Case {.kind = Buffer};
-        QTest::newRow("carbonate stopped before its first jump (a bend at the start)")
-            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.002, .endFraction = 0.7};
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {

@@ -45,14 +45,6 @@ private Q_SLOTS:
         if (ep)
             QCOMPARE(ep->volume, volume);
     }
-
-    void repeatedVolumesAreSkippedNotFatal()
-    {
-        const QList<double> volumes {0, 1, 2, 3, 3, 4, 5, 6};
-        const QList<double> values {3, 3.2, 3.5, 5, 5.5, 9, 9.3, 9.4};
-        const auto ep = EquivalencePointFinder::find(volumes.data(), values.data(), 8);
-        QVERIFY(ep.has_value() && ep->volume > 2.5 && ep->volume < 4.5);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_EquivalencePoint)
