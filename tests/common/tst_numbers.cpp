@@ -33,7 +33,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value"); // under ","
-        QTest::newRow("dot file read under comma") << "0.05" << 5.0;
         QTest::newRow("grouping anywhere, blanks") << " -1.0.0,5 " << -100.5;
         QTest::newRow("list 1,2,3") << "1,2,3" << NoNumber;
         QTest::newRow("unit after the number") << "7,5 pH" << NoNumber;
@@ -54,10 +53,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text"); // under ","
         QTest::newRow("rounds up into a new digit") << 9.995 << 2 << "10,00";
         QTest::newRow("tiny negative has no sign") << -0.0001 << 2 << "0,00";
-        QTest::newRow("exponent range, small") << 0.00001 << 2 << "0,00";
         QTest::newRow("exponent range, small, rounds up") << 0.000051 << 4 << "0,0001";
         QTest::newRow("exponent range, large") << 1e20 << 2 << "100000000000000000000,00";
-        QTest::newRow("exponent range, large negative") << -1.5e16 << 1 << "-15000000000000000,0";
     }
     void patternsRoundOnTheDecimalValue()
     {
@@ -75,14 +72,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("byte"); // -1: no value
         QTest::newRow("255") << 255.0 << 255;
         QTest::newRow("254.5 to even") << 254.5 << 254;
-        QTest::newRow("255.4") << 255.4 << 255;
         QTest::newRow("255.5 to even is 256") << 255.5 << -1;
-        QTest::newRow("256") << 256.0 << -1;
-        QTest::newRow("0") << 0.0 << 0;
         QTest::newRow("-0.5 to even is 0") << -0.5 << 0;
         QTest::newRow("-0.6") << -0.6 << -1;
-        QTest::newRow("-1") << -1.0 << -1;
-        QTest::newRow("2.5 to even") << 2.5 << 2;
         QTest::newRow("3.5 to even") << 3.5 << 4;
         QTest::newRow("not a number") << NoNumber << -1;
     }

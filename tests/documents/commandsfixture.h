@@ -9,16 +9,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <optional>
-
 // Dialogs that answer as a test tells them and note what they were asked ("title|filter").
 class ScriptedDialogs : public DocumentDialogs
 {
 public:
     QStringList fileAnswers; // taken in turn; none left means Cancel
     QString printToPdf; // the file the chosen printer writes
-    // The orientation chosen in Page setup; none: left as it is.
-    std::optional<QPageLayout::Orientation> pageSetupOrientation;
+    QPageLayout::Orientation pageSetupOrientation = QPageLayout::Portrait; // chosen in Page setup
     QStringList questions;
     QStringList errors;
 
@@ -33,8 +30,7 @@ public:
     void pageSetup(QWidget *, const QString &title, QPrinter &printer) override
     {
         questions << title;
-        if (pageSetupOrientation)
-            printer.setPageOrientation(*pageSetupOrientation);
+        printer.setPageOrientation(pageSetupOrientation);
     }
     bool print(QWidget *, const QString &title, QPrinter &printer, bool) override
     {

@@ -22,8 +22,6 @@ struct Case
     bool millivolts = false;
     double slope = 1;
     double offset = 0; // mV
-    double endFraction = 0; // > 0: stop at this share of EP1, no jump
-    bool rounded = true; // pH to 0.001, mV to 0.1, as the instrument prints them
     unsigned firstSeed = 1;
 };
 
@@ -41,10 +39,6 @@ Recording record(const Case &c, unsigned seed)
     Recording r;
     r.model = makeModelSample(
         c.kind, c.weak, std::uniform_real_distribution<double>(9, 11)(random), 50, 0.1);
-    if (c.endFraction > 0) {
-        r.model.endVolume = c.endFraction * r.model.equivalenceVolumes.front();
-        r.model.equivalenceVolumes.clear();
-    }
     Electrode electrode(c.noise, seed);
     electrode.setCalibration(c.slope, c.offset);
     const auto pH = [&r](double v) {
@@ -54,12 +48,11 @@ Recording record(const Case &c, unsigned seed)
         ? recordFixedIncrements(pH, std::uniform_real_distribution<double>(0, c.increment)(random),
             r.model.endVolume, c.increment, electrode)
         : recordTitration(pH, r.model.endVolume, electrode);
-    for (const StoredPoint &p : points) {
-        double value = c.millivolts ? millivoltsFromPh(p.pH) : p.pH;
-        if (c.rounded)
-            value = c.millivolts ? std::round(value * 10) / 10 : std::round(value * 1000) / 1000;
-        r.series.push_back({p.volume, value});
-    }
+    // Rounded as the instrument prints them: pH to 0.001, mV to 0.1.
+    for (const StoredPoint &p : points)
+        r.series.push_back({p.volume,
+            c.millivolts ? std::round(millivoltsFromPh(p.pH) * 10) / 10
+                         : std::round(p.pH * 1000) / 1000});
     return r;
 }
 
@@ -71,17 +64,6 @@ double stepAt(const CurveSeries &s, double volume)
             return s[i].volume - s[i - 1].volume;
     }
     return 0;
-}
-
-CurveSeries asinhJump(const QList<double> &volumes, double centre, double width)
-{
-    CurveSeries s;
-    for (double v : volumes) {
-        const double d = v - centre;
-        s.push_back({v,
-            7 + 0.8 * std::asinh(d / width) + 0.1 * d + 0.05 * std::sqrt(d * d + width * width)});
-    }
-    return s;
 }
 
 } // namespace
@@ -104,14 +86,8 @@ private Q_SLOTS:
             << Case {.weak = false, .increment = 0.2, .noise = 0.01};
         QTest::newRow("acetic acid in mV (falling), 0.05 mL, slope 97 %, offset 25 mV") << Case {
             .increment = 0.05, .noise = 0.005, .millivolts = true, .slope = 0.97, .offset = 25};
-        QTest::newRow("exact readings, nothing rounded")
-            << Case {.weak = false, .increment = 0.2, .noise = 0, .rounded = false};
         QTest::newRow("phosphoric acid: two rising jumps")
             << Case {.kind = Phosphoric, .slope = 0.98, .offset = -10};
-        QTest::newRow("sodium carbonate: two falling jumps")
-            << Case {.kind = Carbonate, .offset = 10};
-        QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01")
-            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.01, .slope = 0.99};
         // Noise made the flattest single step between the two jumps lie next to one of them,
         // and the fit window stopped there.
         QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01, other seeds")
@@ -120,19 +96,9 @@ private Q_SLOTS:
         // uncertainty said, and kept the wider fits that agreed with each other out.
         QTest::newRow("sodium carbonate, 0.05 mL, noise 0.01, a stray narrow fit")
             << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.01, .firstSeed = 129};
-        QTest::newRow("sodium carbonate, 0.05 mL, noise 0.005, a stray narrow fit")
-            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.005, .firstSeed = 572};
         QTest::newRow("phosphoric acid, unequal dynamic steps")
             << Case {.kind = Phosphoric, .increment = 0};
-        QTest::newRow("acetic acid in mV, unequal dynamic steps")
-            << Case {.increment = 0, .millivolts = true};
         QTest::newRow("acetate buffer: no jump") << Case {.kind = Buffer};
-        QTest::newRow("acetate buffer, 0.05 mL, noise 0.01: no jump")
-            << Case {.kind = Buffer, .increment = 0.05, .noise = 0.01};
-        QTest::newRow("acetic acid stopped before its jump")
-            << Case {.noise = 0.005, .endFraction = 0.85};
-        QTest::newRow("carbonate stopped before its first jump (a bend at the start)")
-            << Case {.kind = Carbonate, .increment = 0.05, .noise = 0.002, .endFraction = 0.7};
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
@@ -154,24 +120,6 @@ private Q_SLOTS:
                 QVERIFY2(error <= 4 * ep.uVolume && 2 * ep.uVolume <= 0.5 * step, qPrintable(at));
                 QCOMPARE(ep.steepness > 0, rising);
             }
-        }
-    }
-
-    // A falling curve is the rising one mirrored: the same points, the same uncertainties.
-    void mirroredCurveGivesTheSamePoints()
-    {
-        const Recording r = record({.kind = SampleKind::Phosphoric}, 3);
-        CurveSeries mirrored = r.series;
-        for (CurvePoint &p : mirrored)
-            p.value = 14 - p.value;
-        const EpAnalysis a = EpRecognition::recognise(r.series);
-        const EpAnalysis b = EpRecognition::recognise(mirrored);
-        QCOMPARE(b.points.size(), std::size_t(2));
-        QCOMPARE(a.points.size(), b.points.size());
-        for (std::size_t k = 0; k < a.points.size(); ++k) {
-            QVERIFY(std::abs(a.points[k].volume - b.points[k].volume) < 1e-9);
-            QVERIFY(std::abs(a.points[k].uVolume - b.points[k].uVolume) < 1e-9);
-            QVERIFY(std::abs(a.points[k].value - (14 - b.points[k].value)) < 1e-9);
         }
     }
 
@@ -201,7 +149,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("points");
         QTest::newRow("just below the weaker jump's significance") << 1 - 1e-9 << 2;
         QTest::newRow("just above it: the stronger jump stays") << 1 + 1e-9 << 1;
-        QTest::newRow("far above both") << 1e6 << 0;
     }
     void criterionScalesTheSignificanceAJumpNeeds()
     {
@@ -215,23 +162,6 @@ private Q_SLOTS:
         const double criterion = weaker / EpRecognition::SignificanceThreshold * factor;
         QCOMPARE(int(EpRecognition::recognise(r.series, criterion).points.size()), points);
     }
-    void criterionOutsideItsRangeMeansTheDefault_data()
-    {
-        QTest::addColumn<double>("criterion");
-        QTest::newRow("zero") << 0.0;
-        QTest::newRow("negative") << -2.0;
-        QTest::newRow("not a number") << std::nan("");
-    }
-    void criterionOutsideItsRangeMeansTheDefault()
-    {
-        QFETCH(double, criterion);
-        // Noise peaks that pass a lax criterion must not pass these.
-        const Recording r
-            = record({.kind = SampleKind::Buffer, .increment = 0.05, .noise = 0.01}, 2);
-        QVERIFY(!EpRecognition::recognise(r.series, 0.2).points.empty());
-        QVERIFY(EpRecognition::recognise(r.series, criterion).points.empty());
-    }
-
     // Far above the noise is not enough: a jump must also be steeper than the curve it rises
     // from. A line of slope 1 with a bump whose slope peaks at 1 + a / 0.3.
     void jumpMustBeSteeperThanItsFlanks_data()
@@ -260,14 +190,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<double>>("volumes");
         QTest::addColumn<QList<double>>("values");
-        QTest::newRow("empty") << QList<double> {} << QList<double> {};
         QTest::newRow("five readings are too few")
             << QList<double> {0, 1, 2, 3, 4} << QList<double> {3, 3.1, 9, 9.1, 9.2};
         QTest::newRow("flat") << QList<double> {0, 1, 2, 3, 4, 5, 6, 7} << QList<double>(8, 7.0);
         QTest::newRow("one volume only")
             << QList<double>(8, 2.0) << QList<double> {1, 2, 3, 4, 5, 6, 7, 8};
-        QTest::newRow("a straight line")
-            << QList<double> {0, 1, 2, 3, 4, 5, 6, 7} << QList<double> {0, 1, 2, 3, 4, 5, 6, 7};
     }
     void seriesWithoutAJumpToFitGiveNoPoint()
     {
@@ -279,59 +206,7 @@ private Q_SLOTS:
         QVERIFY(EpRecognition::recognise(s).points.empty());
     }
 
-    void readingQuantumIsTheCoarsestPowerOfTenEveryValueIsAMultipleOf_data()
-    {
-        QTest::addColumn<QList<double>>("values");
-        QTest::addColumn<double>("quantum");
-        QTest::newRow("none") << QList<double> {} << 0.0;
-        QTest::newRow("whole") << QList<double> {7, -8, 0} << 1.0;
-        QTest::newRow("mV to 0.1") << QList<double> {-123.4, 56.0} << 0.1;
-        QTest::newRow("mixed: the finest decides") << QList<double> {1.5, 2.25, 3} << 0.01;
-        QTest::newRow("pH to 0.001") << QList<double> {4.123, 7.1} << 0.001;
-        QTest::newRow("six decimals") << QList<double> {0.000001} << 1e-6;
-        QTest::newRow("seven: not rounded") << QList<double> {1.2345678} << 0.0;
-    }
-    void readingQuantumIsTheCoarsestPowerOfTenEveryValueIsAMultipleOf()
-    {
-        QFETCH(QList<double>, values);
-        QFETCH(double, quantum);
-        CurveSeries s;
-        for (double v : values)
-            s.push_back({0, v});
-        QCOMPARE(CurveSeriesTools::readingQuantum(s), quantum);
-    }
-
-    // Gaussian noise of a known size on a curved series, with a jump and an outlier that the
-    // median must not notice; equal and unequal steps. One series scatters by some 8 %, the
-    // mean of twenty by 2 %; jump and outlier pull it up by a few.
-    void noiseEstimateFindsTheReadingsScatter_data()
-    {
-        QTest::addColumn<bool>("unequal");
-        QTest::addColumn<double>("sigma");
-        QTest::newRow("equal steps") << false << 0.01;
-        QTest::newRow("unequal steps") << true << 0.003;
-    }
-    void noiseEstimateFindsTheReadingsScatter()
-    {
-        QFETCH(bool, unequal);
-        QFETCH(double, sigma);
-        double sum = 0;
-        for (unsigned seed = 1; seed <= 20; ++seed) {
-            std::mt19937 random(seed);
-            std::normal_distribution<double> noise(0, sigma);
-            CurveSeries s;
-            double v = 0.1;
-            for (int i = 0; i < 400; ++i) {
-                v += unequal ? 0.05 + 0.1 * (i % 3) : 0.1;
-                s.push_back({v, 3 + std::log10(v) + (v > 20 ? 5 : 0) + noise(random)});
-            }
-            s[100].value += 1;
-            const double ratio = CurveSeriesTools::noiseEstimate(s) / sigma;
-            QVERIFY2(std::abs(ratio - 1) < 0.35, qPrintable(QString::number(ratio)));
-            sum += ratio;
-        }
-        QVERIFY2(std::abs(sum / 20 - 1) < 0.1, qPrintable(QString::number(sum / 20)));
-    }
+    // The noise floor of rounded readings: the reading quantum's own scatter.
     void noiseEstimateIsNeverBelowTheRounding()
     {
         CurveSeries s;
@@ -340,115 +215,27 @@ private Q_SLOTS:
         QCOMPARE(CurveSeriesTools::noiseEstimate(s), 0.001 / std::sqrt(12.0));
     }
 
-    // The fit finds the centre of its own model, wherever it lies between the readings.
-    void jumpFitFindsTheCentreOfAnExactJump_data()
+    // The fit finds the centre of its own model wherever it lies between unequal readings, and
+    // none outside its interval or on seven readings.
+    void jumpFitFindsTheCentreOfAnExactJumpInsideItsInterval()
     {
-        QTest::addColumn<QList<double>>("volumes");
-        QTest::addColumn<double>("centre");
-        QTest::addColumn<double>("width");
-        QList<double> equal, unequal;
+        const double centre = 5.3781, width = 0.05;
+        CurveSeries s;
         for (int i = 0; i < 30; ++i) {
-            equal << 4 + 0.1 * i;
-            unequal << 4 + 0.1 * i + (i % 2 ? 0.03 : 0);
+            const double v = 4 + 0.1 * i + (i % 2 ? 0.03 : 0), d = v - centre;
+            s.push_back({v,
+                7 + 0.8 * std::asinh(d / width) + 0.1 * d
+                    + 0.05 * std::sqrt(d * d + width * width)});
         }
-        QTest::newRow("equal steps, sharp") << equal << 5.4137 << 0.002;
-        QTest::newRow("equal steps, broad") << equal << 5.4137 << 0.2;
-        QTest::newRow("unequal steps") << unequal << 5.3781 << 0.05;
-    }
-    void jumpFitFindsTheCentreOfAnExactJump()
-    {
-        QFETCH(QList<double>, volumes);
-        QFETCH(double, centre);
-        QFETCH(double, width);
-        const CurveSeries s = asinhJump(volumes, centre, width);
-        const auto fit = JumpFitter::fit(s, 0, int(s.size()) - 1, 5.0, 6.0, 0.001);
+        const auto fit = JumpFitter::fit(s, 0, 29, 5.0, 6.0, 0.001);
         QVERIFY(fit.has_value());
         QVERIFY2(std::abs(fit->volume - centre) < 1e-6, qPrintable(QString::number(fit->volume)));
         QVERIFY(std::abs(fit->width / width - 1) < 1e-3);
         // u is the noise carried through the fit: it grows with the noise given.
-        const auto noisier = JumpFitter::fit(s, 0, int(s.size()) - 1, 5.0, 6.0, 0.002);
+        const auto noisier = JumpFitter::fit(s, 0, 29, 5.0, 6.0, 0.002);
         QVERIFY(std::abs(noisier->uVolume / fit->uVolume - 2) < 1e-6);
-    }
-    void jumpFitStaysInsideItsInterval()
-    {
-        QList<double> volumes;
-        for (int i = 0; i < 30; ++i)
-            volumes << 4 + 0.1 * i;
-        const CurveSeries s = asinhJump(volumes, 5.4137, 0.01);
-        QVERIFY(!JumpFitter::fit(s, 0, 29, 5.5, 6.0, 0.001).has_value());
-        QVERIFY(!JumpFitter::fit(s, 0, 6, 4.0, 6.0, 0.001).has_value()); // seven points
-    }
-
-    // The model the recognition is measured against.
-    void modelSamplesHaveTheirJumpsWhereStoichiometryPutsThem_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QList<double>>("stoichiometric"); // protons lost 0, 1, 2 ...
-        QTest::newRow("phosphoric acid")
-            << int(SampleKind::Phosphoric) << QList<double> {0, 8, 16, 24};
-        // Carbonate has lost both protons; HCl gives them back.
-        QTest::newRow("sodium carbonate") << int(SampleKind::Carbonate) << QList<double> {16, 8, 0};
-        QTest::newRow("acetate buffer") << int(SampleKind::Buffer) << QList<double> {-40, 40};
-    }
-    void modelSamplesHaveTheirJumpsWhereStoichiometryPutsThem()
-    {
-        QFETCH(int, kind);
-        QFETCH(QList<double>, stoichiometric);
-        const ModelSample m = makeModelSample(SampleKind(kind), true, 8.0);
-        for (qsizetype k = 0; k < stoichiometric.size(); ++k)
-            QVERIFY(std::abs(m.sample.stoichiometricVolume(int(k)) - stoichiometric[k]) < 1e-12);
-        for (double v : m.equivalenceVolumes)
-            QVERIFY(v > 0 && v < m.endVolume);
-    }
-    void acidSampleAndProticSampleAgree()
-    {
-        for (bool weak : {true, false}) {
-            const AcidSample old = AcidSample::forEquivalence(weak, 10.0);
-            const ModelSample m = makeModelSample(SampleKind::Acid, weak, 10.0);
-            for (double v = 0; v <= 20; v += 0.37)
-                QVERIFY(std::abs(old.pH(v) - m.sample.pH(v)) < 1e-9);
-        }
-    }
-    void electrodeShowsSlopeAndOffset_data()
-    {
-        QTest::addColumn<double>("slope");
-        QTest::addColumn<double>("offset");
-        QTest::addColumn<double>("shown"); // at pH 4
-        QTest::newRow("ideal") << 1.0 << 0.0 << 4.0;
-        QTest::newRow("97 %") << 0.97 << 0.0 << 4.09;
-        QTest::newRow("97 %, +59.16 mV") << 0.97 << 59.16 << 3.09;
-    }
-    void electrodeShowsSlopeAndOffset()
-    {
-        QFETCH(double, slope);
-        QFETCH(double, offset);
-        QFETCH(double, shown);
-        Electrode e(0, 1);
-        e.setCalibration(slope, offset);
-        QVERIFY(std::abs(e.readPh(4.0) - shown) < 1e-12);
-        QVERIFY(std::abs(e.readMillivolts(4.0) - millivoltsFromPh(shown)) < 1e-9);
-    }
-    void electrodeLagsWithItsTimeConstant_data()
-    {
-        QTest::addColumn<double>("jumpFactor");
-        QTest::addColumn<double>("steepness"); // pH/mL
-        QTest::addColumn<double>("tau"); // s, in effect
-        QTest::newRow("flat curve") << 1.0 << 0.0 << 10.0;
-        QTest::newRow("1 pH/mL: half the factor") << 1.0 << 1.0 << 15.0;
-        QTest::newRow("no factor") << 0.0 << 50.0 << 10.0;
-    }
-    void electrodeLagsWithItsTimeConstant()
-    {
-        QFETCH(double, jumpFactor);
-        QFETCH(double, steepness);
-        QFETCH(double, tau);
-        ElectrodeLag lag(10, jumpFactor);
-        lag.reset(4);
-        lag.advance(tau, 9, steepness);
-        QVERIFY(std::abs(lag.indicatedPh() - (9 - 5 / std::exp(1.0))) < 1e-12);
-        ElectrodeLag none;
-        none.advance(1, 9, steepness);
-        QCOMPARE(none.indicatedPh(), 9.0);
+        QVERIFY(!JumpFitter::fit(s, 0, 29, 5.4, 6.0, 0.001).has_value());
+        QVERIFY(!JumpFitter::fit(s, 0, 6, 4.0, 6.0, 0.001).has_value());
     }
 };
 

@@ -19,10 +19,9 @@ public:
     // CR LF and LF alone become paragraph breaks (CR LF); a lone CR is dropped.
     static QString normalise(QString text)
     {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.remove(u'\r');
-        text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-        return text;
+        return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .remove(u'\r')
+            .replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     }
 
 private:
