@@ -300,16 +300,26 @@ private Q_SLOTS:
         QVERIFY(methodFile().startsWith("0,04\r\n7,5\r\n"));
     }
 
-    // The 501st row is the first past the chart (the count itself is the evaluator's).
+    // 500 rows fill the chart; the 501st is the first past it (the count is the evaluator's).
+    void rowPastTheChartIsReportedInTheStatusBar_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("500: all kept") << 500 << QString();
+        QTest::newRow("501: one left out") << 501
+                                           << QStringLiteral("Only the first 500 rows were kept "
+                                                             "for the chart and the export; rows "
+                                                             "left out: 1");
+    }
     void rowPastTheChartIsReportedInTheStatusBar()
     {
+        QFETCH(int, rows);
+        QFETCH(QString, message);
         frmMain &w = window();
         QStringList report {QStringLiteral("Gespeicherte Titration\r\n"),
             QStringLiteral("  V[ml]    pH    t[s]\r\n")};
-        for (int i = 0; i < 501; ++i)
+        for (int i = 0; i < rows; ++i)
             report << QStringLiteral("  %1,000   7,00   %2,0  \r\n").arg(100 + i).arg(i);
-        const QString message = QStringLiteral(
-            "Only the first 500 rows were kept for the chart and the export; rows left out: 1");
         QSignalSpy built(&w.chartBuild(), &ChartBuild::finished);
 
         // The Chart button on a document holding the listing, the data list cleared, then the

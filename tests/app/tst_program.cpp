@@ -8,12 +8,17 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -263,6 +268,29 @@ private Q_SLOTS:
         QTEST(r.value("unit").toString(), "resultUnit");
         QVERIFY(std::abs(r.value("value").toDouble() - perMl * volume) < 1e-9 * perMl * volume);
         QVERIFY(std::abs(r.value("u").toDouble() - perMl * uVolume) < 1e-9 * perMl * uVolume);
+    }
+
+    // A --csv target that is no regular file nor a pipe (a socket, as a device would be) is
+    // refused and left as it was, never replaced by a file.
+    void evaluateRefusesToReplaceASocket()
+    {
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("node")));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+        struct sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(path.size()) < sizeof(address.sun_path));
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+        QProcess program;
+        start(program, {"--evaluate", Known, "--csv", QFile::decodeName(path)});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(program.readAllStandardError().contains("not a regular file"));
+        struct stat st;
+        QCOMPARE(::lstat(path.constData(), &st), 0);
+        QVERIFY(S_ISSOCK(st.st_mode));
     }
 };
 

@@ -19,6 +19,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QMdiArea>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -157,6 +158,29 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
         w.InitRs(); // once it is closed, the next failure shows again
         QCOMPARE(errorBoxes(w).size(), 1);
+    }
+
+    void windowShowsWhyTheRunStoppedAndWhyADoseWasRefused()
+    {
+        Simulator sim({});
+        QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
+        QSettings store(m_cases.storeWith(sim.device), QSettings::IniFormat);
+        frmMain w(store);
+        w.Form_Load();
+        w.cmdTitration()->click();
+        QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Stop"));
+        w.mdiArea()->closeAllSubWindows();
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 1, 5000);
+        QCOMPARE(errorBoxes(w).first()->text(),
+            QStringLiteral("The document of the run has been closed."));
+        QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Start"));
+        errorBoxes(w).first()->button(QMessageBox::Ok)->click();
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes(w).size(), 0, 5000);
+
+        w.setTxtDosText(QStringLiteral("-5"));
+        w.findChild<QPushButton *>(QStringLiteral("cmdDos"))->click();
+        QCOMPARE(errorBoxes(w).size(), 1);
+        QVERIFY(errorBoxes(w).first()->text().contains(QStringLiteral("100 mL")));
     }
 
     void resultButtonFetchesTheDataIntoStoreChartAndDocument()

@@ -188,7 +188,12 @@ private Q_SLOTS:
         file.write(("[Method]\n" + ini + "\n").toUtf8());
         file.close();
         QSettings settings(path, QSettings::IniFormat);
-        QCOMPARE(describe(ResultSettings::read(settings)), expected);
+        const ResultSettings read = ResultSettings::read(settings);
+        QCOMPARE(describe(read), expected);
+        // Written and read again: the same values under the same keys.
+        QSettings copy(dir.filePath(QStringLiteral("copy.ini")), QSettings::IniFormat);
+        read.write(copy);
+        QCOMPARE(ResultSettings::read(copy), read);
     }
 
     // The block a document gets and the CSV comment lines: each EP with u and its value, the

@@ -187,6 +187,10 @@ private Q_SLOTS:
         file.close();
         QSettings settings(file.fileName(), QSettings::IniFormat);
         QTEST(MethodSettings::read(settings), "expected");
+        // Written and read again: the same values under the same keys.
+        QSettings copy(dir.filePath(QStringLiteral("copy.conf")), QSettings::IniFormat);
+        MethodSettings::read(settings).write(copy);
+        QTEST(MethodSettings::read(copy), "expected");
     }
 };
 
