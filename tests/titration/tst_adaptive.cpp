@@ -35,7 +35,8 @@ private Q_SLOTS:
                   QTest::newRow(name) << lastDose << change << expected << minIncrement
                                       << maxIncrement << millivolts;
               };
-        row("falling curve alike, rounded", 100, -0.3, 67); // 66.67
+        row("falling curve alike, rounded up", 100, -0.3, 67); // 66.67
+        row("rounded down", 100, 0.9, 22); // 22.22
         row("exactly the smallest", 50, 1.0, 10);
         row("below the smallest", 50, 2.0, 10);
         row("just below the largest", 150, 0.151, 199);
@@ -68,6 +69,7 @@ private Q_SLOTS:
         QTest::addColumn<QList<double>>("values"); // once a second from 1 s after the dose on
         QTest::addColumn<double>("limit"); // per minute
         QTest::addColumn<double>("maxWait");
+        QTest::addColumn<double>("minWait");
         QTest::addColumn<int>("decidedAt"); // index of the reading taken
         QTest::addColumn<DriftMonitor::Verdict>("verdict");
 
@@ -77,11 +79,17 @@ private Q_SLOTS:
         QList<double> ramp;
         for (int s = 1; s <= 40; ++s)
             ramp.append(7.0 + 0.25 * s);
-        QTest::newRow("drift at the limit") << ramp << 15.0 << 30.0 << 29 << V::Forced;
-        QTest::newRow("drift just below") << ramp << 15.001 << 30.0 << 3 << V::Accept;
+        QTest::newRow("drift at the limit") << ramp << 15.0 << 30.0 << 1.0 << 29 << V::Forced;
+        QTest::newRow("drift just below") << ramp << 15.001 << 30.0 << 1.0 << 3 << V::Accept;
         QTest::newRow("falling drift alike")
-            << QList<double>(ramp.rbegin(), ramp.rend()) << 15.0 << 30.0 << 29 << V::Forced;
-        QTest::newRow("forced at a short MaxWait") << ramp << 0.6 << 2.0 << 1 << V::Forced;
+            << QList<double>(ramp.rbegin(), ramp.rend()) << 15.0 << 30.0 << 1.0 << 29 << V::Forced;
+        QTest::newRow("forced at a short MaxWait") << ramp << 0.6 << 2.0 << 1.0 << 1 << V::Forced;
+        QTest::newRow("settled, waits for MinWait")
+            << QList<double>(40, 7.0) << 0.6 << 30.0 << 6.0 << 5 << V::Accept;
+        // Moved early, settled late: only the last three seconds count.
+        QList<double> settling {7.0, 7.1, 7.2, 7.3};
+        settling.resize(40, 7.35);
+        QTest::newRow("only the last seconds") << settling << 0.6 << 30.0 << 1.0 << 7 << V::Accept;
     }
 
     void drift()
@@ -89,7 +97,8 @@ private Q_SLOTS:
         QFETCH(QList<double>, values);
         QFETCH(double, limit);
         QFETCH(double, maxWait);
-        DriftMonitor monitor(limit, 1, maxWait);
+        QFETCH(double, minWait);
+        DriftMonitor monitor(limit, minWait, maxWait);
         // Readings of the solution before the dose do not count, even when they look settled.
         monitor.start(-10);
         for (const double before : {-2.5, -1.5, -0.5})

@@ -57,28 +57,42 @@ private Q_SLOTS:
         QCOMPARE(int(f.store.AnzahlWerte), 3);
     }
 
-    // The mV range under ".", across midnight, with a method in the store that names fixed
-    // doses and readings and sets its other values: the fixed-increment table byte for byte.
-    // Readings 7.02 and 10.5 (a second integer digit shifts the columns), 12.34 s and 71.96 s
-    // after step 1, the second after one dose of 0.1 mL.
+    // The fixed-increment table byte for byte: pH under ",", and the mV range under "." across
+    // midnight with a method in the store that names fixed doses and readings and sets its other
+    // values. Readings 7.02 and 10.5 (a second integer digit shifts the columns), 12.34 s and
+    // 71.96 s after step 1, the second after one dose of 0.1 mL.
+    void fixedIncrementTable_data()
+    {
+        QTest::addColumn<bool>("millivolts");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("pH under comma")
+            << false
+            << "  Titrations Daten\r\n   ml        pH        [s]\r\n"
+               "  0,00    7,020  12,3  \r\n  0,10    10,500  72,0  \r\n";
+        QTest::newRow("mV under point, across midnight, fixed method stored")
+            << true
+            << "  Titrations Daten\r\n   ml        mV        [s]\r\n"
+               "  0.00    7.020  12.3  \r\n  0.10    10.500  72.0  \r\n";
+    }
     void fixedIncrementTable()
     {
+        QFETCH(bool, millivolts);
         RunFixture f;
-        f.settings.Bereich = 1;
-        f.settings.separators = Numbers::Separators {u'.'};
-        f.clock.seconds = 86390;
-        f.setMethod({.minIncrement = 0.001, .minWait = 20});
+        if (millivolts) {
+            f.settings.Bereich = 1;
+            f.settings.separators = Numbers::Separators {u'.'};
+            f.clock.seconds = 86390;
+            f.setMethod({.minIncrement = 0.001, .minWait = 20});
+        }
         FakeDocument *earlier = static_cast<FakeDocument *>(f.documents.newDocument());
 
         f.run.toggle();
         f.takeReading(7.02, 12.34);
         f.takeReading(10.5, 59.62);
 
-        QCOMPARE(f.sink.sent, (QStringList {"FV", "M", "DA0.1", "M"}));
+        QCOMPARE(f.sink.sent, (QStringList {millivolts ? "FV" : "FP", "M", "DA0.1", "M"}));
         QVERIFY(f.documents.active() != earlier); // the run has its own document
-        QCOMPARE(f.doc().text(),
-            QStringLiteral("  Titrations Daten\r\n   ml        mV        [s]\r\n"
-                           "  0.00    7.020  12.3  \r\n  0.10    10.500  72.0  \r\n"));
+        QTEST(f.doc().text(), "text");
     }
 
     void endCheckStopsTheRun_data()
@@ -95,8 +109,9 @@ private Q_SLOTS:
         };
         row("rising: exactly the end value does not end it", "9", "20", 10, {7, 8, 9, 9, 9.01}, 5);
         row("falling: exactly the end value does not end it", "4", "20", 10, {7, 4, 4, 3.99}, 4);
-        // Ten doses of 0.01 add up to just below 0.1.
+        // Ten doses of 0.01 add up to just below 0.1; two of 0.5 reach 1 exactly.
         row("end volume 0,1 after eleven doses of 0,01", "14", "0,1", 1, {7}, 12);
+        row("end volume 1 reached exactly by 0,5 and 0,5", "14", "1", 50, {7}, 3);
         row("after the 499th row", "14", "100", 1, {7}, 499);
         // Texts no run can use leave the values in force, end value 14 and end volume 0,3.
         row("end volume not a number", "14", "abc", 10, {7}, 4);
@@ -142,8 +157,11 @@ private Q_SLOTS:
         // The tick that takes the reply counts too: a reply on the twentieth comes too late.
         row("range acknowledged on the 19th tick", 2, false, 0, 19, "taken");
         row("range acknowledged on the 20th tick: start over", 2, false, 0, 20, "restart");
+        row("first reading on the 20th tick: start over", 4, false, 0, 20, "restart");
         row("third start over before any dose", 2, false, 2, 20, "restart");
         row("fourth time-out before any dose stops", 2, false, 3, 20, "stop");
+        row("reading after a dose on the 19th tick", 4, true, 0, 19, "taken");
+        row("reading after a dose on the 20th tick stops", 4, true, 0, 20, "stop");
         row("dose acknowledged on the 19th tick", 8, true, 0, 19, "taken");
         row("dose acknowledged on the 20th tick stops", 8, true, 0, 20, "stop");
     }
