@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, only the Debian 12 packages this project needs and the machine lacks.
+# postgresql gives the tests initdb and pg_ctl for a server of their own; a system cluster that its
+# installation may start is never used.
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,8 @@ packages=(
     qt6-tools-dev qt6-l10n-tools
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation
     libbenchmark-dev
+    libqt6sql6-sqlite libqt6sql6-psql
+    postgresql sqlite3
     dpkg-dev file
 )
 
