@@ -1,0 +1,160 @@
+#include "journalworker.h"
+
+#include "journal/journalstore.h"
+
+namespace {
+
+constexpr int RetryInterval = 1000; // ms between attempts while the journal cannot be written
+constexpr std::size_t LargestBatch = 500; // readings written in one transaction after an outage
+
+} // namespace
+
+JournalWorker::JournalWorker(const JournalLocation &location, std::shared_ptr<WriteQueue> queue)
+    : m_location(location)
+    , m_queue(std::move(queue))
+    , m_retry(this)
+{
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(RetryInterval);
+    connect(&m_retry, &QTimer::timeout, this, &JournalWorker::drain);
+}
+
+JournalWorker::~JournalWorker() = default;
+
+void JournalWorker::open()
+{
+    m_store = std::make_unique<JournalStore>(m_location);
+    const JournalStore::OpenResult result = m_store->open(true);
+    if (!result.ok()) {
+        if (result.status == JournalStore::OpenStatus::Unreachable) {
+            // A server that is down now may be up later: keep what comes and try again.
+            Q_EMIT opened(false, result.message, 0);
+            m_failing = true;
+            Q_EMIT unavailable(result.message);
+            m_store.reset();
+            m_retry.start();
+            return;
+        }
+        {
+            QMutexLocker lock(&m_queue->mutex);
+            m_queue->disabled = true;
+            m_queue->operations.clear();
+            m_queue->drained.wakeAll();
+        }
+        m_store.reset();
+        Q_EMIT opened(false, result.message, 0);
+        return;
+    }
+    m_opened = true;
+    const int interrupted = m_store->markInterrupted();
+    Q_EMIT opened(true, QString(), qMax(0, interrupted));
+    drain();
+}
+
+void JournalWorker::failed(const QString &reason)
+{
+    if (!m_failing) {
+        m_failing = true;
+        Q_EMIT unavailable(reason);
+    }
+    m_retry.start();
+}
+
+bool JournalWorker::ensureRun(const QString &uuid, qint64 &id)
+{
+    const auto it = m_runIds.constFind(uuid);
+    if (it != m_runIds.constEnd()) {
+        id = it.value();
+        return true;
+    }
+    const auto found = m_store->runIdOf(uuid);
+    if (!found)
+        return false;
+    m_runIds.insert(uuid, *found);
+    id = *found;
+    return true;
+}
+
+bool JournalWorker::write(std::deque<WriteOperation>::iterator first, std::size_t &consumed)
+{
+    const WriteOperation &op = *first;
+    consumed = 1;
+    qint64 id = 0;
+    switch (op.type) {
+    case WriteOperation::Type::BeginRun: {
+        m_store->holdRun(op.uuid);
+        const auto runId = m_store->beginRun(op.start);
+        if (!runId)
+            return false;
+        m_runIds.insert(op.uuid, *runId);
+        return true;
+    }
+    case WriteOperation::Type::AddReading: {
+        if (!ensureRun(op.uuid, id))
+            return false;
+        if (!m_failing)
+            return m_store->addReading(id, op.reading);
+        // Kept back by an outage: the readings of the run that follow go in one transaction.
+        std::vector<Journal::Reading> batch;
+        for (auto it = first; it != m_queue->operations.end() && batch.size() < LargestBatch
+             && it->type == WriteOperation::Type::AddReading && it->uuid == op.uuid;
+             ++it)
+            batch.push_back(it->reading);
+        consumed = batch.size();
+        return m_store->addReadings(id, batch);
+    }
+    case WriteOperation::Type::FinishRun:
+        if (!ensureRun(op.uuid, id) || !m_store->finishRun(id, op.reason, op.at))
+            return false;
+        m_store->releaseRun(op.uuid);
+        return true;
+    case WriteOperation::Type::SetDocumentFile:
+        return ensureRun(op.uuid, id) && m_store->setDocumentFile(id, op.text);
+    case WriteOperation::Type::AddEvaluation:
+        return ensureRun(op.uuid, id)
+            && m_store->addEvaluation(id, op.evaluation, op.text).has_value();
+    }
+    return false;
+}
+
+void JournalWorker::drain()
+{
+    if (!m_store) {
+        open();
+        return;
+    }
+    if (m_failing && !m_store->reconnect()) {
+        failed(m_store->lastError());
+        return;
+    }
+    for (;;) {
+        // The operation stays at the queue's head while it is written, so that a failed one
+        // is tried again first; the window's thread only appends.
+        QMutexLocker lock(&m_queue->mutex);
+        if (m_queue->operations.empty()) {
+            m_queue->drained.wakeAll();
+            break;
+        }
+        const auto first = m_queue->operations.begin();
+        std::size_t consumed = 0;
+        lock.unlock();
+        const bool ok = write(first, consumed);
+        lock.relock();
+        if (!ok) {
+            lock.unlock();
+            failed(m_store->lastError());
+            return;
+        }
+        m_queue->operations.erase(first, first + std::ptrdiff_t(consumed));
+    }
+    if (m_failing) {
+        m_failing = false;
+        Q_EMIT available();
+    }
+}
+
+void JournalWorker::close()
+{
+    m_retry.stop();
+    m_store.reset();
+}

@@ -1,0 +1,168 @@
+#include "schema.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace Schema {
+
+namespace {
+
+// Step 1: runs and their readings. Times are UTC text ("2026-12-07T09:15:02.125Z", which
+// sorts as it reads) with the offset of the workstation that wrote them beside them.
+const char *const Step1[] = {
+    "CREATE TABLE journal_meta (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
+    "CREATE TABLE runs ("
+    " id %ID%,"
+    " uuid TEXT NOT NULL UNIQUE,"
+    " kind TEXT NOT NULL,"
+    " sample_id TEXT NOT NULL DEFAULT '',"
+    " sample_size %REAL%,"
+    " sample_unit TEXT NOT NULL DEFAULT '',"
+    " unit TEXT NOT NULL DEFAULT '',"
+    " method TEXT NOT NULL DEFAULT '{}',"
+    " started_at TEXT NOT NULL,"
+    " started_offset INTEGER NOT NULL DEFAULT 0,"
+    " ended_at TEXT,"
+    " ended_offset INTEGER,"
+    " end_reason TEXT NOT NULL,"
+    " operator TEXT NOT NULL DEFAULT '',"
+    " host TEXT NOT NULL DEFAULT '',"
+    " program_version TEXT NOT NULL DEFAULT '',"
+    " document_file TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX runs_by_sample ON runs (sample_id, started_at)",
+    "CREATE INDEX runs_by_start ON runs (started_at)",
+    "CREATE INDEX runs_by_end_reason ON runs (end_reason)",
+    "CREATE TABLE readings ("
+    " run_id %BIGINT% NOT NULL REFERENCES runs (id),"
+    " seq INTEGER NOT NULL,"
+    " volume_ml %REAL% NOT NULL,"
+    " value %REAL% NOT NULL,"
+    " seconds %REAL% NOT NULL,"
+    " forced INTEGER NOT NULL DEFAULT 0,"
+    " PRIMARY KEY (run_id, seq))",
+};
+
+// Step 2: evaluations, each a version of its run's, and readings and evaluations made
+// immutable by the database itself.
+const char *const Step2[] = {
+    "CREATE TABLE evaluations ("
+    " id %ID%,"
+    " uuid TEXT NOT NULL UNIQUE,"
+    " run_id %BIGINT% NOT NULL REFERENCES runs (id),"
+    " version INTEGER NOT NULL,"
+    " created_at TEXT NOT NULL,"
+    " created_offset INTEGER NOT NULL DEFAULT 0,"
+    " operator TEXT NOT NULL DEFAULT '',"
+    " host TEXT NOT NULL DEFAULT '',"
+    " program_version TEXT NOT NULL DEFAULT '',"
+    " reason TEXT NOT NULL DEFAULT '',"
+    " criterion %REAL% NOT NULL,"
+    " method TEXT NOT NULL DEFAULT '{}',"
+    " equivalence_points TEXT NOT NULL DEFAULT '[]',"
+    " results TEXT NOT NULL DEFAULT '[]',"
+    " result_value %REAL%,"
+    " result_u %REAL%,"
+    " result_unit TEXT,"
+    " UNIQUE (run_id, version))",
+};
+
+struct Step
+{
+    const char *const *statements;
+    std::size_t count;
+    QStringList immutableTables;
+};
+
+QList<Step> steps()
+{
+    return {
+        {Step1, std::size(Step1), {}},
+        {Step2, std::size(Step2), {QStringLiteral("readings"), QStringLiteral("evaluations")}},
+    };
+}
+
+bool exec(QSqlDatabase &db, const QString &sql, QString *error)
+{
+    QSqlQuery query(db);
+    if (query.exec(sql))
+        return true;
+    if (error)
+        *error = query.lastError().text() + QStringLiteral(" [") + sql.left(80) + u']';
+    return false;
+}
+
+} // namespace
+
+int version(QSqlDatabase &db, const SqlDialect &dialect, QString *error)
+{
+    QSqlQuery query(db);
+    if (!query.exec(dialect.listTablesQuery())) {
+        if (error)
+            *error = query.lastError().text();
+        return -2;
+    }
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    if (names.isEmpty())
+        return 0;
+    if (!names.contains(QLatin1StringView("journal_meta")))
+        return -1;
+    if (!query.exec(
+            QStringLiteral("SELECT value FROM journal_meta WHERE name = 'schema_version'"))) {
+        if (error)
+            *error = query.lastError().text();
+        return -2;
+    }
+    bool ok = false;
+    const int number = query.next() ? query.value(0).toString().toInt(&ok) : 0;
+    return ok && number > 0 ? number : -1;
+}
+
+bool upgrade(QSqlDatabase &db, const SqlDialect &dialect, int from, int to, QString *error)
+{
+    if (!db.transaction()) {
+        if (error)
+            *error = db.lastError().text();
+        return false;
+    }
+    const QList<Step> all = steps();
+    for (int number = from + 1; number <= to; ++number) {
+        const Step &step = all.at(number - 1);
+        QStringList statements;
+        for (std::size_t i = 0; i < step.count; ++i)
+            statements << dialect.expand(QString::fromLatin1(step.statements[i]));
+        for (const QString &table : step.immutableTables)
+            statements << dialect.immutableTableStatements(table);
+        for (const QString &sql : statements) {
+            if (!exec(db, sql, error)) {
+                db.rollback();
+                return false;
+            }
+        }
+    }
+    const QString record = from == 0
+        ? QStringLiteral("INSERT INTO journal_meta (name, value) VALUES ('schema_version', '%1')")
+        : QStringLiteral("UPDATE journal_meta SET value = '%1' WHERE name = 'schema_version'");
+    if (!exec(db, record.arg(to), error)) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        if (error)
+            *error = db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+QStringList tables()
+{
+    return {QStringLiteral("journal_meta"), QStringLiteral("runs"), QStringLiteral("readings"),
+        QStringLiteral("evaluations")};
+}
+
+} // namespace Schema
