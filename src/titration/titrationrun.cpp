@@ -32,12 +32,16 @@ TitrationRun::TitrationRun(MeasurementStore &store, SettingsRecord &settings,
     , m_controls(controls)
     , m_timer(timer)
     , m_clock(clock)
-{ }
+{
+    // Known by name, so that queued connections can carry them.
+    qRegisterMetaType<Journal::Reading>("Journal::Reading");
+    qRegisterMetaType<Journal::EndReason>("Journal::EndReason");
+}
 
 void TitrationRun::toggle()
 {
     if (m_running)
-        stop();
+        stop(Journal::EndReason::Stopped);
     else
         start();
 }
@@ -83,7 +87,7 @@ void TitrationRun::start()
     m_timer.setEnabled(true);
 }
 
-void TitrationRun::stop()
+void TitrationRun::stop(Journal::EndReason reason)
 {
     m_running = false;
     m_store.AnzahlWerte = m_store.MessIndex;
@@ -91,11 +95,22 @@ void TitrationRun::stop()
     m_timer.setEnabled(false);
     m_state.Schritt = 0;
     Q_EMIT runningChanged(false);
+    Q_EMIT ended(reason);
 }
 
 void TitrationRun::fail(Failure failure, const QString &reason)
 {
-    stop();
+    switch (failure) {
+    case Failure::CommandNotWritten:
+        stop(Journal::EndReason::PortError);
+        break;
+    case Failure::NoDocument:
+        stop(Journal::EndReason::DocumentClosed);
+        break;
+    case Failure::NoReply:
+        stop(Journal::EndReason::NoReply);
+        break;
+    }
     Q_EMIT failed(failure, reason);
 }
 
@@ -225,9 +240,7 @@ void TitrationRun::stepWaitValue()
         AbstractDocument *doc = takeReply(row);
         if (!doc)
             return;
-        doc->chart().setData(row + 1, ChartColumn::CurveY, m_store.Messwerte[row][1], false);
-        writeTableRow(*doc, elapsedSinceStart());
-        m_store.MessIndex = qint16(row + 1);
+        takeReading(*doc, row, false);
         m_state.Schritt = 5;
     }
     countReplyTick();
@@ -235,10 +248,10 @@ void TitrationRun::stepWaitValue()
 
 void TitrationRun::stepEndCheck()
 {
-    if (endReached()) {
+    if (const auto reason = endReached()) {
         m_state.Schritt = 0;
         m_timer.setEnabled(false);
-        stop();
+        stop(*reason);
         return;
     }
     m_timer.setInterval(WaitInterval);
@@ -277,7 +290,8 @@ AbstractDocument *TitrationRun::takeReply(int &row)
     m_store.Rueckmeldung = Rueckmeldung::None;
     row = m_store.MessIndex;
     if (row < 0 || row >= MaxRows) {
-        stop(); // cannot happen while the end check holds; never write past the grid
+        // Cannot happen while the end check holds; never write past the grid.
+        stop(Journal::EndReason::TableFull);
         return nullptr;
     }
     return doc;
@@ -298,7 +312,7 @@ void TitrationRun::stepWaitDose()
     countReplyTick();
 }
 
-bool TitrationRun::endReached()
+std::optional<Journal::EndReason> TitrationRun::endReached()
 {
     // The dialog's fields are read anew at every check; text that is no value a run can use
     // keeps the value in force.
@@ -310,17 +324,19 @@ bool TitrationRun::endReached()
 
     const int rows = m_store.MessIndex;
     if (rows >= MaxRows)
-        return true;
+        return Journal::EndReason::TableFull;
     if (m_state.Volumen >= m_settings.EndVol)
-        return true;
+        return Journal::EndReason::EndVolume;
     if (rows < 1)
-        return false;
+        return std::nullopt;
     const double first = m_store.Messwerte[0][1];
     const double last = m_store.Messwerte[rows - 1][1];
     // The end value has to be passed in the direction the curve runs; reaching it is not enough.
-    if (m_settings.EndWert < first)
-        return last < m_settings.EndWert;
-    return last > m_settings.EndWert;
+    const bool passed
+        = m_settings.EndWert < first ? last < m_settings.EndWert : last > m_settings.EndWert;
+    if (passed)
+        return Journal::EndReason::EndValue;
+    return std::nullopt;
 }
 
 double TitrationRun::elapsedSinceStart() const
@@ -348,6 +364,16 @@ void TitrationRun::writeTableHead(AbstractDocument &doc)
     doc.setText(head + QStringLiteral("\r\n"));
     doc.appendText(m_settings.Bereich == 0 ? QStringLiteral("   ml        pH        [s]\r\n")
                                            : QStringLiteral("   ml        mV        [s]\r\n"));
+}
+
+void TitrationRun::takeReading(AbstractDocument &doc, int row, bool forced)
+{
+    doc.chart().setData(row + 1, ChartColumn::CurveY, m_store.Messwerte[row][1], false);
+    const double elapsed = elapsedSinceStart();
+    writeTableRow(doc, elapsed, forced);
+    m_store.MessIndex = qint16(row + 1);
+    Q_EMIT readingTaken(
+        {row, m_store.Messwerte[row][0], m_store.Messwerte[row][1], elapsed, forced});
 }
 
 void TitrationRun::writeTableRow(AbstractDocument &doc, double elapsed, bool forced)

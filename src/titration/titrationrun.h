@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/journalrecords.h"
 #include "model/rueckmeldung.h"
 #include "titration/dosingrule.h"
 #include "titration/driftmonitor.h"
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class Clock;
 class CommandSink;
@@ -87,10 +89,15 @@ Q_SIGNALS:
     void runningChanged(bool running);
     // The run stopped itself; the rows already written stay.
     void failed(TitrationRun::Failure failure, const QString &reason);
+    // A reading has become the table's row `reading.index`: after the row is in the document
+    // and counted in the store.
+    void readingTaken(const Journal::Reading &reading);
+    // A started run has stopped, once, after runningChanged(false) and before failed().
+    void ended(Journal::EndReason reason);
 
 private:
     void start();
-    void stop();
+    void stop(Journal::EndReason reason);
     void fail(Failure failure, const QString &reason);
     // Starts the reply limit and awaits `awaited` in the handshake field, then writes.
     bool send(const QString &command, Rueckmeldung awaited);
@@ -98,9 +105,12 @@ private:
     // Takes the awaited reply: the document and row it goes to, or nullptr once the run stopped.
     AbstractDocument *takeReply(int &row);
     void countReplyTick();
-    bool endReached();
+    // Why the run ends at this check, if it does.
+    std::optional<Journal::EndReason> endReached();
     void writeTableHead(AbstractDocument &doc);
-    void writeTableRow(AbstractDocument &doc, double elapsed, bool forced = false);
+    // The value in store row `row` becomes its point, its table row and a reading.
+    void takeReading(AbstractDocument &doc, int row, bool forced);
+    void writeTableRow(AbstractDocument &doc, double elapsed, bool forced);
     void setChartTitles(AbstractDocument &doc);
     double elapsedSinceStart() const;
 

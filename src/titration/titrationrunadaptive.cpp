@@ -1,7 +1,6 @@
 #include "titrationrun.h"
 
 #include "common/clock.h"
-#include "model/abstractchart.h"
 #include "model/abstractdocument.h"
 #include "model/measurementstore.h"
 #include "titration/runtimer.h"
@@ -40,9 +39,7 @@ void TitrationRun::stepDriftWaitValue()
         if (verdict == DriftMonitor::Verdict::Wait) {
             m_state.Schritt = DriftMeasure; // one tick later: about once a second
         } else {
-            doc->chart().setData(row + 1, ChartColumn::CurveY, m_store.Messwerte[row][1], false);
-            writeTableRow(*doc, elapsedSinceStart(), verdict == DriftMonitor::Verdict::Forced);
-            m_store.MessIndex = qint16(row + 1);
+            takeReading(*doc, row, verdict == DriftMonitor::Verdict::Forced);
             m_state.Schritt = 5;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "evaluation/rowscanner.h"
 #include "link/commandsink.h"
 #include "model/measurementstore.h"
 #include "model/settingsrecord.h"
@@ -10,7 +11,9 @@
 
 #include <QStringList>
 
+#include <cmath>
 #include <functional>
+#include <vector>
 
 // A run with everything it talks to faked: no window, no port, no real timer, a clock that
 // stands still until the test moves it (past midnight it starts again from 0).
@@ -34,7 +37,22 @@ struct RunFixture
         std::function<void(const QString &)> onSend;
     };
 
-    RunFixture() { settings.separators = Numbers::Separators::comma(); }
+    RunFixture()
+    {
+        settings.separators = Numbers::Separators::comma();
+        QObject::connect(&run, &TitrationRun::readingTaken,
+            [this](const Journal::Reading &r) { readings.push_back(r); });
+        QObject::connect(&run, &TitrationRun::ended, [this](Journal::EndReason reason) {
+            ends.push_back({reason, int(readings.size())});
+        });
+    }
+
+    // An end the run told of, and how many readings it had told of before.
+    struct End
+    {
+        Journal::EndReason reason;
+        int readingsBefore;
+    };
 
     MeasurementStore store;
     SettingsRecord settings;
@@ -44,6 +62,8 @@ struct RunFixture
     FakeTimer timer;
     FakeClock clock;
     TitrationRun run {store, settings, documents, sink, controls, timer, clock};
+    std::vector<Journal::Reading> readings;
+    std::vector<End> ends;
 
     void setMethod(const MethodSettings &m)
     {
@@ -53,6 +73,43 @@ struct RunFixture
     const ChartModel::Cell &cell(int row, int column)
     {
         return doc().chartModel().cell(row, column);
+    }
+
+    // Empty when every reading told of is the table row of its index, read back from the
+    // document as a saved run is read (volume, value and time as far as the row shows them, the
+    // "*" mark) and the store's row; otherwise the first difference.
+    QString readingsDifferFromRows()
+    {
+        MeasurementStore read;
+        QList<bool> marked;
+        for (const QString &line : doc().text().split(QStringLiteral("\r\n"))) {
+            const int before = read.AnzahlWerte;
+            RowScanner::scan(
+                line, RowScanner::Variant::Document, settings.separators, read, nullptr);
+            if (read.AnzahlWerte > before)
+                marked.append(line.trimmed().endsWith(u'*'));
+        }
+        if (int(readings.size()) != read.AnzahlWerte)
+            return QStringLiteral("%1 readings, %2 rows")
+                .arg(readings.size())
+                .arg(read.AnzahlWerte);
+        const auto near = [](double a, double b, double halfDigit) {
+            return std::abs(a - b) <= halfDigit * (1 + 1e-9);
+        };
+        for (int i = 0; i < read.AnzahlWerte; ++i) {
+            const Journal::Reading &r = readings[i];
+            if (r.index != i || !near(r.volume, read.Messwerte[i][0], 0.0005)
+                || !near(r.value, read.Messwerte[i][1], 0.0005)
+                || !near(r.seconds, read.Zeiten[i], 0.05) || r.forced != marked[i]
+                || r.volume != store.Messwerte[i][0] || r.value != store.Messwerte[i][1])
+                return QStringLiteral("reading %1 (%2 mL, %3, %4 s%5) differs from its row")
+                    .arg(r.index)
+                    .arg(r.volume)
+                    .arg(r.value)
+                    .arg(r.seconds)
+                    .arg(r.forced ? QStringLiteral(", forced") : QString());
+        }
+        return {};
     }
 
     // The titrator's answers as the report evaluation hands them to the run.

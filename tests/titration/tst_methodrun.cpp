@@ -57,6 +57,11 @@ private Q_SLOTS:
         QVERIFY(f.doc().text().endsWith(
             QStringLiteral("  0,150    8,050  0,0  \r\n  0,166    8,060  0,0  \r\n"
                            "  0,198    8,070  0,0  \r\n")));
+        // Each reading told with the microlitres of its row, the end after the last.
+        QCOMPARE(f.readingsDifferFromRows(), QString());
+        QCOMPARE(f.ends.size(), size_t(1));
+        QCOMPARE(f.ends[0].reason, Journal::EndReason::EndVolume);
+        QCOMPARE(f.ends[0].readingsBefore, 7);
     }
 
     // After the dose the run asks once a second and takes the value the drift lets through:
@@ -89,6 +94,8 @@ private Q_SLOTS:
         // "FP" at 0.1 s, acknowledged at 0.2 s; from the first "M" at 0.3 s on the ticks come
         // every 500 ms: the sixth value is taken at 5.8 s, 5.7 s after "FP".
         QCOMPARE(f.doc().text().section(u'\n', 2), QStringLiteral("  0,00    7,200  5,7  \r\n"));
+        QCOMPARE(f.readings.size(), size_t(1)); // the values before it are no readings
+        QCOMPARE(f.readingsDifferFromRows(), QString());
         // No wait after the reading: the dose follows the end check at once.
         tickAlong(f, [](double) { return 7.2; });
         QCOMPARE(f.sink.sent.mid(7, 2), (QStringList {"DA0.1", "M"}));
@@ -110,6 +117,7 @@ private Q_SLOTS:
         QVERIFY(f.doc().text().startsWith(QStringLiteral("  Titrations Daten (fixed, drift)\r\n")));
         const QString row = f.doc().text().section(u'\n', 2);
         QCOMPARE(row, QStringLiteral("  0,00    7,300  4,5  *\r\n"));
+        QCOMPARE(f.readingsDifferFromRows(), QString()); // told as forced
 
         MeasurementStore read;
         RowScanner::scan(

@@ -93,6 +93,7 @@ private Q_SLOTS:
         QCOMPARE(f.sink.sent, (QStringList {millivolts ? "FV" : "FP", "M", "DA0.1", "M"}));
         QVERIFY(f.documents.active() != earlier); // the run has its own document
         QTEST(f.doc().text(), "text");
+        QCOMPARE(f.readingsDifferFromRows(), QString());
     }
 
     void endCheckStopsTheRun_data()
@@ -102,20 +103,31 @@ private Q_SLOTS:
         QTest::addColumn<int>("increment");
         QTest::addColumn<QList<double>>("readings"); // the last one repeats
         QTest::addColumn<int>("rows"); // rows when the run stopped
+        QTest::addColumn<Journal::EndReason>("reason");
 
+        using R = Journal::EndReason;
         auto row = [](const char *name, const char *endValue, const char *endVolume, int increment,
-                       const QList<double> &readings, int rows) {
-            QTest::newRow(name) << endValue << endVolume << increment << readings << rows;
+                       const QList<double> &readings, int rows, R reason) {
+            QTest::newRow(name) << endValue << endVolume << increment << readings << rows << reason;
         };
-        row("rising: exactly the end value does not end it", "9", "20", 10, {7, 8, 9, 9, 9.01}, 5);
-        row("falling: exactly the end value does not end it", "4", "20", 10, {7, 4, 4, 3.99}, 4);
+        row("rising: exactly the end value does not end it", "9", "20", 10, {7, 8, 9, 9, 9.01}, 5,
+            R::EndValue);
+        row("falling: exactly the end value does not end it", "4", "20", 10, {7, 4, 4, 3.99}, 4,
+            R::EndValue);
         // Ten doses of 0.01 add up to just below 0.1; two of 0.5 reach 1 exactly.
-        row("end volume 0,1 after eleven doses of 0,01", "14", "0,1", 1, {7}, 12);
-        row("end volume 1 reached exactly by 0,5 and 0,5", "14", "1", 50, {7}, 3);
-        row("after the 499th row", "14", "100", 1, {7}, 499);
+        row("end volume 0,1 after eleven doses of 0,01", "14", "0,1", 1, {7}, 12, R::EndVolume);
+        row("end volume 1 reached exactly by 0,5 and 0,5", "14", "1", 50, {7}, 3, R::EndVolume);
+        row("after the 499th row", "14", "100", 1, {7}, 499, R::TableFull);
         // Texts no run can use leave the values in force, end value 14 and end volume 0,3.
-        row("end volume not a number", "14", "abc", 10, {7}, 4);
-        row("end value no reading can pass", "1e308", "20", 10, {7, 15}, 2);
+        row("end volume not a number", "14", "abc", 10, {7}, 4, R::EndVolume);
+        row("end value no reading can pass", "1e308", "20", 10, {7, 15}, 2, R::EndValue);
+        // Two ends at the same check: the full table comes before the end value, the end
+        // volume before the end value.
+        QList<double> passingLast(TitrationRun::MaxRows - 1, 7);
+        passingLast.append(15);
+        row("end value passed by the 499th row", "14", "100", 1, passingLast, 499, R::TableFull);
+        row("end value passed as the end volume is reached", "14", "0,1", 10, {7, 15}, 2,
+            R::EndVolume);
     }
     void endCheckStopsTheRun()
     {
@@ -130,6 +142,17 @@ private Q_SLOTS:
         f.controls.increment = increment;
         f.settings.EndWert = 14;
         f.settings.EndVol = 0.3;
+        // A receiver on another thread gets them queued.
+        QObject receiver;
+        int queuedReadings = 0;
+        std::optional<Journal::EndReason> queuedEnd;
+        connect(
+            &f.run, &TitrationRun::readingTaken, &receiver,
+            [&](const Journal::Reading &r) { queuedReadings += r.index == queuedReadings; },
+            Qt::QueuedConnection);
+        connect(
+            &f.run, &TitrationRun::ended, &receiver,
+            [&](Journal::EndReason reason) { queuedEnd = reason; }, Qt::QueuedConnection);
         f.run.toggle();
         for (int i = 0; i < 600 && f.run.isRunning(); ++i)
             f.takeReading(readings.value(i, readings.last()));
@@ -140,6 +163,15 @@ private Q_SLOTS:
         QCOMPARE(int(f.sink.sent.filter(QStringLiteral("DA")).size()), rows - 1);
         QVERIFY(!f.timer.enabled);
         QVERIFY(f.cell(rows + 1, 1).isNull);
+        // Told once, after every reading of the run.
+        QCOMPARE(f.ends.size(), size_t(1));
+        QTEST(f.ends[0].reason, "reason");
+        QCOMPARE(f.ends[0].readingsBefore, rows);
+        QCOMPARE(f.readingsDifferFromRows(), QString());
+        QCOMPARE(queuedReadings, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(queuedReadings, rows);
+        QCOMPARE(queuedEnd, std::optional(f.ends[0].reason));
     }
 
     void replyLimitIsTwentyTicks_data()
@@ -193,6 +225,7 @@ private Q_SLOTS:
         QCOMPARE(f.sink.sent.size(), sent);
         QCOMPARE(f.run.isRunning(), outcome != u"stop");
         QCOMPARE(failed.size(), outcome == u"stop" ? 1 : 0);
+        QCOMPARE(f.ends.size(), size_t(outcome == u"stop" ? 1 : 0));
         if (outcome == u"taken") {
             QVERIFY(f.run.state().Schritt != step && f.run.state().Schritt != 1);
         } else if (outcome == u"restart") {
@@ -206,6 +239,8 @@ private Q_SLOTS:
             // no second dose.
             QCOMPARE(
                 failed.at(0).at(0).value<TitrationRun::Failure>(), TitrationRun::Failure::NoReply);
+            QCOMPARE(f.ends[0].reason, Journal::EndReason::NoReply);
+            QCOMPARE(f.ends[0].readingsBefore, int(f.readings.size()));
             QVERIFY(!failed.at(0).at(1).toString().isEmpty());
             QCOMPARE(f.store.AnzahlWerte, f.store.MessIndex);
             QCOMPARE(f.store.DatenModus, MeasurementStore::DataMode);
@@ -218,11 +253,18 @@ private Q_SLOTS:
     void runStopsFromAnyStepAndKeepsItsRows_data()
     {
         QTest::addColumn<int>("step"); // where the run stands
-        QTest::addColumn<QString>("how"); // the button or a command the line refuses
+        // The button, a command the line refuses, or the document closed under the run.
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<Journal::EndReason>("reason");
+        using R = Journal::EndReason;
         for (int step = 1; step <= 8; ++step)
-            QTest::addRow("button at step %d", step) << step << "button";
-        QTest::newRow("range command refused") << 1 << "FP";
-        QTest::newRow("dose command refused") << 7 << "DA";
+            QTest::addRow("button at step %d", step) << step << "button" << R::Stopped;
+        QTest::newRow("range command refused") << 1 << "FP" << R::PortError;
+        QTest::newRow("dose command refused") << 7 << "DA" << R::PortError;
+        // The document is looked for before the range and as each reply is taken.
+        for (const int step : {1, 4, 8})
+            QTest::addRow("document closed at step %d", step)
+                << step << "close" << R::DocumentClosed;
     }
     void runStopsFromAnyStepAndKeepsItsRows()
     {
@@ -241,6 +283,8 @@ private Q_SLOTS:
         QCOMPARE(f.run.state().Schritt, qint16(step));
         if (how == u"button")
             f.run.toggle();
+        else if (how == u"close")
+            f.documents.closeAll();
         else
             f.sink.failOn = how;
         f.advanceTo(0, 8);
@@ -251,6 +295,14 @@ private Q_SLOTS:
         QCOMPARE(failed.size(), how == u"button" ? 0 : 1);
         if (how.size() == 2)
             QCOMPARE(failed.at(0).at(1).toString(), QStringLiteral("port closed"));
+        // Each run told its end once, after the readings it took (the run before this one, if
+        // any, was stopped by the button).
+        QFETCH(Journal::EndReason, reason);
+        QCOMPARE(f.ends.size(), size_t(step <= 2 ? 2 : 1));
+        QCOMPARE(f.ends.front().reason, step <= 2 ? Journal::EndReason::Stopped : reason);
+        QCOMPARE(f.ends.back().reason, reason);
+        for (const RunFixture::End &end : f.ends)
+            QCOMPARE(end.readingsBefore, 2);
         const qsizetype sent = f.sink.sent.size();
         f.acknowledge(); // a tick after the stop does nothing
         f.reading(9);
