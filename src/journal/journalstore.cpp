@@ -29,6 +29,12 @@ QVariant optionalNumber(double value)
 }
 
 // An SQLite file starts with this; anything else that is not empty is not ours to touch.
+// Text columns are NOT NULL: a null QString binds as NULL, an empty one as ''.
+QVariant text(const QString &value)
+{
+    return QVariant(value.isNull() ? QStringLiteral("") : value);
+}
+
 bool looksLikeSQLite(const QString &path)
 {
     QFile file(path);
@@ -213,12 +219,12 @@ std::optional<qint64> JournalStore::beginRun(const Journal::RunStart &run)
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO NOTHING"));
     const QDateTime started = run.started.isValid() ? run.started : QDateTime::currentDateTime();
     for (const QVariant &value : {QVariant(uuid), QVariant(Journal::runKindText(run.kind)),
-             QVariant(run.sampleId), optionalNumber(run.sampleSize), QVariant(run.sampleUnit),
-             QVariant(run.unit), QVariant(RecordCodec::methodText(run.method)),
+             text(run.sampleId), optionalNumber(run.sampleSize), text(run.sampleUnit),
+             text(run.unit), QVariant(RecordCodec::methodText(run.method)),
              QVariant(RecordCodec::timeText(started)), QVariant(started.offsetFromUtc()),
              QVariant(Journal::endReasonText(Journal::EndReason::Running)),
-             QVariant(run.origin.operatorName), QVariant(run.origin.host),
-             QVariant(run.origin.programVersion), QVariant(run.documentFile)})
+             text(run.origin.operatorName), text(run.origin.host), text(run.origin.programVersion),
+             text(run.documentFile)})
         insert.addBindValue(value);
     if (!insert.exec()) {
         fail(insert.lastError().text());
@@ -300,7 +306,7 @@ bool JournalStore::setDocumentFile(qint64 runId, const QString &file)
 {
     QSqlQuery update(m_db);
     update.prepare(QStringLiteral("UPDATE runs SET document_file = ? WHERE id = ?"));
-    update.addBindValue(file);
+    update.addBindValue(text(file));
     update.addBindValue(runId);
     if (!update.exec())
         return fail(update.lastError().text());
@@ -343,8 +349,8 @@ std::optional<int> JournalStore::addEvaluation(
             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         for (const QVariant &value : {QVariant(key), QVariant(runId), QVariant(version),
                  QVariant(RecordCodec::timeText(created)), QVariant(created.offsetFromUtc()),
-                 QVariant(evaluation.origin.operatorName), QVariant(evaluation.origin.host),
-                 QVariant(evaluation.origin.programVersion), QVariant(evaluation.reason),
+                 text(evaluation.origin.operatorName), text(evaluation.origin.host),
+                 text(evaluation.origin.programVersion), text(evaluation.reason),
                  QVariant(evaluation.criterion),
                  QVariant(RecordCodec::methodText(evaluation.method)),
                  QVariant(RecordCodec::pointsText(evaluation.points)),

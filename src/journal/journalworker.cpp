@@ -75,10 +75,8 @@ bool JournalWorker::ensureRun(const QString &uuid, qint64 &id)
     return true;
 }
 
-bool JournalWorker::write(std::deque<WriteOperation>::iterator first, std::size_t &consumed)
+bool JournalWorker::write(const WriteOperation &op, const std::vector<Journal::Reading> &batch)
 {
-    const WriteOperation &op = *first;
-    consumed = 1;
     qint64 id = 0;
     switch (op.type) {
     case WriteOperation::Type::BeginRun: {
@@ -89,20 +87,11 @@ bool JournalWorker::write(std::deque<WriteOperation>::iterator first, std::size_
         m_runIds.insert(op.uuid, *runId);
         return true;
     }
-    case WriteOperation::Type::AddReading: {
+    case WriteOperation::Type::AddReading:
         if (!ensureRun(op.uuid, id))
             return false;
-        if (!m_failing)
-            return m_store->addReading(id, op.reading);
-        // Kept back by an outage: the readings of the run that follow go in one transaction.
-        std::vector<Journal::Reading> batch;
-        for (auto it = first; it != m_queue->operations.end() && batch.size() < LargestBatch
-             && it->type == WriteOperation::Type::AddReading && it->uuid == op.uuid;
-             ++it)
-            batch.push_back(it->reading);
-        consumed = batch.size();
-        return m_store->addReadings(id, batch);
-    }
+        return batch.size() > 1 ? m_store->addReadings(id, batch)
+                                : m_store->addReading(id, op.reading);
     case WriteOperation::Type::FinishRun:
         if (!ensureRun(op.uuid, id) || !m_store->finishRun(id, op.reason, op.at))
             return false;
@@ -128,24 +117,36 @@ void JournalWorker::drain()
         return;
     }
     for (;;) {
-        // The operation stays at the queue's head while it is written, so that a failed one
-        // is tried again first; the window's thread only appends.
-        QMutexLocker lock(&m_queue->mutex);
-        if (m_queue->operations.empty()) {
-            m_queue->drained.wakeAll();
-            break;
+        // The head is copied, not taken: a write that fails is tried again first. The
+        // window's thread only appends, which moves the deque's iterators but not its head.
+        WriteOperation op;
+        std::vector<Journal::Reading> batch;
+        {
+            QMutexLocker lock(&m_queue->mutex);
+            auto &operations = m_queue->operations;
+            if (operations.empty()) {
+                m_queue->drained.wakeAll();
+                break;
+            }
+            op = operations.front();
+            // Readings kept back by an outage go in one transaction per run.
+            if (m_failing && op.type == WriteOperation::Type::AddReading) {
+                for (std::size_t i = 0; i < operations.size() && batch.size() < LargestBatch; ++i) {
+                    const WriteOperation &next = operations[i];
+                    if (next.type != WriteOperation::Type::AddReading || next.uuid != op.uuid)
+                        break;
+                    batch.push_back(next.reading);
+                }
+            }
         }
-        const auto first = m_queue->operations.begin();
-        std::size_t consumed = 0;
-        lock.unlock();
-        const bool ok = write(first, consumed);
-        lock.relock();
-        if (!ok) {
-            lock.unlock();
+        if (!write(op, batch)) {
             failed(m_store->lastError());
             return;
         }
-        m_queue->operations.erase(first, first + std::ptrdiff_t(consumed));
+        QMutexLocker lock(&m_queue->mutex);
+        const std::size_t consumed = std::max<std::size_t>(1, batch.size());
+        m_queue->operations.erase(
+            m_queue->operations.begin(), m_queue->operations.begin() + std::ptrdiff_t(consumed));
     }
     if (m_failing) {
         m_failing = false;

@@ -32,7 +32,7 @@ Q_SIGNALS:
     void available();
 
 private:
-    bool write(std::deque<WriteOperation>::iterator first, std::size_t &consumed);
+    bool write(const WriteOperation &op, const std::vector<Journal::Reading> &batch);
     bool ensureRun(const QString &uuid, qint64 &id);
     void failed(const QString &reason);
 

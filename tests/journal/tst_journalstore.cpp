@@ -1,0 +1,305 @@
+#include "journal/journalstore.h"
+#include "journal/journaltexts.h"
+#include "journal/schema.h"
+#include "journalengines.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+class tst_JournalStore : public QObject
+{
+    Q_OBJECT
+private:
+    JournalEngines &engines = JournalEngines::instance();
+
+    static Journal::RunStart sampleRun(const QString &sample)
+    {
+        Journal::RunStart run;
+        run.sampleId = sample;
+        run.sampleSize = 25;
+        run.sampleUnit = QStringLiteral("mL");
+        run.unit = QStringLiteral("pH");
+        run.method = {{QStringLiteral("Increment"), 0.1},
+            {QStringLiteral("DosingMode"), QStringLiteral("fixed")}};
+        run.started = QDateTime(QDate(2026, 12, 1), QTime(9, 15, 2, 125), Qt::OffsetFromUTC, 3600);
+        run.origin = {QStringLiteral("anna"), QStringLiteral("lab-3"), QStringLiteral("1.5.9")};
+        return run;
+    }
+    static Journal::Evaluation evaluation(double volume, const QString &reason)
+    {
+        Journal::Evaluation e;
+        e.reason = reason;
+        e.criterion = 1.5;
+        e.points = {{volume, 0.004, 8.7}};
+        e.results = {{1, 0.1002, 0.0004, QStringLiteral("mol/L")}};
+        e.origin = {QStringLiteral("ben"), QStringLiteral("lab-1"), QStringLiteral("1.5.9")};
+        return e;
+    }
+    // Every table's rows in order, as one digest.
+    static QByteArray contents(JournalStore &store)
+    {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (const QString &table : Schema::tables()) {
+            QSqlQuery q(store.database());
+            if (!q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table)))
+                continue;
+            while (q.next()) {
+                for (int i = 0; i < q.record().count(); ++i)
+                    hash.addData(q.value(i).toString().toUtf8() + '\x1f');
+            }
+        }
+        return hash.result();
+    }
+
+private Q_SLOTS:
+    void aRunComesBackAsItWasWritten()
+    {
+        JournalStore store(*JournalLocation::parse(engines.freshUrl()));
+        QVERIFY2(store.open().ok(), qPrintable(store.lastError()));
+        const Journal::RunStart start = sampleRun(QStringLiteral("2026-117"));
+        const auto id = store.beginRun(start);
+        QVERIFY2(id, qPrintable(store.lastError()));
+        const std::vector<Journal::Reading> readings
+            = {{0, 0, 2.871, 0, false}, {1, 0.1, 2.95, 6.5, false}, {2, 0.2, 3.1, 13, true}};
+        QVERIFY(store.addReading(*id, readings[0]));
+        QVERIFY(store.addReadings(*id, {readings[1], readings[2]}));
+        const QDateTime ended = start.started.addSecs(60);
+        QVERIFY(store.finishRun(*id, Journal::EndReason::EndValue, ended));
+        QCOMPARE(store.addEvaluation(*id, evaluation(10.02, {})), 1);
+        QCOMPARE(store.addEvaluation(*id, evaluation(10.05, QStringLiteral("criterion 2"))), 2);
+
+        const auto record = store.run(*id);
+        QVERIFY(record);
+        QCOMPARE(record->readings, readings);
+        QCOMPARE(record->start.sampleId, start.sampleId);
+        QCOMPARE(record->start.sampleSize, 25.0);
+        QCOMPARE(record->start.method, start.method);
+        QCOMPARE(record->start.origin.operatorName, QStringLiteral("anna"));
+        // The time keeps its offset as well as its instant.
+        QCOMPARE(record->summary.started, start.started);
+        QCOMPARE(record->summary.started.offsetFromUtc(), 3600);
+        QCOMPARE(record->summary.ended, ended);
+        QCOMPARE(record->summary.endReason, Journal::EndReason::EndValue);
+        QCOMPARE(record->summary.readings, 3);
+        QCOMPARE(int(record->evaluations.size()), 2);
+        QCOMPARE(record->evaluations[0].points[0].volume, 10.02);
+        QCOMPARE(record->evaluations[1].reason, QStringLiteral("criterion 2"));
+        QCOMPARE(record->evaluations[1].results, evaluation(0, {}).results);
+        // The list shows the newest evaluation's result.
+        const auto list = store.listRuns({});
+        QCOMPARE(int(list.size()), 1);
+        QVERIFY(list[0].result);
+        QCOMPARE(list[0].result->value, 0.1002);
+    }
+
+    void aWriteRepeatedAfterAFailureIsNotDoubled()
+    {
+        JournalStore store(*JournalLocation::parse(engines.freshUrl()));
+        QVERIFY(store.open().ok());
+        Journal::RunStart start = sampleRun(QStringLiteral("s"));
+        start.uuid = QStringLiteral("5b0f8d7e-0000-4000-8000-000000000001");
+        const auto id = store.beginRun(start);
+        QCOMPARE(store.beginRun(start), id);
+        QVERIFY(store.addReading(*id, {0, 0, 7, 0, false}));
+        QVERIFY(store.addReading(*id, {0, 0, 7, 0, false}));
+        const QString key = QStringLiteral("e-1");
+        QCOMPARE(store.addEvaluation(*id, evaluation(1, {}), key), 1);
+        QCOMPARE(store.addEvaluation(*id, evaluation(1, {}), key), 1);
+        const auto record = store.run(*id);
+        QCOMPARE(record->readings.size(), std::size_t(1));
+        QCOMPARE(record->evaluations.size(), std::size_t(1));
+        QCOMPARE(store.countRuns({}), 1);
+    }
+
+    void readingsAndEvaluationsRefuseChange_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("update reading") << "UPDATE readings SET value = 7 WHERE seq = 0";
+        QTest::newRow("delete reading") << "DELETE FROM readings";
+        QTest::newRow("update evaluation") << "UPDATE evaluations SET result_value = 1";
+        QTest::newRow("delete evaluation") << "DELETE FROM evaluations";
+        if (!JournalEngines::instance().isSQLite())
+            QTest::newRow("truncate readings") << "TRUNCATE readings CASCADE";
+    }
+    void readingsAndEvaluationsRefuseChange()
+    {
+        QFETCH(QString, sql);
+        JournalStore store(*JournalLocation::parse(engines.freshUrl()));
+        QVERIFY(store.open().ok());
+        const auto id = store.beginRun(sampleRun(QStringLiteral("s")));
+        QVERIFY(store.addReading(*id, {0, 0, 2.5, 0, false}));
+        QVERIFY(store.addEvaluation(*id, evaluation(1, {})));
+        const QByteArray before = contents(store);
+        QSqlQuery query(store.database());
+        QVERIFY(!query.exec(sql));
+        QVERIFY2(query.lastError().text().contains(QStringLiteral("never changed")),
+            qPrintable(query.lastError().text()));
+        QCOMPARE(contents(store), before);
+    }
+
+    void aNewerSchemaIsRefusedAndNothingWritten()
+    {
+        const QString url = engines.freshUrl();
+        {
+            JournalStore store(*JournalLocation::parse(url));
+            QVERIFY(store.open().ok());
+            QVERIFY(store.beginRun(sampleRun(QStringLiteral("s"))));
+            QSqlQuery q(store.database());
+            QVERIFY(q.exec(
+                QStringLiteral("UPDATE journal_meta SET value = '%1' WHERE name = 'schema_version'")
+                    .arg(Schema::CurrentVersion + 1)));
+        }
+        const QByteArray fileBefore = engines.isSQLite() ? fileDigest(url) : QByteArray();
+        JournalStore store(*JournalLocation::parse(url));
+        const JournalStore::OpenResult result = store.open();
+        QCOMPARE(result.status, JournalStore::OpenStatus::TooNew);
+        QVERIFY(result.message.contains(QString::number(Schema::CurrentVersion + 1)));
+        QVERIFY(!store.isOpen());
+        if (engines.isSQLite())
+            QCOMPARE(fileDigest(url), fileBefore);
+    }
+
+    void anOlderSchemaIsUpgradedKeepingItsRuns()
+    {
+        const QString url = engines.freshUrl();
+        const JournalLocation location = *JournalLocation::parse(url);
+        {
+            // A journal of the first schema, with a run in it.
+            JournalStore maker(location);
+            QVERIFY(maker.open().ok());
+            QSqlDatabase db = maker.database();
+            QSqlQuery q(db);
+            for (const char *table : {"evaluations", "readings", "runs", "journal_meta"})
+                QVERIFY2(q.exec(QStringLiteral("DROP TABLE %1").arg(QLatin1StringView(table))),
+                    qPrintable(q.lastError().text()));
+            QString error;
+            QVERIFY2(Schema::upgrade(db, maker.dialect(), 0, 1, &error), qPrintable(error));
+            QVERIFY(q.exec(
+                QStringLiteral("INSERT INTO runs (uuid, kind, started_at, end_reason) VALUES "
+                               "('u1', 'incremental', '2026-01-02T10:00:00.000Z', 'end_value')")));
+        }
+        JournalStore store(location);
+        const JournalStore::OpenResult result = store.open();
+        QVERIFY2(result.ok(), qPrintable(result.message));
+        QCOMPARE(result.foundVersion, 1);
+        QSqlDatabase db = store.database();
+        QCOMPARE(Schema::version(db, store.dialect(), nullptr), Schema::CurrentVersion);
+        QCOMPARE(store.countRuns({}), 1);
+        const auto id = store.runIdOf(QStringLiteral("u1"));
+        QVERIFY(store.addEvaluation(*id, evaluation(3, {})));
+        if (engines.isSQLite()) {
+            // The copy made before the upgrade is the old journal, readable as such.
+            QVERIFY(QFile::exists(result.backupFile));
+            QSqlDatabase backup = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "backup");
+            backup.setDatabaseName(result.backupFile);
+            QVERIFY(backup.open());
+            QCOMPARE(Schema::version(backup, store.dialect(), nullptr), 1);
+            backup.close();
+            backup = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("backup"));
+        }
+    }
+
+    void aDatabaseThatIsNoJournalIsLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("fileContents"); // SQLite: the file as it is found
+        QTest::addColumn<QString>("sql"); // else: what the database holds
+        QTest::newRow("another program's database")
+            << QByteArray() << QStringLiteral("CREATE TABLE customers (id INTEGER, name TEXT)");
+        if (!JournalEngines::instance().isSQLite())
+            return;
+        QTest::newRow("text file") << QByteArray("titration notes\n") << QString();
+        QTest::newRow("header only") << QByteArray("SQLite format 3\0", 16) << QString();
+    }
+    void aDatabaseThatIsNoJournalIsLeftAlone()
+    {
+        QFETCH(QByteArray, fileContents);
+        QFETCH(QString, sql);
+        const QString url = engines.freshUrl();
+        if (!sql.isEmpty()) {
+            if (engines.isSQLite()) {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+                db.setDatabaseName(url);
+                QVERIFY(db.open());
+                QVERIFY(QSqlQuery(db).exec(sql));
+                db.close();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(QStringLiteral("other"));
+            } else {
+                QVERIFY(engines.cluster.execute(engines.databaseOf(url), sql));
+            }
+        } else {
+            QFile file(url);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(fileContents);
+        }
+        const QByteArray before = engines.isSQLite() ? fileDigest(url) : QByteArray();
+        JournalStore store(*JournalLocation::parse(url));
+        const JournalStore::OpenResult result = store.open();
+        QCOMPARE(result.status, JournalStore::OpenStatus::Damaged);
+        QVERIFY(!result.message.isEmpty());
+        if (engines.isSQLite()) {
+            QCOMPARE(fileDigest(url), before);
+            QVERIFY(!QFile::exists(url + QStringLiteral("-wal")));
+        } else {
+            QString error;
+            QVERIFY(!engines.cluster.execute(
+                engines.databaseOf(url), QStringLiteral("SELECT 1 FROM runs"), &error));
+        }
+    }
+
+    void listFiltersBySampleAndDay()
+    {
+        JournalStore store(*JournalLocation::parse(engines.freshUrl()));
+        QVERIFY(store.open().ok());
+        const QDate day(2026, 12, 1);
+        // Local times at the edges of the day.
+        const struct
+        {
+            const char *sample;
+            QDateTime started;
+        } runs[] = {
+            {"a", QDateTime(day.addDays(-1), QTime(23, 59, 59, 999))},
+            {"a", QDateTime(day, QTime(0, 0))},
+            {"b", QDateTime(day, QTime(23, 59, 59, 999))},
+            {"a", QDateTime(day.addDays(1), QTime(0, 0))},
+        };
+        for (const auto &r : runs) {
+            Journal::RunStart start = sampleRun(QLatin1StringView(r.sample));
+            start.started = r.started;
+            QVERIFY(store.beginRun(start));
+        }
+        JournalStore::RunFilter filter;
+        filter.since = day;
+        filter.until = day;
+        const auto inDay = store.listRuns(filter);
+        QCOMPARE(int(inDay.size()), 2);
+        QCOMPARE(inDay[0].sample, QStringLiteral("b")); // newest first
+        QCOMPARE(store.countRuns(filter), 2);
+        filter.sample = QStringLiteral("a");
+        QCOMPARE(store.countRuns(filter), 1);
+        filter = {};
+        filter.sample = QStringLiteral("a");
+        filter.limit = 2;
+        filter.offset = 1;
+        const auto page = store.listRuns(filter);
+        QCOMPARE(int(page.size()), 2);
+        QCOMPARE(page[0].started, runs[1].started);
+    }
+
+private:
+    static QByteArray fileDigest(const QString &path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    }
+};
+
+JOURNAL_TEST_MAIN(tst_JournalStore)
+#include "tst_journalstore.moc"
