@@ -73,13 +73,15 @@ struct Step
     const char *const *statements;
     std::size_t count;
     QStringList immutableTables;
+    bool grantsWriterRole = false;
 };
 
 QList<Step> steps()
 {
     return {
         {Step1, std::size(Step1), {}},
-        {Step2, std::size(Step2), {QStringLiteral("readings"), QStringLiteral("evaluations")}},
+        {Step2, std::size(Step2), {QStringLiteral("readings"), QStringLiteral("evaluations")},
+            true},
     };
 }
 
@@ -136,6 +138,8 @@ bool upgrade(QSqlDatabase &db, const SqlDialect &dialect, int from, int to, QStr
             statements << dialect.expand(QString::fromLatin1(step.statements[i]));
         for (const QString &table : step.immutableTables)
             statements << dialect.immutableTableStatements(table);
+        if (step.grantsWriterRole)
+            statements << dialect.writerRoleStatements();
         for (const QString &sql : statements) {
             if (!exec(db, sql, error)) {
                 db.rollback();

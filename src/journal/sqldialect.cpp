@@ -48,6 +48,28 @@ QStringList SqlDialect::immutableTableStatements(const QString &table) const
     };
 }
 
+QStringList SqlDialect::writerRoleStatements() const
+{
+    if (isSQLite())
+        return {};
+    return {
+        QStringLiteral("DO $$ BEGIN "
+                       "IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kalumet_writer') "
+                       "THEN CREATE ROLE kalumet_writer NOLOGIN; END IF; "
+                       "EXCEPTION WHEN insufficient_privilege THEN NULL; END $$"),
+        QStringLiteral("DO $$ BEGIN "
+                       "IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kalumet_writer') THEN "
+                       "GRANT SELECT ON journal_meta TO kalumet_writer; "
+                       "GRANT SELECT, INSERT, UPDATE ON runs TO kalumet_writer; "
+                       "GRANT SELECT, INSERT ON readings, evaluations TO kalumet_writer; "
+                       "EXECUTE format('GRANT USAGE ON SCHEMA %I TO kalumet_writer', "
+                       "current_schema()); "
+                       "EXECUTE format('GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA %I "
+                       "TO kalumet_writer', current_schema()); "
+                       "END IF; END $$"),
+    };
+}
+
 QStringList SqlDialect::sessionStatements() const
 {
     if (isSQLite()) {

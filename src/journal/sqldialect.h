@@ -28,6 +28,12 @@ public:
     // Statements that make the database refuse UPDATE and DELETE on `table`.
     QStringList immutableTableStatements(const QString &table) const;
 
+    // Statements that give the role kalumet_writer what a workstation needs and no more: it may
+    // add runs, readings and evaluations and end a run, but never change or delete a reading
+    // or an evaluation, even where the triggers were dropped. Nothing for SQLite, which has no
+    // roles. Made where the migrating account may make roles, left out where it may not.
+    QStringList writerRoleStatements() const;
+
     // Statements run on every new connection before anything else.
     QStringList sessionStatements() const;
 

@@ -141,6 +141,39 @@ private Q_SLOTS:
         QCOMPARE(contents(store), before);
     }
 
+    void aWorkstationRoleCannotChangeReadingsEvenWithoutTheTriggers()
+    {
+        if (engines.isSQLite())
+            QSKIP("SQLite has no roles; its triggers are tested above");
+        const QString url = engines.freshUrl();
+        const QString database = engines.databaseOf(url);
+        {
+            JournalStore owner(*JournalLocation::parse(url));
+            QVERIFY(owner.open().ok());
+        }
+        QString error;
+        QVERIFY2(engines.cluster.execute(database,
+                     QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE "
+                                    "rolname = 'anna') THEN CREATE ROLE anna LOGIN IN ROLE "
+                                    "kalumet_writer; END IF; END $$"),
+                     &error),
+            qPrintable(error));
+        JournalStore store(*JournalLocation::parse(engines.cluster.url(database, "anna")));
+        QVERIFY2(store.open().ok(), qPrintable(store.lastError()));
+        const auto id = store.beginRun(sampleRun(QStringLiteral("s")));
+        QVERIFY2(id, qPrintable(store.lastError()));
+        QVERIFY(store.addReading(*id, {0, 0, 2.5, 0, false}));
+        QVERIFY(store.finishRun(*id, Journal::EndReason::Stopped, {}));
+        QVERIFY2(store.addEvaluation(*id, evaluation(1, {})), qPrintable(store.lastError()));
+        QVERIFY(engines.cluster.execute(
+            database, QStringLiteral("DROP TRIGGER readings_immutable ON readings")));
+        QSqlQuery query(store.database());
+        QVERIFY(!query.exec(QStringLiteral("UPDATE readings SET value = 7")));
+        QVERIFY2(query.lastError().text().contains(QStringLiteral("permission denied")),
+            qPrintable(query.lastError().text()));
+        QCOMPARE(store.run(*id)->readings.at(0).value, 2.5);
+    }
+
     void aNewerSchemaIsRefusedAndNothingWritten()
     {
         const QString url = engines.freshUrl();
