@@ -134,6 +134,44 @@
     </message>
 </context>
 <context>
+    <name>SampleDialog</name>
+    <message>
+        <source>Sample</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>not entered</source>
+        <translation>nicht eingegeben</translation>
+    </message>
+    <message>
+        <source>Sample id</source>
+        <translation>Proben-ID</translation>
+    </message>
+    <message>
+        <source>Sample size</source>
+        <translation>Probenmenge</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>SampleEntry</name>
+    <message>
+        <source>The sample size must be a number of at least 0 (0: not entered).</source>
+        <translation>Die Probenmenge muss eine Zahl von mindestens 0 sein (0: nicht eingegeben).</translation>
+    </message>
+    <message>
+        <source>The sample unit must be g or mL.</source>
+        <translation>Die Einheit der Probenmenge muss g oder mL sein.</translation>
+    </message>
+</context>
+<context>
     <name>SeriesCommands</name>
     <message>
         <source>Export data</source>

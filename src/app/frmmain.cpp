@@ -5,6 +5,7 @@
 #include "app/frmmethode.h"
 #include "app/frmoption.h"
 #include "app/optionruncontrols.h"
+#include "app/sampledialog.h"
 #include "app/setzesprache.h"
 #include "common/clock.h"
 #include "documents/documentcommands.h"
@@ -251,6 +252,20 @@ void frmMain::cmdDelete_Click()
 // Starts or stops the incremental titration run (titration run).
 void frmMain::cmdTitration_Click()
 {
+    // With AskSampleAtStart a run starts only once its sample has been entered.
+    if (!m_run->isRunning() && ResultSettings::read(m_store).askSampleAtStart) {
+        auto *dialog = findChild<SampleDialog *>(QStringLiteral("SampleDialog"));
+        if (!dialog) {
+            dialog = new SampleDialog(m_store, m_settings.separators, this);
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            connect(dialog, &QDialog::accepted, this, [this] {
+                if (!m_run->isRunning())
+                    m_run->toggle();
+            });
+        }
+        dialog->open();
+        return;
+    }
     m_run->toggle();
 }
 

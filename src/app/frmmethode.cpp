@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -155,6 +156,9 @@ QGroupBox *frmMethode::buildResultControls()
 {
     auto *result = new QGroupBox(QStringLiteral("FrameResult"), this);
     result->setObjectName(QStringLiteral("FrameResult"));
+    m_sampleId = new QLineEdit(result);
+    m_sampleId->setObjectName(QStringLiteral("txtSampleId"));
+    m_sampleId->setMaxLength(MethodValues::MaxSampleIdLength);
     m_sampleSize = valueBox("txtSampleSize", 0, 100000, 4, 0.1, QString(), result);
     m_sampleUnit = unitBox("cboSampleUnit", {QStringLiteral("g"), QStringLiteral("mL")}, result);
     m_concentration = valueBox("txtConcentration", 0.0001, 100, 4, 0.01, "mol/L", result);
@@ -169,11 +173,14 @@ QGroupBox *frmMethode::buildResultControls()
     m_epCriterion = valueBox("txtEpCriterion", 0.01, 100, 2, 0.1, QString(), result);
     m_resultsAtRunEnd = new QCheckBox(QStringLiteral("chkResultsAtRunEnd"), result);
     m_resultsAtRunEnd->setObjectName(QStringLiteral("chkResultsAtRunEnd"));
+    m_askSampleAtStart = new QCheckBox(QStringLiteral("chkAskSampleAtStart"), result);
+    m_askSampleAtStart->setObjectName(QStringLiteral("chkAskSampleAtStart"));
 
     auto *sample = new QHBoxLayout;
     sample->addWidget(m_sampleSize, 1);
     sample->addWidget(m_sampleUnit);
     auto *form = new QFormLayout(result);
+    form->addRow(label("lblSampleId", m_sampleId, result), m_sampleId);
     form->addRow(label("lblSampleSize", m_sampleSize, result), sample);
     form->addRow(label("lblConcentration", m_concentration, result), m_concentration);
     form->addRow(label("lblTiter", m_titer, result), m_titer);
@@ -184,6 +191,7 @@ QGroupBox *frmMethode::buildResultControls()
     form->addRow(label("lblResultUnit", m_resultUnit, result), m_resultUnit);
     form->addRow(label("lblEpCriterion", m_epCriterion, result), m_epCriterion);
     form->addRow(m_resultsAtRunEnd);
+    form->addRow(m_askSampleAtStart);
     retranslate();
     return result;
 }
@@ -212,6 +220,7 @@ void frmMethode::showResults(const ResultSettings &r)
 {
     m_loadedResults = r;
     const MethodValues &m = r.method;
+    m_sampleId->setText(m.sampleId);
     m_sampleSize->setValue(m.sampleSize);
     m_sampleUnit->setCurrentText(m.sampleUnit);
     m_concentration->setValue(m.titrantConcentration);
@@ -223,6 +232,7 @@ void frmMethode::showResults(const ResultSettings &r)
     m_resultUnit->setCurrentText(m.resultUnit);
     m_epCriterion->setValue(r.epCriterion);
     m_resultsAtRunEnd->setChecked(r.resultsAtRunEnd);
+    m_askSampleAtStart->setChecked(r.askSampleAtStart);
 }
 
 ResultSettings frmMethode::shownResults() const
@@ -230,6 +240,7 @@ ResultSettings frmMethode::shownResults() const
     const ResultSettings &l = m_loadedResults;
     ResultSettings r;
     MethodValues &m = r.method;
+    m.sampleId = MethodValues::sampleIdFrom(m_sampleId->text());
     m.sampleSize = taken(m_sampleSize, l.method.sampleSize);
     m.sampleUnit = m_sampleUnit->currentText();
     m.titrantConcentration = taken(m_concentration, l.method.titrantConcentration);
@@ -241,6 +252,7 @@ ResultSettings frmMethode::shownResults() const
     m.resultUnit = m_resultUnit->currentText();
     r.epCriterion = taken(m_epCriterion, l.epCriterion);
     r.resultsAtRunEnd = m_resultsAtRunEnd->isChecked();
+    r.askSampleAtStart = m_askSampleAtStart->isChecked();
     return r;
 }
 

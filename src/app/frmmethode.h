@@ -9,6 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QGroupBox;
+class QLineEdit;
 class QRadioButton;
 class QSettings;
 class QSpinBox;
@@ -59,6 +60,7 @@ private:
     QDoubleSpinBox *m_maxWait = nullptr;
 
     ResultSettings m_loadedResults;
+    QLineEdit *m_sampleId = nullptr;
     QDoubleSpinBox *m_sampleSize = nullptr;
     QComboBox *m_sampleUnit = nullptr;
     QDoubleSpinBox *m_concentration = nullptr;
@@ -70,4 +72,5 @@ private:
     QComboBox *m_resultUnit = nullptr;
     QDoubleSpinBox *m_epCriterion = nullptr;
     QCheckBox *m_resultsAtRunEnd = nullptr;
+    QCheckBox *m_askSampleAtStart = nullptr;
 };

@@ -11,6 +11,7 @@
 namespace {
 
 const QString Group = QStringLiteral("Method");
+const QString SampleIdKey = QStringLiteral("SampleId");
 const QString SampleSizeKey = QStringLiteral("SampleSize");
 const QString SampleUnitKey = QStringLiteral("SampleUnit");
 const QString ConcentrationKey = QStringLiteral("TitrantConcentration");
@@ -22,6 +23,7 @@ const QString ResultEpKey = QStringLiteral("ResultEP");
 const QString ResultUnitKey = QStringLiteral("ResultUnit");
 const QString CriterionKey = QStringLiteral("EPCriterion");
 const QString RunEndKey = QStringLiteral("ResultsAtRunEnd");
+const QString AskSampleKey = QStringLiteral("AskSampleAtStart");
 
 // The stored number when `valid` accepts it, else the default.
 template<typename Valid>
@@ -29,6 +31,20 @@ double numberOr(QSettings &s, const QString &key, double fallback, Valid valid)
 {
     const auto value = SettingsValue::number(s.value(key));
     return value && valid(*value) ? *value : fallback;
+}
+
+// "true" or "1" in any case; anything else is off.
+bool flag(QSettings &s, const QString &key)
+{
+    const QString value = SettingsValue::text(s.value(key)).trimmed().toLower();
+    return value == QLatin1String("true") || value == QLatin1String("1");
+}
+
+void writeSampleKeys(QSettings &s, const MethodValues &method)
+{
+    s.setValue(SampleIdKey, method.sampleId);
+    s.setValue(SampleSizeKey, SettingsValue::numberText(method.sampleSize));
+    s.setValue(SampleUnitKey, method.sampleUnit);
 }
 
 bool positive(double v)
@@ -49,6 +65,7 @@ ResultSettings ResultSettings::read(QSettings &s)
     ResultSettings r;
     s.beginGroup(Group);
     MethodValues &m = r.method;
+    m.sampleId = MethodValues::sampleIdFrom(SettingsValue::text(s.value(SampleIdKey)));
     m.sampleSize = numberOr(s, SampleSizeKey, d.method.sampleSize, positive);
     const QString sampleUnit = SettingsValue::text(s.value(SampleUnitKey)).trimmed();
     if (const auto unit = TitrationResult::sampleUnitFromText(sampleUnit))
@@ -64,8 +81,8 @@ ResultSettings ResultSettings::read(QSettings &s)
         = TitrationResult::resultUnitFromText(SettingsValue::text(s.value(ResultUnitKey))))
         m.resultUnit = TitrationResult::resultUnitText(*unit);
     r.epCriterion = numberOr(s, CriterionKey, d.epCriterion, positive);
-    const QString runEnd = SettingsValue::text(s.value(RunEndKey)).trimmed().toLower();
-    r.resultsAtRunEnd = runEnd == QLatin1String("true") || runEnd == QLatin1String("1");
+    r.resultsAtRunEnd = flag(s, RunEndKey);
+    r.askSampleAtStart = flag(s, AskSampleKey);
     s.endGroup();
     return r;
 }
@@ -73,8 +90,7 @@ ResultSettings ResultSettings::read(QSettings &s)
 void ResultSettings::write(QSettings &s) const
 {
     s.beginGroup(Group);
-    s.setValue(SampleSizeKey, SettingsValue::numberText(method.sampleSize));
-    s.setValue(SampleUnitKey, method.sampleUnit);
+    writeSampleKeys(s, method);
     s.setValue(ConcentrationKey, SettingsValue::numberText(method.titrantConcentration));
     s.setValue(TiterKey, SettingsValue::numberText(method.titer));
     s.setValue(FactorKey, SettingsValue::numberText(method.stoichiometricFactor));
@@ -84,5 +100,13 @@ void ResultSettings::write(QSettings &s) const
     s.setValue(ResultUnitKey, method.resultUnit);
     s.setValue(CriterionKey, SettingsValue::numberText(epCriterion));
     s.setValue(RunEndKey, resultsAtRunEnd);
+    s.setValue(AskSampleKey, askSampleAtStart);
+    s.endGroup();
+}
+
+void ResultSettings::writeSample(QSettings &s, const MethodValues &method)
+{
+    s.beginGroup(Group);
+    writeSampleKeys(s, method);
     s.endGroup();
 }

@@ -11,12 +11,16 @@ struct ResultSettings
     MethodValues method;
     double epCriterion = 1; // scales the recognition's significance threshold
     bool resultsAtRunEnd = false;
+    bool askSampleAtStart = false; // Titr. Start asks for the sample's id and size first
 
     // A key that is missing or holds a value that is no number, out of its range or an unknown
-    // unit gives its default. Numbers may be written with "." or ",".
+    // unit gives its default. Numbers may be written with "." or ","; the sample id is trimmed
+    // and cut to MaxSampleIdLength.
     static ResultSettings read(QSettings &settings);
     // Writes every value into the group "Method", numbers with ".".
     void write(QSettings &settings) const;
+    // Writes only the sample's id, size and unit into the group "Method".
+    static void writeSample(QSettings &settings, const MethodValues &method);
 
     bool operator==(const ResultSettings &) const = default;
 };

@@ -12,6 +12,15 @@
 // (settings group "Method"). Units are kept as text, as they are stored.
 struct MethodValues
 {
+    // Characters of a sample id; a longer one is cut.
+    static constexpr int MaxSampleIdLength = 64;
+    // The id as it is kept: no blanks around it, at most MaxSampleIdLength characters.
+    static QString sampleIdFrom(const QString &text)
+    {
+        return text.trimmed().left(MaxSampleIdLength).trimmed();
+    }
+
+    QString sampleId; // the sample's name or number in the lab; empty: not entered
     double sampleSize = 0; // in sampleUnit; 0: not entered
     QString sampleUnit = QStringLiteral("mL"); // "g" or "mL"
     double titrantConcentration = 0.1; // mol/L

@@ -1,12 +1,14 @@
-// The application frame's parts that need no window: the last-method file, the settings store
-// and the splash wait.
+// The application frame's parts that need no window: the last-method file, the settings store,
+// the sample entered at the start and the splash wait.
 #include "app/methodfile.h"
+#include "app/sampleentry.h"
 #include "app/settingsstore.h"
 #include "app/splashwait.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -180,6 +182,60 @@ private Q_SLOTS:
         const QByteArray onDisk = f.readAll();
         QCOMPARE(onDisk.contains("MainHeight=5400\n"), !sizeLimit);
         QCOMPARE(onDisk.contains("volink=\"0,05\"\n"), !sizeLimit);
+    }
+
+    // The sample Titr. Start asks for, written over a stored one: only its three keys, and
+    // nothing when the size is no number of at least 0 or the unit unknown.
+    void sampleEntryIsCheckedAndStored_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QChar>("decimal");
+        QTest::addColumn<QString>("stored"); // SampleId SampleSize SampleUnit; empty: refused
+        QTest::addColumn<QString>("shown"); // what the next question shows, id|size|unit
+        const QString id64 = QString(63, u'x') + u'Y';
+        auto row = [](const char *name, const QString &id, const char *size, const char *unit,
+                       char decimal, const QString &stored, const QString &shown) {
+            QTest::newRow(name) << id << size << unit << QChar(decimal) << stored << shown;
+        };
+        row("id trimmed, decimal comma", " B-7 ", "0,25", "g", ',', "B-7 0.25 g", "B-7|0,25|g");
+        row("grouping dropped", "X", "1.000,5", "mL", ',', "X 1000.5 mL", "X|1000,5|mL");
+        row("decimal point", "X", "1,000.5", "ml", '.', "X 1000.5 mL", "X|1000.5|mL");
+        row("0: not entered", "", "0", "g", ',', " 0 g", "||g");
+        row("empty: not entered", "X", " ", "g", ',', "X 0 g", "X||g");
+        row("minus 0 is 0", "X", "-0", "g", ',', "X 0 g", "X||g");
+        row("id of 64 kept", id64, "1", "g", ',', id64 + " 1 g", id64 + "|1|g");
+        row("id of 65 cut", id64 + "Z", "1", "g", ',', id64 + " 1 g", id64 + "|1|g");
+        row("below 0", "X", "-0,001", "g", ',', "", "old|9|mL");
+        row("unit after the number", "X", "2,5 g", "g", ',', "", "old|9|mL");
+        row("infinite", "X", "1e999", "g", ',', "", "old|9|mL");
+        row("unknown unit", "X", "1", "kg", ',', "", "old|9|mL");
+    }
+    void sampleEntryIsCheckedAndStored()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QChar, decimal);
+        const Separators sep {decimal};
+        QFile file(casePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Method]\nSampleId=old\nSampleSize=9\nSampleUnit=mL\nTiter=\"0,998\"\n");
+        file.close();
+        QSettings settings(casePath(), QSettings::IniFormat);
+        QFETCH(QString, id);
+        QFETCH(QString, size);
+        QFETCH(QString, unit);
+        const QString error = SampleEntry {id, size, unit}.store(settings, sep);
+        QCOMPARE(error.isEmpty(), !stored.isEmpty());
+        settings.sync();
+        QSettings written(casePath(), QSettings::IniFormat);
+        QStringList values;
+        for (const char *key : {"SampleId", "SampleSize", "SampleUnit"})
+            values << written.value(QStringLiteral("Method/") + QLatin1StringView(key)).toString();
+        QCOMPARE(values.join(u' '), stored.isEmpty() ? QStringLiteral("old 9 mL") : stored);
+        QCOMPARE(written.value("Method/Titer").toString(), QStringLiteral("0,998"));
+        const SampleEntry next = SampleEntry::fromSettings(written, sep);
+        QTEST(QStringList({next.id, next.size, next.unit}).join(u'|'), "shown");
     }
 
     void splashWaitEndsAtItsTarget_data()

@@ -3,21 +3,26 @@
 #include "app/frmmain.h"
 #include "app/frmmethode.h"
 #include "app/frmoption.h"
+#include "app/sampledialog.h"
 #include "common/numbers.h"
 #include "common/twips.h"
 #include "documents/documentcommands.h"
 #include "documents/seriescommands.h"
 #include "evaluation/documentevaluator.h"
+#include "evaluation/resultsettings.h"
 #include "model/abstractdocument.h"
 #include "titration/titrationrun.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
@@ -85,6 +90,7 @@ const CaptionRow Captions[] = {
     {"frmMethode", "lblMinWait", "k\u00FCrzeste Wartezeit", "shortest wait"},
     {"frmMethode", "lblMaxWait", "l\u00E4ngste Wartezeit", "longest wait"},
     {"frmMethode", "FrameResult", "Ergebnis", "result"},
+    {"frmMethode", "lblSampleId", "Proben-ID", "sample id"},
     {"frmMethode", "lblSampleSize", "Probenmenge", "sample size"},
     {"frmMethode", "lblConcentration", "Konzentration der Ma\u00DFl\u00F6sung",
         "titrant concentration"},
@@ -97,6 +103,8 @@ const CaptionRow Captions[] = {
     {"frmMethode", "lblEpCriterion", "Strenge der EP-Erkennung", "EP recognition strictness"},
     {"frmMethode", "chkResultsAtRunEnd", "Ergebnisse am Ende des Laufs anh\u00E4ngen",
         "append results at the end of a run"},
+    {"frmMethode", "chkAskSampleAtStart", "bei Titr. Start nach der Probe fragen",
+        "ask for the sample at Titr. Start"},
     {"frmMethode", "cmdCancel", "Abbrechen", "cancel"},
 };
 
@@ -356,6 +364,88 @@ private Q_SLOTS:
         const QString after = w.documents().activeDocument()->text();
         QCOMPARE(after.size() > text.size(), appended);
         QVERIFY(after.startsWith(text));
+    }
+
+    // The method dialog's sample id (trimmed, at most 64 characters) and the question at the
+    // start: OK stores them, Cancel leaves them.
+    void methodDialogStoresTheSampleOnlyOnOk_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("sampleId");
+        QTest::addColumn<bool>("ask");
+        const QString id64 = QString(63, u'x') + u'Y';
+        QTest::newRow("OK, trimmed") << " B-7 "
+                                     << "cmdOK"
+                                     << "B-7" << true;
+        QTest::newRow("OK, 65 typed, 64 kept") << id64 + u'Z' << "cmdOK" << id64 << true;
+        QTest::newRow("Cancel") << "B-7"
+                                << "cmdCancel"
+                                << "old" << false;
+    }
+    void methodDialogStoresTheSampleOnlyOnOk()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        frmMain &w = window("[Method]\nSampleId=old\n");
+        w.mnuMethode_Click();
+        auto *dialog = child<frmMethode>(&w, "frmMethode");
+        QCOMPARE(child<QLineEdit>(dialog, "txtSampleId")->text(), QStringLiteral("old"));
+        child<QLineEdit>(dialog, "txtSampleId")->setText(typed);
+        child<QCheckBox>(dialog, "chkAskSampleAtStart")->setChecked(true);
+        dialog->findChild<QAbstractButton *>(button)->click();
+        const ResultSettings stored = ResultSettings::read(*m_store);
+        QTEST(stored.method.sampleId, "sampleId");
+        QTEST(stored.askSampleAtStart, "ask");
+    }
+
+    // With AskSampleAtStart, Titr. Start first asks for the sample; OK stores it and starts the
+    // run, a size that is no number of at least 0 keeps the dialog open, Cancel starts nothing.
+    void titrStartAsksForTheSampleWhenTheMethodSaysSo_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("size"); // typed; empty: the dialog is not expected
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QString>("stored"); // SampleId SampleSize SampleUnit afterwards
+        const QByteArray asked = "[Method]\nAskSampleAtStart=true\nSampleId=A1\nSampleSize=2.5\n";
+        QTest::newRow("not asked: starts at once") << QByteArray("[Method]\nSampleId=A1\n") << ""
+                                                   << "" << true << "A1  ";
+        QTest::newRow("OK, size in the user's format") << asked << "1.000,5"
+                                                       << "cmdOK" << true << "B-7 1000.5 g";
+        QTest::newRow("OK, size below 0 refused") << asked << "-0,001"
+                                                  << "cmdOK" << false << "A1 2.5 ";
+        QTest::newRow("Cancel") << asked << "3"
+                                << "cmdCancel" << false << "A1 2.5 ";
+    }
+    void titrStartAsksForTheSampleWhenTheMethodSaysSo()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, size);
+        QFETCH(QString, button);
+        frmMain &w = window(ini);
+        w.cmdTitration_Click();
+        auto *dialog = w.findChild<SampleDialog *>();
+        QCOMPARE(dialog != nullptr, !size.isEmpty());
+        if (dialog) {
+            QVERIFY(!w.titrationRun().isRunning());
+            QCOMPARE(child<QLineEdit>(dialog, "txtSampleId")->text(), QStringLiteral("A1"));
+            QCOMPARE(child<QLineEdit>(dialog, "txtSampleSize")->text(), QStringLiteral("2,5"));
+            child<QLineEdit>(dialog, "txtSampleId")->setText(QStringLiteral(" B-7 "));
+            child<QLineEdit>(dialog, "txtSampleSize")->setText(size);
+            child<QComboBox>(dialog, "cboSampleUnit")->setCurrentText(QStringLiteral("g"));
+            dialog->findChild<QAbstractButton *>(button)->click();
+            // A refused size is said in the dialog, which stays open.
+            QCOMPARE(dialog->isVisible(), button == u"cmdOK" && !w.titrationRun().isRunning());
+        }
+        QTEST(w.titrationRun().isRunning(), "running");
+        QStringList stored;
+        for (const char *key : {"SampleId", "SampleSize", "SampleUnit"})
+            stored << m_store->value(QStringLiteral("Method/") + QLatin1StringView(key)).toString();
+        QTEST(stored.join(u' '), "stored");
+        if (w.titrationRun().isRunning())
+            w.cmdTitration_Click(); // the stop asks nothing
+        QVERIFY(!w.titrationRun().isRunning());
     }
 };
 

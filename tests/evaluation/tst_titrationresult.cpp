@@ -35,9 +35,10 @@ QString describe(const ResultSettings &r)
     const auto n = [](double v) {
         return QString::number(v);
     };
-    return QStringList {n(m.sampleSize), m.sampleUnit, n(m.titrantConcentration), n(m.titer),
-        n(m.stoichiometricFactor), n(m.molarMass), n(m.blankVolume), n(m.resultEp), m.resultUnit,
-        n(r.epCriterion), n(r.resultsAtRunEnd)}
+    return QStringList {u'[' + m.sampleId + u']', n(m.sampleSize), m.sampleUnit,
+        n(m.titrantConcentration), n(m.titer), n(m.stoichiometricFactor), n(m.molarMass),
+        n(m.blankVolume), n(m.resultEp), m.resultUnit, n(r.epCriterion), n(r.resultsAtRunEnd),
+        n(r.askSampleAtStart)}
         .join(u' ');
 }
 
@@ -162,18 +163,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("ini"); // lines of the group
         QTest::addColumn<QString>("expected"); // the values read, as text
-        const QString defaults = QStringLiteral("0 mL 0.1 1 1 0 0 1 mol/L 1 0");
+        const QString defaults = QStringLiteral("[] 0 mL 0.1 1 1 0 0 1 mol/L 1 0 0");
+        const QString id64 = QString(63, u'x') + u'Y';
         QTest::newRow("every key")
-            << "SampleSize=0,25\nSampleUnit=G\nTitrantConcentration=0.5\nTiter=0.998\n"
-               "Factor=0.5\nMolarMass=98.08\nBlankVolume=0.05\nResultEP=2\nResultUnit=%\n"
-               "EPCriterion=2\nResultsAtRunEnd=true"
-            << "0.25 g 0.5 0.998 0.5 98.08 0.05 2 % 2 1";
-        QTest::newRow("boundaries kept") << "BlankVolume=0\nResultEP=1\nSampleSize=1e-6"
-                                         << "1e-06 mL 0.1 1 1 0 0 1 mol/L 1 0";
+            << "SampleId=\"  A-17/3 \"\nSampleSize=0,25\nSampleUnit=G\n"
+               "TitrantConcentration=0.5\nTiter=0.998\nFactor=0.5\nMolarMass=98.08\n"
+               "BlankVolume=0.05\nResultEP=2\nResultUnit=%\nEPCriterion=2\n"
+               "ResultsAtRunEnd=true\nAskSampleAtStart=TRUE"
+            << "[A-17/3] 0.25 g 0.5 0.998 0.5 98.08 0.05 2 % 2 1 1";
+        QTest::newRow("boundaries kept") << "BlankVolume=0\nResultEP=1\nSampleSize=1e-6\nSampleId="
+                + id64 + "\nAskSampleAtStart=1"
+                                         << "[" + id64 + "] 1e-06 mL 0.1 1 1 0 0 1 mol/L 1 0 1";
+        QTest::newRow("sample id one too long is cut")
+            << "SampleId=" + id64 + "Z"
+            << "[" + id64 + "] 0 mL 0.1 1 1 0 0 1 mol/L 1 0 0";
         QTest::newRow("bad values fall back")
-            << "SampleSize=0\nSampleUnit=kg\nTitrantConcentration=-0.1\nTiter=0\n"
-               "Factor=x\nMolarMass=-1\nBlankVolume=-0.01\nResultEP=1.5\nResultUnit=ppm\n"
-               "EPCriterion=0\nResultsAtRunEnd=maybe"
+            << "SampleId=\"   \"\nSampleSize=0\nSampleUnit=kg\nTitrantConcentration=-0.1\n"
+               "Titer=0\nFactor=x\nMolarMass=-1\nBlankVolume=-0.01\nResultEP=1.5\n"
+               "ResultUnit=ppm\nEPCriterion=0\nResultsAtRunEnd=maybe\nAskSampleAtStart=yes"
             << defaults;
         QTest::newRow("EP 0 falls back") << "ResultEP=0" << defaults;
     }
@@ -194,6 +201,8 @@ private Q_SLOTS:
         QSettings copy(dir.filePath(QStringLiteral("copy.ini")), QSettings::IniFormat);
         read.write(copy);
         QCOMPARE(ResultSettings::read(copy), read);
+        QCOMPARE(copy.value("Method/SampleId").toString(), read.method.sampleId);
+        QCOMPARE(copy.value("Method/AskSampleAtStart").toBool(), read.askSampleAtStart);
     }
 
     // The block a document gets and the CSV comment lines: each EP with u and its value, the
