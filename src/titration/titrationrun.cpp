@@ -11,6 +11,7 @@
 #include "model/settingsrecord.h"
 #include "titration/dosinglimits.h"
 #include "titration/runcontrols.h"
+#include "titration/runtable.h"
 #include "titration/runtimer.h"
 
 #include <limits>
@@ -350,20 +351,10 @@ double TitrationRun::elapsedSinceStart() const
 
 void TitrationRun::writeTableHead(AbstractDocument &doc)
 {
-    QString head = QStringLiteral("  Titrations Daten");
-    // A run of another method says which, so that its table can be read later.
-    if (!m_method.isFixedRun()) {
-        const QString dosing = m_method.dosingMode == MethodSettings::Dosing::Dynamic
-            ? tr("dynamic")
-            : tr("fixed", "dosing");
-        const QString reading = m_method.readingMode == MethodSettings::Reading::Drift
-            ? tr("drift")
-            : tr("fixed", "reading");
-        head += QStringLiteral(" (") + dosing + QStringLiteral(", ") + reading + u')';
-    }
-    doc.setText(head + QStringLiteral("\r\n"));
-    doc.appendText(m_settings.Bereich == 0 ? QStringLiteral("   ml        pH        [s]\r\n")
-                                           : QStringLiteral("   ml        mV        [s]\r\n"));
+    // A run of another method says which in its head, so that its table can be read later.
+    doc.setText(RunTable::title(m_method.dosingMode == MethodSettings::Dosing::Dynamic,
+        m_method.readingMode == MethodSettings::Reading::Drift));
+    doc.appendText(RunTable::columnHead(m_settings.Bereich != 0));
 }
 
 void TitrationRun::takeReading(AbstractDocument &doc, int row, bool forced)
@@ -378,15 +369,9 @@ void TitrationRun::takeReading(AbstractDocument &doc, int row, bool forced)
 
 void TitrationRun::writeTableRow(AbstractDocument &doc, double elapsed, bool forced)
 {
-    const Numbers::Separators sep = m_settings.separators;
     const int row = m_store.MessIndex;
-    const QString line = QStringLiteral("  ")
-        + Numbers::format(m_store.Messwerte[row][0], m_volumeDecimals, sep) + QStringLiteral("    ")
-        + Numbers::format(m_store.Messwerte[row][1], 3, sep) + QStringLiteral("  ")
-        + Numbers::format(elapsed, 1, sep)
-        // A reading taken at MaxWait while still drifting is marked after the row's blanks.
-        + (forced ? QStringLiteral("  *\n") : QStringLiteral("  \n"));
-    doc.appendText(line);
+    doc.appendText(RunTable::row(m_store.Messwerte[row][0], m_volumeDecimals,
+        m_store.Messwerte[row][1], elapsed, forced, m_settings.separators));
 }
 
 void TitrationRun::setChartTitles(AbstractDocument &doc)
