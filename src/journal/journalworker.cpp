@@ -27,10 +27,13 @@ void JournalWorker::open()
     const JournalStore::OpenResult result = m_store->open(true);
     if (!result.ok()) {
         if (result.status == JournalStore::OpenStatus::Unreachable) {
-            // A server that is down now may be up later: keep what comes and try again.
-            Q_EMIT opened(false, result.message, 0);
-            m_failing = true;
-            Q_EMIT unavailable(result.message);
+            // A server that is down now may be up later: keep what comes and try again. Said
+            // once; the attempts that follow stay quiet until one succeeds.
+            if (!m_failing) {
+                m_failing = true;
+                Q_EMIT opened(false, result.message, 0);
+                Q_EMIT unavailable(result.message);
+            }
             m_store.reset();
             m_retry.start();
             return;
