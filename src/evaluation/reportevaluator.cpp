@@ -32,7 +32,9 @@ ReportEvaluator::ReportEvaluator(
 void ReportEvaluator::RsAuswertung(const QString &Zeile)
 {
     // The active document is asked for anew at each step, as the user may switch meanwhile.
+    ListingLine listing;
     if (Zeile.contains(ReportStart)) {
+        listing.reportStarted = true;
         m_store.DatenModus = MeasurementStore::TextMode;
         if (AbstractDocument *doc = m_documents.activeDocument()) {
             doc->setText(QString());
@@ -40,8 +42,10 @@ void ReportEvaluator::RsAuswertung(const QString &Zeile)
         }
     }
 
-    if (Zeile.contains(DataSection))
+    if (Zeile.contains(DataSection)) {
+        listing.seriesStarted = true;
         startSeries(m_documents.activeDocument());
+    }
 
     setUnitTitle(Zeile, m_documents.activeDocument());
 
@@ -55,6 +59,7 @@ void ReportEvaluator::RsAuswertung(const QString &Zeile)
             doc->appendText(Zeile);
         RowScanner::scan(
             Zeile, RowScanner::Variant::Report, m_settings.separators, m_store, chartOf(doc));
+        listing.readAsData = true;
     }
 
     if (m_store.Rueckmeldung == Rueckmeldung::M)
@@ -62,6 +67,8 @@ void ReportEvaluator::RsAuswertung(const QString &Zeile)
     if (m_store.Rueckmeldung == Rueckmeldung::D && Zeile.contains(u'Y'))
         m_store.Rueckmeldung = Rueckmeldung::Y;
 
+    if (m_listingWatch)
+        m_listingWatch(Zeile, listing);
     if (Zeile.contains(SampleNumber) && m_dataRequest)
         m_dataRequest();
 }

@@ -24,6 +24,20 @@ public:
     // Runs the data read-out ("EX", "LD", reopen); called after the line was handled.
     void setDataRequest(std::function<void()> request) { m_dataRequest = std::move(request); }
 
+    // What one line was to the series of a listing.
+    struct ListingLine
+    {
+        bool reportStarted = false; // ten asterisks: text mode again
+        bool seriesStarted = false; // "itration": the series starts over at row 0
+        bool readAsData = false; // went through the row scanner
+    };
+    // Told of every line once the store holds what it brought, before any data request: lets
+    // the journal follow a received listing without a grammar of its own.
+    void setListingWatch(std::function<void(const QString &, const ListingLine &)> watch)
+    {
+        m_listingWatch = std::move(watch);
+    }
+
     // One received line, as the receive path built it (ending with its line feed).
     void RsAuswertung(const QString &Zeile);
 
@@ -36,4 +50,5 @@ private:
     const SettingsRecord &m_settings;
     DocumentHost &m_documents;
     std::function<void()> m_dataRequest;
+    std::function<void(const QString &, const ListingLine &)> m_listingWatch;
 };
