@@ -1,0 +1,421 @@
+#include "app/journalruntext.h"
+#include "app/journalsession.h"
+#include "evaluation/reportevaluator.h"
+#include "evaluation/resultsettings.h"
+#include "journal/journalstore.h"
+#include "journal/journalwriter.h"
+#include "titration/runfixture.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// The data listing the titrator sends after "LD", as the receive path hands it on under ",".
+const QStringList MvListing {
+    QStringLiteral("**********\r\n"),
+    QStringLiteral("  TITRATOR SIMULATOR      MESSDATEN\r\n"),
+    QStringLiteral("  Gespeicherte Titration\r\n"),
+    QStringLiteral("      ml        mV      t[s]  \r\n"),
+    QStringLiteral("    0,000     120,5       0,0  \r\n"),
+    QStringLiteral("    0,500     100,3       4,0  \r\n"),
+    // The time is not followed by a blank: no complete row.
+    QStringLiteral("    0,750      95,0       6,0\r\n"),
+    QStringLiteral("    1,000    -180,1      12,5  \r\n"),
+    QStringLiteral("  Ende der Daten\r\n"),
+};
+const std::vector<Journal::Reading> MvRows {
+    {0, 0, 120.5, 0, false}, {1, 0.5, 100.3, 4, false}, {2, 1, -180.1, 12.5, false}};
+
+// A run and the report evaluation with a journal session on an SQLite file of their own.
+struct SessionFixture
+{
+    QTemporaryDir dir;
+    RunFixture f;
+    QSettings store {dir.filePath(QStringLiteral("store.ini")), QSettings::IniFormat};
+    ReportEvaluator evaluator {f.store, f.settings, f.documents};
+    std::unique_ptr<JournalSession> session;
+    QStringList alerts;
+    QStringList notices;
+
+    SessionFixture()
+    {
+        store.setValue(QStringLiteral("Method/SampleId"), QStringLiteral("S-17"));
+        store.setValue(QStringLiteral("Method/SampleSize"), QStringLiteral("2.5"));
+        store.setValue(QStringLiteral("Method/SampleUnit"), QStringLiteral("g"));
+        store.setValue(QStringLiteral("Method/Titer"), QStringLiteral("0.998"));
+    }
+    QString journalPath() const { return dir.filePath(QStringLiteral("journal.sqlite")); }
+    JournalLocation location() const { return *JournalLocation::parse(journalPath()); }
+
+    void start(int quietMs = 600000)
+    {
+        session = std::make_unique<JournalSession>(location(),
+            JournalSession::Sources {store, f.settings, f.controls, f.documents, f.store}, quietMs);
+        QObject::connect(
+            session.get(), &JournalSession::alert, [this](const QString &text) { alerts << text; });
+        QObject::connect(session.get(), &JournalSession::notice,
+            [this](const QString &text) { notices << text; });
+        session->followRun(f.run);
+        session->followReports(evaluator);
+        session->open();
+    }
+    void receive(const QStringList &lines)
+    {
+        for (const QString &line : lines)
+            evaluator.RsAuswertung(line);
+    }
+    std::vector<JournalStore::RunRecord> records()
+    {
+        session->writer().waitUntilWritten(10000);
+        std::vector<JournalStore::RunRecord> all;
+        JournalStore journal(location());
+        if (!journal.open(false).ok())
+            return all;
+        for (const JournalStore::RunSummary &s : journal.listRuns({}))
+            all.push_back(*journal.run(s.id));
+        return all;
+    }
+};
+
+} // namespace
+
+class tst_JournalSession : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // A write past the file size limit fails with EFBIG instead of ending the test.
+        std::signal(SIGXFSZ, SIG_IGN);
+    }
+
+    void runIsRecordedWithEveryReadingAndHowItEnded_data()
+    {
+        QTest::addColumn<QString>("endVolume");
+        QTest::addColumn<QList<double>>("readings"); // the last one repeats
+        QTest::addColumn<int>("stopAfter"); // readings before Titr. Stop; 0: never
+        QTest::addColumn<QString>("refused"); // commands the line refuses
+        QTest::addColumn<Journal::EndReason>("reason");
+        using R = Journal::EndReason;
+        QTest::newRow("end value passed")
+            << "20" << QList<double> {7, 8, 9, 9.5} << 0 << "" << R::EndValue;
+        QTest::newRow("end volume reached")
+            << "0,3" << QList<double> {7} << 0 << "" << R::EndVolume;
+        QTest::newRow("stopped") << "20" << QList<double> {7, 7.5} << 2 << "" << R::Stopped;
+        QTest::newRow("dose refused by the line")
+            << "20" << QList<double> {7} << 0 << "DA" << R::PortError;
+    }
+    void runIsRecordedWithEveryReadingAndHowItEnded()
+    {
+        QFETCH(QString, endVolume);
+        QFETCH(QList<double>, readings);
+        QFETCH(int, stopAfter);
+        SessionFixture s;
+        s.f.controls.endValue = QStringLiteral("9");
+        s.f.controls.endVolume = endVolume;
+        s.f.controls.waiting = 25;
+        s.f.controls.increment = 10;
+        QFETCH(QString, refused);
+        s.f.sink.failOn = refused;
+        s.start();
+        s.f.run.toggle();
+        for (int i = 0; i < 50 && s.f.run.isRunning(); ++i) {
+            s.f.takeReading(readings.value(i, readings.last()), 2.5);
+            if (i + 1 == stopAfter)
+                s.f.run.toggle();
+        }
+        QVERIFY(!s.f.run.isRunning());
+
+        const auto records = s.records();
+        QCOMPARE(records.size(), std::size_t(1));
+        const JournalStore::RunRecord &run = records.front();
+        QTEST(run.summary.endReason, "reason");
+        QVERIFY(run.summary.ended.isValid());
+        QCOMPARE(run.summary.kind, Journal::RunKind::Incremental);
+        QVERIFY(!s.f.readings.empty());
+        QCOMPARE(run.readings, s.f.readings);
+        QCOMPARE(run.summary.readings, int(s.f.readings.size()));
+        QCOMPARE(run.start.sampleId, QStringLiteral("S-17"));
+        QCOMPARE(run.start.sampleSize, 2.5);
+        QCOMPARE(run.start.sampleUnit, QStringLiteral("g"));
+        QCOMPARE(run.start.unit, QStringLiteral("pH"));
+        // The method group as stored, and the values the run read at its start.
+        QCOMPARE(run.start.method.value(QStringLiteral("Method/Titer")).toString(),
+            QStringLiteral("0.998"));
+        QCOMPARE(run.start.method.value(QStringLiteral("Run/Increment")).toDouble(), 0.1);
+        QCOMPARE(run.start.method.value(QStringLiteral("Run/Wait")).toDouble(), 2.5);
+        QCOMPARE(run.start.method.value(QStringLiteral("Run/EndValue")).toDouble(), 9.0);
+        QCOMPARE(
+            run.start.method.value(QStringLiteral("Run/Range")).toString(), QStringLiteral("pH"));
+        QVERIFY(!run.start.origin.programVersion.isEmpty());
+        // Shown again, the run's table reads as the run wrote it.
+        QCOMPARE(
+            FakeDocument::normalise(JournalRunText::documentText(run, s.f.settings.separators)),
+            s.f.doc().text());
+        QVERIFY(s.alerts.isEmpty());
+    }
+
+    // A drift-controlled, dynamic run in mV: the head names the method, volumes have three
+    // decimals, the reading taken at the longest wait keeps its mark.
+    void adaptiveRunIsShownAgainAsItWasWritten()
+    {
+        SessionFixture s;
+        s.store.setValue(QStringLiteral("Method/DosingMode"), QStringLiteral("Dynamic"));
+        s.store.setValue(QStringLiteral("Method/ReadingMode"), QStringLiteral("drift"));
+        s.f.run.setMethodSource([&s] { return MethodSettings::read(s.store); });
+        s.f.settings.Bereich = 1;
+        s.f.controls.endValue = QStringLiteral("-300");
+        s.start();
+        s.f.run.toggle();
+        double value = 100;
+        for (int i = 0; i < 4000 && s.f.run.isRunning(); ++i) {
+            // A drifting electrode: the value keeps moving until the longest wait.
+            s.f.acknowledge();
+            s.f.reading(value -= 0.9);
+            s.f.clock.later(0.5);
+            s.f.tick();
+        }
+        QVERIFY(!s.f.run.isRunning());
+        QVERIFY(std::any_of(s.f.readings.begin(), s.f.readings.end(),
+            [](const Journal::Reading &r) { return r.forced; }));
+        const auto records = s.records();
+        QCOMPARE(records.size(), std::size_t(1));
+        QCOMPARE(records.front().readings, s.f.readings);
+        QCOMPARE(records.front().start.unit, QStringLiteral("mV"));
+        QCOMPARE(FakeDocument::normalise(
+                     JournalRunText::documentText(records.front(), s.f.settings.separators)),
+            s.f.doc().text());
+    }
+
+    void listingBecomesAReportRun_data()
+    {
+        QTest::addColumn<QString>("end"); // what comes after the listing
+        QTest::newRow("the next report") << "report";
+        QTest::newRow("the next series") << "series";
+        QTest::newRow("a quiet line") << "quiet";
+        QTest::newRow("a titration run") << "run";
+        QTest::newRow("the Delete button") << "taken";
+        QTest::newRow("the program's end") << "exit";
+    }
+    void listingBecomesAReportRun()
+    {
+        QFETCH(QString, end);
+        SessionFixture s;
+        s.start(end == u"quiet" ? 50 : 600000);
+        s.f.documents.newDocument();
+        s.receive(MvListing);
+        // Not before it is complete.
+        QVERIFY(s.session->listings().isListing());
+        QCOMPARE(s.session->writer().pending(), 0);
+        if (end == u"report")
+            s.receive({QStringLiteral("**********\r\n")});
+        else if (end == u"series")
+            s.receive({QStringLiteral("  Gespeicherte Titration\r\n")});
+        else if (end == u"quiet")
+            QTRY_VERIFY(!s.session->listings().isListing());
+        else if (end == u"run")
+            s.f.run.toggle();
+        else if (end == u"taken")
+            s.session->listings().storeTakenOver();
+        else
+            s.session.reset();
+        if (!s.session) {
+            JournalStore journal(s.location());
+            QVERIFY(journal.open(false).ok());
+            QCOMPARE(journal.countRuns({}), 1);
+            return;
+        }
+        QVERIFY(!s.session->listings().isListing() || end == u"series");
+
+        auto records = s.records();
+        std::erase_if(records, [](const JournalStore::RunRecord &r) {
+            return r.summary.kind != Journal::RunKind::Report;
+        });
+        QCOMPARE(records.size(), std::size_t(1));
+        const JournalStore::RunRecord &run = records.front();
+        QCOMPARE(run.readings, MvRows);
+        QCOMPARE(run.summary.endReason, Journal::EndReason::Report);
+        QCOMPARE(run.start.unit, QStringLiteral("mV"));
+        QCOMPARE(run.start.sampleId, QStringLiteral("S-17"));
+        QVERIFY(run.summary.started <= run.summary.ended);
+    }
+
+    void listingWithoutACompleteRowIsNoRun()
+    {
+        SessionFixture s;
+        s.start();
+        s.f.documents.newDocument();
+        s.receive({QStringLiteral("**********\r\n"), QStringLiteral("  Gespeicherte Titration\r\n"),
+            QStringLiteral("    0,000     7,00       0,0\r\n"), QStringLiteral("**********\r\n")});
+        QVERIFY(s.records().empty());
+    }
+
+    // The run's document saved and evaluated: the file and each evaluation go to its run; a
+    // document of no run adds nothing.
+    void savedAndEvaluatedDocumentGoesToItsRun()
+    {
+        SessionFixture s;
+        s.f.controls.endVolume = QStringLiteral("0,2");
+        s.start();
+        s.f.run.toggle();
+        while (s.f.run.isRunning())
+            s.f.takeReading(7);
+        AbstractDocument *runDocument = &s.f.doc();
+        FakeDocument other;
+        const QString file = s.dir.filePath(QStringLiteral("run.rtf"));
+        s.session->documentSaved(runDocument, file);
+        s.session->documentSaved(&other, s.dir.filePath(QStringLiteral("other.rtf")));
+
+        EpAnalysis analysis;
+        analysis.points = {{4.02, 0.011, 7.01, 10, 20}, {9.5, 0.03, 10.2, 8, 12}};
+        ResultSettings method;
+        method.epCriterion = 1.5;
+        method.method.sampleSize = 20;
+        method.method.titrantConcentration = 0.1;
+        QVERIFY(s.session->documentEvaluated(runDocument, analysis, method));
+        method.method.resultEp = 2;
+        QVERIFY(s.session->documentEvaluated(runDocument, analysis, method));
+        QVERIFY(!s.session->documentEvaluated(&other, analysis, method));
+
+        const auto records = s.records();
+        QCOMPARE(records.size(), std::size_t(1));
+        const JournalStore::RunRecord &run = records.front();
+        QCOMPARE(run.start.documentFile, file);
+        QCOMPARE(run.evaluations.size(), std::size_t(2));
+        const Journal::Evaluation &first = run.evaluations[0];
+        QCOMPARE(first.version, 1);
+        QVERIFY(first.reason.isEmpty());
+        QCOMPARE(first.criterion, 1.5);
+        QCOMPARE(first.points.size(), std::size_t(2));
+        QCOMPARE(first.points[1], (Journal::EvaluatedEp {9.5, 0.03, 10.2}));
+        QCOMPARE(first.method.value(QStringLiteral("Method/SampleSize")).toDouble(), 20.0);
+        // (4.02 mL * 0.1 mol/L) / 20 mL from the first EP, then from the second.
+        QCOMPARE(first.results.size(), std::size_t(1));
+        QCOMPARE(first.results[0].ep, 1);
+        QCOMPARE(first.results[0].value, 4.02 * 0.1 / 20);
+        QCOMPARE(first.results[0].unit, QStringLiteral("mol/L"));
+        const Journal::Evaluation &second = run.evaluations[1];
+        QCOMPARE(second.version, 2);
+        QVERIFY(!second.reason.isEmpty());
+        QCOMPARE(second.results[0].ep, 2);
+        QCOMPARE(second.results[0].value, 9.5 * 0.1 / 20);
+
+        // Closed, the document belongs to no run any more.
+        s.session->documentClosed(runDocument);
+        QVERIFY(!s.session->documentEvaluated(runDocument, analysis, method));
+    }
+
+    // A journal that cannot be used at the start is said once, however often the writer tries
+    // again; the run goes on in its document and a file found there is left as it is.
+    void journalThatCannotBeUsedIsToldOnce_data()
+    {
+        QTest::addColumn<QString>("journal"); // relative to the test's folder
+        QTest::addColumn<QByteArray>("content"); // of the file that stands there
+        QTest::newRow("a file that is no database")
+            << "journal.sqlite" << QByteArray("notes, not a journal\n");
+        QTest::newRow("a folder that cannot be made")
+            << "journal.sqlite/inner/journal.sqlite" << QByteArray("a file, not a folder\n");
+    }
+    void journalThatCannotBeUsedIsToldOnce()
+    {
+        QFETCH(QString, journal);
+        QFETCH(QByteArray, content);
+        SessionFixture s;
+        QFile file(s.journalPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        s.f.controls.endVolume = QStringLiteral("0,5");
+        s.session
+            = std::make_unique<JournalSession>(*JournalLocation::parse(s.dir.filePath(journal)),
+                JournalSession::Sources {
+                    s.store, s.f.settings, s.f.controls, s.f.documents, s.f.store});
+        QObject::connect(s.session.get(), &JournalSession::alert,
+            [&s](const QString &text) { s.alerts << text; });
+        s.session->followRun(s.f.run);
+        s.session->open();
+        QTRY_COMPARE(s.alerts.size(), 1);
+        s.f.run.toggle();
+        while (s.f.run.isRunning())
+            s.f.takeReading(7);
+        // Long enough for the writer to try again.
+        QTest::qWait(1500);
+        QCOMPARE(s.alerts.size(), 1);
+        QCOMPARE(int(s.f.readings.size()), 6);
+        QCOMPARE(s.f.readingsDifferFromRows(), QString());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+    }
+
+    // The journal cannot be written for a while (the file size limit): said once, the run goes
+    // on, and once the journal can be written again it is said so and nothing is missing.
+    void outageIsToldOnceAndNothingIsLost()
+    {
+        SessionFixture s;
+        s.f.controls.endVolume = QStringLiteral("1");
+        s.start();
+        s.f.run.toggle();
+        s.f.takeReading(7);
+        QVERIFY(s.session->writer().waitUntilWritten(5000));
+        QVERIFY(s.alerts.isEmpty());
+
+        rlimit original {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
+        rlimit tiny = original;
+        tiny.rlim_cur = 1;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        s.f.takeReading(7.5);
+        QTRY_COMPARE(s.alerts.size(), 1);
+        for (int i = 0; i < 3; ++i)
+            s.f.takeReading(8 + i);
+        // The writer tries again every second, without saying so again.
+        QTest::qWait(2500);
+        const int kept = s.session->writer().pending();
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &original), 0);
+        QCOMPARE(s.alerts.size(), 1);
+        QVERIFY(kept >= 4);
+        QTRY_COMPARE_WITH_TIMEOUT(s.alerts.size(), 2, 10000);
+        while (s.f.run.isRunning())
+            s.f.takeReading(11);
+
+        const auto records = s.records();
+        QCOMPARE(records.size(), std::size_t(1));
+        QCOMPARE(records.front().readings, s.f.readings);
+        QCOMPARE(records.front().summary.endReason, Journal::EndReason::EndVolume);
+        QCOMPARE(s.alerts.size(), 2);
+    }
+
+    void journalOptionIsTakenFromTheArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("journal"); // "<none>": not given
+        QTest::addColumn<QStringList>("rest");
+        const QString none = QStringLiteral("<none>");
+        QTest::newRow("none") << QStringList {"a.rtf"} << none << QStringList {"a.rtf"};
+        QTest::newRow("value apart")
+            << QStringList {"a.rtf", "--journal", "postgresql:///lab", "b.rtf"}
+            << "postgresql:///lab" << QStringList {"a.rtf", "b.rtf"};
+        QTest::newRow("value joined")
+            << QStringList {"--journal=j.sqlite"} << "j.sqlite" << QStringList {};
+        QTest::newRow("without its value") << QStringList {"--journal"} << "" << QStringList {};
+        QTest::newRow("after --, a file")
+            << QStringList {"--", "--journal", "x"} << none << QStringList {"--", "--journal", "x"};
+    }
+    void journalOptionIsTakenFromTheArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QStringList rest;
+        const std::optional<QString> journal = JournalSession::journalArgument(arguments, &rest);
+        QTEST(journal.value_or(QStringLiteral("<none>")), "journal");
+        QTEST(rest, "rest");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_JournalSession)
+#include "tst_journalsession.moc"
