@@ -78,6 +78,97 @@
     </message>
 </context>
 <context>
+    <name>JournalCommand</name>
+    <message>
+        <source>--journal: %1</source>
+        <translation>--journal: %1</translation>
+    </message>
+    <message>
+        <source>the journal of the settings (%1 in %2): %3</source>
+        <translation>das Journal der Einstellungen (%1 in %2): %3</translation>
+    </message>
+    <message>
+        <source>The journal was brought to the current version; its copy before: %1</source>
+        <translation>Das Journal wurde auf den aktuellen Stand gebracht; seine Kopie von vorher: %1</translation>
+    </message>
+    <message>
+        <source>--%1 needs a day as YYYY-MM-DD, not &quot;%2&quot;</source>
+        <translation>--%1 braucht einen Tag als JJJJ-MM-TT, nicht &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>--since %1 is after --until %2</source>
+        <translation>--since %1 liegt nach --until %2</translation>
+    </message>
+    <message>
+        <source>unknown format &quot;%1&quot;: use csv or json</source>
+        <translation>unbekanntes Format &quot;%1&quot;: csv oder json verwenden</translation>
+    </message>
+    <message>
+        <source>The journal &quot;%1&quot; cannot be read: %2</source>
+        <translation>Das Journal &quot;%1&quot; kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>--journal-show needs a run&apos;s id</source>
+        <translation>--journal-show braucht die Nummer eines Laufs</translation>
+    </message>
+    <message>
+        <source>The journal &quot;%1&quot; has no run %2 (%3).</source>
+        <translation>Das Journal &quot;%1&quot; hat keinen Lauf %2 (%3).</translation>
+    </message>
+    <message>
+        <source>--journal-import needs file names</source>
+        <translation>--journal-import braucht Dateinamen</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: run %2, %3 readings, %4 EPs</source>
+        <translation>&quot;%1&quot;: Lauf %2, %3 Messwerte, %4 ÄP</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: in the journal already as run %2</source>
+        <translation>&quot;%1&quot;: schon im Journal als Lauf %2</translation>
+    </message>
+    <message>
+        <source>The journal &quot;%1&quot; cannot be written: %2; &quot;%3&quot; and the files after it were not taken.</source>
+        <translation>Das Journal &quot;%1&quot; kann nicht geschrieben werden: %2; &quot;%3&quot; und die Dateien danach wurden nicht übernommen.</translation>
+    </message>
+    <message>
+        <source>--journal-copy needs --to URL</source>
+        <translation>--journal-copy braucht --to URL</translation>
+    </message>
+    <message>
+        <source>The journal &quot;%1&quot; cannot be copied onto itself.</source>
+        <translation>Das Journal &quot;%1&quot; kann nicht auf sich selbst kopiert werden.</translation>
+    </message>
+    <message>
+        <source>Copied &quot;%1&quot; to &quot;%2&quot;; every table of the copy is the same as its source&apos;s.</source>
+        <translation>&quot;%1&quot; nach &quot;%2&quot; kopiert; jede Tabelle der Kopie gleicht der ihrer Quelle.</translation>
+    </message>
+    <message>
+        <source>--journal needs one of --journal-list, --journal-show, --journal-import and --journal-copy</source>
+        <translation>--journal braucht eines von --journal-list, --journal-show, --journal-import und --journal-copy</translation>
+    </message>
+    <message>
+        <source>--%1 and --%2 cannot go together</source>
+        <translation>--%1 und --%2 gehen nicht zusammen</translation>
+    </message>
+    <message>
+        <source>--%1 does not go with --%2</source>
+        <translation>--%1 gehört nicht zu --%2</translation>
+    </message>
+    <message>
+        <source>--%1 may be given once</source>
+        <translation>--%1 darf nur einmal angegeben werden</translation>
+    </message>
+    <message>
+        <source>unexpected argument &quot;%1&quot;</source>
+        <translation>unerwartetes Argument &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--out needs a file name</source>
+        <translation>--out braucht einen Dateinamen</translation>
+    </message>
+</context>
+<context>
     <name>ManualCommands</name>
     <message>
         <source>The dose must be a number greater than 0 and at most 100 mL. Nothing was dosed.</source>

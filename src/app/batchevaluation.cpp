@@ -76,6 +76,9 @@ Result evaluateListing(const QString &text, Numbers::Separators sep, const Resul
     BerAbleit(store, &chart);
     Result result;
     result.rows = store.AnzahlWerte;
+    for (int i = 0; i < store.AnzahlWerte; ++i)
+        result.listingRows.push_back(
+            {store.Messwerte[i][0], store.Messwerte[i][1], store.Zeiten[i]});
     result.point = EquivalencePointFinder::find(store);
     result.csv = SeriesExport::toCsv(chart, result.point);
     result.points = chart.curvePoints();

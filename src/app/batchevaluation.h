@@ -38,6 +38,14 @@ struct Result
     EpAnalysis analysis; // every EP with its uncertainty
     std::vector<TitrationResultValue> results; // the method's result, when it has the values
 
+    struct Row
+    {
+        double volume = 0; // mL
+        double value = 0; // pH or mV
+        double seconds = 0; // the listing's time column
+    };
+    std::vector<Row> listingRows; // the complete rows as read, in their order
+
     bool ok() const { return failure == None; }
 };
 

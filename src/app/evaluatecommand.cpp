@@ -1,5 +1,6 @@
 #include "evaluatecommand.h"
 
+#include "app/journalcommand.h"
 #include "batchevaluation.h"
 #include "common/atomicfile.h"
 #include "common/numbers.h"
@@ -32,9 +33,9 @@ constexpr int Failed = 2;
 const char UsageLine[] = "Usage: kalumet --evaluate FILE.rtf [--csv OUT.csv | --format json "
                          "[--out OUT.json]] [method options]";
 
-const char HelpText[] = R"(
-       kalumet [FILE.rtf ...]
+const char WindowUsageLine[] = "       kalumet [window options] [--] [FILE.rtf ...]";
 
+const char HelpText[] = R"(
 Evaluates a saved Kalumet document without opening a window (no display needed): builds the
 titration curve from the last data listing in the document (the line holding "t[s]" and the
 rows below it) as the Chart button does, computes the first derivative as the derivative
@@ -81,14 +82,68 @@ Exit status: 0 on success; 1 when the output cannot be written; 2 when the docum
 read, is not RTF or holds no data listing, and for wrong arguments and method values (a
 sample size of 0, a negative concentration, an unknown unit).
 
-Without these options Kalumet starts with its windows and opens the files named.
 )";
+
+const char HelpTail[] = R"(
+Without these options Kalumet starts with its windows and opens the files named ("--" ends
+the options: a file whose name starts with "-" follows it). The windows take Qt's own options
+(-platform NAME, -style NAME, -session ID, -geometry WxH+X+Y, -reverse, ...); any other
+argument that starts with "-" is taken for the command line, and one it does not know ends
+the program with status 2 and the usage, without a window.
+)";
+
+// Every form of the command line, for --help and after a wrong argument.
+QByteArray usageText()
+{
+    return QByteArray(UsageLine) + '\n' + JournalCommand::usageLines() + WindowUsageLine + '\n';
+}
 
 bool startsWithOption(const char *argument, const char *name)
 {
     const std::size_t length = std::strlen(name);
     return std::strncmp(argument, name, length) == 0
         && (argument[length] == '\0' || argument[length] == '=');
+}
+
+// The options Qt's application object takes for the windows, with one or two dashes; those
+// with a value take the next argument unless written "-name=value".
+struct WindowOption
+{
+    const char *name;
+    bool takesValue;
+};
+constexpr WindowOption WindowOptions[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"geometry", true},
+    {"display", true},
+    {"name", true},
+    {"title", true},
+    {"icon", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"session", true},
+    {"qmljsdebugger", false}, // only as -qmljsdebugger=port:N
+    {"reverse", false},
+    {"widgetcount", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+};
+
+const WindowOption *windowOption(const char *argument)
+{
+    const char *name = argument + (std::strncmp(argument, "--", 2) == 0 ? 2 : 1);
+    for (const WindowOption &option : WindowOptions) {
+        if (startsWithOption(name, option.name))
+            return &option;
+    }
+    return nullptr;
 }
 
 void writeLine(QIODevice &device, const QString &text)
@@ -99,7 +154,8 @@ void writeLine(QIODevice &device, const QString &text)
 int usageError(QIODevice &err, const QString &problem)
 {
     writeLine(err, QStringLiteral("kalumet: ") + problem);
-    writeLine(err, QString::fromLatin1(UsageLine) + QStringLiteral(" (see kalumet --help)"));
+    err.write(usageText());
+    writeLine(err, QStringLiteral("See kalumet --help."));
     return Failed;
 }
 
@@ -129,7 +185,7 @@ bool isFifo(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
-int writeData(const QByteArray &data, const QString &target, QIODevice &out, QIODevice &err)
+int writeDataTo(const QByteArray &data, const QString &target, QIODevice &out, QIODevice &err)
 {
     if (target.isEmpty() || target == QLatin1StringView("/dev/stdout"))
         return writeOut(out, data, err);
@@ -156,19 +212,53 @@ std::optional<double> numberArgument(const QString &text)
     return value;
 }
 
+// Numeric method options: name, whether 0 is allowed, where the value goes.
+struct NumberOption
+{
+    const char *name;
+    bool allowZero;
+    double MethodValues::*target;
+};
+constexpr NumberOption NumberOptions[] = {
+    {"sample-size", false, &MethodValues::sampleSize},
+    {"titrant-concentration", false, &MethodValues::titrantConcentration},
+    {"titer", false, &MethodValues::titer},
+    {"factor", false, &MethodValues::stoichiometricFactor},
+    {"molar-mass", false, &MethodValues::molarMass},
+    {"blank", true, &MethodValues::blankVolume},
+};
+
+bool problemWith(QString *problem, const QString &text)
+{
+    if (problem)
+        *problem = text;
+    return false;
+}
+
 } // namespace
 
 bool isRequested(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const char *a = argv[i];
-        if (startsWithOption(a, "--evaluate") || startsWithOption(a, "--csv")
-            || startsWithOption(a, "--format") || startsWithOption(a, "--out")
-            || std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0
-            || std::strcmp(a, "--version") == 0)
+        if (std::strcmp(a, "--") == 0)
+            return false; // file names follow, even those that start with "-"
+        if (a[0] != '-')
+            continue;
+        const WindowOption *option = windowOption(a);
+        if (!option)
             return true;
+        if (option->takesValue && !std::strchr(a, '='))
+            ++i;
     }
     return false;
+}
+
+QStringList documentFiles(const QStringList &arguments)
+{
+    QStringList files = arguments;
+    files.removeOne(QStringLiteral("--"));
+    return files;
 }
 
 int run(int argc, char *argv[])
@@ -185,8 +275,108 @@ int run(int argc, char *argv[])
     return execute(app.arguments().mid(1), out, err);
 }
 
+QByteArray helpText()
+{
+    return usageText() + HelpText + JournalCommand::helpText() + HelpTail;
+}
+
+int writeData(const QByteArray &data, const QString &target, QIODevice &out, QIODevice &err)
+{
+    return writeDataTo(data, target, out, err);
+}
+
+void addMethodOptions(QCommandLineParser &parser)
+{
+    parser.addOption(QCommandLineOption(QStringLiteral("method"), {}, QStringLiteral("file")));
+    for (const char *name : {"sample-unit", "result-unit"})
+        parser.addOption(QCommandLineOption(QLatin1String(name), {}, QStringLiteral("unit")));
+    for (const NumberOption &o : NumberOptions)
+        parser.addOption(QCommandLineOption(QLatin1String(o.name), {}, QStringLiteral("number")));
+    for (const char *name : {"result-ep", "ep-criterion"})
+        parser.addOption(QCommandLineOption(QLatin1String(name), {}, QStringLiteral("number")));
+}
+
+std::optional<ResultSettings> methodFromOptions(const QCommandLineParser &parser, QString *problem)
+{
+    ResultSettings method;
+    const QString methodFile = QStringLiteral("method");
+    if (parser.isSet(methodFile)) {
+        const QString path = parser.value(methodFile);
+        if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable()) {
+            problemWith(problem,
+                QStringLiteral("the method file \"%1\" cannot be read")
+                    .arg(QDir::toNativeSeparators(path)));
+            return std::nullopt;
+        }
+        QSettings ini(path, QSettings::IniFormat);
+        method = ResultSettings::read(ini);
+    }
+    double resultEp = method.method.resultEp;
+    struct Target
+    {
+        const char *name;
+        bool allowZero;
+        double *value;
+    };
+    std::vector<Target> targets;
+    for (const NumberOption &o : NumberOptions)
+        targets.push_back({o.name, o.allowZero, &(method.method.*o.target)});
+    targets.push_back({"result-ep", false, &resultEp});
+    targets.push_back({"ep-criterion", false, &method.epCriterion});
+    for (const Target &o : targets) {
+        const QString name = QLatin1String(o.name);
+        if (!parser.isSet(name))
+            continue;
+        const auto value = numberArgument(parser.value(name));
+        if (!value || *value < 0 || (*value == 0 && !o.allowZero)) {
+            problemWith(problem,
+                QStringLiteral("--%1 must be a number %2, not \"%3\"")
+                    .arg(name,
+                        o.allowZero ? QStringLiteral("of 0 or more")
+                                    : QStringLiteral("greater than 0"),
+                        parser.value(name)));
+            return std::nullopt;
+        }
+        *o.value = *value;
+    }
+    if (resultEp != std::floor(resultEp) || resultEp > 1000) {
+        problemWith(problem,
+            QStringLiteral("--result-ep must be a whole number from 1, not \"%1\"")
+                .arg(parser.value(QStringLiteral("result-ep"))));
+        return std::nullopt;
+    }
+    method.method.resultEp = int(resultEp);
+    const QString sampleUnit = QStringLiteral("sample-unit");
+    if (parser.isSet(sampleUnit)) {
+        const auto unit = TitrationResult::sampleUnitFromText(parser.value(sampleUnit));
+        if (!unit) {
+            problemWith(problem,
+                QStringLiteral("unknown sample unit \"%1\": use g or mL")
+                    .arg(parser.value(sampleUnit)));
+            return std::nullopt;
+        }
+        method.method.sampleUnit
+            = *unit == SampleUnit::Gram ? QStringLiteral("g") : QStringLiteral("mL");
+    }
+    const QString resultUnit = QStringLiteral("result-unit");
+    if (parser.isSet(resultUnit)) {
+        const auto unit = TitrationResult::resultUnitFromText(parser.value(resultUnit));
+        if (!unit) {
+            problemWith(problem,
+                QStringLiteral("unknown result unit \"%1\": use %2")
+                    .arg(parser.value(resultUnit),
+                        TitrationResult::resultUnitTexts().join(QStringLiteral(", "))));
+            return std::nullopt;
+        }
+        method.method.resultUnit = TitrationResult::resultUnitText(*unit);
+    }
+    return method;
+}
+
 int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
 {
+    if (JournalCommand::isRequested(arguments))
+        return JournalCommand::execute(arguments, out, err);
     QCommandLineParser parser;
     const QCommandLineOption evaluate(QStringLiteral("evaluate"), {}, QStringLiteral("file"));
     const QCommandLineOption csv(QStringLiteral("csv"), {}, QStringLiteral("file"));
@@ -194,37 +384,13 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("format"));
     const QCommandLineOption outFile(QStringLiteral("out"), {}, QStringLiteral("file"));
-    const QCommandLineOption methodFile(QStringLiteral("method"), {}, QStringLiteral("file"));
-    parser.addOptions({evaluate, csv, help, version, format, outFile, methodFile});
-    // Numeric method options: name, what the value must be, where it goes.
-    struct NumberOption
-    {
-        const char *name;
-        bool allowZero;
-        double *target;
-    };
-    ResultSettings method;
-    double resultEp = 1;
-    const NumberOption numbers[] = {
-        {"sample-size", false, &method.method.sampleSize},
-        {"titrant-concentration", false, &method.method.titrantConcentration},
-        {"titer", false, &method.method.titer},
-        {"factor", false, &method.method.stoichiometricFactor},
-        {"molar-mass", false, &method.method.molarMass},
-        {"blank", true, &method.method.blankVolume},
-        {"result-ep", false, &resultEp},
-        {"ep-criterion", false, &method.epCriterion},
-    };
-    const QCommandLineOption sampleUnit(QStringLiteral("sample-unit"), {}, QStringLiteral("unit"));
-    const QCommandLineOption resultUnit(QStringLiteral("result-unit"), {}, QStringLiteral("unit"));
-    parser.addOptions({sampleUnit, resultUnit});
-    for (const NumberOption &o : numbers)
-        parser.addOption(QCommandLineOption(QLatin1String(o.name), {}, QStringLiteral("number")));
+    parser.addOptions({evaluate, csv, help, version, format, outFile});
+    addMethodOptions(parser);
     if (!parser.parse(QStringList(QStringLiteral("kalumet")) + arguments))
         return usageError(err, parser.errorText());
 
     if (parser.isSet(help))
-        return writeOut(out, QByteArray(UsageLine) + HelpText, err);
+        return writeOut(out, helpText(), err);
     if (parser.isSet(version))
         return writeOut(out, "kalumet " KALUMET_VERSION "\n", err);
     if (!parser.isSet(evaluate))
@@ -249,53 +415,10 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     if (parser.isSet(outFile) && parser.value(outFile).isEmpty())
         return usageError(err, QStringLiteral("--out needs a file name"));
 
-    if (parser.isSet(methodFile)) {
-        const QString path = parser.value(methodFile);
-        if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable())
-            return usageError(err,
-                QStringLiteral("the method file \"%1\" cannot be read")
-                    .arg(QDir::toNativeSeparators(path)));
-        QSettings ini(path, QSettings::IniFormat);
-        method = ResultSettings::read(ini);
-    }
-    resultEp = method.method.resultEp;
-    for (const NumberOption &o : numbers) {
-        const QString name = QLatin1String(o.name);
-        if (!parser.isSet(name))
-            continue;
-        const auto value = numberArgument(parser.value(name));
-        if (!value || *value < 0 || (*value == 0 && !o.allowZero))
-            return usageError(err,
-                QStringLiteral("--%1 must be a number %2, not \"%3\"")
-                    .arg(name,
-                        o.allowZero ? QStringLiteral("of 0 or more")
-                                    : QStringLiteral("greater than 0"),
-                        parser.value(name)));
-        *o.target = *value;
-    }
-    if (resultEp != std::floor(resultEp) || resultEp > 1000)
-        return usageError(err,
-            QStringLiteral("--result-ep must be a whole number from 1, not \"%1\"")
-                .arg(parser.value(QStringLiteral("result-ep"))));
-    method.method.resultEp = int(resultEp);
-    if (parser.isSet(sampleUnit)) {
-        const auto unit = TitrationResult::sampleUnitFromText(parser.value(sampleUnit));
-        if (!unit)
-            return usageError(err,
-                QStringLiteral("unknown sample unit \"%1\": use g or mL")
-                    .arg(parser.value(sampleUnit)));
-        method.method.sampleUnit
-            = *unit == SampleUnit::Gram ? QStringLiteral("g") : QStringLiteral("mL");
-    }
-    if (parser.isSet(resultUnit)) {
-        const auto unit = TitrationResult::resultUnitFromText(parser.value(resultUnit));
-        if (!unit)
-            return usageError(err,
-                QStringLiteral("unknown result unit \"%1\": use %2")
-                    .arg(parser.value(resultUnit),
-                        TitrationResult::resultUnitTexts().join(QStringLiteral(", "))));
-        method.method.resultUnit = TitrationResult::resultUnitText(*unit);
-    }
+    QString problem;
+    const std::optional<ResultSettings> method = methodFromOptions(parser, &problem);
+    if (!method)
+        return usageError(err, problem);
     if (!parser.positionalArguments().isEmpty())
         return usageError(err,
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
@@ -306,7 +429,7 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
         return usageError(err, QStringLiteral("--csv needs a file name"));
 
     const BatchEvaluation::Result result = BatchEvaluation::evaluateFile(
-        document, Numbers::Separators::fromLocale(QLocale()), method);
+        document, Numbers::Separators::fromLocale(QLocale()), *method);
     if (!result.ok()) {
         writeLine(err, QStringLiteral("kalumet: ") + result.message);
         return Failed;

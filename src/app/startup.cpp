@@ -23,7 +23,8 @@ int Main(int argc, char *argv[])
     // every save reports, instead of ending the program with its unsaved documents.
     std::signal(SIGXFSZ, SIG_IGN);
 
-    // The command line (--evaluate, --help) needs no display: decided before any GUI object.
+    // The command line (--evaluate, the journal, --help, and any option the windows do not
+    // know) needs no display: decided before any GUI object.
     if (EvaluateCommand::isRequested(argc, argv))
         return EvaluateCommand::run(argc, argv);
 
@@ -73,8 +74,10 @@ int Main(int argc, char *argv[])
         main.activateWindow();
         // Files named on the command line ("Open with") open in documents of their own, from
         // within the event loop, so that a shutdown request also ends a message they cause.
-        QTimer::singleShot(0, &main,
-            [&main, files = app.arguments().mid(1)] { main.documents().openFiles(files); });
+        QTimer::singleShot(
+            0, &main, [&main, files = EvaluateCommand::documentFiles(app.arguments().mid(1))] {
+                main.documents().openFiles(files);
+            });
         // Whatever ends the event loop, the unload steps run.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &main, [&main] { main.close(); });
         code = app.exec();

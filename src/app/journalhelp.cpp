@@ -1,0 +1,79 @@
+// The journal commands' part of the usage and of --help.
+#include "journalcommand.h"
+
+namespace JournalCommand {
+
+namespace {
+
+const char Usage[]
+    = R"(       kalumet --journal-list [--sample ID] [--since YYYY-MM-DD] [--until YYYY-MM-DD]
+                              [--format csv|json] [--out FILE] [--journal URL]
+       kalumet --journal-show RUN [--out FILE] [--journal URL]
+       kalumet --journal-import FILE.rtf... [--sample ID] [method options] [--journal URL]
+       kalumet --journal-copy --to URL [--journal URL]
+)";
+
+const char Help[] = R"(The journal, the lab's record of every run, without a window:
+  --journal URL     the journal to use: an SQLite file (a path or sqlite:///path) or a
+                    PostgreSQL database (postgresql://user@host:port/database, or
+                    postgresql:///database?host=/socket/directory); the password comes
+                    from ~/.pgpass or PGPASSWORD, never from the URL. Without it: the
+                    journal of the settings (key Journal/Url), else the SQLite file
+                    $XDG_DATA_HOME/Kalumet/journal.sqlite
+  --journal-list    lists the runs, newest first: id, kind, sample, started, ended,
+                    end_reason, readings (their number) and the result of the newest
+                    evaluation. CSV by default (as --evaluate): a header line
+                    "id,kind,sample,started,ended,end_reason,readings,value,u,unit",
+                    "." as decimal point, a field with "," or a quote in quotes; with
+                    --format json one object {"runs": [{"id", "kind", "sample",
+                    "started", "ended", "end_reason", "readings", "result"}]}, where
+                    "result" is {"value", "u", "unit"} or null. Times are ISO 8601 with
+                    the offset of the workstation that recorded them; "ended" is empty
+                    (null) while the run is running
+  --sample ID       list only the runs of this sample; with --journal-import: the sample
+                    of the runs it makes (else none)
+  --since DAY       list only runs started on DAY (YYYY-MM-DD, local time) or later
+  --until DAY       list only runs started on DAY or earlier
+  --format FORMAT   csv (the default) or json
+  --out FILE        write the list or the run to FILE instead of standard output (as
+                    --csv writes)
+  --journal-show RUN   writes the run with this id (or uuid) as one JSON object: the
+                    list's fields, with "readings" as [[volume_ml, value, seconds], ...],
+                    and "unit", "method", "forced" (the indices of readings taken at the
+                    drift's longest wait), "evaluations" (oldest first: "version",
+                    "created", "operator", "reason", "equivalence_points" and "results"
+                    with the fields of --evaluate), "sample_size", "sample_unit",
+                    "operator", "host", "program_version", "document_file", "uuid"
+  --journal-import FILE...   takes saved documents (a titrator's listing, or the table
+                    of a run) into the journal as runs of kind "import", each with its
+                    readings and one evaluation as --evaluate computes it (the method
+                    options above apply). A run starts at its file's modification time.
+                    Says per file which run it made, with its readings and EPs; the same
+                    document is not taken twice. A file that cannot be read is reported
+                    and the others are still taken; the exit status is then 2
+  --journal-copy    copies the whole journal into the empty journal --to URL (SQLite to
+                    PostgreSQL or back) with its ids, then checks the copy: prints the
+                    rows and a SHA-256 digest of every table, of the source and the copy
+  --to URL          the journal --journal-copy writes to; one that holds runs is refused
+
+Exit status of the journal commands: 0 done; 1 when the journal or the output cannot be
+written, or when a copy differs from its source; 2 for wrong arguments, a journal that
+cannot be read (none there, damaged, made by a newer program, unreachable), an unknown
+run, a copy's target that already holds runs, and after --journal-import when a file
+could not be read. --journal-list and --journal-show never make a journal where there is
+none.
+)";
+
+} // namespace
+
+QByteArray usageLines()
+{
+    return Usage;
+}
+
+QByteArray helpText()
+{
+    return Help;
+}
+
+} // namespace JournalCommand

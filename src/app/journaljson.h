@@ -1,0 +1,29 @@
+#pragma once
+
+#include "journal/journalstore.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <vector>
+
+// The journal's runs as JSON for the command line: the list, and one run in full. Field names
+// are the interface for scripts and a LIMS: added to, never renamed.
+namespace JournalJson {
+
+// ISO 8601 with milliseconds and the recorded offset: "2026-12-07T20:15:02.125+01:00". Empty
+// for an invalid time.
+QString timeText(const QDateTime &time);
+
+// id, kind, sample, started, ended, end_reason, readings (their number), result.
+QJsonObject summary(const JournalStore::RunSummary &run);
+
+// {"runs": [summary, ...]}
+QByteArray list(const std::vector<JournalStore::RunSummary> &runs);
+
+// The summary's fields with the readings themselves, the run's start record, and every
+// evaluation.
+QByteArray run(const JournalStore::RunRecord &record);
+
+} // namespace JournalJson
