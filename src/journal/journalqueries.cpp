@@ -44,13 +44,16 @@ Where whereOf(const JournalStore::RunFilter &filter)
     return where;
 }
 
-const char SummaryColumns[]
-    = "r.id, r.uuid, r.kind, r.sample_id, r.started_at, r.started_offset, r.ended_at, "
-      "r.ended_offset, r.end_reason, "
-      "(SELECT COUNT(*) FROM readings x WHERE x.run_id = r.id), "
-      "e.result_value, e.result_u, e.result_unit, e.results ";
-const char SummaryFrom[] = "FROM runs r LEFT JOIN evaluations e ON e.run_id = r.id AND e.version = "
-                           "(SELECT MAX(v.version) FROM evaluations v WHERE v.run_id = r.id)";
+const char RunColumns[] = "r.id, r.uuid, r.kind, r.sample_id, r.started_at, r.started_offset, "
+                          "r.ended_at, r.ended_offset, r.end_reason";
+const char CountAndResultColumns[] = ", (SELECT COUNT(*) FROM readings x WHERE x.run_id = r.id), "
+                                     "e.result_value, e.result_u, e.result_unit, e.results ";
+// The newest evaluation: one with no later version. Unlike "version = (SELECT MAX ...)" this
+// lets PostgreSQL join without hashing the whole evaluations table for a long list.
+const char NewestEvaluation[]
+    = " LEFT JOIN evaluations e ON e.run_id = r.id AND NOT EXISTS "
+      "(SELECT 1 FROM evaluations n WHERE n.run_id = r.id AND n.version > e.version)";
+const char NewestFirst[] = " ORDER BY r.started_at DESC, r.id DESC";
 
 JournalStore::RunSummary summaryOf(const QSqlQuery &query)
 {
@@ -83,11 +86,19 @@ JournalStore::RunSummary summaryOf(const QSqlQuery &query)
 std::vector<JournalStore::RunSummary> JournalStore::listRuns(const RunFilter &filter)
 {
     const Where where = whereOf(filter);
-    QString sql = QStringLiteral("SELECT ") + QLatin1StringView(SummaryColumns)
-        + QLatin1StringView(SummaryFrom) + where.sql
-        + QStringLiteral(" ORDER BY r.started_at DESC, r.id DESC");
-    if (filter.limit >= 0)
-        sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(filter.limit).arg(qMax(0, filter.offset));
+    QString sql = QStringLiteral("SELECT ") + QLatin1StringView(RunColumns)
+        + QLatin1StringView(CountAndResultColumns);
+    if (filter.limit >= 0) {
+        // The page is taken from the runs alone first, so that readings are counted and
+        // evaluations looked up only for the runs shown, not for every run an offset skips.
+        sql += QStringLiteral("FROM (SELECT ") + QLatin1StringView(RunColumns)
+            + QStringLiteral(" FROM runs r") + where.sql + QLatin1StringView(NewestFirst)
+            + QStringLiteral(" LIMIT %1 OFFSET %2) r").arg(filter.limit).arg(qMax(0, filter.offset))
+            + QLatin1StringView(NewestEvaluation);
+    } else {
+        sql += QStringLiteral("FROM runs r") + QLatin1StringView(NewestEvaluation) + where.sql;
+    }
+    sql += QLatin1StringView(NewestFirst);
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     query.prepare(sql);
@@ -121,10 +132,12 @@ std::optional<JournalStore::RunRecord> JournalStore::run(qint64 id)
 {
     QSqlQuery query(m_db);
     // The summary's columns, then the rest of the run's.
-    query.prepare(QStringLiteral("SELECT ") + QLatin1StringView(SummaryColumns)
+    query.prepare(QStringLiteral("SELECT ") + QLatin1StringView(RunColumns)
+        + QLatin1StringView(CountAndResultColumns)
         + QStringLiteral(", r.sample_size, r.sample_unit, r.unit, r.method, r.operator, r.host, "
                          "r.program_version, r.document_file ")
-        + QLatin1StringView(SummaryFrom) + QStringLiteral(" WHERE r.id = ?"));
+        + QStringLiteral("FROM runs r") + QLatin1StringView(NewestEvaluation)
+        + QStringLiteral(" WHERE r.id = ?"));
     query.addBindValue(id);
     if (!query.exec()) {
         fail(query.lastError().text());
