@@ -169,6 +169,149 @@
     </message>
 </context>
 <context>
+    <name>JournalRunModel</name>
+    <message>
+        <source>titration</source>
+        <translation>Titration</translation>
+    </message>
+    <message>
+        <source>received listing</source>
+        <translation>empfangene Liste</translation>
+    </message>
+    <message>
+        <source>imported</source>
+        <translation>importiert</translation>
+    </message>
+    <message>
+        <source>running</source>
+        <translation>läuft</translation>
+    </message>
+    <message>
+        <source>end value passed</source>
+        <translation>Endwert überschritten</translation>
+    </message>
+    <message>
+        <source>end volume reached</source>
+        <translation>Endvolumen erreicht</translation>
+    </message>
+    <message>
+        <source>table full</source>
+        <translation>Tabelle voll</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>titrator did not answer</source>
+        <translation>Titrator antwortete nicht</translation>
+    </message>
+    <message>
+        <source>line failed</source>
+        <translation>Leitung gestört</translation>
+    </message>
+    <message>
+        <source>document closed</source>
+        <translation>Dokument geschlossen</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>unterbrochen</translation>
+    </message>
+    <message>
+        <source>received</source>
+        <translation>empfangen</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Sample</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Ended</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>Readings</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>Result ± u</source>
+        <translation>Ergebnis ± u</translation>
+    </message>
+</context>
+<context>
+    <name>JournalSession</name>
+    <message>
+        <source>The journal cannot be used: %1 Kalumet goes on without it; every run stays in its document.</source>
+        <translation>Das Journal kann nicht benutzt werden: %1 Kalumet arbeitet ohne Journal weiter; jede Titration bleibt in ihrem Dokument.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n run(s) of the journal had been left unfinished and are now marked as interrupted.</source>
+        <translation>
+            <numerusform>%n Titration des Journals war nicht abgeschlossen und ist jetzt als unterbrochen markiert.</numerusform>
+            <numerusform>%n Titrationen des Journals waren nicht abgeschlossen und sind jetzt als unterbrochen markiert.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The journal cannot be written: %1. The titration goes on in its document; what is not written yet is kept and written as soon as the journal can be reached.</source>
+        <translation>Das Journal kann nicht geschrieben werden: %1. Die Titration läuft in ihrem Dokument weiter; was noch nicht geschrieben ist, wird aufbewahrt und geschrieben, sobald das Journal wieder erreichbar ist.</translation>
+    </message>
+    <message>
+        <source>The journal is written again; nothing is kept back.</source>
+        <translation>Das Journal wird wieder geschrieben; nichts wird mehr zurückgehalten.</translation>
+    </message>
+</context>
+<context>
+    <name>JournalWindow</name>
+    <message>
+        <source>The journal cannot be read: %1</source>
+        <translation>Das Journal kann nicht gelesen werden: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n run(s) shown</source>
+        <translation>
+            <numerusform>%1 von %n Titration angezeigt</numerusform>
+            <numerusform>%1 von %n Titrationen angezeigt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Journal</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>&amp;Sample:</source>
+        <translation>&amp;Probe:</translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation>von</translation>
+    </message>
+    <message>
+        <source>until</source>
+        <translation>bis</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>&amp;Aktualisieren</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+</context>
+<context>
     <name>ManualCommands</name>
     <message>
         <source>The dose must be a number greater than 0 and at most 100 mL. Nothing was dosed.</source>
@@ -366,6 +509,26 @@
     <message>
         <source>Only the first %1 rows were kept for the chart and the export; rows left out: %2</source>
         <translation>Nur die ersten %1 Zeilen wurden für Diagramm und Export übernommen; ausgelassene Zeilen: %2</translation>
+    </message>
+    <message>
+        <source>Kalumet runs without its journal: %1</source>
+        <translation>Kalumet arbeitet ohne sein Journal: %1</translation>
+    </message>
+    <message>
+        <source>The journal has not been started.</source>
+        <translation>Das Journal wurde nicht gestartet.</translation>
+    </message>
+    <message>
+        <source>The run cannot be read from the journal: %1</source>
+        <translation>Die Titration kann nicht aus dem Journal gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>the journal is not open</source>
+        <translation>das Journal ist nicht geöffnet</translation>
+    </message>
+    <message>
+        <source>Journal</source>
+        <translation>Journal</translation>
     </message>
 </context>
 <context>

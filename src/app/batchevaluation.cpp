@@ -29,27 +29,6 @@ Result failure(Result::Failure kind, const QString &message)
     return result;
 }
 
-// The text with the head of the last table a run wrote ("   ml   pH   [s]") turned into a
-// listing header, so the chart build reads the rows below it; empty when there is none.
-QString withRunTableAsListing(const QString &text)
-{
-    static const QRegularExpression head(
-        QStringLiteral("^[ \\t]*ml[ \\t]+(pH|mV)[ \\t]+\\[s\\][ \\t]*\\r?$"),
-        QRegularExpression::MultilineOption);
-    qsizetype at = -1;
-    for (auto it = head.globalMatch(text); it.hasNext();)
-        at = it.next().capturedStart();
-    if (at < 0)
-        return {};
-    const qsizetype bracket = text.indexOf(QStringLiteral("[s]"), at);
-    // Rows saved by a word processor may have lost the blanks after their last number, which
-    // the row scanner needs to take it.
-    static const QRegularExpression lineEnd(QStringLiteral("(\\r?\\n)"));
-    QString rows = text.mid(bracket);
-    rows.replace(lineEnd, QStringLiteral("  \\1"));
-    return text.left(bracket) + u't' + rows;
-}
-
 QJsonArray pairs(const QList<QPointF> &points)
 {
     QJsonArray array;
@@ -95,6 +74,25 @@ Result evaluateListing(const QString &text, Numbers::Separators sep, const Resul
 }
 
 } // namespace
+
+QString withRunTableAsListing(const QString &text)
+{
+    static const QRegularExpression head(
+        QStringLiteral("^[ \\t]*ml[ \\t]+(pH|mV)[ \\t]+\\[s\\][ \\t]*\\r?$"),
+        QRegularExpression::MultilineOption);
+    qsizetype at = -1;
+    for (auto it = head.globalMatch(text); it.hasNext();)
+        at = it.next().capturedStart();
+    if (at < 0)
+        return {};
+    const qsizetype bracket = text.indexOf(QStringLiteral("[s]"), at);
+    // Rows saved by a word processor may have lost the blanks after their last number, which
+    // the row scanner needs to take it.
+    static const QRegularExpression lineEnd(QStringLiteral("(\\r?\\n)"));
+    QString rows = text.mid(bracket);
+    rows.replace(lineEnd, QStringLiteral("  \\1"));
+    return text.left(bracket) + u't' + rows;
+}
 
 Result evaluateText(const QString &text, Numbers::Separators sep, const ResultSettings &method)
 {

@@ -57,6 +57,10 @@ Result evaluateText(
 Result evaluateFile(
     const QString &path, Numbers::Separators sep, const ResultSettings &method = {});
 
+// The text with the head of the last table a run wrote ("   ml   pH   [s]") turned into a
+// listing header, so the chart build reads the rows below it; empty when there is none.
+QString withRunTableAsListing(const QString &text);
+
 // The evaluation as one JSON object: unit, points, derivative, equivalence_points, results.
 QByteArray toJson(const Result &result);
 

@@ -128,6 +128,7 @@ constexpr WindowOption WindowOptions[] = {
     {"style", true},
     {"stylesheet", true},
     {"session", true},
+    {"journal", true}, // the window's journal; --journal-list and the like are commands
     {"qmljsdebugger", false}, // only as -qmljsdebugger=port:N
     {"reverse", false},
     {"widgetcount", false},

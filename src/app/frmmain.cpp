@@ -4,6 +4,7 @@
 #include "app/curveanalysis.h"
 #include "app/frmmethode.h"
 #include "app/frmoption.h"
+#include "app/journalsession.h"
 #include "app/optionruncontrols.h"
 #include "app/sampledialog.h"
 #include "app/setzesprache.h"
@@ -96,6 +97,7 @@ frmMain::frmMain(QSettings &store, QWidget *parent)
         });
     m_chartBuild = std::make_unique<ChartBuild>(m_measurementStore, m_settings, *m_documents);
     connect(m_chartBuild.get(), &ChartBuild::finished, this, &frmMain::showDroppedRows);
+    connectJournalToDocuments();
 }
 
 frmMain::~frmMain() = default;
@@ -212,6 +214,8 @@ void frmMain::cmdResult_Click()
 // Builds the curve from the active document's text (document evaluation).
 void frmMain::cmdChart_Click()
 {
+    if (!m_chartBuild->isRunning())
+        takeStoreOver();
     m_chartBuild->start(); // a click while a build runs does nothing
 }
 
@@ -240,11 +244,14 @@ void frmMain::mnuFileEvaluate_Click()
     const ResultSettings method = ResultSettings::read(m_store);
     const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
     doc->appendText(ResultsBlock::compose(a.eps, method.method, a.unit, m_settings.separators));
+    if (m_journal)
+        m_journal->documentEvaluated(doc, a.eps, method);
 }
 
 // Clears the data list, store and chart (document evaluation).
 void frmMain::cmdDelete_Click()
 {
+    takeStoreOver();
     clearDataList(m_measurementStore, m_documents->activeDocument());
     showDroppedRows();
 }

@@ -9,9 +9,12 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class ChartBuild;
 class DocumentCommands;
+class JournalSession;
+class JournalWindow;
 class InstrumentLink;
 class ManualCommands;
 class QMessageBox;
@@ -93,6 +96,18 @@ public:
     // A message with an OK button, not modal in a loop of its own.
     void showMessage(const QString &text);
 
+    // Starts the lab journal: the one `commandLine` names (--journal), else the settings key
+    // Journal/Url, else the user's SQLite file. A journal that cannot be used is said once;
+    // the program then runs without it.
+    void openJournal(const std::optional<QString> &commandLine = std::nullopt);
+    // Null before openJournal() and when the journal named is no journal.
+    JournalSession *journal() const { return m_journal.get(); }
+    // The journal window, if it is open.
+    JournalWindow *journalWindow() const;
+    // Shows the journal's run `runId` in a new document: its table as the run wrote it, and
+    // its curve on the chart.
+    void openJournalRun(qint64 runId);
+
 public Q_SLOTS:
     void cmdSend_Click();
     void cmdResult_Click();
@@ -124,9 +139,12 @@ public Q_SLOTS:
     void mnuMethode_Click();
     // The toolbar's image buttons, by key: "Neu", "Drucken", "Speichern".
     void tbToolBar_ButtonClick(const QString &key);
+    // The journal window (one at a time).
+    void mnuJournal_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildMenus();
@@ -141,6 +159,12 @@ private:
     void showRsError(const LinkStatus &status);
     // Says in the status bar when the series has more rows than the chart holds.
     void showDroppedRows();
+    // The journal's word in the status bar and, for `alert`, in one message at a time.
+    void showJournalText(const QString &text, bool alert);
+    // Tells the journal which documents go and which are saved as what.
+    void connectJournalToDocuments();
+    // The store goes to the chart build or is emptied: a listing coming in is complete.
+    void takeStoreOver();
 
     QSettings &m_store;
     SettingsRecord m_settings;
@@ -161,6 +185,11 @@ private:
     std::unique_ptr<SeriesCommands> m_series;
     QPointer<QMessageBox> m_rsErrorBox;
     int m_droppedRowsShown = 0;
+    std::unique_ptr<JournalSession> m_journal;
+    QString m_journalProblem; // why the journal named is not used
+    QPointer<JournalWindow> m_journalWindow;
+    QPointer<QMessageBox> m_journalBox;
+    QAction *m_mnuJournal = nullptr;
 
     QMdiArea *m_mdiArea = nullptr;
     QToolBar *m_tbToolBar = nullptr;

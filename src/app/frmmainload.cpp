@@ -1,6 +1,8 @@
 #include "frmmain.h"
 
 #include "app/frmoption.h"
+#include "app/journalsession.h"
+#include "app/journalwindow.h"
 #include "app/methodfile.h"
 #include "app/optionvalues.h"
 #include "app/setzesprache.h"
@@ -117,6 +119,10 @@ void frmMain::Form_Unload()
     // 5. Documents close without a question.
     m_timer1->stop();
     m_mdiArea->closeAllSubWindows();
+
+    // 6. The journal takes what is still queued, for a few seconds at most.
+    delete m_journalWindow;
+    m_journal.reset();
 
     if (!failures.isEmpty()) {
         const QString text = failures.join(u'\n');

@@ -84,6 +84,10 @@ void frmMain::buildMenus()
     QAction *method = menuBar()->addAction(QStringLiteral("Method"));
     method->setObjectName(QStringLiteral("mnuMethode"));
     connect(method, &QAction::triggered, this, &frmMain::mnuMethode_Click);
+    // Not in the caption table: its text follows the program's language (tr).
+    m_mnuJournal = menuBar()->addAction(tr("Journal"));
+    m_mnuJournal->setObjectName(QStringLiteral("mnuJournal"));
+    connect(m_mnuJournal, &QAction::triggered, this, &frmMain::mnuJournal_Click);
 }
 
 void frmMain::buildToolBar()

@@ -3,6 +3,7 @@
 #include "app/evaluatecommand.h"
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
+#include "app/journalsession.h"
 #include "app/shutdownguard.h"
 #include "app/signalwatcher.h"
 #include "app/splashwait.h"
@@ -62,6 +63,9 @@ int Main(int argc, char *argv[])
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, programTitle(), programTitle());
     frmMain main(store);
     main.Form_Load();
+    // --journal URL names the journal of this session; the other arguments are files.
+    QStringList arguments;
+    main.openJournal(JournalSession::journalArgument(app.arguments().mid(1), &arguments));
     splash.close();
 
     int code = 0;
@@ -74,10 +78,9 @@ int Main(int argc, char *argv[])
         main.activateWindow();
         // Files named on the command line ("Open with") open in documents of their own, from
         // within the event loop, so that a shutdown request also ends a message they cause.
-        QTimer::singleShot(
-            0, &main, [&main, files = EvaluateCommand::documentFiles(app.arguments().mid(1))] {
-                main.documents().openFiles(files);
-            });
+        QTimer::singleShot(0, &main, [&main, files = EvaluateCommand::documentFiles(arguments)] {
+            main.documents().openFiles(files);
+        });
         // Whatever ends the event loop, the unload steps run.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &main, [&main] { main.close(); });
         code = app.exec();

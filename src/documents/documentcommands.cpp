@@ -213,6 +213,7 @@ bool DocumentCommands::saveTo(frmDocument *document, const QString &path)
         m_dialogs->showError(dialogParent(), fileProblemMessage(problem, path, true));
         return false;
     }
+    Q_EMIT documentSaved(document, QFileInfo(path).absoluteFilePath());
     return true;
 }
 

@@ -56,6 +56,8 @@ public:
 Q_SIGNALS:
     // A new document window was made (by NeuesDokument, whatever called it).
     void documentCreated(frmDocument *document);
+    // A document was written to the file `path` (absolute) by save or save as.
+    void documentSaved(frmDocument *document, const QString &path);
 
 private:
     // Reads the file and starts putting its text into the document; the caption becomes the

@@ -1,0 +1,143 @@
+// The main window's side of the lab journal: starting it, its messages, the Journal menu and
+// a run of the journal shown in a document.
+#include "frmmain.h"
+
+#include "app/batchevaluation.h"
+#include "app/journalchoice.h"
+#include "app/journalruntext.h"
+#include "app/journalsession.h"
+#include "app/journalwindow.h"
+#include "documents/documentcommands.h"
+#include "documents/frmdocument.h"
+#include "evaluation/documentevaluator.h"
+#include "journal/journalstore.h"
+#include "titration/runcontrols.h"
+#include "titration/titrationrun.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMessageBox>
+#include <QStatusBar>
+
+void frmMain::openJournal(const std::optional<QString> &commandLine)
+{
+    m_journal.reset();
+    m_journalProblem.clear();
+    QString problem;
+    const std::optional<JournalLocation> location
+        = JournalChoice::choose(commandLine, m_store, &problem);
+    if (!location) {
+        m_journalProblem = problem;
+        showJournalText(tr("Kalumet runs without its journal: %1").arg(problem), true);
+        return;
+    }
+    m_journal = std::make_unique<JournalSession>(*location,
+        JournalSession::Sources {
+            m_store, m_settings, runControls(), *m_documents, m_measurementStore});
+    connect(m_journal.get(), &JournalSession::alert, this,
+        [this](const QString &text) { showJournalText(text, true); });
+    connect(m_journal.get(), &JournalSession::notice, this,
+        [this](const QString &text) { showJournalText(text, false); });
+    m_journal->followRun(*m_run);
+    m_journal->followReports(*m_evaluator);
+    m_journal->open();
+}
+
+JournalWindow *frmMain::journalWindow() const
+{
+    return m_journalWindow;
+}
+
+void frmMain::connectJournalToDocuments()
+{
+    connect(
+        m_documents.get(), &DocumentCommands::documentCreated, this, [this](frmDocument *window) {
+            AbstractDocument *document = window;
+            // In the commands' keeping, which the window outlives: documents that go with the
+            // window itself find no journal to tell.
+            connect(window, &QObject::destroyed, m_documents.get(), [this, document] {
+                if (m_journal)
+                    m_journal->documentClosed(document);
+            });
+        });
+    connect(m_documents.get(), &DocumentCommands::documentSaved, this,
+        [this](frmDocument *window, const QString &path) {
+            if (m_journal)
+                m_journal->documentSaved(window, path);
+        });
+}
+
+void frmMain::showJournalText(const QString &text, bool alert)
+{
+    statusBar()->showMessage(text);
+    if (!alert)
+        return;
+    // One message at a time: a later word of the journal replaces the one still shown.
+    if (!m_journalBox) {
+        m_journalBox = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral("Kalumet"), QString(), QMessageBox::Ok, this);
+        m_journalBox->setObjectName(QStringLiteral("journalBox"));
+        m_journalBox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_journalBox->setText(text);
+    m_journalBox->open();
+}
+
+void frmMain::takeStoreOver()
+{
+    if (m_journal)
+        m_journal->listings().storeTakenOver();
+}
+
+void frmMain::mnuJournal_Click()
+{
+    if (!m_journal) {
+        showMessage(m_journalProblem.isEmpty()
+                ? tr("The journal has not been started.")
+                : tr("Kalumet runs without its journal: %1").arg(m_journalProblem));
+        return;
+    }
+    if (!m_journalWindow) {
+        m_journalWindow = new JournalWindow(m_journal->location(), m_settings.separators, this);
+        m_journalWindow->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_journalWindow, &JournalWindow::openRequested, this, &frmMain::openJournalRun);
+    }
+    // Read anew each time: runs may have been added since.
+    m_journalWindow->reload();
+    m_journalWindow->show();
+    m_journalWindow->raise();
+    m_journalWindow->activateWindow();
+}
+
+void frmMain::openJournalRun(qint64 runId)
+{
+    JournalStore *store = m_journalWindow ? m_journalWindow->store() : nullptr;
+    const std::optional<JournalStore::RunRecord> record = store ? store->run(runId) : std::nullopt;
+    if (!record) {
+        showMessage(tr("The run cannot be read from the journal: %1")
+                        .arg(store ? store->lastError() : tr("the journal is not open")));
+        return;
+    }
+    const QString text = JournalRunText::documentText(*record, m_settings.separators);
+    frmDocument *document = m_documents->NeuesDokument();
+    document->setText(text);
+    // The curve as the chart build draws a listing, from the table read as one. A run going
+    // on keeps the store; the chart then comes from a store of its own.
+    MeasurementStore own;
+    const bool running = m_run->isRunning();
+    if (!running)
+        takeStoreOver();
+    buildChartFromText(BatchEvaluation::withRunTableAsListing(text),
+        running ? own : m_measurementStore, m_settings, document->chart());
+    if (m_journal)
+        m_journal->documentShowsRun(
+            document, record->summary.uuid, int(record->evaluations.size()));
+    showDroppedRows();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange && m_mnuJournal)
+        m_mnuJournal->setText(tr("Journal"));
+    QMainWindow::changeEvent(event);
+}
