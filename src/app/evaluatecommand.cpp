@@ -33,7 +33,8 @@ constexpr int Failed = 2;
 const char UsageLine[] = "Usage: kalumet --evaluate FILE.rtf [--csv OUT.csv | --format json "
                          "[--out OUT.json]] [method options]";
 
-const char WindowUsageLine[] = "       kalumet [window options] [--] [FILE.rtf ...]";
+const char WindowUsageLine[]
+    = "       kalumet [window options] [--journal URL] [--titrate] [--] [FILE.rtf ...]";
 
 const char HelpText[] = R"(
 Evaluates a saved Kalumet document without opening a window (no display needed): builds the
@@ -88,7 +89,9 @@ const char HelpTail[] = R"(
 Without these options Kalumet starts with its windows and opens the files named ("--" ends
 the options: a file whose name starts with "-" follows it). The windows take Qt's own options
 (-platform NAME, -style NAME, -session ID, -geometry WxH+X+Y, -reverse, ...); any other
-argument that starts with "-" is taken for the command line, and one it does not know ends
+argument that starts with "-" (besides --journal URL, the journal of the session, and
+--titrate, which starts a titration run as Titr. Start does once the window is up) is taken
+for the command line, and one it does not know ends
 the program with status 2 and the usage, without a window.
 )";
 
@@ -129,6 +132,7 @@ constexpr WindowOption WindowOptions[] = {
     {"stylesheet", true},
     {"session", true},
     {"journal", true}, // the window's journal; --journal-list and the like are commands
+    {"titrate", false}, // starts a titration run once the window is up
     {"qmljsdebugger", false}, // only as -qmljsdebugger=port:N
     {"reverse", false},
     {"widgetcount", false},

@@ -12,7 +12,12 @@
 #include "titration/runcontrols.h"
 #include "titration/titrationrun.h"
 
+#include <QLoggingCategory>
 #include <QSettings>
+
+// Off by default; "kalumet.journal.debug=true" in QT_LOGGING_RULES shows what the document
+// showed and what the journal was given, for checking a crash against the journal.
+Q_LOGGING_CATEGORY(lcJournal, "kalumet.journal", QtInfoMsg)
 
 namespace {
 
@@ -86,6 +91,8 @@ void JournalSession::followRun(TitrationRun &run)
             runStarted();
     });
     connect(&run, &TitrationRun::readingTaken, this, [this](const Journal::Reading &reading) {
+        qCDebug(
+            lcJournal, "reading shown %d %.3f %.3f", reading.index, reading.volume, reading.value);
         if (!m_run.isEmpty())
             m_writer->addReading(m_run, reading);
     });
@@ -168,6 +175,7 @@ void JournalSession::runStarted()
 
 void JournalSession::runEnded(Journal::EndReason reason)
 {
+    qCDebug(lcJournal, "run ended %s", qPrintable(Journal::endReasonText(reason)));
     if (m_run.isEmpty())
         return;
     m_writer->finishRun(m_run, reason);
@@ -253,6 +261,7 @@ bool JournalSession::documentEvaluated(
 
 void JournalSession::opened(bool ok, const QString &message, int interrupted)
 {
+    qCDebug(lcJournal, "journal opened %d, %d run(s) marked interrupted", ok ? 1 : 0, interrupted);
     if (!ok) {
         if (m_told)
             return;

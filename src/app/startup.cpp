@@ -78,9 +78,18 @@ int Main(int argc, char *argv[])
         main.activateWindow();
         // Files named on the command line ("Open with") open in documents of their own, from
         // within the event loop, so that a shutdown request also ends a message they cause.
-        QTimer::singleShot(0, &main, [&main, files = EvaluateCommand::documentFiles(arguments)] {
-            main.documents().openFiles(files);
-        });
+        // --titrate starts a run at once, for a titration started by a script.
+        const qsizetype optionsEnd = arguments.indexOf(QStringLiteral("--"));
+        const qsizetype titrate = arguments.indexOf(QStringLiteral("--titrate"));
+        const bool startRun = titrate >= 0 && (optionsEnd < 0 || titrate < optionsEnd);
+        if (startRun)
+            arguments.removeAt(titrate);
+        QTimer::singleShot(
+            0, &main, [&main, startRun, files = EvaluateCommand::documentFiles(arguments)] {
+                main.documents().openFiles(files);
+                if (startRun)
+                    main.cmdTitration_Click();
+            });
         // Whatever ends the event loop, the unload steps run.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &main, [&main] { main.close(); });
         code = app.exec();

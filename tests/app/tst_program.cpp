@@ -61,6 +61,8 @@ void start(QProcess &program, const QStringList &arguments, const QString &confi
     if (!configHome.isEmpty()) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        // The journal goes beside the settings, never into the user's own.
+        env.insert(QStringLiteral("XDG_DATA_HOME"), configHome + QStringLiteral("/data"));
     }
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     program.setProcessEnvironment(env);
