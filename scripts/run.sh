@@ -7,7 +7,8 @@
 #                                       (or KALUMET_DEVICE=/dev/ttyUSB0 scripts/run.sh)
 #
 # Either way the program runs with a settings profile of this command's own, build/run-profile
-# (settings in build/run-profile/Kalumet/Kalumet.conf, lastmeth.kmt in build/run-profile), with
+# (settings in build/run-profile/Kalumet/Kalumet.conf, the journal in
+# build/run-profile/Kalumet/journal.sqlite, lastmeth.kmt in build/run-profile), with
 # channel 1 pointed at the device; the user's own settings are not touched. Started as
 # build/kalumet, the program uses the user's settings and the current directory instead.
 set -euo pipefail
@@ -18,7 +19,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --device) device="${2:?--device needs a path}"; shift 2 ;;
         --device=*) device="${1#--device=}"; shift ;;
-        -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
         *) echo "run.sh: unknown option $1 (try --help)" >&2; exit 1 ;;
     esac
 done
@@ -81,5 +82,5 @@ fi
 
 cd "$profile"
 status=0
-XDG_CONFIG_HOME="$profile" "$root/build/kalumet" || status=$?
+XDG_CONFIG_HOME="$profile" XDG_DATA_HOME="$profile" "$root/build/kalumet" || status=$?
 exit "$status"
