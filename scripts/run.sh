@@ -19,7 +19,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --device) device="${2:?--device needs a path}"; shift 2 ;;
         --device=*) device="${1#--device=}"; shift ;;
-        -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
         *) echo "run.sh: unknown option $1 (try --help)" >&2; exit 1 ;;
     esac
 done
