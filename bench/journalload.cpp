@@ -38,6 +38,7 @@ struct Options
     int intervalMs = 500;
     QString journal; // URL or SQLite file; empty: a server of the program's own
     bool fsync = true;
+    bool stagger = false; // writers spread over the interval instead of all at one moment
     // A writer's own
     bool writer = false;
     int index = 0;
@@ -223,7 +224,8 @@ int runLoad(Options options)
 
     out << "journal-load: " << options.writers << " writers, one reading every "
         << options.intervalMs << " ms for " << options.seconds << " s ("
-        << readingsPerWriter(options) << " readings each), all started at the same moment"
+        << readingsPerWriter(options) << " readings each), "
+        << (options.stagger ? "spread evenly over the interval" : "all at the same moment")
         << Qt::endl;
     out << "   journal: " << where << Qt::endl;
     if (!store.dialect().isSQLite())
@@ -242,10 +244,11 @@ int runLoad(Options options)
         process->start(QCoreApplication::applicationFilePath(),
             {QStringLiteral("--writer"), QStringLiteral("--journal"), options.journal,
                 QStringLiteral("--index"), QString::number(k), QStringLiteral("--start-at"),
-                QString::number(startAt), QStringLiteral("--seconds"),
-                QString::number(options.seconds), QStringLiteral("--interval-ms"),
-                QString::number(options.intervalMs), QStringLiteral("--out"),
-                results.filePath(QStringLiteral("writer-%1.txt").arg(k))});
+                QString::number(startAt
+                    + (options.stagger ? qint64(k) * options.intervalMs / options.writers : 0)),
+                QStringLiteral("--seconds"), QString::number(options.seconds),
+                QStringLiteral("--interval-ms"), QString::number(options.intervalMs),
+                QStringLiteral("--out"), results.filePath(QStringLiteral("writer-%1.txt").arg(k))});
         writers.push_back(std::move(process));
     }
     bool allExited = true;
@@ -260,6 +263,9 @@ int runLoad(Options options)
 
     Latencies all;
     Latencies afterFirst; // without each writer's first commit on its new connection
+    // Per tick (a reading's number), how many writers took over 20 ms: a stall of the server
+    // or the disk slows every writer of one tick, a slow commit path every tick a little.
+    std::vector<int> slowPerTick(std::size_t(readingsPerWriter(options)), 0);
     Latencies worstWriter;
     int writersOk = 0;
     int failures = 0;
@@ -285,6 +291,8 @@ int runLoad(Options options)
         all.append(result->latencies);
         for (std::size_t i = 1; i < result->latencies.count(); ++i)
             afterFirst.add(result->latencies.values()[i]);
+        for (std::size_t i = 0; i < result->latencies.count() && i < slowPerTick.size(); ++i)
+            slowPerTick[i] += result->latencies.values()[i] > 20 ? 1 : 0;
         if (result->latencies.percentile(99) > worstWriter.percentile(99))
             worstWriter = result->latencies;
         failures += result->failures;
@@ -300,6 +308,13 @@ int runLoad(Options options)
     out << Qt::endl
         << "   commits over 20 ms: " << all.countAbove(20) << " of " << all.count()
         << "; over 100 ms: " << all.countAbove(100) << "; failed attempts retried: " << failures
+        << Qt::endl;
+    const auto ticksWith = [&](int writers) {
+        return std::count_if(
+            slowPerTick.begin(), slowPerTick.end(), [writers](int n) { return n >= writers; });
+    };
+    out << "   ticks with a commit over 20 ms: " << ticksWith(1) << " of " << slowPerTick.size()
+        << "; with half the writers or more over 20 ms: " << ticksWith(qMax(1, options.writers / 2))
         << Qt::endl;
     out << "   latest reading behind its schedule: " << maxLateness << " ms" << Qt::endl;
     out << "   arrived: " << writersOk << " of " << options.writers << " writers complete, " << sent
@@ -332,6 +347,9 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("location"));
     const QCommandLineOption noFsync(QStringLiteral("no-fsync"),
         QStringLiteral("The own server does not sync its commits to disk."));
+    const QCommandLineOption stagger(QStringLiteral("stagger"),
+        QStringLiteral("Spread the writers' readings evenly over the interval (by default all "
+                       "writers commit at the same moment, the worst case)."));
     // How the program starts its writers: not for the command line.
     QCommandLineOption writer(QStringLiteral("writer"), QStringLiteral("(one writer)"));
     QCommandLineOption index(
@@ -343,7 +361,7 @@ Options parseOptions(const QCoreApplication &app)
     for (QCommandLineOption *hidden : {&writer, &index, &startAt, &outFile})
         hidden->setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions(
-        {writers, seconds, interval, journal, noFsync, writer, index, startAt, outFile});
+        {writers, seconds, interval, journal, noFsync, stagger, writer, index, startAt, outFile});
     parser.process(app);
 
     Options options;
@@ -360,6 +378,7 @@ Options parseOptions(const QCoreApplication &app)
     number(interval, options.intervalMs);
     options.journal = parser.value(journal);
     options.fsync = !parser.isSet(noFsync);
+    options.stagger = parser.isSet(stagger);
     options.writer = parser.isSet(writer);
     if (options.writer) {
         options.index = parser.value(index).toInt();
