@@ -7,6 +7,7 @@
 #include "journal/journallocation.h"
 #include "journal/journalstore.h"
 #include "support/pgcluster.h"
+#include "support/titratorsim.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -21,33 +22,6 @@
 
 namespace {
 
-// The simulated titrator on a pseudo-terminal of its own.
-class Simulator
-{
-public:
-    explicit Simulator(quint32 seed)
-    {
-        m_process.setProgram(QStringLiteral(KALUMET_BINARY_DIR "/titrator-sim"));
-        m_process.setArguments({QStringLiteral("--seed"), QString::number(seed)});
-        m_process.start();
-        if (!m_process.waitForStarted(5000))
-            return;
-        const QDeadlineTimer deadline(5000);
-        while (!m_process.canReadLine() && !deadline.hasExpired())
-            m_process.waitForReadyRead(100);
-        device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    QString device;
-
-private:
-    QProcess m_process;
-};
-
 struct Reading
 {
     int index;
@@ -61,7 +35,7 @@ class Workstation
 {
 public:
     Workstation(const QString &journalUrl, double endVolume, quint32 seed)
-        : m_simulator(seed)
+        : m_simulator({QStringLiteral("--seed"), QString::number(seed)})
         , m_url(journalUrl)
     {
         const QString config = m_home.filePath(QStringLiteral("config/Kalumet"));
@@ -148,7 +122,7 @@ public:
 
 private:
     QTemporaryDir m_home;
-    Simulator m_simulator;
+    TitratorSim m_simulator;
     QString m_url;
     std::unique_ptr<QProcess> m_program;
     QString m_errors;

@@ -14,6 +14,7 @@
 #include "model/settingsrecord.h"
 #include "support/fakedocument.h"
 #include "support/fakeruncontrols.h"
+#include "support/titratorsim.h"
 #include "titration/runtimer.h"
 #include "titration/titrationrun.h"
 
@@ -53,35 +54,6 @@ struct WindowCases
         PortSettings(store).setDevicePath(1, device);
         return path;
     }
-};
-
-// The simulated titrator on a pseudo-terminal of its own, for as long as this object lives.
-class Simulator
-{
-public:
-    explicit Simulator(const QStringList &options)
-    {
-        m_process.setProgram(QStringLiteral(KALUMET_BINARY_DIR "/titrator-sim"));
-        m_process.setArguments(options);
-        m_process.start();
-        if (!m_process.waitForStarted(5000))
-            return;
-        // The first line of its output names the device it serves.
-        const QDeadlineTimer deadline(5000);
-        while (!m_process.canReadLine() && !deadline.hasExpired())
-            m_process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
-        device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-
-    QString device;
-
-private:
-    QProcess m_process;
 };
 
 // The data rows as a reader of the printout sees them: three numbers on a line after the
@@ -162,7 +134,7 @@ private Q_SLOTS:
 
     void windowShowsWhyTheRunStoppedAndWhyADoseWasRefused()
     {
-        Simulator sim({});
+        TitratorSim sim({});
         QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
         QSettings store(m_cases.storeWith(sim.device), QSettings::IniFormat);
         frmMain w(store);
@@ -185,7 +157,7 @@ private Q_SLOTS:
 
     void resultButtonFetchesTheDataIntoStoreChartAndDocument()
     {
-        Simulator sim({QStringLiteral("--seed"), QStringLiteral("11")});
+        TitratorSim sim({QStringLiteral("--seed"), QStringLiteral("11")});
         QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
         QSettings store(m_cases.storeWith(sim.device), QSettings::IniFormat);
         frmMain w(store);
@@ -219,7 +191,7 @@ private Q_SLOTS:
 
     void runOnARealTimerEndsByPassingItsEndValue()
     {
-        Simulator sim({QStringLiteral("--equivalence"), QString::number(Equivalence),
+        TitratorSim sim({QStringLiteral("--equivalence"), QString::number(Equivalence),
             QStringLiteral("--noise"), QStringLiteral("0")});
         QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
         QSettings ini(m_cases.storeWith(sim.device), QSettings::IniFormat);
