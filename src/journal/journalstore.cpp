@@ -54,6 +54,7 @@ JournalStore::JournalStore(const JournalLocation &location, const QString &conne
 
 JournalStore::~JournalStore()
 {
+    m_readingInsert.reset();
     m_locks.reset();
     if (m_db.isValid()) {
         m_db.close();
@@ -94,6 +95,7 @@ JournalStore::OpenResult JournalStore::open(bool create)
 {
     OpenResult result;
     m_open = false;
+    m_readingInsert.reset();
     const QString name = m_location.displayName();
     if (m_dialect.isSQLite()) {
         const QFileInfo info(m_location.path);
@@ -196,6 +198,7 @@ bool JournalStore::reconnect()
 {
     if (m_dialect.isSQLite() && m_db.isOpen())
         return true;
+    m_readingInsert.reset();
     m_db.close();
     if (!connect())
         return false;
@@ -251,18 +254,31 @@ std::optional<qint64> JournalStore::runIdOf(const QString &uuid)
 
 bool JournalStore::addReading(qint64 runId, const Journal::Reading &reading)
 {
-    QSqlQuery insert(m_db);
-    insert.prepare(QStringLiteral("INSERT INTO readings (run_id, seq, volume_ml, value, seconds, "
-                                  "forced) VALUES (?, ?, ?, ?, ?, ?) "
-                                  "ON CONFLICT (run_id, seq) DO NOTHING"));
-    insert.addBindValue(runId);
-    insert.addBindValue(reading.index);
-    insert.addBindValue(reading.volume);
-    insert.addBindValue(reading.value);
-    insert.addBindValue(reading.seconds);
-    insert.addBindValue(reading.forced ? 1 : 0);
-    if (!insert.exec())
-        return fail(insert.lastError().text());
+    if (!m_readingInsert) {
+        m_readingInsert = std::make_unique<QSqlQuery>(m_db);
+        if (!m_readingInsert->prepare(
+                QStringLiteral("INSERT INTO readings (run_id, seq, volume_ml, value, seconds, "
+                               "forced) VALUES (?, ?, ?, ?, ?, ?) "
+                               "ON CONFLICT (run_id, seq) DO NOTHING"))) {
+            const QString error = m_readingInsert->lastError().text();
+            m_readingInsert.reset();
+            return fail(error);
+        }
+    }
+    QSqlQuery &insert = *m_readingInsert;
+    insert.bindValue(0, runId);
+    insert.bindValue(1, reading.index);
+    insert.bindValue(2, reading.volume);
+    insert.bindValue(3, reading.value);
+    insert.bindValue(4, reading.seconds);
+    insert.bindValue(5, reading.forced ? 1 : 0);
+    if (!insert.exec()) {
+        const QString error = insert.lastError().text();
+        // A connection that broke takes its prepared statement with it.
+        m_readingInsert.reset();
+        return fail(error);
+    }
+    insert.finish();
     return true;
 }
 

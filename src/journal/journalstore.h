@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <memory>
 #include <optional>
@@ -116,6 +117,8 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     std::unique_ptr<RunLocks> m_locks;
+    // Prepared once per connection: a reading is then one round trip to a server.
+    std::unique_ptr<QSqlQuery> m_readingInsert;
     bool m_open = false;
     QString m_lastError;
 };
