@@ -356,7 +356,7 @@ std::optional<int> JournalStore::addEvaluation(
             = evaluation.created.isValid() ? evaluation.created : QDateTime::currentDateTime();
         const Journal::EvaluatedResult *first
             = evaluation.results.empty() ? nullptr : &evaluation.results.front();
-        const QVariant none(QMetaType(QMetaType::Double));
+        const QVariant none {QMetaType(QMetaType::Double)};
         QSqlQuery insert(m_db);
         insert.prepare(QStringLiteral(
             "INSERT INTO evaluations (uuid, run_id, version, created_at, created_offset, "
