@@ -446,11 +446,7 @@ Options parseOptions(const QCoreApplication &app)
 
     Options options;
     const auto number = [&](const QCommandLineOption &option, int &value) {
-        if (!parser.isSet(option))
-            return;
-        bool ok = false;
-        value = parser.value(option).toInt(&ok);
-        if (!ok || value < 1)
+        if (!readPositive(parser, option, value))
             die(QStringLiteral("--%1 wants a positive number").arg(option.names().first()));
     };
     number(readings, options.readings);

@@ -2,6 +2,7 @@
 
 #include "support/pgcluster.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -64,3 +65,17 @@ inline QString loadAverage()
 }
 
 } // namespace JournalBench
+
+// A set option's value as a positive whole number into `value`; false when it is none.
+inline bool readPositive(
+    const QCommandLineParser &parser, const QCommandLineOption &option, int &value)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const int number = parser.value(option).toInt(&ok);
+    if (!ok || number < 1)
+        return false;
+    value = number;
+    return true;
+}
