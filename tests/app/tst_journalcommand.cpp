@@ -6,6 +6,7 @@
 #include "app/journalcommand.h"
 #include "journal/journalcopy.h"
 #include "journal/journalstore.h"
+#include "support/jumplisting.h"
 #include "support/pgcluster.h"
 
 #include <QBuffer>
@@ -376,17 +377,9 @@ private Q_SLOTS:
         const QString journal = dir.filePath(QStringLiteral("import.sqlite"));
         const QString listing = dir.filePath(QStringLiteral("listing.rtf"));
         const QString table = dir.filePath(QStringLiteral("table.rtf"));
-        // A jump of 600 mV around 10 mL, 0.2 mL and 6 s steps.
-        QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 V[ml]  mV  t[s]\\par\n";
-        for (int i = 0; i <= 100; ++i) {
-            rtf += QStringLiteral("  %1   %2   %3  \\par\n")
-                       .arg(i * 0.2, 0, 'f', 3)
-                       .arg(300 * std::tanh((i * 0.2 - 10) / 0.4), 0, 'f', 1)
-                       .arg(i * 6.0, 0, 'f', 1)
-                       .toLatin1();
-        }
+        const QByteArray rtf = jumpListingRtf();
         QFile listingFile(listing);
-        QVERIFY(listingFile.open(QIODevice::WriteOnly) && listingFile.write(rtf + '}') > 0);
+        QVERIFY(listingFile.open(QIODevice::WriteOnly) && listingFile.write(rtf) > 0);
         listingFile.close();
         QFile tableFile(table);
         QVERIFY(tableFile.open(QIODevice::WriteOnly));

@@ -2,6 +2,7 @@
 // desktop session or a terminal would end it; and with --evaluate, without any display.
 #include "app/batchevaluation.h"
 #include "common/numbers.h"
+#include "support/jumplisting.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -209,19 +210,11 @@ private Q_SLOTS:
         QFETCH(double, perMl);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        // A jump of 600 mV around 10 mL, 0.2 mL steps.
-        QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 V[ml]  mV  t[s]\\par\n";
-        for (int i = 0; i <= 100; ++i) {
-            rtf += QStringLiteral("  %1   %2   %3  \\par\n")
-                       .arg(i * 0.2, 0, 'f', 3)
-                       .arg(300 * std::tanh((i * 0.2 - 10) / 0.4), 0, 'f', 1)
-                       .arg(i * 6.0, 0, 'f', 1)
-                       .toLatin1();
-        }
+        const QByteArray rtf = jumpListingRtf();
         const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
         const QString ini = dir.filePath(QStringLiteral("method.ini"));
         const QString out = dir.filePath(QStringLiteral("out.json"));
-        QVERIFY(writeFile(curve, rtf + '}'));
+        QVERIFY(writeFile(curve, rtf));
         QVERIFY(writeFile(ini, // HCl in g
             "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n"));
         arguments.replaceInStrings(QStringLiteral("@curve"), curve);
