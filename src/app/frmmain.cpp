@@ -152,20 +152,25 @@ void frmMain::showRsError(const LinkStatus &status)
 {
     if (status.ok)
         return;
-    // Not modal in a loop of its own: the receive path and the run go on meanwhile, and a
-    // failure while one message is up does not stack a second one.
-    if (!m_rsErrorBox) {
-        m_rsErrorBox = new QMessageBox(
-            QMessageBox::NoIcon, QStringLiteral("Kalumet"), QString(), QMessageBox::Ok, this);
-        m_rsErrorBox->setObjectName(QStringLiteral("rsErrorBox"));
-        m_rsErrorBox->setAttribute(Qt::WA_DeleteOnClose);
-    }
     // The system's reason in plain view, under the message.
     QString text = QStringLiteral("Fehler in der Rs Kommunikation");
     if (!status.reason.isEmpty())
         text += u'\n' + status.reason;
-    m_rsErrorBox->setText(text);
-    m_rsErrorBox->open();
+    showSingleMessage(m_rsErrorBox, QMessageBox::NoIcon, QStringLiteral("rsErrorBox"), text);
+}
+
+void frmMain::showSingleMessage(
+    QPointer<QMessageBox> &box, QMessageBox::Icon icon, const QString &name, const QString &text)
+{
+    // Not modal in a loop of its own: the receive path and the run go on meanwhile, and a
+    // later message while one is up replaces its text instead of stacking a second box.
+    if (!box) {
+        box = new QMessageBox(icon, QStringLiteral("Kalumet"), QString(), QMessageBox::Ok, this);
+        box->setObjectName(name);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    box->setText(text);
+    box->open();
 }
 
 void frmMain::RsAuswertung(const QString &Zeile)

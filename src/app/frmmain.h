@@ -6,6 +6,7 @@
 #include "model/settingsrecord.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <memory>
@@ -17,7 +18,6 @@ class JournalSession;
 class JournalWindow;
 class InstrumentLink;
 class ManualCommands;
-class QMessageBox;
 class ReportEvaluator;
 class RsKanal;
 struct LinkStatus;
@@ -157,6 +157,9 @@ private:
     // "Fehler in der Rs Kommunikation" and the reason when the line failed; one message at a
     // time.
     void showRsError(const LinkStatus &status);
+    // A message in `box`, shown without a loop of its own; one box at a time per kind.
+    void showSingleMessage(QPointer<QMessageBox> &box, QMessageBox::Icon icon, const QString &name,
+        const QString &text);
     // Says in the status bar when the series has more rows than the chart holds.
     void showDroppedRows();
     // The journal's word in the status bar and, for `alert`, in one message at a time.

@@ -72,15 +72,7 @@ void frmMain::showJournalText(const QString &text, bool alert)
     statusBar()->showMessage(text);
     if (!alert)
         return;
-    // One message at a time: a later word of the journal replaces the one still shown.
-    if (!m_journalBox) {
-        m_journalBox = new QMessageBox(
-            QMessageBox::Warning, QStringLiteral("Kalumet"), QString(), QMessageBox::Ok, this);
-        m_journalBox->setObjectName(QStringLiteral("journalBox"));
-        m_journalBox->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_journalBox->setText(text);
-    m_journalBox->open();
+    showSingleMessage(m_journalBox, QMessageBox::Warning, QStringLiteral("journalBox"), text);
 }
 
 void frmMain::takeStoreOver()
