@@ -285,45 +285,6 @@ private Q_SLOTS:
         }
     }
 
-    void listFiltersBySampleAndDay()
-    {
-        JournalStore store(*JournalLocation::parse(engines.freshUrl()));
-        QVERIFY(store.open().ok());
-        const QDate day(2026, 12, 1);
-        // Local times at the edges of the day.
-        const struct
-        {
-            const char *sample;
-            QDateTime started;
-        } runs[] = {
-            {"a", QDateTime(day.addDays(-1), QTime(23, 59, 59, 999))},
-            {"a", QDateTime(day, QTime(0, 0))},
-            {"b", QDateTime(day, QTime(23, 59, 59, 999))},
-            {"a", QDateTime(day.addDays(1), QTime(0, 0))},
-        };
-        for (const auto &r : runs) {
-            Journal::RunStart start = sampleRun(QLatin1StringView(r.sample));
-            start.started = r.started;
-            QVERIFY(store.beginRun(start));
-        }
-        JournalStore::RunFilter filter;
-        filter.since = day;
-        filter.until = day;
-        const auto inDay = store.listRuns(filter);
-        QCOMPARE(int(inDay.size()), 2);
-        QCOMPARE(inDay[0].sample, QStringLiteral("b")); // newest first
-        QCOMPARE(store.countRuns(filter), 2);
-        filter.sample = QStringLiteral("a");
-        QCOMPARE(store.countRuns(filter), 1);
-        filter = {};
-        filter.sample = QStringLiteral("a");
-        filter.limit = 2;
-        filter.offset = 1;
-        const auto page = store.listRuns(filter);
-        QCOMPARE(int(page.size()), 2);
-        QCOMPARE(page[0].started, runs[1].started);
-    }
-
 private:
     static QByteArray fileDigest(const QString &path)
     {
