@@ -41,7 +41,6 @@ struct SessionFixture
     ReportEvaluator evaluator {f.store, f.settings, f.documents};
     std::unique_ptr<JournalSession> session;
     QStringList alerts;
-    QStringList notices;
 
     SessionFixture()
     {
@@ -53,14 +52,12 @@ struct SessionFixture
     QString journalPath() const { return dir.filePath(QStringLiteral("journal.sqlite")); }
     JournalLocation location() const { return *JournalLocation::parse(journalPath()); }
 
-    void start(int quietMs = 600000)
+    void start(int quietMs = 600000, const QString &journal = QStringLiteral("journal.sqlite"))
     {
-        session = std::make_unique<JournalSession>(location(),
+        session = std::make_unique<JournalSession>(*JournalLocation::parse(dir.filePath(journal)),
             JournalSession::Sources {store, f.settings, f.controls, f.documents, f.store}, quietMs);
         QObject::connect(
             session.get(), &JournalSession::alert, [this](const QString &text) { alerts << text; });
-        QObject::connect(session.get(), &JournalSession::notice,
-            [this](const QString &text) { notices << text; });
         session->followRun(f.run);
         session->followReports(evaluator);
         session->open();
@@ -69,6 +66,11 @@ struct SessionFixture
     {
         for (const QString &line : lines)
             evaluator.RsAuswertung(line);
+    }
+    void finishRun(double value)
+    {
+        while (f.run.isRunning())
+            f.takeReading(value);
     }
     std::vector<JournalStore::RunRecord> records()
     {
@@ -103,25 +105,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("refused"); // commands the line refuses
         QTest::addColumn<Journal::EndReason>("reason");
         using R = Journal::EndReason;
-        QTest::newRow("end value passed")
+        QTest::newRow("end value")
             << "20" << QList<double> {7, 8, 9, 9.5} << 0 << "" << R::EndValue;
-        QTest::newRow("end volume reached")
-            << "0,3" << QList<double> {7} << 0 << "" << R::EndVolume;
+        QTest::newRow("end volume") << "0,3" << QList<double> {7} << 0 << "" << R::EndVolume;
         QTest::newRow("stopped") << "20" << QList<double> {7, 7.5} << 2 << "" << R::Stopped;
-        QTest::newRow("dose refused by the line")
-            << "20" << QList<double> {7} << 0 << "DA" << R::PortError;
+        QTest::newRow("dose refused") << "20" << QList<double> {7} << 0 << "DA" << R::PortError;
     }
     void runIsRecordedWithEveryReadingAndHowItEnded()
     {
         QFETCH(QString, endVolume);
         QFETCH(QList<double>, readings);
         QFETCH(int, stopAfter);
+        QFETCH(QString, refused);
         SessionFixture s;
         s.f.controls.endValue = QStringLiteral("9");
         s.f.controls.endVolume = endVolume;
         s.f.controls.waiting = 25;
         s.f.controls.increment = 10;
-        QFETCH(QString, refused);
         s.f.sink.failOn = refused;
         s.start();
         s.f.run.toggle();
@@ -135,73 +135,34 @@ private Q_SLOTS:
         const auto records = s.records();
         QCOMPARE(records.size(), std::size_t(1));
         const JournalStore::RunRecord &run = records.front();
-        QTEST(run.summary.endReason, "reason");
-        QVERIFY(run.summary.ended.isValid());
-        QCOMPARE(run.summary.kind, Journal::RunKind::Incremental);
         QVERIFY(!s.f.readings.empty());
         QCOMPARE(run.readings, s.f.readings);
-        QCOMPARE(run.summary.readings, int(s.f.readings.size()));
-        QCOMPARE(run.start.sampleId, QStringLiteral("S-17"));
-        QCOMPARE(run.start.sampleSize, 2.5);
-        QCOMPARE(run.start.sampleUnit, QStringLiteral("g"));
-        QCOMPARE(run.start.unit, QStringLiteral("pH"));
-        // The method group as stored, and the values the run read at its start.
-        QCOMPARE(run.start.method.value(QStringLiteral("Method/Titer")).toString(),
-            QStringLiteral("0.998"));
-        QCOMPARE(run.start.method.value(QStringLiteral("Run/Increment")).toDouble(), 0.1);
-        QCOMPARE(run.start.method.value(QStringLiteral("Run/Wait")).toDouble(), 2.5);
-        QCOMPARE(run.start.method.value(QStringLiteral("Run/EndValue")).toDouble(), 9.0);
-        QCOMPARE(
-            run.start.method.value(QStringLiteral("Run/Range")).toString(), QStringLiteral("pH"));
-        QVERIFY(!run.start.origin.programVersion.isEmpty());
         // Shown again, the run's table reads as the run wrote it.
         QCOMPARE(
             FakeDocument::normalise(JournalRunText::documentText(run, s.f.settings.separators)),
             s.f.doc().text());
+        QTEST(run.summary.endReason, "reason");
+        QVERIFY(run.summary.ended.isValid());
+        QCOMPARE(run.summary.kind, Journal::RunKind::Incremental);
+        QCOMPARE(run.summary.readings, int(s.f.readings.size()));
+        // The sample, the method group as stored, and the values the run read at its start.
+        const auto method = [&run](const char *key) {
+            return QString::number(run.start.method.value(key).toDouble());
+        };
+        QCOMPARE((QStringList {run.start.sampleId, QString::number(run.start.sampleSize),
+                     run.start.sampleUnit, run.start.unit, method("Method/Titer"),
+                     method("Run/Increment"), method("Run/Wait"), method("Run/EndValue"),
+                     run.start.method.value("Run/Range").toString()}),
+            (QStringList {"S-17", "2.5", "g", "pH", "0.998", "0.1", "2.5", "9", "pH"}));
+        QVERIFY(!run.start.origin.programVersion.isEmpty());
         QVERIFY(s.alerts.isEmpty());
-    }
-
-    // A drift-controlled, dynamic run in mV: the head names the method, volumes have three
-    // decimals, the reading taken at the longest wait keeps its mark.
-    void adaptiveRunIsShownAgainAsItWasWritten()
-    {
-        SessionFixture s;
-        s.store.setValue(QStringLiteral("Method/DosingMode"), QStringLiteral("Dynamic"));
-        s.store.setValue(QStringLiteral("Method/ReadingMode"), QStringLiteral("drift"));
-        s.f.run.setMethodSource([&s] { return MethodSettings::read(s.store); });
-        s.f.settings.Bereich = 1;
-        s.f.controls.endValue = QStringLiteral("-300");
-        s.start();
-        s.f.run.toggle();
-        double value = 100;
-        for (int i = 0; i < 4000 && s.f.run.isRunning(); ++i) {
-            // A drifting electrode: the value keeps moving until the longest wait.
-            s.f.acknowledge();
-            s.f.reading(value -= 0.9);
-            s.f.clock.later(0.5);
-            s.f.tick();
-        }
-        QVERIFY(!s.f.run.isRunning());
-        QVERIFY(std::any_of(s.f.readings.begin(), s.f.readings.end(),
-            [](const Journal::Reading &r) { return r.forced; }));
-        const auto records = s.records();
-        QCOMPARE(records.size(), std::size_t(1));
-        QCOMPARE(records.front().readings, s.f.readings);
-        QCOMPARE(records.front().start.unit, QStringLiteral("mV"));
-        QCOMPARE(FakeDocument::normalise(
-                     JournalRunText::documentText(records.front(), s.f.settings.separators)),
-            s.f.doc().text());
     }
 
     void listingBecomesAReportRun_data()
     {
         QTest::addColumn<QString>("end"); // what comes after the listing
-        QTest::newRow("the next report") << "report";
-        QTest::newRow("the next series") << "series";
-        QTest::newRow("a quiet line") << "quiet";
-        QTest::newRow("a titration run") << "run";
-        QTest::newRow("the Delete button") << "taken";
-        QTest::newRow("the program's end") << "exit";
+        for (const char *end : {"report", "series", "quiet", "run", "taken", "exit"})
+            QTest::newRow(end) << QString::fromLatin1(end);
     }
     void listingBecomesAReportRun()
     {
@@ -224,7 +185,7 @@ private Q_SLOTS:
         else if (end == u"taken")
             s.session->listings().storeTakenOver();
         else
-            s.session.reset();
+            s.session.reset(); // the program's end
         if (!s.session) {
             JournalStore journal(s.location());
             QVERIFY(journal.open(false).ok());
@@ -243,7 +204,6 @@ private Q_SLOTS:
         QCOMPARE(run.summary.endReason, Journal::EndReason::Report);
         QCOMPARE(run.start.unit, QStringLiteral("mV"));
         QCOMPARE(run.start.sampleId, QStringLiteral("S-17"));
-        QVERIFY(run.summary.started <= run.summary.ended);
     }
 
     void listingWithoutACompleteRowIsNoRun()
@@ -256,16 +216,14 @@ private Q_SLOTS:
         QVERIFY(s.records().empty());
     }
 
-    // The run's document saved and evaluated: the file and each evaluation go to its run; a
-    // document of no run adds nothing.
+    // The file and each evaluation go to the document's run; a document of no run adds nothing.
     void savedAndEvaluatedDocumentGoesToItsRun()
     {
         SessionFixture s;
         s.f.controls.endVolume = QStringLiteral("0,2");
         s.start();
         s.f.run.toggle();
-        while (s.f.run.isRunning())
-            s.f.takeReading(7);
+        s.finishRun(7);
         AbstractDocument *runDocument = &s.f.doc();
         FakeDocument other;
         const QString file = s.dir.filePath(QStringLiteral("run.rtf"));
@@ -288,38 +246,34 @@ private Q_SLOTS:
         const JournalStore::RunRecord &run = records.front();
         QCOMPARE(run.start.documentFile, file);
         QCOMPARE(run.evaluations.size(), std::size_t(2));
-        const Journal::Evaluation &first = run.evaluations[0];
+        const Journal::Evaluation &first = run.evaluations[0], &second = run.evaluations[1];
         QCOMPARE(first.version, 1);
         QVERIFY(first.reason.isEmpty());
         QCOMPARE(first.criterion, 1.5);
-        QCOMPARE(first.points.size(), std::size_t(2));
-        QCOMPARE(first.points[1], (Journal::EvaluatedEp {9.5, 0.03, 10.2}));
+        QCOMPARE(first.points,
+            (std::vector<Journal::EvaluatedEp> {{4.02, 0.011, 7.01}, {9.5, 0.03, 10.2}}));
         QCOMPARE(first.method.value(QStringLiteral("Method/SampleSize")).toDouble(), 20.0);
         // (4.02 mL * 0.1 mol/L) / 20 mL from the first EP, then from the second.
         QCOMPARE(first.results.size(), std::size_t(1));
-        QCOMPARE(first.results[0].ep, 1);
-        QCOMPARE(first.results[0].value, 4.02 * 0.1 / 20);
         QCOMPARE(first.results[0].unit, QStringLiteral("mol/L"));
-        const Journal::Evaluation &second = run.evaluations[1];
+        QCOMPARE(first.results[0].value, 4.02 * 0.1 / 20);
         QCOMPARE(second.version, 2);
         QVERIFY(!second.reason.isEmpty());
         QCOMPARE(second.results[0].ep, 2);
         QCOMPARE(second.results[0].value, 9.5 * 0.1 / 20);
-
         // Closed, the document belongs to no run any more.
         s.session->documentClosed(runDocument);
         QVERIFY(!s.session->documentEvaluated(runDocument, analysis, method));
     }
 
-    // A journal that cannot be used at the start is said once, however often the writer tries
-    // again; the run goes on in its document and a file found there is left as it is.
+    // Said once, however often the writer tries again; the run goes on in its document and a
+    // file found there is left as it is.
     void journalThatCannotBeUsedIsToldOnce_data()
     {
         QTest::addColumn<QString>("journal"); // relative to the test's folder
-        QTest::addColumn<QByteArray>("content"); // of the file that stands there
-        QTest::newRow("a file that is no database")
-            << "journal.sqlite" << QByteArray("notes, not a journal\n");
-        QTest::newRow("a folder that cannot be made")
+        QTest::addColumn<QByteArray>("content"); // of journal.sqlite
+        QTest::newRow("no database") << "journal.sqlite" << QByteArray("notes, not a journal\n");
+        QTest::newRow("folder cannot be made")
             << "journal.sqlite/inner/journal.sqlite" << QByteArray("a file, not a folder\n");
     }
     void journalThatCannotBeUsedIsToldOnce()
@@ -332,20 +286,11 @@ private Q_SLOTS:
         file.write(content);
         file.close();
         s.f.controls.endVolume = QStringLiteral("0,5");
-        s.session
-            = std::make_unique<JournalSession>(*JournalLocation::parse(s.dir.filePath(journal)),
-                JournalSession::Sources {
-                    s.store, s.f.settings, s.f.controls, s.f.documents, s.f.store});
-        QObject::connect(s.session.get(), &JournalSession::alert,
-            [&s](const QString &text) { s.alerts << text; });
-        s.session->followRun(s.f.run);
-        s.session->open();
+        s.start(600000, journal);
         QTRY_COMPARE(s.alerts.size(), 1);
         s.f.run.toggle();
-        while (s.f.run.isRunning())
-            s.f.takeReading(7);
-        // Long enough for the writer to try again.
-        QTest::qWait(1500);
+        s.finishRun(7);
+        QTest::qWait(1500); // long enough for the writer to try again
         QCOMPARE(s.alerts.size(), 1);
         QCOMPARE(int(s.f.readings.size()), 6);
         QCOMPARE(s.f.readingsDifferFromRows(), QString());
@@ -353,8 +298,8 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), content);
     }
 
-    // The journal cannot be written for a while (the file size limit): said once, the run goes
-    // on, and once the journal can be written again it is said so and nothing is missing.
+    // Not writable for a while (the file size limit): said once, the run goes on; writable
+    // again, it is said so and nothing is missing.
     void outageIsToldOnceAndNothingIsLost()
     {
         SessionFixture s;
@@ -370,19 +315,15 @@ private Q_SLOTS:
         rlimit tiny = original;
         tiny.rlim_cur = 1;
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-        s.f.takeReading(7.5);
-        QTRY_COMPARE(s.alerts.size(), 1);
-        for (int i = 0; i < 3; ++i)
-            s.f.takeReading(8 + i);
-        // The writer tries again every second, without saying so again.
-        QTest::qWait(2500);
+        for (int i = 0; i < 4; ++i)
+            s.f.takeReading(i == 0 ? 7.5 : 7 + i);
+        QTest::qWait(2500); // the writer tries again every second, without saying so again
         const int kept = s.session->writer().pending();
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &original), 0);
         QCOMPARE(s.alerts.size(), 1);
         QVERIFY(kept >= 4);
         QTRY_COMPARE_WITH_TIMEOUT(s.alerts.size(), 2, 10000);
-        while (s.f.run.isRunning())
-            s.f.takeReading(11);
+        s.finishRun(11);
 
         const auto records = s.records();
         QCOMPARE(records.size(), std::size_t(1));
@@ -396,16 +337,16 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("journal"); // "<none>": not given
         QTest::addColumn<QStringList>("rest");
-        const QString none = QStringLiteral("<none>");
-        QTest::newRow("none") << QStringList {"a.rtf"} << none << QStringList {"a.rtf"};
-        QTest::newRow("value apart")
-            << QStringList {"a.rtf", "--journal", "postgresql:///lab", "b.rtf"}
-            << "postgresql:///lab" << QStringList {"a.rtf", "b.rtf"};
-        QTest::newRow("value joined")
-            << QStringList {"--journal=j.sqlite"} << "j.sqlite" << QStringList {};
-        QTest::newRow("without its value") << QStringList {"--journal"} << "" << QStringList {};
-        QTest::newRow("after --, a file")
-            << QStringList {"--", "--journal", "x"} << none << QStringList {"--", "--journal", "x"};
+        const auto row = [](const char *name, const QStringList &arguments, const char *journal,
+                             const QStringList &rest) {
+            QTest::newRow(name) << arguments << QString::fromLatin1(journal) << rest;
+        };
+        row("none", {"a.rtf"}, "<none>", {"a.rtf"});
+        row("value apart", {"a.rtf", "--journal", "postgresql:///lab", "b.rtf"},
+            "postgresql:///lab", {"a.rtf", "b.rtf"});
+        row("value joined", {"--journal=j.sqlite"}, "j.sqlite", {});
+        row("without its value", {"--journal"}, "", {});
+        row("after --, a file", {"--", "--journal", "x"}, "<none>", {"--", "--journal", "x"});
     }
     void journalOptionIsTakenFromTheArguments()
     {
