@@ -10,8 +10,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
-// What must survive: runs of dead processes, runs of live ones, two writers at once, and a
-// journal that cannot be written for a while.
+// What must survive: runs of dead processes, runs of live ones, and a journal that cannot be
+// written for a while. Two writers at once: tst_crashrecovery, with the real program.
 class tst_JournalSafety : public QObject
 {
     Q_OBJECT
@@ -79,32 +79,6 @@ private Q_SLOTS:
         // Ended at its last reading, not at the moment it was found.
         QCOMPARE(record->summary.ended, record->summary.started.addMSecs(2000));
         QCOMPARE(store.markInterrupted(), 0);
-    }
-
-    void twoWorkstationsWriteOneJournalAtOnce()
-    {
-        const QString url = engines.freshUrl();
-        {
-            JournalStore store(*JournalLocation::parse(url));
-            QVERIFY(store.open().ok());
-        }
-        std::vector<std::unique_ptr<QProcess>> clients;
-        for (int i = 0; i < 2; ++i) {
-            auto client = std::make_unique<QProcess>();
-            client->start(
-                QStringLiteral(JOURNAL_CLIENT), {url, QStringLiteral("300"), QStringLiteral("2")});
-            clients.push_back(std::move(client));
-        }
-        for (auto &client : clients) {
-            QVERIFY(client->waitForFinished(120000));
-            QCOMPARE(client->exitCode(), 0);
-        }
-        const auto runs = runsOf(url);
-        QCOMPARE(int(runs.size()), 2);
-        for (const auto &run : runs) {
-            QCOMPARE(run.readings, 300);
-            QCOMPARE(run.endReason, Journal::EndReason::EndVolume);
-        }
     }
 
     void readingsKeptBackByAnOutageAreWrittenAfterwards()

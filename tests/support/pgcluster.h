@@ -151,17 +151,9 @@ private:
         return false;
     }
 
-    // pg_config names the server's bindir where the client package is there; else the newest
-    // version Debian installed.
+    // The newest server version Debian installed.
     static QString binDirectory()
     {
-        QProcess config;
-        config.start(QStringLiteral("pg_config"), {QStringLiteral("--bindir")});
-        if (config.waitForFinished(10000) && config.exitCode() == 0) {
-            const QString dir = QString::fromLocal8Bit(config.readAllStandardOutput()).trimmed();
-            if (QFile::exists(dir + QStringLiteral("/initdb")))
-                return dir;
-        }
         QDir versions(QStringLiteral("/usr/lib/postgresql"));
         QStringList names = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         std::sort(names.begin(), names.end(),
