@@ -1,11 +1,10 @@
 #include "journalcopy.h"
 
 #include "journal/journalstore.h"
+#include "journal/rowtext.h"
 #include "journal/schema.h"
 
 #include <QCryptographicHash>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
@@ -65,33 +64,6 @@ QString selectAll(const QString &table, const Layout &layout)
     return sql;
 }
 
-// The same value gives the same text on either engine: integers and whole doubles alike as
-// digits, doubles in their shortest exact form, text as a JSON string.
-QJsonValue canonical(const QVariant &value)
-{
-    if (value.isNull())
-        return QJsonValue::Null;
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-        return value.toBool();
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return QJsonValue(value.toLongLong());
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return value.toDouble();
-    case QMetaType::QByteArray:
-        return QString::fromLatin1(value.toByteArray().toBase64());
-    default:
-        return value.toString();
-    }
-}
-
 bool keyLess(const QVariantList &a, const QVariantList &b)
 {
     for (qsizetype i = 0; i < a.size(); ++i) {
@@ -124,10 +96,7 @@ std::optional<TableDigest> digestOf(
     hash.addData((table + u'\n' + layout.columns.join(u',') + u'\n').toUtf8());
     TableDigest digest {table, 0, {}};
     while (query.next()) {
-        QJsonArray fields;
-        for (int i = 0; i < layout.columns.size(); ++i)
-            fields.append(canonical(query.value(i)));
-        QByteArray line = QJsonDocument(fields).toJson(QJsonDocument::Compact) + '\n';
+        QByteArray line = RowText::of(query, 0, int(layout.columns.size())) + '\n';
         ++digest.rows;
         if (!layout.textKey) {
             hash.addData(line);

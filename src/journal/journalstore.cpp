@@ -2,9 +2,11 @@
 
 #include "journal/journaltexts.h"
 #include "journal/recordcodec.h"
+#include "journal/recorddigest.h"
 #include "journal/runlocks.h"
 #include "journal/schema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,6 +52,7 @@ JournalStore::JournalStore(const JournalLocation &location, const QString &conne
     : m_location(location)
     , m_dialect(location.engine)
     , m_connectionName(connectionName.isEmpty() ? newConnectionName() : connectionName)
+    , m_origin(Journal::currentOrigin(QCoreApplication::applicationVersion()))
 { }
 
 JournalStore::~JournalStore()
@@ -176,7 +179,10 @@ JournalStore::OpenResult JournalStore::open(bool create)
                 return result;
             }
         }
-        if (Schema::upgrade(m_db, m_dialect, found, Schema::CurrentVersion, &error))
+        const auto migrated = [this, found](QString *why) {
+            return appendMigration(found, why);
+        };
+        if (Schema::upgrade(m_db, m_dialect, found, Schema::CurrentVersion, migrated, &error))
             break;
         if (attempt == 1) {
             result.status = OpenStatus::UpgradeFailed;
@@ -215,24 +221,42 @@ std::optional<qint64> JournalStore::beginRun(const Journal::RunStart &run)
 {
     const QString uuid
         = run.uuid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : run.uuid;
-    QSqlQuery insert(m_db);
-    insert.prepare(QStringLiteral(
-        "INSERT INTO runs (uuid, kind, sample_id, sample_size, sample_unit, unit, method, "
-        "started_at, started_offset, end_reason, operator, host, program_version, document_file) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO NOTHING"));
     const QDateTime started = run.started.isValid() ? run.started : QDateTime::currentDateTime();
-    for (const QVariant &value : {QVariant(uuid), QVariant(Journal::runKindText(run.kind)),
-             text(run.sampleId), optionalNumber(run.sampleSize), text(run.sampleUnit),
-             text(run.unit), QVariant(RecordCodec::methodText(run.method)),
-             QVariant(RecordCodec::timeText(started)), QVariant(started.offsetFromUtc()),
-             QVariant(Journal::endReasonText(Journal::EndReason::Running)),
-             text(run.origin.operatorName), text(run.origin.host), text(run.origin.programVersion),
-             text(run.documentFile)})
-        insert.addBindValue(value);
-    if (!insert.exec()) {
-        fail(insert.lastError().text());
+    const bool written = audited([&](std::vector<Audit::Entry> &entries) {
+        QSqlQuery insert(m_db);
+        insert.prepare(QStringLiteral(
+            "INSERT INTO runs (uuid, kind, sample_id, sample_size, sample_unit, unit, method, "
+            "started_at, started_offset, end_reason, operator, host, program_version, "
+            "document_file) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT (uuid) DO NOTHING"));
+        for (const QVariant &value : {QVariant(uuid), QVariant(Journal::runKindText(run.kind)),
+                 text(run.sampleId), optionalNumber(run.sampleSize), text(run.sampleUnit),
+                 text(run.unit), QVariant(RecordCodec::methodText(run.method)),
+                 QVariant(RecordCodec::timeText(started)), QVariant(started.offsetFromUtc()),
+                 QVariant(Journal::endReasonText(Journal::EndReason::Running)),
+                 text(run.origin.operatorName), text(run.origin.host),
+                 text(run.origin.programVersion), text(run.documentFile)})
+            insert.addBindValue(value);
+        if (!insert.exec())
+            return fail(insert.lastError().text());
+        if (insert.numRowsAffected() == 0)
+            return true; // written before: its entry too
+        Audit::Entry started = entry(Audit::Action::RunStarted, Audit::recordOfRun(uuid));
+        started.origin = run.origin;
+        started.newValues = {{QStringLiteral("kind"), Journal::runKindText(run.kind)},
+            {QStringLiteral("sample"), run.sampleId}, {QStringLiteral("unit"), run.unit}};
+        if (run.sampleSize > 0)
+            started.newValues.insert(QStringLiteral("sample_size"), run.sampleSize);
+        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
+            RecordDigest::RunStart, QStringLiteral("uuid"), uuid, &m_lastError);
+        if (!digest)
+            return false;
+        started.dataDigest = *digest;
+        entries.push_back(started);
+        return true;
+    });
+    if (!written)
         return std::nullopt;
-    }
     return runIdOf(uuid);
 }
 
@@ -306,52 +330,111 @@ bool JournalStore::addReadings(qint64 runId, const std::vector<Journal::Reading>
 bool JournalStore::finishRun(qint64 runId, Journal::EndReason reason, const QDateTime &ended)
 {
     const QDateTime at = ended.isValid() ? ended : QDateTime::currentDateTime();
-    QSqlQuery update(m_db);
-    update.prepare(QStringLiteral(
-        "UPDATE runs SET ended_at = ?, ended_offset = ?, end_reason = ? WHERE id = ?"));
-    update.addBindValue(RecordCodec::timeText(at));
-    update.addBindValue(at.offsetFromUtc());
-    update.addBindValue(Journal::endReasonText(reason));
-    update.addBindValue(runId);
-    if (!update.exec())
-        return fail(update.lastError().text());
+    return audited([&](std::vector<Audit::Entry> &entries) {
+        QSqlQuery update(m_db);
+        // Only a run still going: a repeated call must not end it twice.
+        update.prepare(QStringLiteral("UPDATE runs SET ended_at = ?, ended_offset = ?, "
+                                      "end_reason = ? WHERE id = ? AND end_reason = 'running'"));
+        update.addBindValue(RecordCodec::timeText(at));
+        update.addBindValue(at.offsetFromUtc());
+        update.addBindValue(Journal::endReasonText(reason));
+        update.addBindValue(runId);
+        if (!update.exec())
+            return fail(update.lastError().text());
+        if (update.numRowsAffected() == 0)
+            return true;
+        return endEntry(runId, at, reason, entries);
+    });
+}
+
+bool JournalStore::endEntry(qint64 runId, const QDateTime &ended, Journal::EndReason reason,
+    std::vector<Audit::Entry> &entries)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT uuid, (SELECT COUNT(*) FROM readings WHERE run_id = ?) "
+                                 "FROM runs WHERE id = ?"));
+    query.addBindValue(runId);
+    query.addBindValue(runId);
+    if (!query.exec() || !query.next())
+        return fail(query.lastError().text());
+    Audit::Entry end
+        = entry(Audit::Action::RunEnded, Audit::recordOfRun(query.value(0).toString()));
+    end.oldValues = {{QStringLiteral("end_reason"), QStringLiteral("running")}};
+    end.newValues = {{QStringLiteral("end_reason"), Journal::endReasonText(reason)},
+        {QStringLiteral("ended"), RecordCodec::timeText(ended)},
+        {QStringLiteral("readings"), query.value(1).toLongLong()}};
+    const auto digest = RecordDigest::ofRunEnd(m_db, runId, &m_lastError);
+    if (!digest)
+        return false;
+    end.dataDigest = *digest;
+    entries.push_back(end);
     return true;
 }
 
 bool JournalStore::setDocumentFile(qint64 runId, const QString &file)
 {
-    QSqlQuery update(m_db);
-    update.prepare(QStringLiteral("UPDATE runs SET document_file = ? WHERE id = ?"));
-    update.addBindValue(text(file));
-    update.addBindValue(runId);
-    if (!update.exec())
-        return fail(update.lastError().text());
-    return true;
+    return audited([&](std::vector<Audit::Entry> &entries) {
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("SELECT uuid, document_file FROM runs WHERE id = ?"));
+        query.addBindValue(runId);
+        if (!query.exec() || !query.next())
+            return fail(query.lastError().isValid() ? query.lastError().text()
+                                                    : QStringLiteral("no run %1").arg(runId));
+        const QString uuid = query.value(0).toString();
+        const QString before = query.value(1).toString();
+        if (before == file)
+            return true;
+        QSqlQuery update(m_db);
+        update.prepare(QStringLiteral("UPDATE runs SET document_file = ? WHERE id = ?"));
+        update.addBindValue(text(file));
+        update.addBindValue(runId);
+        if (!update.exec())
+            return fail(update.lastError().text());
+        Audit::Entry saved = entry(Audit::Action::DocumentSaved, Audit::recordOfRun(uuid));
+        saved.oldValues = {{QStringLiteral("document_file"), before}};
+        saved.newValues = {{QStringLiteral("document_file"), file}};
+        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
+            RecordDigest::RunDocument, QStringLiteral("id"), runId, &m_lastError);
+        if (!digest)
+            return false;
+        saved.dataDigest = *digest;
+        entries.push_back(saved);
+        return true;
+    });
 }
 
 std::optional<int> JournalStore::addEvaluation(
     qint64 runId, const Journal::Evaluation &evaluation, const QString &uuid)
 {
     const QString key = uuid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : uuid;
-    // Twice: another workstation may take the same version number at the same moment.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    int version = 0;
+    const bool written = audited([&](std::vector<Audit::Entry> &entries) {
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("SELECT version FROM evaluations WHERE uuid = ?"));
         query.addBindValue(key);
-        if (!query.exec()) {
-            fail(query.lastError().text());
-            return std::nullopt;
+        if (!query.exec())
+            return fail(query.lastError().text());
+        if (query.next()) {
+            version = query.value(0).toInt(); // written before, with its entries
+            return true;
         }
-        if (query.next())
-            return query.value(0).toInt();
+        // The sample size the run was evaluated with last: the run's, or its newest version's.
         query.prepare(QStringLiteral(
-            "SELECT COALESCE(MAX(version), 0) + 1 FROM evaluations WHERE run_id = ?"));
+            "SELECT r.uuid, r.sample_size, (SELECT COALESCE(MAX(version), 0) + 1 FROM evaluations "
+            "WHERE run_id = r.id), (SELECT method FROM evaluations WHERE run_id = r.id ORDER BY "
+            "version DESC LIMIT 1) FROM runs r WHERE r.id = ?"));
         query.addBindValue(runId);
-        if (!query.exec() || !query.next()) {
-            fail(query.lastError().text());
-            return std::nullopt;
-        }
-        const int version = query.value(0).toInt();
+        if (!query.exec() || !query.next())
+            return fail(query.lastError().isValid() ? query.lastError().text()
+                                                    : QStringLiteral("no run %1").arg(runId));
+        const QString runUuid = query.value(0).toString();
+        version = query.value(2).toInt();
+        const QVariant sampleKey = QStringLiteral("Method/SampleSize");
+        const double sampleBefore = query.value(3).isNull()
+            ? query.value(1).toDouble()
+            : RecordCodec::methodFromText(query.value(3).toString())
+                  .value(sampleKey.toString(), query.value(1))
+                  .toDouble();
         const QDateTime created
             = evaluation.created.isValid() ? evaluation.created : QDateTime::currentDateTime();
         const Journal::EvaluatedResult *first
@@ -374,11 +457,39 @@ std::optional<int> JournalStore::addEvaluation(
                  first ? QVariant(first->value) : none, first ? QVariant(first->u) : none,
                  first ? QVariant(first->unit) : QVariant(QMetaType(QMetaType::QString))})
             insert.addBindValue(value);
-        if (insert.exec())
-            return version;
-        fail(insert.lastError().text());
-    }
-    return std::nullopt;
+        if (!insert.exec())
+            return fail(insert.lastError().text());
+        Audit::Entry evaluated = entry(Audit::Action::Evaluated, Audit::recordOfEvaluation(key));
+        evaluated.origin = evaluation.origin;
+        evaluated.newValues = {{QStringLiteral("run"), runUuid},
+            {QStringLiteral("version"), version}, {QStringLiteral("reason"), evaluation.reason},
+            {QStringLiteral("criterion"), evaluation.criterion}};
+        if (first) {
+            evaluated.newValues.insert(QStringLiteral("result"), first->value);
+            evaluated.newValues.insert(QStringLiteral("unit"), first->unit);
+        }
+        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("evaluations"),
+            RecordDigest::Evaluation, QStringLiteral("uuid"), key, &m_lastError);
+        if (!digest)
+            return false;
+        evaluated.dataDigest = *digest;
+        entries.push_back(evaluated);
+        const auto sample = evaluation.method.constFind(sampleKey.toString());
+        if (sample != evaluation.method.constEnd() && sample->toDouble() != sampleBefore) {
+            Audit::Entry corrected
+                = entry(Audit::Action::SampleSizeCorrected, Audit::recordOfRun(runUuid));
+            corrected.origin = evaluation.origin;
+            corrected.oldValues = {{QStringLiteral("sample_size"), sampleBefore}};
+            corrected.newValues = {{QStringLiteral("sample_size"), sample->toDouble()},
+                {QStringLiteral("version"), version},
+                {QStringLiteral("reason"), evaluation.reason}};
+            entries.push_back(corrected);
+        }
+        return true;
+    });
+    if (!written)
+        return std::nullopt;
+    return version;
 }
 
 bool JournalStore::holdRun(const QString &uuid)
@@ -418,17 +529,23 @@ int JournalStore::markInterrupted()
     }
     int marked = 0;
     for (const Abandoned &run : abandoned) {
-        QSqlQuery update(m_db);
-        update.prepare(QStringLiteral("UPDATE runs SET end_reason = 'interrupted', ended_at = ?, "
-                                      "ended_offset = ? WHERE id = ? AND end_reason = 'running'"));
-        update.addBindValue(RecordCodec::timeText(run.ended));
-        update.addBindValue(run.ended.offsetFromUtc());
-        update.addBindValue(run.id);
-        if (!update.exec()) {
-            fail(update.lastError().text());
+        const bool written = audited([&](std::vector<Audit::Entry> &entries) {
+            QSqlQuery update(m_db);
+            update.prepare(
+                QStringLiteral("UPDATE runs SET end_reason = 'interrupted', ended_at = ?, "
+                               "ended_offset = ? WHERE id = ? AND end_reason = 'running'"));
+            update.addBindValue(RecordCodec::timeText(run.ended));
+            update.addBindValue(run.ended.offsetFromUtc());
+            update.addBindValue(run.id);
+            if (!update.exec())
+                return fail(update.lastError().text());
+            if (update.numRowsAffected() == 0)
+                return true; // another workstation marked it first
+            ++marked;
+            return endEntry(run.id, run.ended, Journal::EndReason::Interrupted, entries);
+        });
+        if (!written)
             return -1;
-        }
-        marked += update.numRowsAffected() > 0 ? 1 : 0;
     }
     return marked;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/audittrail.h"
 #include "journal/journallocation.h"
 #include "journal/sqldialect.h"
 #include "model/journalrecords.h"
@@ -8,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -102,6 +104,26 @@ public:
     // reading. Returns how many, or -1 on failure.
     int markInterrupted();
 
+    // Who this store's audit entries are by (by default this process, with the application's
+    // version).
+    void setOrigin(const Journal::Origin &origin) { m_origin = origin; }
+    const Journal::Origin &origin() const { return m_origin; }
+
+    // Makes a titrant (id 0) or changes one; the titrant gets its id and uuid. Returns false
+    // on failure, also for a name another titrant has.
+    bool saveTitrant(Journal::Titrant &titrant);
+    std::vector<Journal::Titrant> titrants(); // by name
+    std::optional<Journal::Titrant> titrant(qint64 id);
+    // Adds a titer to its titrant's history; returns its id.
+    std::optional<qint64> addTiter(const Journal::Titer &titer);
+    // The titrant's titers, newest first; at most `limit` (-1: all).
+    std::vector<Journal::Titer> titers(qint64 titrantId, int limit = -1);
+
+    // Records a change that has no row of its own in the journal (a method changed).
+    bool recordChange(const Audit::Entry &entry);
+    // The audit trail's newest entry.
+    std::optional<Audit::Link> newestLink();
+
     // Reads, newest first.
     std::vector<RunSummary> listRuns(const RunFilter &filter);
     int countRuns(const RunFilter &filter);
@@ -109,6 +131,15 @@ public:
     std::optional<qint64> runIdOf(const QString &uuid);
 
 private:
+    using AuditedChange = std::function<bool(std::vector<Audit::Entry> &entries)>;
+    // Runs `change` and appends the entries it gives, in one write transaction that waits for
+    // every other writer: the chain never forks. Nothing is kept when any part fails.
+    bool audited(const AuditedChange &change);
+    Audit::Entry entry(Audit::Action action, const QString &record) const;
+    // The entry of run `runId`s end, with the digest of its end and readings.
+    bool endEntry(qint64 runId, const QDateTime &ended, Journal::EndReason reason,
+        std::vector<Audit::Entry> &entries);
+    bool appendMigration(int from, QString *error);
     bool connect();
     bool fail(const QString &message);
 
@@ -121,4 +152,5 @@ private:
     std::unique_ptr<QSqlQuery> m_readingInsert;
     bool m_open = false;
     QString m_lastError;
+    Journal::Origin m_origin;
 };

@@ -68,20 +68,62 @@ const char *const Step2[] = {
     " UNIQUE (run_id, version))",
 };
 
+// Step 3: the audit trail, a hash chain over every change (append only), and the titrants with
+// the history of their titers (a titer, once determined, is never changed).
+const char *const Step3[] = {
+    "CREATE TABLE audit_trail ("
+    " seq %BIGINT% PRIMARY KEY,"
+    " previous_hash TEXT NOT NULL UNIQUE,"
+    " hash TEXT NOT NULL UNIQUE,"
+    " at TEXT NOT NULL,"
+    " at_offset INTEGER NOT NULL DEFAULT 0,"
+    " operator TEXT NOT NULL DEFAULT '',"
+    " host TEXT NOT NULL DEFAULT '',"
+    " program_version TEXT NOT NULL DEFAULT '',"
+    " action TEXT NOT NULL,"
+    " record TEXT NOT NULL,"
+    " old_values TEXT NOT NULL DEFAULT '{}',"
+    " new_values TEXT NOT NULL DEFAULT '{}',"
+    " data_digest TEXT NOT NULL DEFAULT '')",
+    "CREATE INDEX audit_trail_by_record ON audit_trail (record)",
+    "CREATE TABLE titrants ("
+    " id %ID%,"
+    " uuid TEXT NOT NULL UNIQUE,"
+    " name TEXT NOT NULL UNIQUE,"
+    " concentration %REAL% NOT NULL,"
+    " unit TEXT NOT NULL DEFAULT 'mol/L',"
+    " validity_days INTEGER NOT NULL DEFAULT 7,"
+    " created_at TEXT NOT NULL,"
+    " created_offset INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TABLE titers ("
+    " id %ID%,"
+    " uuid TEXT NOT NULL UNIQUE,"
+    " titrant_id %BIGINT% NOT NULL REFERENCES titrants (id),"
+    " run_id %BIGINT% REFERENCES runs (id),"
+    " value %REAL% NOT NULL,"
+    " u %REAL% NOT NULL,"
+    " determined_at TEXT NOT NULL,"
+    " determined_offset INTEGER NOT NULL DEFAULT 0,"
+    " operator TEXT NOT NULL DEFAULT '',"
+    " host TEXT NOT NULL DEFAULT '',"
+    " program_version TEXT NOT NULL DEFAULT '',"
+    " standard TEXT NOT NULL DEFAULT '{}')",
+    "CREATE INDEX titers_by_titrant ON titers (titrant_id, determined_at)",
+};
+
 struct Step
 {
     const char *const *statements;
     std::size_t count;
     QStringList immutableTables;
-    bool grantsWriterRole = false;
 };
 
 QList<Step> steps()
 {
     return {
         {Step1, std::size(Step1), {}},
-        {Step2, std::size(Step2), {QStringLiteral("readings"), QStringLiteral("evaluations")},
-            true},
+        {Step2, std::size(Step2), {QStringLiteral("readings"), QStringLiteral("evaluations")}},
+        {Step3, std::size(Step3), {QStringLiteral("audit_trail"), QStringLiteral("titers")}},
     };
 }
 
@@ -123,7 +165,8 @@ int version(QSqlDatabase &db, const SqlDialect &dialect, QString *error)
     return ok && number > 0 ? number : -1;
 }
 
-bool upgrade(QSqlDatabase &db, const SqlDialect &dialect, int from, int to, QString *error)
+bool upgrade(QSqlDatabase &db, const SqlDialect &dialect, int from, int to,
+    const std::function<bool(QString *error)> &beforeCommit, QString *error)
 {
     if (!db.transaction()) {
         if (error)
@@ -138,8 +181,6 @@ bool upgrade(QSqlDatabase &db, const SqlDialect &dialect, int from, int to, QStr
             statements << dialect.expand(QString::fromLatin1(step.statements[i]));
         for (const QString &table : step.immutableTables)
             statements << dialect.immutableTableStatements(table);
-        if (step.grantsWriterRole)
-            statements << dialect.writerRoleStatements();
         for (const QString &sql : statements) {
             if (!exec(db, sql, error)) {
                 db.rollback();
@@ -147,10 +188,18 @@ bool upgrade(QSqlDatabase &db, const SqlDialect &dialect, int from, int to, QStr
             }
         }
     }
+    // Granted once all tables are there: the grants name tables of every step.
+    for (const QString &sql :
+        to == CurrentVersion ? dialect.writerRoleStatements() : QStringList()) {
+        if (!exec(db, sql, error)) {
+            db.rollback();
+            return false;
+        }
+    }
     const QString record = from == 0
         ? QStringLiteral("INSERT INTO journal_meta (name, value) VALUES ('schema_version', '%1')")
         : QStringLiteral("UPDATE journal_meta SET value = '%1' WHERE name = 'schema_version'");
-    if (!exec(db, record.arg(to), error)) {
+    if (!exec(db, record.arg(to), error) || (beforeCommit && !beforeCommit(error))) {
         db.rollback();
         return false;
     }
@@ -166,7 +215,8 @@ bool upgrade(QSqlDatabase &db, const SqlDialect &dialect, int from, int to, QStr
 QStringList tables()
 {
     return {QStringLiteral("journal_meta"), QStringLiteral("runs"), QStringLiteral("readings"),
-        QStringLiteral("evaluations")};
+        QStringLiteral("evaluations"), QStringLiteral("titrants"), QStringLiteral("titers"),
+        QStringLiteral("audit_trail")};
 }
 
 } // namespace Schema

@@ -1,5 +1,12 @@
 #include "sqldialect.h"
 
+namespace {
+
+// "KALU": the audit trail's lock among the advisory locks of the server.
+constexpr int AuditLockKey = 0x4B414C55;
+
+} // namespace
+
 QString SqlDialect::driverName() const
 {
     return isSQLite() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
@@ -61,13 +68,24 @@ QStringList SqlDialect::writerRoleStatements() const
                        "IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kalumet_writer') THEN "
                        "GRANT SELECT ON journal_meta TO kalumet_writer; "
                        "GRANT SELECT, INSERT, UPDATE ON runs TO kalumet_writer; "
-                       "GRANT SELECT, INSERT ON readings, evaluations TO kalumet_writer; "
+                       "GRANT SELECT, INSERT, UPDATE ON titrants TO kalumet_writer; "
+                       "GRANT SELECT, INSERT ON readings, evaluations, titers, audit_trail "
+                       "TO kalumet_writer; "
                        "EXECUTE format('GRANT USAGE ON SCHEMA %I TO kalumet_writer', "
                        "current_schema()); "
                        "EXECUTE format('GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA %I "
                        "TO kalumet_writer', current_schema()); "
                        "END IF; END $$"),
     };
+}
+
+QStringList SqlDialect::beginSerialisedStatements() const
+{
+    if (isSQLite())
+        return {QStringLiteral("BEGIN IMMEDIATE")};
+    // The two-key form: its keys never meet the run locks' single keys.
+    return {QStringLiteral("BEGIN"),
+        QStringLiteral("SELECT pg_advisory_xact_lock(%1, 1)").arg(AuditLockKey)};
 }
 
 QStringList SqlDialect::sessionStatements() const

@@ -34,6 +34,11 @@ public:
     // roles. Made where the migrating account may make roles, left out where it may not.
     QStringList writerRoleStatements() const;
 
+    // Starts a write transaction that waits for every other writer of the journal: appends to
+    // the audit trail must never chain onto the same entry. SQLite takes its write lock at
+    // once; PostgreSQL takes a transaction-scoped advisory lock of the journal's.
+    QStringList beginSerialisedStatements() const;
+
     // Statements run on every new connection before anything else.
     QStringList sessionStatements() const;
 

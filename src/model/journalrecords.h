@@ -99,4 +99,33 @@ struct Evaluation
     std::vector<EvaluatedResult> results;
 };
 
+// A titrant of the lab: a solution with a nominal concentration whose titer is determined
+// against a standard now and then, and taken as valid for a number of days.
+struct Titrant
+{
+    qint64 id = 0; // given by the journal
+    QString uuid; // made by the journal when empty
+    QString name;
+    double concentration = 0; // nominal, in unit
+    QString unit = QStringLiteral("mol/L");
+    int validityDays = 7;
+    QDateTime created;
+
+    bool operator==(const Titrant &) const = default;
+};
+
+// One titer determination of a titrant: titer = n(standard) / (c_nominal * (V_EP - blank)).
+struct Titer
+{
+    qint64 id = 0; // given by the journal
+    QString uuid; // made by the journal when empty
+    qint64 titrantId = 0;
+    qint64 runId = 0; // the determination's run; 0: none
+    double value = 1;
+    double u = 0; // standard uncertainty
+    QDateTime determined;
+    Origin origin;
+    QVariantMap standard; // mass, molar mass, purity, factor, blank, EP volume, ...
+};
+
 } // namespace Journal

@@ -6,6 +6,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// Opens `store` (a JournalStore), failing the case with the journal's message.
+#define VERIFY_OPENS(store)                                                                        \
+    do {                                                                                           \
+        const auto opened_ = (store).open();                                                       \
+        QVERIFY2(opened_.ok(), qPrintable(opened_.message));                                       \
+    } while (false)
+
 // Runs a test object once on SQLite files and once on a PostgreSQL server of its own. Each
 // case asks for a fresh journal; a server that cannot start fails the program.
 class JournalEngines

@@ -63,7 +63,7 @@ private Q_SLOTS:
         QVERIFY(client);
         {
             JournalStore store(*JournalLocation::parse(url));
-            QVERIFY(store.open().ok());
+            VERIFY_OPENS(store);
             QCOMPARE(store.markInterrupted(), 0);
             const auto runs = store.listRuns({});
             QCOMPARE(runs.at(0).endReason, Journal::EndReason::Running);
@@ -71,7 +71,7 @@ private Q_SLOTS:
         ::kill(pid_t(client->processId()), SIGKILL);
         QVERIFY(client->waitForFinished(10000));
         JournalStore store(*JournalLocation::parse(url));
-        QVERIFY(store.open().ok());
+        VERIFY_OPENS(store);
         QCOMPARE(store.markInterrupted(), 1);
         const auto record = store.run(store.listRuns({}).at(0).id);
         QCOMPARE(record->summary.endReason, Journal::EndReason::Interrupted);

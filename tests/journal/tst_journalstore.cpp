@@ -59,7 +59,7 @@ private Q_SLOTS:
     void aRunComesBackAsItWasWritten()
     {
         JournalStore store(*JournalLocation::parse(engines.freshUrl()));
-        QVERIFY2(store.open().ok(), qPrintable(store.lastError()));
+        VERIFY_OPENS(store);
         const Journal::RunStart start = sampleRun(QStringLiteral("2026-117"));
         const auto id = store.beginRun(start);
         QVERIFY2(id, qPrintable(store.lastError()));
@@ -99,7 +99,7 @@ private Q_SLOTS:
     void aWriteRepeatedAfterAFailureIsNotDoubled()
     {
         JournalStore store(*JournalLocation::parse(engines.freshUrl()));
-        QVERIFY(store.open().ok());
+        VERIFY_OPENS(store);
         Journal::RunStart start = sampleRun(QStringLiteral("s"));
         start.uuid = QStringLiteral("5b0f8d7e-0000-4000-8000-000000000001");
         const auto id = store.beginRun(start);
@@ -129,7 +129,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, sql);
         JournalStore store(*JournalLocation::parse(engines.freshUrl()));
-        QVERIFY(store.open().ok());
+        VERIFY_OPENS(store);
         const auto id = store.beginRun(sampleRun(QStringLiteral("s")));
         QVERIFY(store.addReading(*id, {0, 0, 2.5, 0, false}));
         QVERIFY(store.addEvaluation(*id, evaluation(1, {})));
@@ -149,7 +149,7 @@ private Q_SLOTS:
         const QString database = engines.databaseOf(url);
         {
             JournalStore owner(*JournalLocation::parse(url));
-            QVERIFY(owner.open().ok());
+            VERIFY_OPENS(owner);
         }
         QString error;
         QVERIFY2(engines.cluster.execute(database,
@@ -159,7 +159,7 @@ private Q_SLOTS:
                      &error),
             qPrintable(error));
         JournalStore store(*JournalLocation::parse(engines.cluster.url(database, "anna")));
-        QVERIFY2(store.open().ok(), qPrintable(store.lastError()));
+        VERIFY_OPENS(store);
         const auto id = store.beginRun(sampleRun(QStringLiteral("s")));
         QVERIFY2(id, qPrintable(store.lastError()));
         QVERIFY(store.addReading(*id, {0, 0, 2.5, 0, false}));
@@ -179,7 +179,7 @@ private Q_SLOTS:
         const QString url = engines.freshUrl();
         {
             JournalStore store(*JournalLocation::parse(url));
-            QVERIFY(store.open().ok());
+            VERIFY_OPENS(store);
             QVERIFY(store.beginRun(sampleRun(QStringLiteral("s"))));
             QSqlQuery q(store.database());
             QVERIFY(q.exec(
@@ -203,14 +203,15 @@ private Q_SLOTS:
         {
             // A journal of the first schema, with a run in it.
             JournalStore maker(location);
-            QVERIFY(maker.open().ok());
+            VERIFY_OPENS(maker);
             QSqlDatabase db = maker.database();
             QSqlQuery q(db);
-            for (const char *table : {"evaluations", "readings", "runs", "journal_meta"})
+            for (const char *table : {"audit_trail", "titers", "titrants", "evaluations",
+                     "readings", "runs", "journal_meta"})
                 QVERIFY2(q.exec(QStringLiteral("DROP TABLE %1").arg(QLatin1StringView(table))),
                     qPrintable(q.lastError().text()));
             QString error;
-            QVERIFY2(Schema::upgrade(db, maker.dialect(), 0, 1, &error), qPrintable(error));
+            QVERIFY2(Schema::upgrade(db, maker.dialect(), 0, 1, {}, &error), qPrintable(error));
             QVERIFY(q.exec(
                 QStringLiteral("INSERT INTO runs (uuid, kind, started_at, end_reason) VALUES "
                                "('u1', 'incremental', '2026-01-02T10:00:00.000Z', 'end_value')")));
