@@ -246,6 +246,14 @@
         <source>Result ± u</source>
         <translation>Ergebnis ± u</translation>
     </message>
+    <message>
+        <source>An outlier of the sample&apos;s series (Grubbs&apos; test, 95 %)</source>
+        <translation>Ein Ausreißer der Messreihe dieser Probe (Grubbs-Test, 95 %)</translation>
+    </message>
+    <message>
+        <source>%1 (outlier)</source>
+        <translation>%1 (Ausreißer)</translation>
+    </message>
 </context>
 <context>
     <name>JournalSession</name>
@@ -403,6 +411,45 @@
     <message>
         <source>The sample unit must be g or mL.</source>
         <translation>Die Einheit der Probenmenge muss g oder mL sein.</translation>
+    </message>
+</context>
+<context>
+    <name>SampleSeriesText</name>
+    <message>
+        <source>Sample %1</source>
+        <translation>Probe %1</translation>
+    </message>
+    <message>
+        <source>no results</source>
+        <translation>keine Ergebnisse</translation>
+    </message>
+    <message>
+        <source>mean ± s %1 ± %2%3</source>
+        <translation>Mittelwert ± s %1 ± %2%3</translation>
+    </message>
+    <message>
+        <source>mean %1%2</source>
+        <translation>Mittelwert %1%2</translation>
+    </message>
+    <message>
+        <source>RSD %1 %</source>
+        <translation>rel. s %1 %</translation>
+    </message>
+    <message>
+        <source>95 % CI %1 to %2%3</source>
+        <translation>95-%-Vertrauensbereich %1 bis %2%3</translation>
+    </message>
+    <message>
+        <source>outlier test from 3 results</source>
+        <translation>Ausreißertest ab 3 Ergebnissen</translation>
+    </message>
+    <message>
+        <source>no outlier (Grubbs, 95 %)</source>
+        <translation>kein Ausreißer (Grubbs, 95 %)</translation>
+    </message>
+    <message>
+        <source>outlier (Grubbs, 95 %): run %1</source>
+        <translation>Ausreißer (Grubbs, 95 %): Lauf %1</translation>
     </message>
 </context>
 <context>

@@ -26,10 +26,13 @@ const char Help[] = R"(The journal, the lab's record of every run, without a win
                     "id,kind,sample,started,ended,end_reason,readings,value,u,unit",
                     "." as decimal point, a field with "," or a quote in quotes; with
                     --format json one object {"runs": [{"id", "kind", "sample",
-                    "started", "ended", "end_reason", "readings", "result"}]}, where
-                    "result" is {"value", "u", "unit"} or null. Times are ISO 8601 with
-                    the offset of the workstation that recorded them; "ended" is empty
-                    (null) while the run is running
+                    "started", "ended", "end_reason", "readings", "result"}], "series":
+                    [{"sample", "unit", "n", "mean", "s", "rsd_percent", "ci95",
+                    "outliers"}]}, where "result" is {"value", "u", "unit"} or null and
+                    "series" has the statistics of each sample's results among the runs
+                    listed (null where too few), "outliers" the runs Grubbs' test
+                    flags. Times are ISO 8601 with the offset of the workstation that
+                    recorded them; "ended" is empty (null) while the run is running
   --sample ID       list only the runs of this sample; with --journal-import: the sample
                     of the runs it makes (else none)
   --since DAY       list only runs started on DAY (YYYY-MM-DD, local time) or later

@@ -1,5 +1,6 @@
 #include "journaljson.h"
 
+#include "app/sampleseries.h"
 #include "journal/journaltexts.h"
 #include "journal/recordcodec.h"
 
@@ -76,7 +77,9 @@ QByteArray list(const std::vector<JournalStore::RunSummary> &runs)
     QJsonArray array;
     for (const JournalStore::RunSummary &run : runs)
         array.append(summary(run));
-    return QJsonDocument(QJsonObject {{QStringLiteral("runs"), array}})
+    return QJsonDocument(
+        QJsonObject {{QStringLiteral("runs"), array},
+            {QStringLiteral("series"), SampleSeries::toJson(SampleSeries::of(runs))}})
         .toJson(QJsonDocument::Indented);
 }
 

@@ -19,7 +19,8 @@ QString timeText(const QDateTime &time);
 // id, kind, sample, started, ended, end_reason, readings (their number), result.
 QJsonObject summary(const JournalStore::RunSummary &run);
 
-// {"runs": [summary, ...]}
+// {"runs": [summary, ...], "series": [...]}, the series of the samples among the runs as
+// SampleSeries::toJson writes them.
 QByteArray list(const std::vector<JournalStore::RunSummary> &runs);
 
 // The summary's fields with the readings themselves, the run's start record, and every

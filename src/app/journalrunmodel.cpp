@@ -27,6 +27,15 @@ bool JournalRunModel::setFilter(const JournalStore::RunFilter &filter)
     return m_error.isEmpty();
 }
 
+void JournalRunModel::setOutliers(const QSet<qint64> &runIds)
+{
+    if (runIds == m_outliers)
+        return;
+    m_outliers = runIds;
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0, Result), index(rowCount() - 1, Result));
+}
+
 int JournalRunModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());
@@ -127,6 +136,8 @@ QVariant JournalRunModel::data(const QModelIndex &index, int role) const
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
+    if (role == Qt::ToolTipRole && index.column() == Result && isOutlier(run.id))
+        return tr("An outlier of the sample's series (Grubbs' test, 95 %)");
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
@@ -144,7 +155,11 @@ QVariant JournalRunModel::data(const QModelIndex &index, int role) const
     case Readings:
         return run.readings;
     case Result:
-        return run.result ? resultText(*run.result, m_sep) : QString();
+        if (!run.result)
+            return QString();
+        if (isOutlier(run.id))
+            return tr("%1 (outlier)").arg(resultText(*run.result, m_sep));
+        return resultText(*run.result, m_sep);
     }
     return {};
 }

@@ -33,6 +33,9 @@ public:
     QString lastError() const { return m_error; }
 
     const JournalStore::RunSummary &run(int row) const { return m_rows.at(std::size_t(row)); }
+    // Runs whose result the table marks as an outlier of its sample's series.
+    void setOutliers(const QSet<qint64> &runIds);
+    bool isOutlier(qint64 runId) const { return m_outliers.contains(runId); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -54,6 +57,7 @@ private:
     JournalStore::RunFilter m_filter;
     std::vector<JournalStore::RunSummary> m_rows;
     QSet<qint64> m_ids; // a run added at the top while paging moves the rest down one
+    QSet<qint64> m_outliers;
     int m_total = 0;
     int m_offset = 0; // runs asked for so far
     int m_pageSize = DefaultPageSize;

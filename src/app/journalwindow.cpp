@@ -1,6 +1,7 @@
 #include "journalwindow.h"
 
 #include "app/journalrunmodel.h"
+#include "app/sampleseriestext.h"
 #include "common/dateformat.h"
 #include "journal/journalstore.h"
 
@@ -65,6 +66,11 @@ JournalWindow::JournalWindow(
     m_lvwRuns->verticalHeader()->hide();
     m_lvwRuns->horizontalHeader()->setStretchLastSection(true);
 
+    m_lblSeries = new QLabel(this);
+    m_lblSeries->setObjectName(QStringLiteral("lblSeries"));
+    m_lblSeries->setWordWrap(true);
+    m_lblSeries->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     m_lblStatus = new QLabel(this);
     m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
     m_lblStatus->setWordWrap(true);
@@ -81,6 +87,7 @@ JournalWindow::JournalWindow(
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filter);
     layout->addWidget(m_lvwRuns, 1);
+    layout->addWidget(m_lblSeries);
     layout->addLayout(buttons);
 
     connect(m_txtSample, &QLineEdit::editingFinished, this, &JournalWindow::applyFilter);
@@ -125,7 +132,13 @@ bool JournalWindow::reload()
     m_model = std::make_unique<JournalRunModel>(*m_store, m_sep);
     connect(m_model.get(), &QAbstractItemModel::modelReset, this, &JournalWindow::showCount);
     connect(m_model.get(), &QAbstractItemModel::rowsInserted, this, &JournalWindow::showCount);
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, [this] {
+        m_seriesSample.clear(); // the runs may have changed
+        showSeries();
+    });
     m_lvwRuns->setModel(m_model.get());
+    connect(m_lvwRuns->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        &JournalWindow::showSeries);
     const bool ok = m_model->setFilter(chosenFilter());
     m_lvwRuns->resizeColumnsToContents();
     return ok;
@@ -174,6 +187,31 @@ void JournalWindow::showCount()
     m_cmdOpen->setEnabled(m_model && m_model->rowCount() > 0);
 }
 
+void JournalWindow::showSeries()
+{
+    const QModelIndex current = m_lvwRuns->currentIndex();
+    const QString sample
+        = m_model && current.isValid() ? m_model->run(current.row()).sample : QString();
+    if (sample == m_seriesSample && !sample.isEmpty())
+        return;
+    m_seriesSample = sample;
+    m_lblSeries->clear();
+    if (!m_model)
+        return;
+    m_model->setOutliers({});
+    if (sample.isEmpty())
+        return;
+    // The sample's runs among those the filter selects, read or not.
+    JournalStore::RunFilter filter = m_model->filter();
+    filter.sample = sample;
+    const std::vector<SampleSeries::Series> series = SampleSeries::of(m_store->listRuns(filter));
+    if (series.empty())
+        return;
+    m_lblSeries->setText(SampleSeriesText::describe(series.front(), m_sep));
+    m_model->setOutliers(
+        QSet<qint64>(series.front().outliers.begin(), series.front().outliers.end()));
+}
+
 void JournalWindow::retranslate()
 {
     setWindowTitle(tr("Journal") + QStringLiteral(" - ") + m_location.displayName());
@@ -184,6 +222,8 @@ void JournalWindow::retranslate()
     m_cmdOpen->setText(tr("&Open"));
     m_cmdClose->setText(tr("&Close"));
     showCount();
+    m_seriesSample.clear();
+    showSeries();
     // The model's words are asked for anew when drawn.
     m_lvwRuns->horizontalHeader()->viewport()->update();
     m_lvwRuns->viewport()->update();

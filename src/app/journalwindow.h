@@ -46,6 +46,8 @@ private:
     void applyFilter();
     void open(const QModelIndex &index);
     void showCount();
+    // The selected run's sample: its series below the list, its outliers marked in the table.
+    void showSeries();
     void retranslate();
 
     JournalLocation m_location;
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<JournalStore> m_store;
     std::unique_ptr<JournalRunModel> m_model;
     QString m_problem; // why the journal cannot be read; empty when it can
+    QString m_seriesSample; // whose series is shown
 
     QLabel *m_lblSample = nullptr;
     QLineEdit *m_txtSample = nullptr;
@@ -61,6 +64,7 @@ private:
     QCheckBox *m_chkUntil = nullptr;
     QDateEdit *m_dtpUntil = nullptr;
     QTableView *m_lvwRuns = nullptr;
+    QLabel *m_lblSeries = nullptr;
     QLabel *m_lblStatus = nullptr;
     QPushButton *m_cmdRefresh = nullptr;
     QPushButton *m_cmdOpen = nullptr;

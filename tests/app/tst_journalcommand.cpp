@@ -49,6 +49,15 @@ qint64 addRun(JournalStore &store, const char *started, const QString &sample = 
     return store.beginRun(run).value_or(-1);
 }
 
+// A run's evaluation with one result.
+bool addResult(JournalStore &store, qint64 run, double value, const char *unit)
+{
+    Journal::Evaluation e;
+    e.origin = Anna;
+    e.results = {{1, value, value / 1000, QLatin1String(unit)}};
+    return run > 0 && store.addEvaluation(run, e).has_value();
+}
+
 // Three runs: one running, one with readings and two evaluations, one of another
 // workstation (+05:30).
 void fillKnown(JournalStore &store)
@@ -211,7 +220,7 @@ private Q_SLOTS:
         const Outcome json = execute({"--journal-list", "--journal", m_known, "--format", "JSON"});
         QCOMPARE(json.status, 0);
         const QJsonObject list = QJsonDocument::fromJson(json.out).object();
-        QCOMPARE(list.keys(), QStringList {"runs"});
+        QCOMPARE(list.keys(), (QStringList {"runs", "series"}));
         const QStringList runKeys {
             "end_reason", "ended", "id", "kind", "readings", "result", "sample", "started"};
         const QJsonArray runs = list.value("runs").toArray();
@@ -235,6 +244,61 @@ private Q_SLOTS:
         QCOMPARE(keys(evaluations.at(1)),
             (QStringList {"created", "criterion", "equivalence_points", "host", "method",
                 "operator", "program_version", "reason", "results", "version"}));
+    }
+
+    // One series per sample of the runs listed, in the order the samples first appear (newest
+    // first): the unit most results have (a tie to the newest run's), the outlier flagged and
+    // counted, what cannot be computed null.
+    void listJsonHasTheSeries()
+    {
+        QTemporaryDir dir;
+        const QString journal = dir.filePath(QStringLiteral("series.sqlite"));
+        JournalStore store(*JournalLocation::parse(journal));
+        QVERIFY(store.open().ok());
+        const std::tuple<const char *, const char *, double, const char *> runs[]
+            = {{"A", "2026-11-01T10:00:00.000Z", 5.0, "mol/L"}, // before --since
+                {"A", "2026-12-01T10:00:00.000Z", 0.1002, "mol/L"},
+                {"A", "2026-12-01T11:00:00.000Z", 0.1004, "mol/L"},
+                {"A", "2026-12-01T12:00:00.000Z", 0, nullptr}, // no result
+                {"A", "2026-12-01T13:00:00.000Z", 0.1003, "mol/L"},
+                {"A", "2026-12-01T14:00:00.000Z", 0.1150, "mol/L"}, // run 6: G 1.4999 > 1.4812
+                {"A", "2026-12-01T15:00:00.000Z", 100.3, "mmol/L"}, // another unit
+                {"", "2026-12-02T09:00:00.000Z", 0.2, "mol/L"}, // no sample: no series
+                {"B", "2026-12-02T10:00:00.000Z", 12.0, "mg"},
+                {"B", "2026-12-02T11:00:00.000Z", 1.5, "%"}, // a tie: the newest run's unit
+                {"C", "2026-12-03T10:00:00.000Z", 0, nullptr}};
+        for (const auto &[sample, started, value, unit] : runs) {
+            const qint64 id = addRun(store, started, QLatin1String(sample));
+            QVERIFY(id > 0 && (!unit || addResult(store, id, value, unit)));
+        }
+        const Outcome json = execute(
+            {"--journal-list", "--journal", journal, "--format", "json", "--since", "2026-12-01"});
+        QCOMPARE(json.status, 0);
+        const QJsonArray series = QJsonDocument::fromJson(json.out).object()["series"].toArray();
+        QCOMPARE(series.size(), 3);
+        for (const QJsonValue &one : series)
+            QCOMPARE(keys(one),
+                (QStringList {
+                    "ci95", "mean", "n", "outliers", "rsd_percent", "s", "sample", "unit"}));
+        QCOMPARE(series[0].toObject(),
+            QJsonDocument::fromJson(R"({"sample": "C", "unit": null, "n": 0, "mean": null,
+                "s": null, "rsd_percent": null, "ci95": null, "outliers": []})")
+                .object());
+        QCOMPARE(series[1].toObject(),
+            QJsonDocument::fromJson(R"({"sample": "B", "unit": "%", "n": 1, "mean": 1.5,
+                "s": null, "rsd_percent": null, "ci95": null, "outliers": []})")
+                .object());
+        const QJsonObject a = series[2].toObject();
+        QCOMPARE(a["sample"].toString(), QStringLiteral("A"));
+        QCOMPARE(a["unit"].toString(), QStringLiteral("mol/L"));
+        QCOMPARE(a["n"].toInt(), 4);
+        QCOMPARE(a["outliers"].toArray(), QJsonArray {6});
+        // Mean 0.103975, s^2 = 1.620875e-4 / 3, t(0.975, 3) = 3.18245.
+        const double figures[][2] = {{a["mean"].toDouble(), 0.103975},
+            {a["s"].toDouble(), 0.00735045}, {a["rsd_percent"].toDouble(), 7.06944},
+            {a["ci95"][0].toDouble(), 0.0922788}, {a["ci95"][1].toDouble(), 0.1156712}};
+        for (const auto &[value, expected] : figures)
+            QVERIFY2(std::abs(value / expected - 1) < 2e-6, qPrintable(QString::number(value)));
     }
 
     // The journal is --journal, else the settings' Journal/Url, else the user's own file.

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSettings>
@@ -209,6 +210,47 @@ private Q_SLOTS:
         for (int i = 0; i < volumes.size(); ++i)
             run.readings[std::size_t(i)].volume = volumes[i];
         QTEST(JournalRunText::documentText(run, Numbers::Separators::comma()), "text");
+    }
+
+    // Selecting a run shows its sample's series below the list and marks its outlier; a run
+    // without a sample shows none.
+    void selectedRunShowsItsSeries()
+    {
+        QTemporaryDir dir;
+        const JournalLocation location = locationIn(dir);
+        {
+            JournalStore store(location);
+            QVERIFY(store.open(true).ok());
+            const std::pair<const char *, double> runs[]
+                = {{"A", 0.1002}, {"A", 0.1004}, {"A", 0.1003}, {"A", 0.1150}, {"", 0.2}};
+            for (int i = 0; i < int(std::size(runs)); ++i) {
+                Journal::RunStart run;
+                run.sampleId = QLatin1String(runs[i].first);
+                run.started = FirstStart.addSecs(i * 60);
+                Journal::Evaluation evaluation;
+                evaluation.results = {{1, runs[i].second, 0.0001, QStringLiteral("mol/L")}};
+                const auto id = store.beginRun(run);
+                QVERIFY(id && store.addEvaluation(*id, evaluation));
+            }
+        }
+        JournalWindow window(location, Numbers::Separators::comma());
+        QVERIFY(window.reload());
+        fetchAll(*window.model());
+        auto *view = window.findChild<QTableView *>(QStringLiteral("lvwRuns"));
+        auto *series = window.findChild<QLabel *>(QStringLiteral("lblSeries"));
+        const auto result = [&](int row) {
+            return window.model()->data(window.model()->index(row, JournalRunModel::Result));
+        };
+        // Newest first: row 1 is the outlier, run 4; row 0 has no sample.
+        view->setCurrentIndex(window.model()->index(2, 0));
+        QCOMPARE(series->text(),
+            QStringLiteral("Sample A: n = 4, mean \u00B1 s 0,104 \u00B1 0,0074 mol/L, RSD 7,1 %, "
+                           "95 % CI 0,09228 to 0,1157 mol/L; outlier (Grubbs, 95 %): run 4"));
+        QCOMPARE(result(1).toString(), QStringLiteral("0,115 \u00B1 0,0001 mol/L (outlier)"));
+        QCOMPARE(result(2).toString(), QStringLiteral("0,1003 \u00B1 0,0001 mol/L"));
+        view->setCurrentIndex(window.model()->index(0, 0));
+        QCOMPARE(series->text(), QString());
+        QVERIFY(!result(1).toString().contains(QStringLiteral("outlier")));
     }
 
     // The menu opens the window on the journal; Enter on a run shows it in a new document
