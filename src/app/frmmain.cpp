@@ -403,6 +403,10 @@ void frmMain::mnuMethode_Click()
         dialog = new frmMethode(m_store, this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         applyCaptions(*dialog, captionTable(), m_settings.isGerman());
+        connect(dialog, &QDialog::accepted, this, [this] {
+            if (m_journal)
+                m_journal->methodMayHaveChanged();
+        });
     } else {
         dialog->Form_Load();
     }

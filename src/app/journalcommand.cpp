@@ -5,6 +5,7 @@
 #include "app/journalcsv.h"
 #include "app/journalimport.h"
 #include "app/journaljson.h"
+#include "app/journalverify.h"
 #include "app/version.h"
 #include "journal/journalcopy.h"
 #include "journal/journalstore.h"
@@ -65,6 +66,13 @@ int openJournal(JournalStore &store, bool create, QIODevice &err)
     return Success;
 }
 
+// The audit trail's newest hash, read after what it pins.
+QByteArray newestHash(JournalStore &store)
+{
+    const std::optional<Audit::Link> link = store.newestLink();
+    return link ? link->hash : QByteArray();
+}
+
 std::optional<QDate> dayOption(
     const QCommandLineParser &parser, const QString &name, QIODevice &err, bool *wrong)
 {
@@ -111,8 +119,9 @@ int listRuns(JournalStore &store, const QCommandLineParser &parser, QIODevice &o
         return failed(err,
             QCoreApplication::translate("JournalCommand", "The journal \"%1\" cannot be read: %2")
                 .arg(store.location().displayName(), store.lastError()));
-    const QByteArray data
-        = format == QLatin1StringView("json") ? JournalJson::list(runs) : JournalCsv::list(runs);
+    const QByteArray data = format == QLatin1StringView("json")
+        ? JournalJson::list(runs, newestHash(store))
+        : JournalCsv::list(runs);
     return EvaluateCommand::writeData(data, parser.value(QStringLiteral("out")), out, err);
 }
 
@@ -133,8 +142,8 @@ int showRun(JournalStore &store, const QCommandLineParser &parser, QIODevice &ou
         return failed(err,
             QCoreApplication::translate("JournalCommand", "The journal \"%1\" has no run %2 (%3).")
                 .arg(store.location().displayName(), name, store.lastError()));
-    return EvaluateCommand::writeData(
-        JournalJson::run(*record), parser.value(QStringLiteral("out")), out, err);
+    return EvaluateCommand::writeData(JournalJson::run(*record, newestHash(store)),
+        parser.value(QStringLiteral("out")), out, err);
 }
 
 int importFiles(
@@ -281,12 +290,12 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
         return QCommandLineOption(QLatin1String(name), {}, QLatin1String(value));
     };
     const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions(
-        {help, QCommandLineOption(QStringLiteral("version")), valued("journal", "url"),
-            QCommandLineOption(QStringLiteral("journal-list")), valued("journal-show", "run"),
-            valued("journal-import", "file"), QCommandLineOption(QStringLiteral("journal-copy")),
-            valued("to", "url"), valued("sample", "id"), valued("since", "day"),
-            valued("until", "day"), valued("format", "format"), valued("out", "file")});
+    parser.addOptions({help, QCommandLineOption(QStringLiteral("version")),
+        valued("journal", "url"), QCommandLineOption(QStringLiteral("journal-list")),
+        valued("journal-show", "run"), QCommandLineOption(QStringLiteral("journal-verify")),
+        valued("journal-import", "file"), QCommandLineOption(QStringLiteral("journal-copy")),
+        valued("to", "url"), valued("sample", "id"), valued("since", "day"), valued("until", "day"),
+        valued("format", "format"), valued("out", "file")});
     EvaluateCommand::addMethodOptions(parser);
     if (!parser.parse(QStringList(QStringLiteral("kalumet")) + arguments))
         return usageError(err, parser.errorText());
@@ -308,6 +317,7 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
         {QStringLiteral("journal-show"), {QStringLiteral("out")}},
         {QStringLiteral("journal-import"), methodOptions + QSet {QStringLiteral("sample")}},
         {QStringLiteral("journal-copy"), {QStringLiteral("to")}},
+        {QStringLiteral("journal-verify"), {}},
     };
     QStringList given;
     QSet<QString> allowed {QStringLiteral("journal")};
@@ -320,8 +330,8 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
     if (given.isEmpty())
         return usageError(err,
             QCoreApplication::translate("JournalCommand",
-                "--journal needs one of --journal-list, --journal-show, --journal-import and "
-                "--journal-copy"));
+                "--journal needs one of --journal-list, --journal-show, --journal-import, "
+                "--journal-copy and --journal-verify"));
     if (given.size() > 1)
         return usageError(err,
             QCoreApplication::translate("JournalCommand", "--%1 and --%2 cannot go together")
@@ -361,6 +371,8 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
         return showRun(store, parser, out, err);
     if (command == QLatin1StringView("journal-import"))
         return importFiles(store, parser, out, err);
+    if (command == QLatin1StringView("journal-verify"))
+        return JournalVerify::run(store, out, err);
     return copyJournal(store, parser, out, err);
 }
 

@@ -11,6 +11,7 @@ const char Usage[]
        kalumet --journal-show RUN [--out FILE] [--journal URL]
        kalumet --journal-import FILE.rtf... [--sample ID] [method options] [--journal URL]
        kalumet --journal-copy --to URL [--journal URL]
+       kalumet --journal-verify [--journal URL]
 )";
 
 const char Help[] = R"(The journal, the lab's record of every run, without a window:
@@ -58,12 +59,19 @@ const char Help[] = R"(The journal, the lab's record of every run, without a win
                     PostgreSQL or back) with its ids, then checks the copy: prints the
                     rows and a SHA-256 digest of every table, of the source and the copy
   --to URL          the journal --journal-copy writes to; one that holds runs is refused
+  --journal-verify  checks the journal's audit trail: that each entry's SHA-256 hash chains
+                    onto the one before, and that every record an entry covers (a run's
+                    start, its end with all its readings, its document file, each
+                    evaluation, titrant and titer) is still as the entry recorded it.
+                    Prints the number of entries and the newest chain hash; exit status 0
+                    when intact, 3 with the first entry that does not match
 
 Exit status of the journal commands: 0 done; 1 when the journal or the output cannot be
 written, or when a copy differs from its source; 2 for wrong arguments, a journal that
 cannot be read (none there, damaged, made by a newer program, unreachable), an unknown
 run, a copy's target that already holds runs, and after --journal-import when a file
-could not be read. --journal-list and --journal-show never make a journal where there is
+could not be read; 3 when --journal-verify finds the journal changed behind the program's
+back. --journal-list and --journal-show never make a journal where there is
 none.
 )";
 

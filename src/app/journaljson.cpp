@@ -72,18 +72,26 @@ QJsonObject summary(const JournalStore::RunSummary &run)
     };
 }
 
-QByteArray list(const std::vector<JournalStore::RunSummary> &runs)
+QJsonValue chainHashValue(const QByteArray &chainHash)
+{
+    return chainHash.isEmpty() || chainHash == Audit::genesisHash()
+        ? QJsonValue(QJsonValue::Null)
+        : QJsonValue(QString::fromLatin1(chainHash));
+}
+
+QByteArray list(const std::vector<JournalStore::RunSummary> &runs, const QByteArray &chainHash)
 {
     QJsonArray array;
     for (const JournalStore::RunSummary &run : runs)
         array.append(summary(run));
     return QJsonDocument(
         QJsonObject {{QStringLiteral("runs"), array},
-            {QStringLiteral("series"), SampleSeries::toJson(SampleSeries::of(runs))}})
+            {QStringLiteral("series"), SampleSeries::toJson(SampleSeries::of(runs))},
+            {QStringLiteral("chain_hash"), chainHashValue(chainHash)}})
         .toJson(QJsonDocument::Indented);
 }
 
-QByteArray run(const JournalStore::RunRecord &record)
+QByteArray run(const JournalStore::RunRecord &record, const QByteArray &chainHash)
 {
     QJsonObject object = summary(record.summary);
     const Journal::RunStart &start = record.start;
@@ -110,6 +118,7 @@ QByteArray run(const JournalStore::RunRecord &record)
     object.insert(QStringLiteral("host"), start.origin.host);
     object.insert(QStringLiteral("program_version"), start.origin.programVersion);
     object.insert(QStringLiteral("document_file"), start.documentFile);
+    object.insert(QStringLiteral("chain_hash"), chainHashValue(chainHash));
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 

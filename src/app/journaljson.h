@@ -19,12 +19,16 @@ QString timeText(const QDateTime &time);
 // id, kind, sample, started, ended, end_reason, readings (their number), result.
 QJsonObject summary(const JournalStore::RunSummary &run);
 
-// {"runs": [summary, ...], "series": [...]}, the series of the samples among the runs as
-// SampleSeries::toJson writes them.
-QByteArray list(const std::vector<JournalStore::RunSummary> &runs);
+// {"runs": [summary, ...], "series": [...], "chain_hash"}, the series of the samples among the
+// runs as SampleSeries::toJson writes them; "chain_hash" is the audit trail's newest hash when
+// the list was read (null for an empty trail), pinning the journal's state.
+QByteArray list(const std::vector<JournalStore::RunSummary> &runs, const QByteArray &chainHash);
 
-// The summary's fields with the readings themselves, the run's start record, and every
-// evaluation.
-QByteArray run(const JournalStore::RunRecord &record);
+// The summary's fields with the readings themselves, the run's start record, every
+// evaluation, and "chain_hash".
+QByteArray run(const JournalStore::RunRecord &record, const QByteArray &chainHash);
+
+// The trail's newest hash as JSON: null when there is no entry.
+QJsonValue chainHashValue(const QByteArray &chainHash);
 
 } // namespace JournalJson

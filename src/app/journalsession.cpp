@@ -68,6 +68,9 @@ JournalSession::JournalSession(
     connect(m_writer.get(), &JournalWriter::unavailable, this, &JournalSession::unavailable);
     connect(m_writer.get(), &JournalWriter::available, this, &JournalSession::available);
     connect(&m_listings, &JournalListings::completed, this, &JournalSession::listingCompleted);
+    connect(m_writer.get(), &JournalWriter::evaluationWritten, this,
+        &JournalSession::evaluationWritten);
+    m_method = methodWithoutSample();
 }
 
 JournalSession::~JournalSession()
@@ -148,8 +151,41 @@ Journal::RunStart JournalSession::runStart(Journal::RunKind kind) const
     return start;
 }
 
+QVariantMap JournalSession::methodWithoutSample() const
+{
+    QVariantMap method = methodGroup(m_sources.store);
+    for (const char *key : {"Method/SampleId", "Method/SampleSize", "Method/SampleUnit"})
+        method.remove(QLatin1StringView(key));
+    return method;
+}
+
+void JournalSession::methodMayHaveChanged()
+{
+    const QVariantMap now = methodWithoutSample();
+    if (now == m_method)
+        return;
+    Audit::Entry change;
+    change.action = Audit::Action::MethodChanged;
+    change.record = QStringLiteral("method");
+    change.origin = origin();
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (m_method.value(it.key()) != it.value()) {
+            change.newValues.insert(it.key(), it.value());
+            if (m_method.contains(it.key()))
+                change.oldValues.insert(it.key(), m_method.value(it.key()));
+        }
+    }
+    for (auto it = m_method.cbegin(); it != m_method.cend(); ++it) {
+        if (!now.contains(it.key()))
+            change.oldValues.insert(it.key(), it.value());
+    }
+    m_method = now;
+    m_writer->recordChange(change);
+}
+
 void JournalSession::runStarted()
 {
+    methodMayHaveChanged();
     // The run takes the store over; a listing that was still coming in is complete.
     m_listings.storeTakenOver();
     Journal::RunStart start = runStart(Journal::RunKind::Incremental);
@@ -232,6 +268,8 @@ void JournalSession::documentSaved(AbstractDocument *document, const QString &pa
 void JournalSession::documentClosed(AbstractDocument *document)
 {
     m_documents.remove(document);
+    for (auto it = m_evaluatedIn.begin(); it != m_evaluatedIn.end();)
+        it = it.value() == document ? m_evaluatedIn.erase(it) : std::next(it);
     if (m_listingDocument == document)
         m_listingDocument = nullptr;
 }
@@ -255,8 +293,22 @@ bool JournalSession::documentEvaluated(
     if (const auto &r = outcome.result)
         evaluation.results.push_back({r->ep, r->value, r->u, r->unit});
     m_writer->addEvaluation(it->uuid, evaluation);
+    m_evaluatedIn.insert(it->uuid, document);
     ++it->evaluations;
     return true;
+}
+
+void JournalSession::evaluationWritten(
+    const QString &uuid, int version, const QByteArray &chainHash)
+{
+    AbstractDocument *document = m_evaluatedIn.take(uuid);
+    if (!document || !m_documents.contains(document) || chainHash.isEmpty())
+        return;
+    // Under the results block: a printed copy then pins the journal's state.
+    document->appendText(tr("Journal: evaluation %1 recorded; audit trail chain hash %2")
+                             .arg(version)
+                             .arg(QString::fromLatin1(chainHash))
+        + QStringLiteral("\r\n"));
 }
 
 void JournalSession::opened(bool ok, const QString &message, int interrupted)

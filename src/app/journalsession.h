@@ -80,6 +80,12 @@ public:
     bool documentEvaluated(
         AbstractDocument *document, const EpAnalysis &analysis, const ResultSettings &method);
 
+    // The settings group "Method" may have changed (its dialog was closed with OK, a method
+    // file was loaded, a run starts): a change of the method's values since they were last
+    // seen is recorded in the journal's audit trail. The sample's id and size are the run's,
+    // not the method's, and are left out.
+    void methodMayHaveChanged();
+
     // Every key of the settings group "Method" as "Method/<key>", with its text.
     static QVariantMap methodGroup(QSettings &store);
     // The method values a result is computed with, by their settings keys ("Method/<key>").
@@ -110,6 +116,8 @@ private:
     void opened(bool ok, const QString &message, int interrupted);
     void unavailable(const QString &reason);
     void available();
+    void evaluationWritten(const QString &uuid, int version, const QByteArray &chainHash);
+    QVariantMap methodWithoutSample() const;
 
     JournalLocation m_location;
     Sources m_sources;
@@ -119,4 +127,6 @@ private:
     AbstractDocument *m_listingDocument = nullptr; // where the listing in progress goes
     QString m_run; // the uuid of the run in progress
     bool m_told = false; // the user knows the journal is not written now
+    QVariantMap m_method; // the method's values as last recorded
+    QHash<QString, AbstractDocument *> m_evaluatedIn; // run uuid -> the document evaluated last
 };

@@ -69,6 +69,9 @@ std::optional<Audit::Link> JournalStore::newestLink()
 
 bool JournalStore::appendMigration(int from, QString *error)
 {
+    // A new journal starts with an empty trail: a copy goes only into an empty journal.
+    if (from == 0)
+        return true;
     std::vector<Audit::Entry> entries;
     Audit::Entry migrated = entry(Audit::Action::Migrated, QStringLiteral("journal"));
     migrated.oldValues = {{QStringLiteral("schema_version"), from}};
@@ -80,7 +83,7 @@ bool JournalStore::appendMigration(int from, QString *error)
         e.newValues.insert(QStringLiteral("before_trail"), true);
         return e;
     };
-    if (from >= 1) {
+    {
         QSqlQuery runs(m_db);
         runs.setForwardOnly(true);
         if (!runs.exec(QStringLiteral("SELECT id, uuid, kind, sample_id, end_reason, ended_at, "

@@ -331,8 +331,23 @@ Outcome copy(JournalStore &source, JournalStore &target)
             outcome.message = QStringLiteral("The copy \"%1\" differs from its source in the "
                                              "table %2.")
                                   .arg(to, check.table);
-            break;
+            return outcome;
         }
+    }
+    // The copy's trail goes on from the source's, and says where it came from.
+    Audit::Entry copied;
+    copied.action = Audit::Action::Copied;
+    copied.record = QStringLiteral("journal");
+    copied.oldValues = {{QStringLiteral("journal"), from}};
+    QVariantMap tables;
+    for (const TableCheck &check : outcome.checks)
+        tables.insert(check.table, QString::fromLatin1(check.source.sha256));
+    copied.newValues = {{QStringLiteral("journal"), to}, {QStringLiteral("tables"), tables}};
+    if (!target.recordChange(copied)) {
+        outcome.status = Status::WriteFailed;
+        outcome.message = QStringLiteral("The copy \"%1\" is complete, but its audit trail "
+                                         "could not record it: %2")
+                              .arg(to, target.lastError());
     }
     return outcome;
 }

@@ -102,9 +102,18 @@ bool JournalWorker::write(const WriteOperation &op, const std::vector<Journal::R
         return true;
     case WriteOperation::Type::SetDocumentFile:
         return ensureRun(op.uuid, id) && m_store->setDocumentFile(id, op.text);
-    case WriteOperation::Type::AddEvaluation:
-        return ensureRun(op.uuid, id)
-            && m_store->addEvaluation(id, op.evaluation, op.text).has_value();
+    case WriteOperation::Type::AddEvaluation: {
+        if (!ensureRun(op.uuid, id))
+            return false;
+        const std::optional<int> version = m_store->addEvaluation(id, op.evaluation, op.text);
+        if (!version)
+            return false;
+        const std::optional<Audit::Link> link = m_store->newestLink();
+        Q_EMIT evaluationWritten(op.uuid, *version, link ? link->hash : QByteArray());
+        return true;
+    }
+    case WriteOperation::Type::RecordChange:
+        return m_store->recordChange(op.change);
     }
     return false;
 }

@@ -24,6 +24,7 @@ JournalWriter::JournalWriter(const JournalLocation &location, QObject *parent)
     connect(m_worker, &JournalWorker::opened, this, &JournalWriter::opened);
     connect(m_worker, &JournalWorker::unavailable, this, &JournalWriter::unavailable);
     connect(m_worker, &JournalWorker::available, this, &JournalWriter::available);
+    connect(m_worker, &JournalWorker::evaluationWritten, this, &JournalWriter::evaluationWritten);
     m_thread.start();
 }
 
@@ -108,6 +109,17 @@ void JournalWriter::addEvaluation(const QString &uuid, const Journal::Evaluation
     if (!op.evaluation.created.isValid())
         op.evaluation.created = QDateTime::currentDateTime();
     op.text = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    enqueue(*m_queue, std::move(op), m_worker);
+}
+
+void JournalWriter::recordChange(const Audit::Entry &change)
+{
+    WriteOperation op;
+    op.type = WriteOperation::Type::RecordChange;
+    op.change = change;
+    // Made now, whenever the journal takes it.
+    if (!op.change.at.isValid())
+        op.change.at = QDateTime::currentDateTime();
     enqueue(*m_queue, std::move(op), m_worker);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/audittrail.h"
 #include "journal/journallocation.h"
 #include "model/journalrecords.h"
 
@@ -38,6 +39,8 @@ public:
         const QString &uuid, Journal::EndReason reason, const QDateTime &ended = QDateTime());
     void setDocumentFile(const QString &uuid, const QString &file);
     void addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
+    // A change the journal holds no row for (a method changed), for the audit trail.
+    void recordChange(const Audit::Entry &change);
 
     // Operations not yet written.
     int pending() const;
@@ -52,6 +55,9 @@ Q_SIGNALS:
     void unavailable(const QString &reason);
     // Everything kept back has been written.
     void available();
+    // An evaluation of the run `uuid` was written as `version`; `chainHash` is the audit
+    // trail's newest hash after it (hex).
+    void evaluationWritten(const QString &uuid, int version, const QByteArray &chainHash);
 
 private:
     JournalLocation m_location;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/audittrail.h"
 #include "model/journalrecords.h"
 
 #include <QMutex>
@@ -10,7 +11,14 @@
 // One write the journal's thread has still to do.
 struct WriteOperation
 {
-    enum class Type { BeginRun, AddReading, FinishRun, SetDocumentFile, AddEvaluation };
+    enum class Type {
+        BeginRun,
+        AddReading,
+        FinishRun,
+        SetDocumentFile,
+        AddEvaluation,
+        RecordChange,
+    };
 
     Type type = Type::AddReading;
     QString uuid; // the run's
@@ -20,6 +28,7 @@ struct WriteOperation
     QDateTime at;
     QString text; // document file, or the evaluation's own uuid
     Journal::Evaluation evaluation;
+    Audit::Entry change; // a change the journal holds no row for
 };
 
 // The queue between the window's thread and the journal's, in order of the calls.

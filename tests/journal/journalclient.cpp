@@ -2,7 +2,11 @@
 // Writes one run of COUNT readings through the journal's writer, one every INTERVAL_MS. Prints
 // "started" once the run is in the journal and "done" once it is finished; with "hold" it keeps
 // the run open and waits to be killed, as a workstation in the middle of a run.
+//
+// journal-client URL append COUNT
+// Appends COUNT entries to the audit trail, each a change of its own, as fast as it can.
 #include "journal/journallocation.h"
+#include "journal/journalstore.h"
 #include "journal/journalwriter.h"
 
 #include <QCoreApplication>
@@ -19,6 +23,28 @@ int main(int argc, char *argv[])
     const auto location = JournalLocation::parse(args.at(1));
     if (!location)
         return 2;
+    if (args.at(2) == QLatin1StringView("append")) {
+        JournalStore store(*location);
+        const JournalStore::OpenResult opened = store.open();
+        if (!opened.ok()) {
+            std::fprintf(stderr, "%s\n", qPrintable(opened.message));
+            return 1;
+        }
+        const int entries = args.at(3).toInt();
+        for (int i = 0; i < entries; ++i) {
+            Audit::Entry change;
+            change.action = Audit::Action::MethodChanged;
+            change.record = QStringLiteral("method");
+            change.newValues = {{QStringLiteral("client"), QCoreApplication::applicationPid()},
+                {QStringLiteral("n"), i}};
+            if (!store.recordChange(change)) {
+                std::fprintf(stderr, "%s\n", qPrintable(store.lastError()));
+                return 1;
+            }
+        }
+        std::printf("done\n");
+        return 0;
+    }
     const int count = args.at(2).toInt();
     const int interval = args.at(3).toInt();
     const bool hold = args.size() > 4 && args.at(4) == QLatin1StringView("hold");
