@@ -144,10 +144,6 @@
         <translation>&quot;%1&quot; nach &quot;%2&quot; kopiert; jede Tabelle der Kopie gleicht der ihrer Quelle.</translation>
     </message>
     <message>
-        <source>--journal needs one of --journal-list, --journal-show, --journal-import and --journal-copy</source>
-        <translation>--journal braucht eines von --journal-list, --journal-show, --journal-import und --journal-copy</translation>
-    </message>
-    <message>
         <source>--%1 and --%2 cannot go together</source>
         <translation>--%1 und --%2 gehen nicht zusammen</translation>
     </message>
@@ -166,6 +162,10 @@
     <message>
         <source>--out needs a file name</source>
         <translation>--out braucht einen Dateinamen</translation>
+    </message>
+    <message>
+        <source>--journal needs one of --journal-list, --journal-show, --journal-import, --journal-copy and --journal-verify</source>
+        <translation>--journal braucht eine von --journal-list, --journal-show, --journal-import, --journal-copy und --journal-verify</translation>
     </message>
 </context>
 <context>
@@ -275,6 +275,29 @@
     <message>
         <source>The journal is written again; nothing is kept back.</source>
         <translation>Das Journal wird wieder geschrieben; nichts wird mehr zurückgehalten.</translation>
+    </message>
+    <message>
+        <source>Journal: evaluation %1 recorded; audit trail chain hash %2</source>
+        <translation>Journal: Auswertung %1 aufgezeichnet; Hash der Prüfkette %2</translation>
+    </message>
+</context>
+<context>
+    <name>JournalVerify</name>
+    <message>
+        <source>The journal &quot;%1&quot; is intact: %2 entries in its audit trail, the newest chain hash %3.</source>
+        <translation>Das Journal &quot;%1&quot; ist unversehrt: %2 Einträge in seinem Prüfprotokoll, der neueste Hash der Kette %3.</translation>
+    </message>
+    <message>
+        <source>(none yet)</source>
+        <translation>(noch keiner)</translation>
+    </message>
+    <message>
+        <source>The journal &quot;%1&quot; does not match its audit trail at entry %2 (%3): %4</source>
+        <translation>Das Journal &quot;%1&quot; stimmt bei Eintrag %2 (%3) nicht mit seinem Prüfprotokoll überein: %4</translation>
+    </message>
+    <message>
+        <source>The journal &quot;%1&quot; does not match its audit trail: %2</source>
+        <translation>Das Journal &quot;%1&quot; stimmt nicht mit seinem Prüfprotokoll überein: %2</translation>
     </message>
 </context>
 <context>

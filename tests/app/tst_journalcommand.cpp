@@ -220,7 +220,8 @@ private Q_SLOTS:
         const Outcome json = execute({"--journal-list", "--journal", m_known, "--format", "JSON"});
         QCOMPARE(json.status, 0);
         const QJsonObject list = QJsonDocument::fromJson(json.out).object();
-        QCOMPARE(list.keys(), (QStringList {"runs", "series"}));
+        QCOMPARE(list.keys(), (QStringList {"chain_hash", "runs", "series"}));
+        QCOMPARE(list["chain_hash"].toString().size(), 64);
         const QStringList runKeys {
             "end_reason", "ended", "id", "kind", "readings", "result", "sample", "started"};
         const QJsonArray runs = list.value("runs").toArray();
@@ -233,8 +234,8 @@ private Q_SLOTS:
         QCOMPARE(show.status, 0);
         const QJsonObject run = QJsonDocument::fromJson(show.out).object();
         QStringList showKeys = runKeys
-            + QStringList {"document_file", "evaluations", "forced", "host", "method", "operator",
-                "program_version", "sample_size", "sample_unit", "unit", "uuid"};
+            + QStringList {"chain_hash", "document_file", "evaluations", "forced", "host", "method",
+                "operator", "program_version", "sample_size", "sample_unit", "unit", "uuid"};
         showKeys.sort();
         QCOMPARE(run.keys(), showKeys);
         QCOMPARE(run["readings"].toArray(),
@@ -398,7 +399,8 @@ private Q_SLOTS:
             QCOMPARE(evaluations.at(0)[field], expected.value(field));
     }
 
-    // A copy changed afterwards differs in that table alone.
+    // A copy changed afterwards differs in that table alone (and in its trail, which recorded
+    // the copy).
     void checkFindsAChangedCopy()
     {
         QTemporaryDir dir;
@@ -412,7 +414,42 @@ private Q_SLOTS:
         const auto checks = compared(m_known, copy);
         QVERIFY(checks.size() >= 4);
         for (const JournalCopy::TableCheck &check : checks)
-            QVERIFY2(check.matches() != (check.table == u"runs"), qPrintable(check.table));
+            QVERIFY2(check.matches() != (check.table == u"runs" || check.table == u"audit_trail"),
+                qPrintable(check.table));
+    }
+
+    // The trail proves itself: intact after a copy; a reading changed with the sqlite3 shell
+    // after dropping its trigger is found at its run's end entry.
+    void verifyFindsAReadingChangedBehindItsBack()
+    {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("v.sqlite"));
+        QCOMPARE(execute({"--journal-copy", "--journal", m_known, "--to", copy}).status, 0);
+        const Outcome intact = execute({"--journal-verify", "--journal", copy});
+        QCOMPARE(intact.status, 0);
+        QVERIFY2(intact.out.contains("is intact"), intact.out.constData());
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"),
+            {copy,
+                QStringLiteral("DROP TRIGGER readings_no_update; UPDATE readings SET value = 9 "
+                               "WHERE run_id = 1 AND seq = 1;")});
+        QVERIFY(shell.waitForFinished(10000));
+        QCOMPARE(shell.exitCode(), 0);
+        qint64 endEntry = 0;
+        {
+            JournalStore store(*JournalLocation::parse(copy));
+            QVERIFY(store.open(false).ok());
+            QSqlQuery query(store.database());
+            QVERIFY(query.exec(QStringLiteral(
+                "SELECT seq FROM audit_trail WHERE action = 'run ended' AND record = "
+                "'run:' || (SELECT uuid FROM runs WHERE id = 1)")));
+            QVERIFY(query.next());
+            endEntry = query.value(0).toLongLong();
+        }
+        const Outcome broken = execute({"--journal-verify", "--journal", copy});
+        QCOMPARE(broken.status, 3);
+        QVERIFY2(broken.out.contains(QStringLiteral("at entry %1 ").arg(endEntry).toUtf8()),
+            broken.out.constData());
     }
 
     // SQLite to PostgreSQL: every table the same, the id counter past the ids copied. A
@@ -428,8 +465,12 @@ private Q_SLOTS:
         QVERIFY2(there.status == 0, there.err.constData());
         const auto checks = compared(m_known, server);
         QVERIFY(checks.size() >= 4);
-        for (const auto &check : checks)
-            QVERIFY2(check.matches(), qPrintable(check.table));
+        for (const auto &check : checks) {
+            // The copy's trail has one entry more: the copy.
+            QVERIFY2(check.matches() != (check.table == u"audit_trail"), qPrintable(check.table));
+        }
+        // Hashed on one engine, checked on the other.
+        QCOMPARE(execute({"--journal-verify", "--journal", server}).status, 0);
         QCOMPARE(execute({"--journal-copy", "--journal", m_known, "--to", server}).status, 2);
         JournalStore store(*JournalLocation::parse(server));
         QVERIFY(store.open(false).ok());
