@@ -4,7 +4,6 @@
 #include "journal/rowtext.h"
 
 #include <QCryptographicHash>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlError>
@@ -101,10 +100,13 @@ QString recordOfTiter(const QString &uuid)
 
 QByteArray canonicalText(const QVariantList &hashedValues)
 {
-    QJsonArray fields;
-    for (const QVariant &value : hashedValues)
-        fields.append(RowText::canonical(value));
-    return QJsonDocument(fields).toJson(QJsonDocument::Compact);
+    QByteArray text = "[";
+    for (const QVariant &value : hashedValues) {
+        if (text.size() > 1)
+            text += ',';
+        RowText::appendValue(text, value);
+    }
+    return text + ']';
 }
 
 QByteArray chainHash(const QByteArray &previousHash, const QByteArray &canonicalText)

@@ -1,17 +1,21 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonValue>
 #include <QVariant>
 
 class QSqlQuery;
 
-// One row as text that both engines give alike for the same values: integers and whole doubles
-// alike as digits, doubles in their shortest exact form, text as a JSON string, NULL as null.
-// Copies are checked and records are digested over this text.
+// One row as text that both engines give alike for the same values, in JSON's syntax: integers
+// and whole doubles alike as digits, doubles in their shortest exact form, text as a string
+// (only '"', '\\' and control characters escaped), NULL as null. Copies are checked and records
+// are digested over this text; it is written here rather than through QJsonDocument because a
+// check of the audit trail turns every reading of the journal into it.
 namespace RowText {
 
-QJsonValue canonical(const QVariant &value);
+// Appends `value` as above.
+void appendValue(QByteArray &text, const QVariant &value);
+// Appends `utf8` as a JSON string.
+void appendString(QByteArray &text, const QByteArray &utf8);
 
 // Columns [first, first + count) of the query's current row as a compact JSON array.
 QByteArray of(const QSqlQuery &query, int first, int count);
