@@ -32,10 +32,12 @@ RunEndDigest::RunEndDigest(const QByteArray &endRow)
     m_hash.addData(QByteArrayView("\n"));
 }
 
-void RunEndDigest::addReading(const QByteArray &readingRow)
+void RunEndDigest::addReading(const QSqlQuery &query, int first)
 {
-    m_hash.addData(readingRow);
-    m_hash.addData(QByteArrayView("\n"));
+    m_line.clear();
+    RowText::append(m_line, query, first, Reading.count);
+    m_line += '\n';
+    m_hash.addData(m_line);
 }
 
 QByteArray RunEndDigest::hex()
@@ -76,7 +78,7 @@ std::optional<QByteArray> ofRunEnd(QSqlDatabase &db, qint64 runId, QString *erro
     if (!query.exec())
         return failed(error, query.lastError().text());
     while (query.next())
-        digest.addReading(RowText::of(query, 0, Reading.count));
+        digest.addReading(query, 0);
     if (query.lastError().isValid())
         return failed(error, query.lastError().text());
     return digest.hex();

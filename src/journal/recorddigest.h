@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <optional>
@@ -45,11 +46,13 @@ class RunEndDigest
 {
 public:
     explicit RunEndDigest(const QByteArray &endRow);
-    void addReading(const QByteArray &readingRow);
+    // The reading whose columns (Reading) start at `first` of the query's row.
+    void addReading(const QSqlQuery &query, int first);
     QByteArray hex();
 
 private:
     QCryptographicHash m_hash {QCryptographicHash::Sha256};
+    QByteArray m_line; // kept: a check turns a million readings into text
 };
 
 // The digest of one row of `table` whose `key` column equals `value`.

@@ -1,10 +1,23 @@
 #include "rowtext.h"
 
 #include <QCryptographicHash>
-#include <QLocale>
 #include <QSqlQuery>
+#include <charconv>
+#include <iterator>
 
 namespace RowText {
+
+namespace {
+
+template<typename Number>
+void appendNumber(QByteArray &text, Number number)
+{
+    char digits[32];
+    const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), number);
+    text.append(digits, end.ptr - digits);
+}
+
+} // namespace
 
 void appendValue(QByteArray &text, const QVariant &value)
 {
@@ -23,13 +36,16 @@ void appendValue(QByteArray &text, const QVariant &value)
     case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
-        text += QByteArray::number(value.toLongLong());
+        appendNumber(text, value.toLongLong());
         return;
     case QMetaType::Float:
     case QMetaType::Double: {
+        // The shortest text that reads back as the same double.
         const double number = value.toDouble();
-        text += qIsFinite(number) ? QByteArray::number(number, 'g', QLocale::FloatingPointShortest)
-                                  : QByteArray("null");
+        if (qIsFinite(number))
+            appendNumber(text, number);
+        else
+            text += "null";
         return;
     }
     case QMetaType::QByteArray:
@@ -43,25 +59,29 @@ void appendValue(QByteArray &text, const QVariant &value)
 void appendString(QByteArray &text, const QByteArray &utf8)
 {
     text += '"';
-    for (const char c : utf8) {
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
+    qsizetype plain = 0; // from here on nothing was escaped yet
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        const bool control = static_cast<unsigned char>(c) < 0x20;
+        if (c != '"' && c != '\\' && !control)
+            continue;
+        text.append(utf8.constData() + plain, i - plain);
+        plain = i + 1;
+        if (control) {
             text += "\\u00";
             text += "0123456789abcdef"[(c >> 4) & 0xf];
             text += "0123456789abcdef"[c & 0xf];
         } else {
+            text += '\\';
             text += c;
         }
     }
+    text.append(utf8.constData() + plain, utf8.size() - plain);
     text += '"';
 }
 
-QByteArray of(const QSqlQuery &query, int first, int count)
+void append(QByteArray &text, const QSqlQuery &query, int first, int count)
 {
-    QByteArray text;
-    text.reserve(16 * count);
     text += '[';
     for (int i = first; i < first + count; ++i) {
         if (i > first)
@@ -69,6 +89,13 @@ QByteArray of(const QSqlQuery &query, int first, int count)
         appendValue(text, query.value(i));
     }
     text += ']';
+}
+
+QByteArray of(const QSqlQuery &query, int first, int count)
+{
+    QByteArray text;
+    text.reserve(16 * count);
+    append(text, query, first, count);
     return text;
 }
 

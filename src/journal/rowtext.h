@@ -17,7 +17,9 @@ void appendValue(QByteArray &text, const QVariant &value);
 // Appends `utf8` as a JSON string.
 void appendString(QByteArray &text, const QByteArray &utf8);
 
-// Columns [first, first + count) of the query's current row as a compact JSON array.
+// Appends columns [first, first + count) of the query's current row as a compact JSON array.
+void append(QByteArray &text, const QSqlQuery &query, int first, int count);
+// The same as a text of its own.
 QByteArray of(const QSqlQuery &query, int first, int count);
 
 // The lowercase hex SHA-256 of `data`.
