@@ -19,6 +19,10 @@ QString timeText(const QDateTime &time);
 // id, kind, sample, started, ended, end_reason, readings (their number), result.
 QJsonObject summary(const JournalStore::RunSummary &run);
 
+// version, created, operator, host, program_version, reason, criterion, method,
+// equivalence_points, results: one of --journal-show's "evaluations".
+QJsonObject evaluation(const Journal::Evaluation &evaluation);
+
 // {"runs": [summary, ...]}
 QByteArray list(const std::vector<JournalStore::RunSummary> &runs);
 

@@ -102,9 +102,14 @@ bool JournalWorker::write(const WriteOperation &op, const std::vector<Journal::R
         return true;
     case WriteOperation::Type::SetDocumentFile:
         return ensureRun(op.uuid, id) && m_store->setDocumentFile(id, op.text);
-    case WriteOperation::Type::AddEvaluation:
-        return ensureRun(op.uuid, id)
-            && m_store->addEvaluation(id, op.evaluation, op.text).has_value();
+    case WriteOperation::Type::AddEvaluation: {
+        if (!ensureRun(op.uuid, id))
+            return false;
+        const auto version = m_store->addEvaluation(id, op.evaluation, op.text);
+        if (version && m_evaluationStored)
+            m_evaluationStored(*m_store, id, *version);
+        return version.has_value();
+    }
     }
     return false;
 }

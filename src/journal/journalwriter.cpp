@@ -111,6 +111,11 @@ void JournalWriter::addEvaluation(const QString &uuid, const Journal::Evaluation
     enqueue(*m_queue, std::move(op), m_worker);
 }
 
+void JournalWriter::setEvaluationStored(EvaluationStored stored)
+{
+    m_worker->setEvaluationStored(std::move(stored));
+}
+
 int JournalWriter::pending() const
 {
     QMutexLocker lock(&m_queue->mutex);

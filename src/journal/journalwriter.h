@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
+class JournalStore;
 class JournalWorker;
 struct WriteQueue;
 
@@ -38,6 +40,12 @@ public:
         const QString &uuid, Journal::EndReason reason, const QDateTime &ended = QDateTime());
     void setDocumentFile(const QString &uuid, const QString &file);
     void addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
+
+    // Called on the journal's thread each time an evaluation has been stored, with the store,
+    // the run's id and the evaluation's version (for an export beside the journal). Set it
+    // before open().
+    using EvaluationStored = std::function<void(JournalStore &store, qint64 runId, int version)>;
+    void setEvaluationStored(EvaluationStored stored);
 
     // Operations not yet written.
     int pending() const;
