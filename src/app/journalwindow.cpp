@@ -1,6 +1,7 @@
 #include "journalwindow.h"
 
 #include "app/journalrunmodel.h"
+#include "app/journalversionspane.h"
 #include "common/dateformat.h"
 #include "journal/journalstore.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -78,9 +80,16 @@ JournalWindow::JournalWindow(
     buttons->addWidget(m_cmdOpen);
     buttons->addWidget(m_cmdClose);
 
+    m_versions = new JournalVersionsPane(sep, this);
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_lvwRuns);
+    split->addWidget(m_versions);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filter);
-    layout->addWidget(m_lvwRuns, 1);
+    layout->addWidget(split, 1);
     layout->addLayout(buttons);
 
     connect(m_txtSample, &QLineEdit::editingFinished, this, &JournalWindow::applyFilter);
@@ -98,6 +107,7 @@ JournalWindow::JournalWindow(
     connect(m_lvwRuns, &QAbstractItemView::activated, this, &JournalWindow::open);
     connect(m_cmdOpen, &QPushButton::clicked, this, [this] { open(m_lvwRuns->currentIndex()); });
     connect(m_cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_versions, &JournalVersionsPane::evaluationMade, this, &JournalWindow::evaluationMade);
 
     retranslate();
 }
@@ -112,6 +122,7 @@ JournalWindow::~JournalWindow()
 bool JournalWindow::reload()
 {
     m_lvwRuns->setModel(nullptr);
+    m_versions->clear();
     m_model.reset();
     m_store = std::make_unique<JournalStore>(m_location);
     const JournalStore::OpenResult opened = m_store->open(false);
@@ -126,6 +137,8 @@ bool JournalWindow::reload()
     connect(m_model.get(), &QAbstractItemModel::modelReset, this, &JournalWindow::showCount);
     connect(m_model.get(), &QAbstractItemModel::rowsInserted, this, &JournalWindow::showCount);
     m_lvwRuns->setModel(m_model.get());
+    connect(m_lvwRuns->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        &JournalWindow::showVersions);
     const bool ok = m_model->setFilter(chosenFilter());
     m_lvwRuns->resizeColumnsToContents();
     return ok;
@@ -159,6 +172,20 @@ void JournalWindow::open(const QModelIndex &index)
 {
     if (m_model && index.isValid())
         Q_EMIT openRequested(m_model->run(index.row()).id);
+}
+
+void JournalWindow::showVersions(const QModelIndex &current)
+{
+    if (m_model && current.isValid())
+        m_versions->showRun(m_store.get(), m_model->run(current.row()).id);
+    else
+        m_versions->clear();
+}
+
+void JournalWindow::evaluationStored(qint64 runId)
+{
+    if (m_versions->runId() == runId)
+        m_versions->showRun(m_store.get(), runId);
 }
 
 void JournalWindow::showCount()
