@@ -286,7 +286,6 @@ bool JournalSession::documentEvaluated(AbstractDocument *document, const EpAnaly
     if (const auto &r = outcome.result)
         evaluation.results.push_back({r->ep, r->value, r->u, r->unit});
     addEvaluation(it->uuid, evaluation);
-    ++it->evaluations;
     return true;
 }
 
@@ -296,6 +295,11 @@ void JournalSession::addEvaluation(const QString &uuid, const Journal::Evaluatio
     m_dropFolder->setFolder(
         SettingsValue::text(m_sources.store.value(DropFolder::settingsKey())).trimmed());
     m_writer->addEvaluation(uuid, evaluation);
+    // Every document showing the run: the next evaluation there is one again.
+    for (DocumentRun &shown : m_documents) {
+        if (shown.uuid == uuid)
+            ++shown.evaluations;
+    }
 }
 
 void JournalSession::opened(bool ok, const QString &message, int interrupted)
