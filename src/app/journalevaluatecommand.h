@@ -14,7 +14,7 @@ namespace JournalEvaluateCommand {
 // 0 done; 1 the journal, the output or the drop folder could not be written (the evaluation
 // is kept when only the drop folder failed); 2 no reason, a wrong method value, an unknown run
 // or one without readings to evaluate.
-int execute(JournalStore &store, const QCommandLineParser &parser, QIODevice &out,
-    QIODevice &err, const QSettings &settings);
+int execute(JournalStore &store, const QCommandLineParser &parser, QIODevice &out, QIODevice &err,
+    const QSettings &settings);
 
 } // namespace JournalEvaluateCommand
