@@ -9,6 +9,25 @@
     </message>
 </context>
 <context>
+    <name>DropFolderChooser</name>
+    <message>
+        <source>Drop folder for the LIMS</source>
+        <translation>Ablageordner für das LIMS</translation>
+    </message>
+    <message>
+        <source>LIMS &amp;drop folder</source>
+        <translation>LIMS-&amp;Ablageordner</translation>
+    </message>
+    <message>
+        <source>none: no files</source>
+        <translation>keiner: keine Dateien</translation>
+    </message>
+    <message>
+        <source>Each evaluation stored in the journal is written here as one JSON file, for a LIMS that watches the folder.</source>
+        <translation>Jede im Journal gespeicherte Auswertung wird hier als eine JSON-Datei abgelegt, für ein LIMS, das den Ordner beobachtet.</translation>
+    </message>
+</context>
+<context>
     <name>EvaluateCommand</name>
     <message>
         <source>cannot write to standard output: %1</source>
@@ -164,8 +183,28 @@
         <translation>--out braucht einen Dateinamen</translation>
     </message>
     <message>
-        <source>--journal needs one of --journal-list, --journal-show, --journal-import, --journal-copy and --journal-verify</source>
-        <translation>--journal braucht eine von --journal-list, --journal-show, --journal-import, --journal-copy und --journal-verify</translation>
+        <source>--journal-evaluate needs a run&apos;s id</source>
+        <translation>--journal-evaluate braucht die Nummer eines Laufs</translation>
+    </message>
+    <message>
+        <source>--journal-evaluate needs --reason: why the run is evaluated again</source>
+        <translation>--journal-evaluate braucht --reason: warum der Lauf erneut ausgewertet wird</translation>
+    </message>
+    <message>
+        <source>The run %1 cannot be evaluated: %2</source>
+        <translation>Der Lauf %1 kann nicht ausgewertet werden: %2</translation>
+    </message>
+    <message>
+        <source>The journal &quot;%1&quot; cannot be written: %2</source>
+        <translation>In das Journal &quot;%1&quot; kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The evaluation is kept in the journal as version %1, but the drop folder &quot;%2&quot; cannot be written: %3</source>
+        <translation>Die Auswertung ist im Journal als Version %1 gespeichert, aber in den Ablageordner &quot;%2&quot; kann nicht geschrieben werden: %3</translation>
+    </message>
+    <message>
+        <source>--journal needs one of --journal-list, --journal-show, --journal-import, --journal-copy, --journal-evaluate and --journal-verify</source>
+        <translation>--journal braucht eine von --journal-list, --journal-show, --journal-import, --journal-copy, --journal-evaluate und --journal-verify</translation>
     </message>
 </context>
 <context>
@@ -277,6 +316,10 @@
         <translation>Das Journal wird wieder geschrieben; nichts wird mehr zurückgehalten.</translation>
     </message>
     <message>
+        <source>An evaluation is kept in the journal, but the drop folder &quot;%1&quot; cannot be written: %2. Later evaluations are tried there again without saying so until one is written.</source>
+        <translation>Eine Auswertung ist im Journal gespeichert, aber in den Ablageordner &quot;%1&quot; kann nicht geschrieben werden: %2. Spätere Auswertungen werden dort ohne weitere Meldung erneut versucht, bis eine geschrieben ist.</translation>
+    </message>
+    <message>
         <source>Journal: evaluation %1 recorded; audit trail chain hash %2</source>
         <translation>Journal: Auswertung %1 aufgezeichnet; Hash der Prüfkette %2</translation>
     </message>
@@ -298,6 +341,45 @@
     <message>
         <source>The journal &quot;%1&quot; does not match its audit trail: %2</source>
         <translation>Das Journal &quot;%1&quot; stimmt nicht mit seinem Prüfprotokoll überein: %2</translation>
+    </message>
+</context>
+<context>
+    <name>JournalVersionsPane</name>
+    <message>
+        <source>The run cannot be read: %1</source>
+        <translation>Der Lauf kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>The run cannot be evaluated: %1</source>
+        <translation>Der Lauf kann nicht ausgewertet werden: %1</translation>
+    </message>
+    <message>
+        <source>E&amp;valuations of the selected run:</source>
+        <translation>A&amp;uswertungen des gewählten Laufs:</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation>Bediener</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>Grund</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>Evaluate &amp;again…</source>
+        <translation>&amp;Erneut auswerten…</translation>
     </message>
 </context>
 <context>
@@ -358,6 +440,45 @@
     <message>
         <source>The end volume &quot;%1&quot; cannot be used: enter a volume from 0 to 100 mL. The end volume stays %2 mL.</source>
         <translation>Das Endvolumen „%1“ ist nicht verwendbar: Geben Sie ein Volumen von 0 bis 100 mL ein. Das Endvolumen bleibt %2 mL.</translation>
+    </message>
+</context>
+<context>
+    <name>ReevaluationDialog</name>
+    <message>
+        <source>Evaluate again</source>
+        <translation>Erneut auswerten</translation>
+    </message>
+    <message>
+        <source>why the run is evaluated again</source>
+        <translation>warum der Lauf erneut ausgewertet wird</translation>
+    </message>
+    <message>
+        <source>&amp;Reason</source>
+        <translation>&amp;Grund</translation>
+    </message>
+    <message>
+        <source>not entered</source>
+        <translation>nicht eingegeben</translation>
+    </message>
+    <message>
+        <source>EP &amp;criterion</source>
+        <translation>EP-&amp;Kriterium</translation>
+    </message>
+    <message>
+        <source>Result from &amp;EP</source>
+        <translation>Ergebnis aus &amp;EP</translation>
+    </message>
+    <message>
+        <source>&amp;Sample size</source>
+        <translation>&amp;Probenmenge</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>

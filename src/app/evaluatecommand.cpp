@@ -301,9 +301,10 @@ void addMethodOptions(QCommandLineParser &parser)
         parser.addOption(QCommandLineOption(QLatin1String(name), {}, QStringLiteral("number")));
 }
 
-std::optional<ResultSettings> methodFromOptions(const QCommandLineParser &parser, QString *problem)
+std::optional<ResultSettings> methodFromOptions(
+    const QCommandLineParser &parser, QString *problem, const QVariantMap &base)
 {
-    ResultSettings method;
+    QVariantMap values = base;
     const QString methodFile = QStringLiteral("method");
     if (parser.isSet(methodFile)) {
         const QString path = parser.value(methodFile);
@@ -314,8 +315,11 @@ std::optional<ResultSettings> methodFromOptions(const QCommandLineParser &parser
             return std::nullopt;
         }
         QSettings ini(path, QSettings::IniFormat);
-        method = ResultSettings::read(ini);
+        ini.beginGroup(QStringLiteral("Method"));
+        for (const QString &key : ini.childKeys())
+            values.insert(key, ini.value(key));
     }
+    ResultSettings method = ResultSettings::fromValues(values);
     double resultEp = method.method.resultEp;
     struct Target
     {

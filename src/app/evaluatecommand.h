@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QVariantMap>
 
 #include <optional>
 
@@ -39,8 +40,10 @@ QByteArray helpText();
 // The method options (--method FILE, --sample-size, ... --ep-criterion), shared with the
 // journal's import.
 void addMethodOptions(QCommandLineParser &parser);
-// The method they give; empty with `problem` set for a value that makes no sense.
-std::optional<ResultSettings> methodFromOptions(const QCommandLineParser &parser, QString *problem);
+// The method they give, over the values `base` holds by their keys in the group "Method" (the
+// defaults where it has none); empty with `problem` set for a value that makes no sense.
+std::optional<ResultSettings> methodFromOptions(
+    const QCommandLineParser &parser, QString *problem, const QVariantMap &base = {});
 
 // `data` to the file `target` (replaced only once complete; a pipe is written to directly) or,
 // with no target or /dev/stdout, to `out`. 0, or 1 with a message on `err`.

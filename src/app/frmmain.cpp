@@ -243,14 +243,25 @@ void frmMain::cmdAbleit_Click()
 void frmMain::mnuFileEvaluate_Click()
 {
     AbstractDocument *doc = m_documents->activeDocument();
+    if (!doc || !m_series->activeChart())
+        return;
+    // A run that has an evaluation is evaluated again only with a reason.
+    if (m_journal && m_journal->evaluationsOf(doc) > 0)
+        askEvaluationReason(doc);
+    else
+        evaluateDocument(doc, {});
+}
+
+void frmMain::evaluateDocument(AbstractDocument *doc, const QString &reason)
+{
     const ChartModel *chart = m_series->activeChart();
-    if (!doc || !chart)
+    if (!chart)
         return;
     const ResultSettings method = ResultSettings::read(m_store);
     const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
     doc->appendText(ResultsBlock::compose(a.eps, method.method, a.unit, m_settings.separators));
     if (m_journal)
-        m_journal->documentEvaluated(doc, a.eps, method);
+        m_journal->documentEvaluated(doc, a.eps, method, reason);
 }
 
 // Clears the data list, store and chart (document evaluation).

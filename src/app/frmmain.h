@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class AbstractDocument;
 class ChartBuild;
 class DocumentCommands;
 class JournalSession;
@@ -168,6 +169,10 @@ private:
     void connectJournalToDocuments();
     // The store goes to the chart build or is emptied: a listing coming in is complete.
     void takeStoreOver();
+    // File > Evaluate on `document`, whose run was evaluated before: asks why first.
+    void askEvaluationReason(AbstractDocument *document);
+    // Appends the results block to `document` (the active one) and tells the journal.
+    void evaluateDocument(AbstractDocument *document, const QString &reason);
 
     QSettings &m_store;
     SettingsRecord m_settings;

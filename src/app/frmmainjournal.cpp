@@ -7,6 +7,7 @@
 #include "app/journalruntext.h"
 #include "app/journalsession.h"
 #include "app/journalwindow.h"
+#include "app/reevaluationdialog.h"
 #include "documents/documentcommands.h"
 #include "documents/frmdocument.h"
 #include "evaluation/documentevaluator.h"
@@ -38,6 +39,10 @@ void frmMain::openJournal(const std::optional<QString> &commandLine)
         [this](const QString &text) { showJournalText(text, true); });
     connect(m_journal.get(), &JournalSession::notice, this,
         [this](const QString &text) { showJournalText(text, false); });
+    connect(m_journal.get(), &JournalSession::evaluationStored, this, [this](qint64 runId) {
+        if (m_journalWindow)
+            m_journalWindow->evaluationStored(runId);
+    });
     m_journal->followRun(*m_run);
     m_journal->followReports(*m_evaluator);
     m_journal->open();
@@ -93,6 +98,11 @@ void frmMain::mnuJournal_Click()
         m_journalWindow = new JournalWindow(m_journal->location(), m_settings.separators, this);
         m_journalWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_journalWindow, &JournalWindow::openRequested, this, &frmMain::openJournalRun);
+        connect(m_journalWindow, &JournalWindow::evaluationMade, this,
+            [this](const QString &uuid, const Journal::Evaluation &evaluation) {
+                if (m_journal)
+                    m_journal->addEvaluation(uuid, evaluation);
+            });
     }
     // Read anew each time: runs may have been added since.
     m_journalWindow->reload();
@@ -125,6 +135,21 @@ void frmMain::openJournalRun(qint64 runId)
         m_journal->documentShowsRun(
             document, record->summary.uuid, int(record->evaluations.size()));
     showDroppedRows();
+}
+
+void frmMain::askEvaluationReason(AbstractDocument *document)
+{
+    if (findChild<ReevaluationDialog *>(QStringLiteral("ReevaluationDialog")))
+        return;
+    auto *dialog = new ReevaluationDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, document] {
+        // The dialog kept the window to itself: the document is still the active one, unless
+        // it was closed meanwhile.
+        if (m_documents->activeDocument() == document)
+            evaluateDocument(document, dialog->reason());
+    });
+    dialog->open();
 }
 
 void frmMain::changeEvent(QEvent *event)

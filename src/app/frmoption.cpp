@@ -1,5 +1,6 @@
 #include "frmoption.h"
 
+#include "app/dropfolderchooser.h"
 #include "app/optionvalues.h"
 #include "link/portsettings.h"
 #include "model/settingsrecord.h"
@@ -79,6 +80,7 @@ void frmOption::Form_Load()
 
     vscrVoll_Change();
     vscrZeit_Change();
+    m_dropFolder->load(m_store);
 }
 
 void frmOption::vscrVoll_Change()
@@ -140,6 +142,8 @@ void frmOption::cmdOK_Click()
         if (ports.devicePath(channel) != m_portPaths[channel - 1])
             ports.setDevicePath(channel, m_portPaths[channel - 1]);
     }
+
+    m_dropFolder->store(m_store);
 
     // The channel reopens while the dialog is still shown; a refusal shows after it is gone.
     Q_EMIT accepted();

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class DropFolderChooser;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
@@ -91,4 +92,5 @@ private:
     QLabel *m_lblPortPath = nullptr;
     QComboBox *m_cboPortPath = nullptr;
     QPushButton *m_cmdOK = nullptr;
+    DropFolderChooser *m_dropFolder = nullptr;
 };

@@ -1,6 +1,7 @@
 // The options dialog's controls at their twips positions, and its tab order.
 #include "frmoption.h"
 
+#include "app/dropfolderchooser.h"
 #include "app/optionvalues.h"
 #include "common/twips.h"
 
@@ -47,7 +48,7 @@ QRect frmOption::twipsRect(int left, int top, int width, int height) const
 void frmOption::buildControls()
 {
     setWindowTitle(QStringLiteral("Optionen"));
-    resize(twipsRect(0, 0, 7680, 5130).size());
+    resize(twipsRect(0, 0, 7680, 5610).size());
     // The controls' twips sizes were laid out for an 8-point dialog font; at the desktop's
     // usual 9 or 10 points the captions under the scroll bars would be cut off.
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -151,6 +152,9 @@ void frmOption::buildControls()
     line(this, QStringLiteral("Line2"), QFrame::HLine, twipsRect(3960, 2460, 3600, 30));
     line(this, QStringLiteral("Line3"), QFrame::HLine, twipsRect(3960, 3840, 3600, 30));
     line(this, QStringLiteral("Line4"), QFrame::HLine, twipsRect(120, 4800, 3600, 30));
+    // Below the rest: where stored evaluations go for a LIMS.
+    m_dropFolder = new DropFolderChooser(this);
+    m_dropFolder->setGeometry(twipsRect(120, 5010, 7320, 375));
 
     connect(m_vscrVoll, &QScrollBar::valueChanged, this, &frmOption::vscrVoll_Change);
     connect(m_vscrZeit, &QScrollBar::valueChanged, this, &frmOption::vscrZeit_Change);
@@ -171,6 +175,7 @@ void frmOption::buildControls()
         m_option1[1],
         m_optBereich[0],
         m_optBereich[1],
+        m_dropFolder,
     };
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);

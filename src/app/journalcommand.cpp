@@ -3,6 +3,7 @@
 #include "app/evaluatecommand.h"
 #include "app/journalchoice.h"
 #include "app/journalcsv.h"
+#include "app/journalevaluatecommand.h"
 #include "app/journalimport.h"
 #include "app/journaljson.h"
 #include "app/journalverify.h"
@@ -92,6 +93,7 @@ int listRuns(JournalStore &store, const QCommandLineParser &parser, QIODevice &o
 {
     JournalStore::RunFilter filter;
     filter.sample = parser.value(QStringLiteral("sample"));
+    filter.method = parser.value(QStringLiteral("method"));
     bool wrong = false;
     filter.since = dayOption(parser, QStringLiteral("since"), err, &wrong).value_or(QDate());
     if (wrong)
@@ -292,10 +294,11 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
     const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
     parser.addOptions({help, QCommandLineOption(QStringLiteral("version")),
         valued("journal", "url"), QCommandLineOption(QStringLiteral("journal-list")),
-        valued("journal-show", "run"), QCommandLineOption(QStringLiteral("journal-verify")),
-        valued("journal-import", "file"), QCommandLineOption(QStringLiteral("journal-copy")),
-        valued("to", "url"), valued("sample", "id"), valued("since", "day"), valued("until", "day"),
-        valued("format", "format"), valued("out", "file")});
+        valued("journal-show", "run"), valued("journal-import", "file"),
+        QCommandLineOption(QStringLiteral("journal-copy")), valued("to", "url"),
+        valued("sample", "id"), valued("since", "day"), valued("until", "day"),
+        valued("format", "format"), valued("out", "file"), valued("journal-evaluate", "run"),
+        valued("reason", "text"), QCommandLineOption(QStringLiteral("journal-verify"))});
     EvaluateCommand::addMethodOptions(parser);
     if (!parser.parse(QStringList(QStringLiteral("kalumet")) + arguments))
         return usageError(err, parser.errorText());
@@ -313,11 +316,13 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
     const QList<std::pair<QString, QSet<QString>>> commands {
         {QStringLiteral("journal-list"),
             {QStringLiteral("sample"), QStringLiteral("since"), QStringLiteral("until"),
-                QStringLiteral("format"), QStringLiteral("out")}},
+                QStringLiteral("format"), QStringLiteral("out"), QStringLiteral("method")}},
         {QStringLiteral("journal-show"), {QStringLiteral("out")}},
         {QStringLiteral("journal-import"), methodOptions + QSet {QStringLiteral("sample")}},
         {QStringLiteral("journal-copy"), {QStringLiteral("to")}},
         {QStringLiteral("journal-verify"), {}},
+        {QStringLiteral("journal-evaluate"),
+            methodOptions + QSet {QStringLiteral("reason"), QStringLiteral("out")}},
     };
     QStringList given;
     QSet<QString> allowed {QStringLiteral("journal")};
@@ -331,7 +336,7 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
         return usageError(err,
             QCoreApplication::translate("JournalCommand",
                 "--journal needs one of --journal-list, --journal-show, --journal-import, "
-                "--journal-copy and --journal-verify"));
+                "--journal-copy, --journal-evaluate and --journal-verify"));
     if (given.size() > 1)
         return usageError(err,
             QCoreApplication::translate("JournalCommand", "--%1 and --%2 cannot go together")
@@ -373,6 +378,8 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err, const 
         return importFiles(store, parser, out, err);
     if (command == QLatin1StringView("journal-verify"))
         return JournalVerify::run(store, out, err);
+    if (command == QLatin1StringView("journal-evaluate"))
+        return JournalEvaluateCommand::execute(store, parser, out, err, settings);
     return copyJournal(store, parser, out, err);
 }
 

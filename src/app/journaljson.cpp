@@ -58,6 +58,11 @@ QString timeText(const QDateTime &time)
               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
+QJsonObject evaluation(const Journal::Evaluation &evaluation)
+{
+    return evaluationObject(evaluation);
+}
+
 QJsonObject summary(const JournalStore::RunSummary &run)
 {
     return QJsonObject {

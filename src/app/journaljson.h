@@ -19,6 +19,10 @@ QString timeText(const QDateTime &time);
 // id, kind, sample, started, ended, end_reason, readings (their number), result.
 QJsonObject summary(const JournalStore::RunSummary &run);
 
+// version, created, operator, host, program_version, reason, criterion, method,
+// equivalence_points, results: one of --journal-show's "evaluations".
+QJsonObject evaluation(const Journal::Evaluation &evaluation);
+
 // {"runs": [summary, ...], "series": [...], "chain_hash"}, the series of the samples among the
 // runs as SampleSeries::toJson writes them; "chain_hash" is the audit trail's newest hash when
 // the list was read (null for an empty trail), pinning the journal's state.

@@ -1,5 +1,7 @@
 #include "journalsession.h"
 
+#include "app/dropfolder.h"
+#include "app/methodfile.h"
 #include "common/settingsvalue.h"
 #include "evaluation/eprecognition.h"
 #include "evaluation/reportevaluator.h"
@@ -12,6 +14,8 @@
 #include "titration/runcontrols.h"
 #include "titration/titrationrun.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSettings>
 
@@ -61,9 +65,23 @@ JournalSession::JournalSession(
     : QObject(parent)
     , m_location(location)
     , m_sources(sources)
+    , m_dropFolder(std::make_shared<DropFolderExport>())
     , m_writer(std::make_unique<JournalWriter>(location))
     , m_listings(sources.measurements, listingQuietMs)
 {
+    // On the journal's thread; the signals reach this object's thread queued.
+    m_writer->setEvaluationStored(
+        [this, drop = m_dropFolder](JournalStore &store, qint64 runId, int version) {
+            drop->evaluationStored(store, runId, version);
+            Q_EMIT evaluationStored(runId, version);
+        });
+    connect(m_dropFolder.get(), &DropFolderExport::failed, this,
+        [this](const QString &folder, const QString &reason) {
+            Q_EMIT alert(tr("An evaluation is kept in the journal, but the drop folder \"%1\" "
+                            "cannot be written: %2. Later evaluations are tried there again "
+                            "without saying so until one is written.")
+                             .arg(folder, reason));
+        });
     connect(m_writer.get(), &JournalWriter::opened, this, &JournalSession::opened);
     connect(m_writer.get(), &JournalWriter::unavailable, this, &JournalSession::unavailable);
     connect(m_writer.get(), &JournalWriter::available, this, &JournalSession::available);
@@ -80,6 +98,8 @@ JournalSession::~JournalSession()
     m_listings.storeTakenOver();
     if (!m_run.isEmpty())
         m_writer->finishRun(m_run, Journal::EndReason::DocumentClosed);
+    // The journal's thread ends while this object can still take its signals.
+    m_writer.reset();
 }
 
 void JournalSession::open()
@@ -146,6 +166,11 @@ Journal::RunStart JournalSession::runStart(Journal::RunKind kind) const
     start.sampleUnit = method.sampleUnit;
     start.unit = m_sources.settings.Bereich != 0 ? QStringLiteral("mV") : QStringLiteral("pH");
     start.method = methodGroup(m_sources.store);
+    // The method is named by the folder of its method file, where each method is kept.
+    const QFileInfo methodFile(MethodFile::path());
+    start.method.insert(
+        QLatin1StringView(Journal::MethodNameKey), methodFile.absoluteDir().dirName());
+    start.method.insert(QStringLiteral("Run/MethodFile"), methodFile.absoluteFilePath());
     start.started = QDateTime::currentDateTime();
     start.origin = origin();
     return start;
@@ -274,8 +299,13 @@ void JournalSession::documentClosed(AbstractDocument *document)
         m_listingDocument = nullptr;
 }
 
-bool JournalSession::documentEvaluated(
-    AbstractDocument *document, const EpAnalysis &analysis, const ResultSettings &method)
+int JournalSession::evaluationsOf(AbstractDocument *document) const
+{
+    return m_documents.value(document).evaluations;
+}
+
+bool JournalSession::documentEvaluated(AbstractDocument *document, const EpAnalysis &analysis,
+    const ResultSettings &method, const QString &reason)
 {
     const auto it = m_documents.find(document);
     if (it == m_documents.end())
@@ -283,7 +313,8 @@ bool JournalSession::documentEvaluated(
     Journal::Evaluation evaluation;
     evaluation.created = QDateTime::currentDateTime();
     evaluation.origin = origin();
-    if (it->evaluations > 0)
+    evaluation.reason = reason.trimmed();
+    if (evaluation.reason.isEmpty() && it->evaluations > 0)
         evaluation.reason = QStringLiteral("evaluated again");
     evaluation.criterion = method.epCriterion;
     evaluation.method = methodValues(method.method);
@@ -292,10 +323,22 @@ bool JournalSession::documentEvaluated(
     const TitrationResultOutcome outcome = TitrationResult::compute(method.method, analysis.points);
     if (const auto &r = outcome.result)
         evaluation.results.push_back({r->ep, r->value, r->u, r->unit});
-    m_writer->addEvaluation(it->uuid, evaluation);
+    addEvaluation(it->uuid, evaluation);
     m_evaluatedIn.insert(it->uuid, document);
-    ++it->evaluations;
     return true;
+}
+
+void JournalSession::addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation)
+{
+    // The folder as the settings name it now; a change under Options counts from here.
+    m_dropFolder->setFolder(
+        SettingsValue::text(m_sources.store.value(DropFolder::settingsKey())).trimmed());
+    m_writer->addEvaluation(uuid, evaluation);
+    // Every document showing the run: the next evaluation there is one again.
+    for (DocumentRun &shown : m_documents) {
+        if (shown.uuid == uuid)
+            ++shown.evaluations;
+    }
 }
 
 void JournalSession::evaluationWritten(

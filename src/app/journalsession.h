@@ -14,6 +14,7 @@
 
 class AbstractDocument;
 class DocumentHost;
+class DropFolderExport;
 class JournalWriter;
 class QSettings;
 class ReportEvaluator;
@@ -75,10 +76,16 @@ public:
     // The document was saved as `path`: the run written into it learns its file.
     void documentSaved(AbstractDocument *document, const QString &path);
     void documentClosed(AbstractDocument *document);
-    // The results block was computed for `document`: recorded as an evaluation of its run.
-    // False when the document belongs to no run.
-    bool documentEvaluated(
-        AbstractDocument *document, const EpAnalysis &analysis, const ResultSettings &method);
+    // Evaluations the run of `document` has (known to this session); 0 without a run.
+    int evaluationsOf(AbstractDocument *document) const;
+    // The results block was computed for `document`: recorded as an evaluation of its run,
+    // with `reason` (without one, a second evaluation is "evaluated again"). False when the
+    // document belongs to no run.
+    bool documentEvaluated(AbstractDocument *document, const EpAnalysis &analysis,
+        const ResultSettings &method, const QString &reason = {});
+    // Adds an evaluation to the run `uuid` (from the Journal window); like every evaluation it
+    // goes into the drop folder of the settings once it is stored.
+    void addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
 
     // The settings group "Method" may have changed (its dialog was closed with OK, a method
     // file was loaded, a run starts): a change of the method's values since they were last
@@ -99,6 +106,8 @@ Q_SIGNALS:
     void notice(const QString &text);
     // A run or listing was handed to the journal (it may not be written yet).
     void runRecorded(const QString &uuid);
+    // An evaluation of the run `runId` was stored as `version`.
+    void evaluationStored(qint64 runId, int version);
 
 private:
     struct DocumentRun
@@ -121,6 +130,7 @@ private:
 
     JournalLocation m_location;
     Sources m_sources;
+    std::shared_ptr<DropFolderExport> m_dropFolder; // used on the journal's thread, too
     std::unique_ptr<JournalWriter> m_writer;
     JournalListings m_listings;
     QHash<AbstractDocument *, DocumentRun> m_documents;

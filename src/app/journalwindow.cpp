@@ -1,6 +1,7 @@
 #include "journalwindow.h"
 
 #include "app/journalrunmodel.h"
+#include "app/journalversionspane.h"
 #include "app/sampleseriestext.h"
 #include "common/dateformat.h"
 #include "journal/journalstore.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -84,9 +86,16 @@ JournalWindow::JournalWindow(
     buttons->addWidget(m_cmdOpen);
     buttons->addWidget(m_cmdClose);
 
+    m_versions = new JournalVersionsPane(sep, this);
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_lvwRuns);
+    split->addWidget(m_versions);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filter);
-    layout->addWidget(m_lvwRuns, 1);
+    layout->addWidget(split, 1);
     layout->addWidget(m_lblSeries);
     layout->addLayout(buttons);
 
@@ -105,6 +114,7 @@ JournalWindow::JournalWindow(
     connect(m_lvwRuns, &QAbstractItemView::activated, this, &JournalWindow::open);
     connect(m_cmdOpen, &QPushButton::clicked, this, [this] { open(m_lvwRuns->currentIndex()); });
     connect(m_cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_versions, &JournalVersionsPane::evaluationMade, this, &JournalWindow::evaluationMade);
 
     retranslate();
 }
@@ -119,6 +129,7 @@ JournalWindow::~JournalWindow()
 bool JournalWindow::reload()
 {
     m_lvwRuns->setModel(nullptr);
+    m_versions->clear();
     m_model.reset();
     m_store = std::make_unique<JournalStore>(m_location);
     const JournalStore::OpenResult opened = m_store->open(false);
@@ -139,6 +150,8 @@ bool JournalWindow::reload()
     m_lvwRuns->setModel(m_model.get());
     connect(m_lvwRuns->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         &JournalWindow::showSeries);
+    connect(m_lvwRuns->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        &JournalWindow::showVersions);
     const bool ok = m_model->setFilter(chosenFilter());
     m_lvwRuns->resizeColumnsToContents();
     return ok;
@@ -172,6 +185,20 @@ void JournalWindow::open(const QModelIndex &index)
 {
     if (m_model && index.isValid())
         Q_EMIT openRequested(m_model->run(index.row()).id);
+}
+
+void JournalWindow::showVersions(const QModelIndex &current)
+{
+    if (m_model && current.isValid())
+        m_versions->showRun(m_store.get(), m_model->run(current.row()).id);
+    else
+        m_versions->clear();
+}
+
+void JournalWindow::evaluationStored(qint64 runId)
+{
+    if (m_versions->runId() == runId)
+        m_versions->showRun(m_store.get(), runId);
 }
 
 void JournalWindow::showCount()

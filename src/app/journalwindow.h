@@ -9,6 +9,7 @@
 #include <memory>
 
 class JournalRunModel;
+class JournalVersionsPane;
 class QCheckBox;
 class QDateEdit;
 class QLabel;
@@ -34,9 +35,14 @@ public:
     // Null while the journal cannot be read.
     JournalStore *store() const { return m_store.get(); }
     JournalRunModel *model() const { return m_model.get(); }
+    JournalVersionsPane *versions() const { return m_versions; }
+    // The journal stored an evaluation of `runId`: shown if it is the selected run.
+    void evaluationStored(qint64 runId);
 
 Q_SIGNALS:
     void openRequested(qint64 runId);
+    // "Evaluate again..." made an evaluation of the run `uuid`, to be stored.
+    void evaluationMade(const QString &uuid, const Journal::Evaluation &evaluation);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -45,6 +51,7 @@ private:
     JournalStore::RunFilter chosenFilter() const;
     void applyFilter();
     void open(const QModelIndex &index);
+    void showVersions(const QModelIndex &current);
     void showCount();
     // The selected run's sample: its series below the list, its outliers marked in the table.
     void showSeries();
@@ -65,6 +72,7 @@ private:
     QDateEdit *m_dtpUntil = nullptr;
     QTableView *m_lvwRuns = nullptr;
     QLabel *m_lblSeries = nullptr;
+    JournalVersionsPane *m_versions = nullptr;
     QLabel *m_lblStatus = nullptr;
     QPushButton *m_cmdRefresh = nullptr;
     QPushButton *m_cmdOpen = nullptr;

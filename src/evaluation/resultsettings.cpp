@@ -3,7 +3,7 @@
 #include "common/settingsvalue.h"
 
 #include <QSettings>
-#include <QVariant>
+#include <QVariantMap>
 
 #include <cmath>
 #include <optional>
@@ -27,14 +27,14 @@ const QString AskSampleKey = QStringLiteral("AskSampleAtStart");
 
 // The stored number when `valid` accepts it, else the default.
 template<typename Valid>
-double numberOr(QSettings &s, const QString &key, double fallback, Valid valid)
+double numberOr(const QVariantMap &s, const QString &key, double fallback, Valid valid)
 {
     const auto value = SettingsValue::number(s.value(key));
     return value && valid(*value) ? *value : fallback;
 }
 
 // "true" or "1" in any case; anything else is off.
-bool flag(QSettings &s, const QString &key)
+bool flag(const QVariantMap &s, const QString &key)
 {
     const QString value = SettingsValue::text(s.value(key)).trimmed().toLower();
     return value == QLatin1String("true") || value == QLatin1String("1");
@@ -59,11 +59,20 @@ bool notNegative(double v)
 
 } // namespace
 
-ResultSettings ResultSettings::read(QSettings &s)
+ResultSettings ResultSettings::read(QSettings &settings)
+{
+    QVariantMap values;
+    settings.beginGroup(Group);
+    for (const QString &key : settings.childKeys())
+        values.insert(key, settings.value(key));
+    settings.endGroup();
+    return fromValues(values);
+}
+
+ResultSettings ResultSettings::fromValues(const QVariantMap &s)
 {
     const ResultSettings d;
     ResultSettings r;
-    s.beginGroup(Group);
     MethodValues &m = r.method;
     m.sampleId = MethodValues::sampleIdFrom(SettingsValue::text(s.value(SampleIdKey)));
     m.sampleSize = numberOr(s, SampleSizeKey, d.method.sampleSize, positive);
@@ -83,7 +92,6 @@ ResultSettings ResultSettings::read(QSettings &s)
     r.epCriterion = numberOr(s, CriterionKey, d.epCriterion, positive);
     r.resultsAtRunEnd = flag(s, RunEndKey);
     r.askSampleAtStart = flag(s, AskSampleKey);
-    s.endGroup();
     return r;
 }
 

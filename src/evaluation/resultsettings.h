@@ -2,6 +2,8 @@
 
 #include "evaluation/titrationresult.h"
 
+#include <QVariantMap>
+
 class QSettings;
 
 // What turns a curve into a reported result, from the settings group "Method": the method's
@@ -17,6 +19,8 @@ struct ResultSettings
     // unit gives its default. Numbers may be written with "." or ","; the sample id is trimmed
     // and cut to MaxSampleIdLength.
     static ResultSettings read(QSettings &settings);
+    // The same from the group's values by their keys ("SampleSize", "EPCriterion", ...).
+    static ResultSettings fromValues(const QVariantMap &values);
     // Writes every value into the group "Method", numbers with ".".
     void write(QSettings &settings) const;
     // Writes only the sample's id, size and unit into the group "Method".

@@ -23,7 +23,7 @@ struct Where
     QVariantList values;
 };
 
-Where whereOf(const JournalStore::RunFilter &filter)
+Where whereOf(const JournalStore::RunFilter &filter, const SqlDialect &dialect)
 {
     Where where;
     QStringList parts;
@@ -38,6 +38,12 @@ Where whereOf(const JournalStore::RunFilter &filter)
     if (filter.until.isValid()) {
         parts << QStringLiteral("r.started_at < ?");
         where.values << dayStart(filter.until.addDays(1));
+    }
+    if (!filter.method.isEmpty()) {
+        parts << dialect.jsonTextValue(
+                     QStringLiteral("r.method"), QLatin1StringView(Journal::MethodNameKey))
+                + QStringLiteral(" = ?");
+        where.values << filter.method;
     }
     if (!parts.isEmpty())
         where.sql = QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
@@ -85,7 +91,7 @@ JournalStore::RunSummary summaryOf(const QSqlQuery &query)
 
 std::vector<JournalStore::RunSummary> JournalStore::listRuns(const RunFilter &filter)
 {
-    const Where where = whereOf(filter);
+    const Where where = whereOf(filter, m_dialect);
     QString sql = QStringLiteral("SELECT ") + QLatin1StringView(RunColumns)
         + QLatin1StringView(CountAndResultColumns);
     if (filter.limit >= 0) {
@@ -116,7 +122,7 @@ std::vector<JournalStore::RunSummary> JournalStore::listRuns(const RunFilter &fi
 
 int JournalStore::countRuns(const RunFilter &filter)
 {
-    const Where where = whereOf(filter);
+    const Where where = whereOf(filter, m_dialect);
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("SELECT COUNT(*) FROM runs r") + where.sql);
     for (const QVariant &value : where.values)

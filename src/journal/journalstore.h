@@ -43,6 +43,7 @@ public:
         QString sample; // exact; empty: every sample
         QDate since; // first day, local time; null: no limit
         QDate until; // last day, inclusive
+        QString method; // the name of the run's method (Journal::MethodNameKey); empty: any
         int limit = -1;
         int offset = 0;
     };

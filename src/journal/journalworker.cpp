@@ -108,6 +108,8 @@ bool JournalWorker::write(const WriteOperation &op, const std::vector<Journal::R
         const std::optional<int> version = m_store->addEvaluation(id, op.evaluation, op.text);
         if (!version)
             return false;
+        if (m_evaluationStored)
+            m_evaluationStored(*m_store, id, *version);
         const std::optional<Audit::Link> link = m_store->newestLink();
         Q_EMIT evaluationWritten(op.uuid, *version, link ? link->hash : QByteArray());
         return true;

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class JournalStore;
@@ -18,6 +19,12 @@ class JournalWorker : public QObject
 public:
     JournalWorker(const JournalLocation &location, std::shared_ptr<WriteQueue> queue);
     ~JournalWorker() override;
+
+    // Before the thread writes anything: see JournalWriter::setEvaluationStored.
+    void setEvaluationStored(std::function<void(JournalStore &, qint64, int)> stored)
+    {
+        m_evaluationStored = std::move(stored);
+    }
 
 public Q_SLOTS:
     void open();
@@ -42,6 +49,7 @@ private:
     std::shared_ptr<WriteQueue> m_queue;
     std::unique_ptr<JournalStore> m_store;
     QHash<QString, qint64> m_runIds; // uuid -> the run's id in the database
+    std::function<void(JournalStore &, qint64, int)> m_evaluationStored;
     QTimer m_retry;
     bool m_opened = false;
     bool m_failing = false;

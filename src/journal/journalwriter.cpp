@@ -123,6 +123,11 @@ void JournalWriter::recordChange(const Audit::Entry &change)
     enqueue(*m_queue, std::move(op), m_worker);
 }
 
+void JournalWriter::setEvaluationStored(EvaluationStored stored)
+{
+    m_worker->setEvaluationStored(std::move(stored));
+}
+
 int JournalWriter::pending() const
 {
     QMutexLocker lock(&m_queue->mutex);

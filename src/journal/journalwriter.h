@@ -7,8 +7,10 @@
 #include <QObject>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
+class JournalStore;
 class JournalWorker;
 struct WriteQueue;
 
@@ -41,6 +43,12 @@ public:
     void addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
     // A change the journal holds no row for (a method changed), for the audit trail.
     void recordChange(const Audit::Entry &change);
+
+    // Called on the journal's thread each time an evaluation has been stored, with the store,
+    // the run's id and the evaluation's version (for an export beside the journal). Set it
+    // before open().
+    using EvaluationStored = std::function<void(JournalStore &store, qint64 runId, int version)>;
+    void setEvaluationStored(EvaluationStored stored);
 
     // Operations not yet written.
     int pending() const;

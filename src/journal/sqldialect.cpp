@@ -122,3 +122,10 @@ QString SqlDialect::listTablesQuery() const
             "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'");
     return QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema()");
 }
+
+QString SqlDialect::jsonTextValue(const QString &column, const QString &key) const
+{
+    if (isSQLite())
+        return QStringLiteral("json_extract(%1, '$.\"%2\"')").arg(column, key);
+    return QStringLiteral("(%1::json ->> '%2')").arg(column, key);
+}

@@ -48,6 +48,10 @@ public:
     // Every table of the journal's, as the engine lists them (for a copy's "is it empty" check).
     QString listTablesQuery() const;
 
+    // The text value of `key` in the JSON object of the text column `column` (a run's method
+    // map), null where it has none. `key` is the program's own, never the user's.
+    QString jsonTextValue(const QString &column, const QString &key) const;
+
 private:
     JournalLocation::Engine m_engine;
 };

@@ -40,6 +40,10 @@ struct Origin
     QString programVersion;
 };
 
+// The key of a run's method map that names its method: the folder of the method file the
+// run started with (lastmeth.kmt), as --journal-list --method selects it.
+inline constexpr char MethodNameKey[] = "Run/Method";
+
 // A run as it is known at its start.
 struct RunStart
 {

@@ -5,6 +5,7 @@
 #include "journal/journalwriter.h"
 #include "titration/runfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -112,8 +113,12 @@ private Q_SLOTS:
         s.f.controls.waiting = 25;
         s.f.controls.increment = 10;
         s.f.sink.failOn = refused;
+        const QString startDir = QDir::currentPath();
+        QVERIFY(QDir(s.dir.path()).mkdir(QStringLiteral("HCl")));
+        QDir::setCurrent(s.dir.filePath(QStringLiteral("HCl")));
         s.start();
         s.f.run.toggle();
+        QDir::setCurrent(startDir);
         for (int i = 0; i < 50 && s.f.run.isRunning(); ++i) {
             s.f.takeReading(readings.value(i, readings.last()), 2.5);
             if (i + 1 == stopAfter)
@@ -135,6 +140,8 @@ private Q_SLOTS:
         QCOMPARE((QStringList {run.start.sampleId, run.start.unit, method("Method/Titer"),
                      method("Run/Increment"), method("Run/Wait"), method("Run/EndValue")}),
             (QStringList {"S-17", "pH", "0.998", "0.1", "2.5", "9"}));
+        // The method is named by the folder of the method file, the one started from.
+        QCOMPARE(run.start.method.value(Journal::MethodNameKey).toString(), QStringLiteral("HCl"));
         QVERIFY(s.alerts.isEmpty());
     }
 
@@ -190,7 +197,7 @@ private Q_SLOTS:
         method.method.titrantConcentration = 0.1;
         QVERIFY(s.session->documentEvaluated(runDocument, analysis, method));
         method.method.resultEp = 2;
-        QVERIFY(s.session->documentEvaluated(runDocument, analysis, method));
+        QVERIFY(s.session->documentEvaluated(runDocument, analysis, method, " EP 2 "));
 
         const auto records = s.records();
         QCOMPARE(records.size(), std::size_t(1));
@@ -203,6 +210,7 @@ private Q_SLOTS:
         QCOMPARE(first.results.size(), std::size_t(1));
         QCOMPARE(first.results[0].value, 4.02 * 0.1 / 20);
         QCOMPARE(second.version, 2);
+        QCOMPARE(second.reason, QStringLiteral("EP 2"));
         QCOMPARE(second.results[0].value, 9.5 * 0.1 / 20);
         s.session->documentClosed(runDocument);
         QVERIFY(!s.session->documentEvaluated(runDocument, analysis, method));

@@ -2,7 +2,9 @@
 #include "app/journalrunmodel.h"
 #include "app/journalruntext.h"
 #include "app/journalsession.h"
+#include "app/journalversionspane.h"
 #include "app/journalwindow.h"
+#include "app/reevaluationdialog.h"
 #include "documents/documentcommands.h"
 #include "documents/frmdocument.h"
 #include "documents/seriescommands.h"
@@ -11,13 +13,18 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
+
+#include <cmath>
 
 namespace {
 
@@ -294,6 +301,75 @@ private Q_SLOTS:
         QCOMPARE(chart->curvePoints(), (QList<QPointF> {{0, 3.512}, {0.1, 3.6}, {0.25, 7.125}}));
         QCOMPARE(w.journal()->runOf(doc), journal->model()->run(0).uuid);
         QDir::setCurrent(startDir);
+    }
+
+    // A run evaluated before: File > Evaluate asks why (Cancel evaluates nothing), the
+    // Journal window evaluates it again with a corrected sample size; every version is listed
+    // and goes into the drop folder.
+    void evaluatingAgainAsksWhyAndListsEveryVersion()
+    {
+        QTemporaryDir dir;
+        const JournalLocation location = locationIn(dir);
+        {
+            JournalStore journal(location);
+            QVERIFY(journal.open(true).ok());
+            Journal::RunStart start;
+            start.unit = QStringLiteral("mV");
+            start.method = {{QStringLiteral("Method/SampleSize"), 10}};
+            std::vector<Journal::Reading> jump;
+            for (int i = 0; i <= 100; ++i)
+                jump.push_back({i, i * 0.2, 300 * std::tanh((i * 0.2 - 10) / 0.4), i * 6.0});
+            Journal::Evaluation first;
+            first.method = start.method;
+            const auto id = journal.beginRun(start);
+            QVERIFY(id && journal.addReadings(*id, jump) && journal.addEvaluation(*id, first));
+        }
+        const QString drop = dir.filePath(QStringLiteral("drop"));
+        QSettings store(dir.filePath(QStringLiteral("store.ini")), QSettings::IniFormat);
+        store.setValue(QStringLiteral("Journal/DropFolder"), drop);
+        frmMain w(store);
+        w.Form_Load();
+        w.openJournal(location.path);
+        w.mnuJournal_Click();
+        JournalWindow *journal = w.journalWindow();
+        auto *view = journal->findChild<QTableView *>(QStringLiteral("lvwRuns"));
+        QTRY_COMPARE(journal->model()->rowCount(), 1);
+        view->setCurrentIndex(journal->model()->index(0, 0));
+        auto *versions = journal->findChild<QTreeWidget *>(QStringLiteral("lvwVersions"));
+        QCOMPARE(versions->topLevelItemCount(), 1);
+        Q_EMIT journal->openRequested(journal->model()->run(0).id);
+        frmDocument *doc = w.documents().activeForm();
+        const QString shown = doc->text();
+
+        const auto answer = [](QObject *parent, const QString &reason, bool ok) {
+            auto *dialog = parent->findChild<ReevaluationDialog *>();
+            QVERIFY(dialog);
+            auto *okButton = dialog->findChild<QPushButton *>(QStringLiteral("cmdOK"));
+            QVERIFY(!okButton->isEnabled());
+            dialog->findChild<QLineEdit *>(QStringLiteral("txtReason"))->setText(reason);
+            QCOMPARE(okButton->isEnabled(), !reason.trimmed().isEmpty());
+            (ok ? okButton : dialog->findChild<QPushButton *>(QStringLiteral("cmdCancel")))
+                ->click();
+        };
+        w.mnuFileEvaluate_Click();
+        answer(&w, QStringLiteral("  "), false);
+        QCOMPARE(doc->text(), shown);
+        QTRY_VERIFY(!w.findChild<ReevaluationDialog *>()); // closed, it goes
+        w.mnuFileEvaluate_Click();
+        answer(&w, QStringLiteral("checked"), true);
+        QVERIFY(doc->text().size() > shown.size());
+        QTRY_COMPARE(versions->topLevelItemCount(), 2);
+
+        journal->findChild<QPushButton *>(QStringLiteral("cmdEvaluateAgain"))->click();
+        journal->findChild<QDoubleSpinBox *>(QStringLiteral("spnSampleSize"))->setValue(20);
+        answer(journal->versions(), QStringLiteral("sample size corrected"), true);
+        QTRY_COMPARE(versions->topLevelItemCount(), 3);
+        QStringList reasons;
+        for (int i = 0; i < 3; ++i)
+            reasons << versions->topLevelItem(i)->text(JournalVersionsPane::Reason);
+        QCOMPARE(reasons, (QStringList {"", "checked", "sample size corrected"}));
+        QVERIFY(versions->topLevelItem(2)->text(JournalVersionsPane::Result).startsWith("0,05"));
+        QCOMPARE(QDir(drop).entryList(QDir::Files), (QStringList {"run1-v2.json", "run1-v3.json"}));
     }
 };
 
