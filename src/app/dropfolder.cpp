@@ -48,7 +48,8 @@ QString fileName(const JournalStore::RunSummary &run, int version)
         + QStringLiteral("run%1-v%2.json").arg(run.id).arg(version);
 }
 
-QByteArray content(const JournalStore::RunRecord &run, const Journal::Evaluation &evaluation)
+QByteArray content(const JournalStore::RunRecord &run, const Journal::Evaluation &evaluation,
+    const QByteArray &chainHash)
 {
     const JournalStore::RunSummary &s = run.summary;
     const QJsonObject summary {
@@ -61,12 +62,15 @@ QByteArray content(const JournalStore::RunRecord &run, const Journal::Evaluation
         {QStringLiteral("ended"), timeValue(s.ended)},
         {QStringLiteral("end_reason"), Journal::endReasonText(s.endReason)},
     };
-    return QJsonDocument(QJsonObject {{QStringLiteral("run"), summary},
-                             {QStringLiteral("evaluation"), JournalJson::evaluation(evaluation)}})
+    return QJsonDocument(
+        QJsonObject {{QStringLiteral("run"), summary},
+            {QStringLiteral("evaluation"), JournalJson::evaluation(evaluation)},
+            {QStringLiteral("chain_hash"), JournalJson::chainHashValue(chainHash)}})
         .toJson(QJsonDocument::Indented);
 }
 
-bool write(const QString &folder, const JournalStore::RunRecord &run, int version, QString *reason)
+bool write(const QString &folder, const JournalStore::RunRecord &run, int version,
+    const QByteArray &chainHash, QString *reason)
 {
     const auto evaluation = std::find_if(run.evaluations.begin(), run.evaluations.end(),
         [version](const Journal::Evaluation &e) { return e.version == version; });
@@ -80,8 +84,8 @@ bool write(const QString &folder, const JournalStore::RunRecord &run, int versio
             *reason = QStringLiteral("the folder cannot be made");
         return false;
     }
-    return AtomicFile::write(
-        QDir(folder).filePath(fileName(run.summary, version)), content(run, *evaluation), reason);
+    return AtomicFile::write(QDir(folder).filePath(fileName(run.summary, version)),
+        content(run, *evaluation, chainHash), reason);
 }
 
 } // namespace DropFolder
@@ -107,7 +111,9 @@ void DropFolderExport::evaluationStored(JournalStore &store, qint64 runId, int v
         return;
     QString reason;
     const std::optional<JournalStore::RunRecord> run = store.run(runId);
-    const bool written = run && DropFolder::write(target, *run, version, &reason);
+    const std::optional<Audit::Link> link = store.newestLink();
+    const bool written = run
+        && DropFolder::write(target, *run, version, link ? link->hash : QByteArray(), &reason);
     if (!run)
         reason = store.lastError();
     QMutexLocker lock(&m_mutex);

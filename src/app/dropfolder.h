@@ -20,13 +20,15 @@ QString settingsKey();
 QString fileName(const JournalStore::RunSummary &run, int version);
 
 // {"run": {"id", "uuid", "kind", "sample", "unit", "started", "ended", "end_reason"},
-//  "evaluation": {as one of --journal-show's "evaluations"}}
-QByteArray content(const JournalStore::RunRecord &run, const Journal::Evaluation &evaluation);
+//  "evaluation": {as one of --journal-show's "evaluations"}, "chain_hash"}, the audit trail's
+// newest hash after the evaluation was stored.
+QByteArray content(const JournalStore::RunRecord &run, const Journal::Evaluation &evaluation,
+    const QByteArray &chainHash);
 
 // Writes the run's evaluation `version` into `folder`, made if missing. False, with the
 // reason, when the file could not be written or the run has no such version.
 bool write(const QString &folder, const JournalStore::RunRecord &run, int version,
-    QString *reason = nullptr);
+    const QByteArray &chainHash, QString *reason = nullptr);
 
 } // namespace DropFolder
 

@@ -3,6 +3,7 @@
 #include "app/dropfolder.h"
 #include "app/evaluatecommand.h"
 #include "app/journalcommand.h"
+#include "app/journaljson.h"
 #include "app/reevaluation.h"
 #include "app/version.h"
 #include "common/settingsvalue.h"
@@ -46,12 +47,14 @@ std::optional<qint64> runId(JournalStore &store, const QString &name)
     return number ? std::optional<qint64>(id) : store.runIdOf(name);
 }
 
-QByteArray outputOf(const Reevaluation::Outcome &outcome, qint64 run, int version)
+QByteArray outputOf(
+    const Reevaluation::Outcome &outcome, qint64 run, int version, const QByteArray &chainHash)
 {
     QJsonObject object = QJsonDocument::fromJson(BatchEvaluation::toJson(outcome.result)).object();
     object.insert(QStringLiteral("run"), run);
     object.insert(QStringLiteral("version"), version);
     object.insert(QStringLiteral("reason"), outcome.evaluation.reason);
+    object.insert(QStringLiteral("chain_hash"), JournalJson::chainHashValue(chainHash));
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
@@ -101,15 +104,19 @@ int execute(JournalStore &store, const QCommandLineParser &parser, QIODevice &ou
                 "JournalCommand", "The journal \"%1\" cannot be written: %2")
                 .arg(store.location().displayName(), store.lastError()),
             WriteFailed);
-    const int status = EvaluateCommand::writeData(outputOf(outcome, run->summary.id, *version),
-        parser.value(QStringLiteral("out")), out, err);
+    // The trail's newest hash, read after the evaluation's own entry.
+    const std::optional<Audit::Link> link = store.newestLink();
+    const QByteArray chainHash = link ? link->hash : QByteArray();
+    const int status
+        = EvaluateCommand::writeData(outputOf(outcome, run->summary.id, *version, chainHash),
+            parser.value(QStringLiteral("out")), out, err);
 
     const QString folder = SettingsValue::text(settings.value(DropFolder::settingsKey())).trimmed();
     if (folder.isEmpty())
         return status;
     const auto stored = store.run(run->summary.id);
     QString why = store.lastError();
-    if (!stored || !DropFolder::write(folder, *stored, *version, &why))
+    if (!stored || !DropFolder::write(folder, *stored, *version, chainHash, &why))
         return failed(err,
             QCoreApplication::translate("JournalCommand",
                 "The evaluation is kept in the journal as version %1, but the drop folder "

@@ -253,6 +253,18 @@ std::optional<qint64> JournalStore::beginRun(const Journal::RunStart &run)
             return false;
         started.dataDigest = *digest;
         entries.push_back(started);
+        if (run.documentFile.isEmpty())
+            return true;
+        // A run taken from a saved document has its file from the start.
+        Audit::Entry saved = entry(Audit::Action::DocumentSaved, started.record);
+        saved.origin = run.origin;
+        saved.newValues = {{QStringLiteral("document_file"), run.documentFile}};
+        const auto document = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
+            RecordDigest::RunDocument, QStringLiteral("uuid"), uuid, &m_lastError);
+        if (!document)
+            return false;
+        saved.dataDigest = *document;
+        entries.push_back(saved);
         return true;
     });
     if (!written)

@@ -129,6 +129,12 @@ private Q_SLOTS:
         QCOMPARE(dropped["evaluation"].toObject(), second);
         QCOMPARE(dropped["run"]["uuid"], after["uuid"]);
         QCOMPARE(dropped["run"]["sample"].toString(), QStringLiteral("S/1 ä"));
+        // Each output pins the trail as it stands after the new version, which checks intact.
+        QCOMPARE(printed["chain_hash"].toString().size(), 64);
+        QCOMPARE(dropped["chain_hash"], printed["chain_hash"]);
+        QCOMPARE(after["chain_hash"], printed["chain_hash"]);
+        const Outcome verified = execute({"--journal-verify"}, m_journal, m_drop);
+        QVERIFY2(verified.status == 0, verified.out.constData());
     }
 
     // Nothing is written: no version, no file.
