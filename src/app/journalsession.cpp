@@ -119,7 +119,7 @@ QVariantMap JournalSession::methodGroup(QSettings &store)
 
 QVariantMap JournalSession::methodValues(const MethodValues &m)
 {
-    return {
+    QVariantMap values {
         {QStringLiteral("Method/SampleId"), m.sampleId},
         {QStringLiteral("Method/SampleSize"), m.sampleSize},
         {QStringLiteral("Method/SampleUnit"), m.sampleUnit},
@@ -131,6 +131,9 @@ QVariantMap JournalSession::methodValues(const MethodValues &m)
         {QStringLiteral("Method/ResultEP"), m.resultEp},
         {QStringLiteral("Method/ResultUnit"), m.resultUnit},
     };
+    if (!m.titrant.isEmpty())
+        values.insert(QStringLiteral("Method/Titrant"), m.titrant);
+    return values;
 }
 
 Journal::RunStart JournalSession::runStart(Journal::RunKind kind) const
@@ -256,6 +259,16 @@ bool JournalSession::documentEvaluated(
         evaluation.results.push_back({r->ep, r->value, r->u, r->unit});
     m_writer->addEvaluation(it->uuid, evaluation);
     ++it->evaluations;
+    return true;
+}
+
+bool JournalSession::titerDetermined(AbstractDocument *document, Journal::Titer titer)
+{
+    const auto it = m_documents.constFind(document);
+    if (it == m_documents.constEnd())
+        return false;
+    titer.origin = origin();
+    m_writer->addTiter(it->uuid, titer);
     return true;
 }
 

@@ -79,6 +79,9 @@ public:
     // False when the document belongs to no run.
     bool documentEvaluated(
         AbstractDocument *document, const EpAnalysis &analysis, const ResultSettings &method);
+    // A titer determination of `document`'s run found `titer`: into its titrant's history,
+    // with the run. False when the document belongs to no run.
+    bool titerDetermined(AbstractDocument *document, Journal::Titer titer);
 
     // Every key of the settings group "Method" as "Method/<key>", with its text.
     static QVariantMap methodGroup(QSettings &store);

@@ -105,6 +105,13 @@ bool JournalWorker::write(const WriteOperation &op, const std::vector<Journal::R
     case WriteOperation::Type::AddEvaluation:
         return ensureRun(op.uuid, id)
             && m_store->addEvaluation(id, op.evaluation, op.text).has_value();
+    case WriteOperation::Type::AddTiter: {
+        if (!ensureRun(op.uuid, id))
+            return false;
+        Journal::Titer titer = op.titer;
+        titer.runId = id;
+        return m_store->addTiter(titer).has_value();
+    }
     }
     return false;
 }

@@ -38,6 +38,8 @@ public:
         const QString &uuid, Journal::EndReason reason, const QDateTime &ended = QDateTime());
     void setDocumentFile(const QString &uuid, const QString &file);
     void addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
+    // A titer determined by the run `uuid`, into its titrant's history.
+    void addTiter(const QString &uuid, const Journal::Titer &titer);
 
     // Operations not yet written.
     int pending() const;

@@ -10,7 +10,7 @@
 // One write the journal's thread has still to do.
 struct WriteOperation
 {
-    enum class Type { BeginRun, AddReading, FinishRun, SetDocumentFile, AddEvaluation };
+    enum class Type { BeginRun, AddReading, FinishRun, SetDocumentFile, AddEvaluation, AddTiter };
 
     Type type = Type::AddReading;
     QString uuid; // the run's
@@ -20,6 +20,7 @@ struct WriteOperation
     QDateTime at;
     QString text; // document file, or the evaluation's own uuid
     Journal::Evaluation evaluation;
+    Journal::Titer titer; // its run is the one of `uuid`
 };
 
 // The queue between the window's thread and the journal's, in order of the calls.
