@@ -55,10 +55,10 @@ QString titerUsedLine(const TiterChoice &choice, Numbers::Separators sep)
     const QString when = QLocale().toString(t.determined, QLocale::ShortFormat);
     const QString text = t.runId > 0
         ? Texts::tr("Titer %1 (u %2) of %3, run %4")
-              .arg(Numbers::toText(t.value, sep, 5), Numbers::toText(t.u, sep, 2), when)
+              .arg(Numbers::format(t.value, 4, sep), Numbers::toText(t.u, sep, 2), when)
               .arg(t.runId)
         : Texts::tr("Titer %1 (u %2) of %3")
-              .arg(Numbers::toText(t.value, sep, 5), Numbers::toText(t.u, sep, 2), when);
+              .arg(Numbers::format(t.value, 4, sep), Numbers::toText(t.u, sep, 2), when);
     return text + Crlf;
 }
 
@@ -70,7 +70,7 @@ QString titerFoundLine(
     return Texts::tr("Titer of %1 from EP%2: %3 (u %4)")
                .arg(titrant)
                .arg(ep)
-               .arg(Numbers::toText(outcome.titer->value, sep, 5),
+               .arg(Numbers::format(outcome.titer->value, 4, sep),
                    Numbers::toText(outcome.titer->u, sep, 2))
         + Crlf;
 }
