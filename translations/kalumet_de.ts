@@ -503,6 +503,26 @@
         <source>No result: %1</source>
         <translation>Kein Ergebnis: %1</translation>
     </message>
+    <message>
+        <source>No valid titer: 1 used</source>
+        <translation>Kein gültiger Titer: 1 verwendet</translation>
+    </message>
+    <message>
+        <source>Titer %1 (u %2) of %3, run %4</source>
+        <translation>Titer %1 (u %2) vom %3, Lauf %4</translation>
+    </message>
+    <message>
+        <source>Titer %1 (u %2) of %3</source>
+        <translation>Titer %1 (u %2) vom %3</translation>
+    </message>
+    <message>
+        <source>No titer: %1</source>
+        <translation>Kein Titer: %1</translation>
+    </message>
+    <message>
+        <source>Titer of %1 from EP%2: %3 (u %4)</source>
+        <translation>Titer von %1 aus EP%2: %3 (u %4)</translation>
+    </message>
 </context>
 <context>
     <name>RsKanal</name>
@@ -609,6 +629,143 @@
     <message>
         <source>The file &quot;%1&quot; cannot be saved: pictures are saved as PNG, SVG or PDF.</source>
         <translation>Die Datei „%1“ kann nicht gespeichert werden: Bilder werden als PNG, SVG oder PDF gespeichert.</translation>
+    </message>
+</context>
+<context>
+    <name>TiterDetermination</name>
+    <message>
+        <source>The mass of the standard must be greater than 0 g.</source>
+        <translation>Die Einwaage des Standards muss größer als 0 g sein.</translation>
+    </message>
+    <message>
+        <source>The molar mass of the standard must be greater than 0 g/mol.</source>
+        <translation>Die molare Masse des Standards muss größer als 0 g/mol sein.</translation>
+    </message>
+    <message>
+        <source>The purity of the standard must lie above 0 and at most 100 %.</source>
+        <translation>Die Reinheit des Standards muss über 0 und höchstens 100 % liegen.</translation>
+    </message>
+    <message>
+        <source>The stoichiometric factor of the standard must be greater than 0.</source>
+        <translation>Der stöchiometrische Faktor des Standards muss größer als 0 sein.</translation>
+    </message>
+    <message>
+        <source>The uncertainties of the standard must be 0 or more.</source>
+        <translation>Die Unsicherheiten des Standards müssen 0 oder mehr sein.</translation>
+    </message>
+    <message>
+        <source>The titrant concentration must be greater than 0 mol/L.</source>
+        <translation>Die Konzentration der Maßlösung muss größer als 0 mol/L sein.</translation>
+    </message>
+    <message>
+        <source>The blank volume must be 0 mL or more.</source>
+        <translation>Der Blindwert muss 0 mL oder mehr sein.</translation>
+    </message>
+    <message>
+        <source>The volume of the EP must be larger than the blank volume.</source>
+        <translation>Das Volumen des EP muss größer als der Blindwert sein.</translation>
+    </message>
+    <message>
+        <source>EP %1 was not found on the curve.</source>
+        <translation>EP %1 wurde auf der Kurve nicht gefunden.</translation>
+    </message>
+</context>
+<context>
+    <name>TitrantEvaluation</name>
+    <message>
+        <source>The titrant &quot;%1&quot; cannot be read from the journal: %2</source>
+        <translation>Die Maßlösung „%1“ kann nicht aus dem Journal gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the journal is not open.</source>
+        <translation>das Journal ist nicht geöffnet.</translation>
+    </message>
+    <message>
+        <source>The titrant &quot;%1&quot; is not in the journal.</source>
+        <translation>Die Maßlösung „%1“ steht nicht im Journal.</translation>
+    </message>
+</context>
+<context>
+    <name>TitrantWindow</name>
+    <message>
+        <source>Control limits need two titers or more.</source>
+        <translation>Kontrollgrenzen brauchen zwei oder mehr Titer.</translation>
+    </message>
+    <message>
+        <source>Last %1 titers: mean %2, s %3; warning limits %4 to %5, action limits %6 to %7</source>
+        <translation>Letzte %1 Titer: Mittelwert %2, s %3; Warngrenzen %4 bis %5, Eingriffsgrenzen %6 bis %7</translation>
+    </message>
+    <message>
+        <source>A titrant needs a name.</source>
+        <translation>Eine Maßlösung braucht einen Namen.</translation>
+    </message>
+    <message>
+        <source>The titrant cannot be saved: %1</source>
+        <translation>Die Maßlösung kann nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Titrant &quot;%1&quot; saved.</source>
+        <translation>Maßlösung „%1“ gespeichert.</translation>
+    </message>
+    <message>
+        <source>Titrants</source>
+        <translation>Maßlösungen</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Nominal concentration</source>
+        <translation>Nennkonzentration</translation>
+    </message>
+    <message>
+        <source>Valid (days)</source>
+        <translation>Gültig (Tage)</translation>
+    </message>
+    <message>
+        <source>Titer</source>
+        <translation>Titer</translation>
+    </message>
+    <message>
+        <source>u</source>
+        <translation>u</translation>
+    </message>
+    <message>
+        <source>Determined</source>
+        <translation>Bestimmt</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Lauf</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation>Bearbeiter</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>Nominal &amp;concentration:</source>
+        <translation>&amp;Nennkonzentration:</translation>
+    </message>
+    <message>
+        <source>Titers valid for (&amp;days):</source>
+        <translation>Titer gültig für (&amp;Tage):</translation>
+    </message>
+    <message>
+        <source>Ne&amp;w</source>
+        <translation>Ne&amp;u</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
     </message>
 </context>
 <context>
@@ -721,12 +878,24 @@
         <source>Journal</source>
         <translation>Journal</translation>
     </message>
+    <message>
+        <source>Runs...</source>
+        <translation>Läufe...</translation>
+    </message>
+    <message>
+        <source>Titrants...</source>
+        <translation>Maßlösungen...</translation>
+    </message>
 </context>
 <context>
     <name>frmMethode</name>
     <message>
         <source>not entered</source>
         <translation>nicht eingegeben</translation>
+    </message>
+    <message>
+        <source>typed</source>
+        <translation>eingegeben</translation>
     </message>
 </context>
 </TS>

@@ -73,6 +73,26 @@ Result evaluateListing(const QString &text, Numbers::Separators sep, const Resul
     return result;
 }
 
+// "titrant", "titer" ({"value", "u", "determined", "run"} or null) and, when null,
+// "titer_note".
+void addTiter(QJsonObject &object, const QString &titrant, const TiterChoice &choice)
+{
+    object.insert(QStringLiteral("titrant"), titrant);
+    if (!choice.titer) {
+        object.insert(QStringLiteral("titer"), QJsonValue::Null);
+        object.insert(QStringLiteral("titer_note"), choice.note());
+        return;
+    }
+    const Journal::Titer &t = *choice.titer;
+    object.insert(QStringLiteral("titer"),
+        QJsonObject {
+            {QStringLiteral("value"), t.value},
+            {QStringLiteral("u"), t.u},
+            {QStringLiteral("determined"), t.determined.toString(Qt::ISODateWithMs)},
+            {QStringLiteral("run"), t.runId > 0 ? QJsonValue(t.runId) : QJsonValue::Null},
+        });
+}
+
 } // namespace
 
 QString withRunTableAsListing(const QString &text)
@@ -128,12 +148,15 @@ QByteArray toJson(const Result &result)
     }
     QJsonArray results;
     for (const TitrationResultValue &r : result.results) {
-        results.append(QJsonObject {
+        QJsonObject object {
             {QStringLiteral("ep"), r.ep},
             {QStringLiteral("value"), r.value},
             {QStringLiteral("u"), r.u},
             {QStringLiteral("unit"), r.unit},
-        });
+        };
+        if (result.titer)
+            addTiter(object, result.titrant, *result.titer);
+        results.append(object);
     }
     const QJsonObject object {
         {QStringLiteral("unit"), result.unit},

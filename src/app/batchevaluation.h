@@ -3,6 +3,7 @@
 #include "common/numbers.h"
 #include "evaluation/eprecognition.h"
 #include "evaluation/resultsettings.h"
+#include "evaluation/titerchoice.h"
 #include "model/equivalencepoint.h"
 
 #include <QList>
@@ -37,6 +38,9 @@ struct Result
     QList<QPointF> derivative; // the derivative as the chart draws it
     EpAnalysis analysis; // every EP with its uncertainty
     std::vector<TitrationResultValue> results; // the method's result, when it has the values
+    // With a titrant of the journal chosen: its name and the titer the results took.
+    QString titrant;
+    std::optional<TiterChoice> titer;
 
     struct Row
     {
@@ -61,7 +65,8 @@ Result evaluateFile(
 // listing header, so the chart build reads the rows below it; empty when there is none.
 QString withRunTableAsListing(const QString &text);
 
-// The evaluation as one JSON object: unit, points, derivative, equivalence_points, results.
+// The evaluation as one JSON object: unit, points, derivative, equivalence_points, results;
+// with a titrant, each result also names it and the titer it took.
 QByteArray toJson(const Result &result);
 
 } // namespace BatchEvaluation

@@ -1,6 +1,9 @@
 #include "evaluatecommand.h"
 
+#include "app/journalchoice.h"
 #include "app/journalcommand.h"
+#include "app/titrantevaluation.h"
+#include "app/version.h"
 #include "batchevaluation.h"
 #include "common/atomicfile.h"
 #include "common/numbers.h"
@@ -76,6 +79,10 @@ Options:
   --result-unit U   mol/L, mmol/L, mmol, mg, g/L or %
   --ep-criterion K  strictness of the EP recognition, > 0 (default 1; larger wants
                     clearer jumps)
+  --titrant NAME    the journal's titrant (of the journal the settings name): its nominal
+                    concentration and its newest valid titer replace the two values above;
+                    each result then names the titer it took ("titer", or null and
+                    "titer_note")
   -h, --help        show this text
   --version         show the version
 
@@ -393,7 +400,8 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("format"));
     const QCommandLineOption outFile(QStringLiteral("out"), {}, QStringLiteral("file"));
-    parser.addOptions({evaluate, csv, help, version, format, outFile});
+    const QCommandLineOption titrant(QStringLiteral("titrant"), {}, QStringLiteral("name"));
+    parser.addOptions({evaluate, csv, help, version, format, outFile, titrant});
     addMethodOptions(parser);
     if (!parser.parse(QStringList(QStringLiteral("kalumet")) + arguments))
         return usageError(err, parser.errorText());
@@ -425,9 +433,25 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
         return usageError(err, QStringLiteral("--out needs a file name"));
 
     QString problem;
-    const std::optional<ResultSettings> method = methodFromOptions(parser, &problem);
+    std::optional<ResultSettings> method = methodFromOptions(parser, &problem);
     if (!method)
         return usageError(err, problem);
+    if (parser.isSet(titrant))
+        method->method.titrant = parser.value(titrant).trimmed();
+    std::optional<TitrantEvaluation> withTitrant;
+    if (!method->method.titrant.isEmpty()) {
+        const QSettings settings(
+            QSettings::NativeFormat, QSettings::UserScope, programTitle(), programTitle());
+        const auto location = JournalChoice::choose(std::nullopt, settings, &problem);
+        withTitrant = TitrantEvaluation::read(
+            *method, location ? &*location : nullptr, QDateTime::currentDateTime());
+        if (!location || !withTitrant->problem().isEmpty()) {
+            writeLine(
+                err, QStringLiteral("kalumet: ") + (location ? withTitrant->problem() : problem));
+            return Failed;
+        }
+        method = withTitrant->method();
+    }
     if (!parser.positionalArguments().isEmpty())
         return usageError(err,
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
@@ -437,8 +461,12 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     if (parser.isSet(csv) && parser.value(csv).isEmpty())
         return usageError(err, QStringLiteral("--csv needs a file name"));
 
-    const BatchEvaluation::Result result = BatchEvaluation::evaluateFile(
+    BatchEvaluation::Result result = BatchEvaluation::evaluateFile(
         document, Numbers::Separators::fromLocale(QLocale()), *method);
+    if (withTitrant) {
+        result.titrant = method->method.titrant;
+        result.titer = withTitrant->titerUsed();
+    }
     if (!result.ok()) {
         writeLine(err, QStringLiteral("kalumet: ") + result.message);
         return Failed;

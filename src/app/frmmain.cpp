@@ -8,6 +8,7 @@
 #include "app/optionruncontrols.h"
 #include "app/sampledialog.h"
 #include "app/setzesprache.h"
+#include "app/titrantevaluation.h"
 #include "common/clock.h"
 #include "documents/documentcommands.h"
 #include "documents/seriescommands.h"
@@ -233,7 +234,7 @@ void frmMain::cmdAbleit_Click()
     const ChartModel *chart = m_series->activeChart();
     if (!chart)
         return;
-    const ResultSettings method = ResultSettings::read(m_store);
+    const ResultSettings method = methodWithTitrant().method();
     const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
     m_series->markEquivalencePoints(CurveAnalysis::markers(a.eps, m_settings.separators),
         ResultsBlock::csvComments(a.eps, method.method));
@@ -257,11 +258,15 @@ void frmMain::evaluateDocument(AbstractDocument *doc, const QString &reason)
     const ChartModel *chart = m_series->activeChart();
     if (!chart)
         return;
-    const ResultSettings method = ResultSettings::read(m_store);
+    const TitrantEvaluation evaluation = methodWithTitrant();
+    const ResultSettings &method = evaluation.method();
     const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
-    doc->appendText(ResultsBlock::compose(a.eps, method.method, a.unit, m_settings.separators));
-    if (m_journal)
-        m_journal->documentEvaluated(doc, a.eps, method, reason);
+    doc->appendText(evaluation.block(a.eps, a.unit, m_settings.separators));
+    if (!m_journal)
+        return;
+    m_journal->documentEvaluated(doc, a.eps, method, reason);
+    if (const auto titer = evaluation.titerFound(a.eps))
+        m_journal->titerDetermined(doc, *titer);
 }
 
 // Clears the data list, store and chart (document evaluation).
@@ -421,6 +426,8 @@ void frmMain::mnuMethode_Click()
     } else {
         dialog->Form_Load();
     }
+    if (m_journal)
+        dialog->setTitrants(TitrantEvaluation::titrantNames(m_journal->location()));
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

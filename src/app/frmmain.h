@@ -36,6 +36,8 @@ class RunControls;
 class RunTimer;
 class SeriesCommands;
 class TitrationRun;
+class TitrantEvaluation;
+class TitrantWindow;
 class frmOption;
 
 // The main window: an MDI frame with the menus, the instrument toolbar and the status bar.
@@ -142,6 +144,8 @@ public Q_SLOTS:
     void tbToolBar_ButtonClick(const QString &key);
     // The journal window (one at a time).
     void mnuJournal_Click();
+    // The titrants and their titer history (one window at a time).
+    void mnuTitrants_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -167,6 +171,8 @@ private:
     void showJournalText(const QString &text, bool alert);
     // Tells the journal which documents go and which are saved as what.
     void connectJournalToDocuments();
+    // The method of the settings, with its titrant's values from the journal.
+    TitrantEvaluation methodWithTitrant() const;
     // The store goes to the chart build or is emptied: a listing coming in is complete.
     void takeStoreOver();
     // File > Evaluate on `document`, whose run was evaluated before: asks why first.
@@ -197,7 +203,10 @@ private:
     QString m_journalProblem; // why the journal named is not used
     QPointer<JournalWindow> m_journalWindow;
     QPointer<QMessageBox> m_journalBox;
+    QPointer<TitrantWindow> m_titrantWindow;
+    QMenu *m_mnuJournalMenu = nullptr;
     QAction *m_mnuJournal = nullptr;
+    QAction *m_mnuTitrants = nullptr;
 
     QMdiArea *m_mdiArea = nullptr;
     QToolBar *m_tbToolBar = nullptr;

@@ -8,6 +8,8 @@
 #include "app/journalsession.h"
 #include "app/journalwindow.h"
 #include "app/reevaluationdialog.h"
+#include "app/titrantevaluation.h"
+#include "app/titrantwindow.h"
 #include "documents/documentcommands.h"
 #include "documents/frmdocument.h"
 #include "evaluation/documentevaluator.h"
@@ -17,6 +19,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -111,6 +114,22 @@ void frmMain::mnuJournal_Click()
     m_journalWindow->activateWindow();
 }
 
+void frmMain::mnuTitrants_Click()
+{
+    if (!m_journal) {
+        mnuJournal_Click(); // says why there is none
+        return;
+    }
+    if (!m_titrantWindow) {
+        m_titrantWindow = new TitrantWindow(m_journal->location(), m_settings.separators, this);
+        m_titrantWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_titrantWindow->reload();
+    m_titrantWindow->show();
+    m_titrantWindow->raise();
+    m_titrantWindow->activateWindow();
+}
+
 void frmMain::openJournalRun(qint64 runId)
 {
     JournalStore *store = m_journalWindow ? m_journalWindow->store() : nullptr;
@@ -152,9 +171,18 @@ void frmMain::askEvaluationReason(AbstractDocument *document)
     dialog->open();
 }
 
+TitrantEvaluation frmMain::methodWithTitrant() const
+{
+    return TitrantEvaluation::read(ResultSettings::read(m_store),
+        m_journal ? &m_journal->location() : nullptr, QDateTime::currentDateTime());
+}
+
 void frmMain::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange && m_mnuJournal)
-        m_mnuJournal->setText(tr("Journal"));
+    if (event->type() == QEvent::LanguageChange && m_mnuJournal) {
+        m_mnuJournalMenu->setTitle(tr("Journal"));
+        m_mnuJournal->setText(tr("Runs..."));
+        m_mnuTitrants->setText(tr("Titrants..."));
+    }
     QMainWindow::changeEvent(event);
 }

@@ -85,9 +85,14 @@ void frmMain::buildMenus()
     method->setObjectName(QStringLiteral("mnuMethode"));
     connect(method, &QAction::triggered, this, &frmMain::mnuMethode_Click);
     // Not in the caption table: its text follows the program's language (tr).
-    m_mnuJournal = menuBar()->addAction(tr("Journal"));
+    m_mnuJournalMenu = menuBar()->addMenu(tr("Journal"));
+    m_mnuJournalMenu->setObjectName(QStringLiteral("mnuJournalMenu"));
+    m_mnuJournal = m_mnuJournalMenu->addAction(tr("Runs..."));
     m_mnuJournal->setObjectName(QStringLiteral("mnuJournal"));
     connect(m_mnuJournal, &QAction::triggered, this, &frmMain::mnuJournal_Click);
+    m_mnuTitrants = m_mnuJournalMenu->addAction(tr("Titrants..."));
+    m_mnuTitrants->setObjectName(QStringLiteral("mnuTitrants"));
+    connect(m_mnuTitrants, &QAction::triggered, this, &frmMain::mnuTitrants_Click);
 }
 
 void frmMain::buildToolBar()

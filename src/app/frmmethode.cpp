@@ -139,6 +139,7 @@ void frmMethode::buildControls()
     auto *run = new QVBoxLayout;
     run->addWidget(dosing);
     run->addWidget(reading);
+    run->addWidget(buildStandardControls());
     run->addStretch();
     auto *groups = new QHBoxLayout;
     groups->addLayout(run);
@@ -162,6 +163,9 @@ QGroupBox *frmMethode::buildResultControls()
     m_sampleSize = valueBox("txtSampleSize", 0, 100000, 4, 0.1, QString(), result);
     m_sampleUnit = unitBox("cboSampleUnit", {QStringLiteral("g"), QStringLiteral("mL")}, result);
     m_concentration = valueBox("txtConcentration", 0.0001, 100, 4, 0.01, "mol/L", result);
+    m_titrant = new QComboBox(result);
+    m_titrant->setObjectName(QStringLiteral("cboTitrant"));
+    m_titrant->addItem(QString(), QString());
     m_titer = valueBox("txtTiter", 0.0001, 100, 4, 0.001, QString(), result);
     m_factor = valueBox("txtFactor", 0.0001, 1000, 4, 1, QString(), result);
     m_molarMass = valueBox("txtMolarMass", 0, 100000, 3, 1, "g/mol", result);
@@ -182,6 +186,7 @@ QGroupBox *frmMethode::buildResultControls()
     auto *form = new QFormLayout(result);
     form->addRow(label("lblSampleId", m_sampleId, result), m_sampleId);
     form->addRow(label("lblSampleSize", m_sampleSize, result), sample);
+    form->addRow(label("lblTitrant", m_titrant, result), m_titrant);
     form->addRow(label("lblConcentration", m_concentration, result), m_concentration);
     form->addRow(label("lblTiter", m_titer, result), m_titer);
     form->addRow(label("lblFactor", m_factor, result), m_factor);
@@ -192,15 +197,84 @@ QGroupBox *frmMethode::buildResultControls()
     form->addRow(label("lblEpCriterion", m_epCriterion, result), m_epCriterion);
     form->addRow(m_resultsAtRunEnd);
     form->addRow(m_askSampleAtStart);
+    connect(m_titrant, &QComboBox::currentIndexChanged, this, &frmMethode::enableTitrantValues);
     retranslate();
     return result;
+}
+
+// The sample of a titer determination: a primary standard, the uncertainties 0 when unknown.
+QGroupBox *frmMethode::buildStandardControls()
+{
+    m_standard = new QGroupBox(QStringLiteral("FrameStandard"), this);
+    m_standard->setObjectName(QStringLiteral("FrameStandard"));
+    m_titerDetermination = new QCheckBox(QStringLiteral("chkTiterDetermination"), m_standard);
+    m_titerDetermination->setObjectName(QStringLiteral("chkTiterDetermination"));
+    m_standardMass = valueBox("txtStandardMass", 0, 1000, 5, 0.01, "g", m_standard);
+    m_standardMolarMass = valueBox("txtStandardMolarMass", 0, 100000, 4, 1, "g/mol", m_standard);
+    m_standardPurity = valueBox("txtStandardPurity", 0.001, 100, 3, 0.1, "%", m_standard);
+    m_standardFactor = valueBox("txtStandardFactor", 0.0001, 1000, 4, 1, QString(), m_standard);
+    m_standardMassU = valueBox("txtStandardMassU", 0, 10, 5, 0.0001, "g", m_standard);
+    m_standardPurityU = valueBox("txtStandardPurityU", 0, 100, 3, 0.01, "%", m_standard);
+    m_standardMolarMassU = valueBox("txtStandardMolarMassU", 0, 100, 4, 0.001, "g/mol", m_standard);
+    auto *form = new QFormLayout(m_standard);
+    form->addRow(m_titerDetermination);
+    const std::pair<const char *, QDoubleSpinBox *> rows[] = {
+        {"lblStandardMass", m_standardMass},
+        {"lblStandardMassU", m_standardMassU},
+        {"lblStandardMolarMass", m_standardMolarMass},
+        {"lblStandardMolarMassU", m_standardMolarMassU},
+        {"lblStandardPurity", m_standardPurity},
+        {"lblStandardPurityU", m_standardPurityU},
+        {"lblStandardFactor", m_standardFactor},
+    };
+    for (const auto &[name, box] : rows)
+        form->addRow(label(name, box, m_standard), box);
+    connect(m_titerDetermination, &QCheckBox::toggled, this, &frmMethode::enableTitrantValues);
+    return m_standard;
+}
+
+void frmMethode::setTitrants(const QStringList &names)
+{
+    const QString chosen = m_titrant->currentData().toString();
+    const QSignalBlocker blocker(m_titrant);
+    while (m_titrant->count() > 1)
+        m_titrant->removeItem(1);
+    for (const QString &name : names)
+        m_titrant->addItem(name, name);
+    showTitrant(chosen);
+}
+
+// A titrant the list lacks (the journal cannot be read) is offered still, so OK keeps it.
+void frmMethode::showTitrant(const QString &name)
+{
+    int index = m_titrant->findData(name);
+    if (index < 0) {
+        m_titrant->addItem(name, name);
+        index = m_titrant->count() - 1;
+    }
+    m_titrant->setCurrentIndex(index);
+    enableTitrantValues();
+}
+
+// With a titrant the journal gives concentration and titer; a titer determination finds the
+// titer, and its standard's values count.
+void frmMethode::enableTitrantValues()
+{
+    const bool typed = m_titrant->currentIndex() <= 0;
+    const bool determination = m_titerDetermination->isChecked();
+    m_concentration->setEnabled(typed);
+    m_titer->setEnabled(typed && !determination);
+    for (QDoubleSpinBox *box : {m_standardMass, m_standardMolarMass, m_standardPurity,
+             m_standardFactor, m_standardMassU, m_standardPurityU, m_standardMolarMassU})
+        box->setEnabled(determination);
 }
 
 // The captions come from the caption table; these texts follow the installed translation.
 void frmMethode::retranslate()
 {
-    for (QDoubleSpinBox *box : {m_sampleSize, m_molarMass})
+    for (QDoubleSpinBox *box : {m_sampleSize, m_molarMass, m_standardMass, m_standardMolarMass})
         box->setSpecialValueText(tr("not entered"));
+    m_titrant->setItemText(0, tr("typed"));
 }
 
 void frmMethode::changeEvent(QEvent *event)
@@ -233,6 +307,16 @@ void frmMethode::showResults(const ResultSettings &r)
     m_epCriterion->setValue(r.epCriterion);
     m_resultsAtRunEnd->setChecked(r.resultsAtRunEnd);
     m_askSampleAtStart->setChecked(r.askSampleAtStart);
+    const PrimaryStandard &s = r.standard;
+    m_titerDetermination->setChecked(r.titerDetermination);
+    m_standardMass->setValue(s.mass);
+    m_standardMolarMass->setValue(s.molarMass);
+    m_standardPurity->setValue(s.purity);
+    m_standardFactor->setValue(s.factor);
+    m_standardMassU->setValue(s.uMass);
+    m_standardPurityU->setValue(s.uPurity);
+    m_standardMolarMassU->setValue(s.uMolarMass);
+    showTitrant(m.titrant);
 }
 
 ResultSettings frmMethode::shownResults() const
@@ -253,6 +337,17 @@ ResultSettings frmMethode::shownResults() const
     r.epCriterion = taken(m_epCriterion, l.epCriterion);
     r.resultsAtRunEnd = m_resultsAtRunEnd->isChecked();
     r.askSampleAtStart = m_askSampleAtStart->isChecked();
+    m.titrant = m_titrant->currentData().toString();
+    r.titerDetermination = m_titerDetermination->isChecked();
+    const PrimaryStandard &ls = l.standard;
+    PrimaryStandard &s = r.standard;
+    s.mass = taken(m_standardMass, ls.mass);
+    s.molarMass = taken(m_standardMolarMass, ls.molarMass);
+    s.purity = taken(m_standardPurity, ls.purity);
+    s.factor = taken(m_standardFactor, ls.factor);
+    s.uMass = taken(m_standardMassU, ls.uMass);
+    s.uPurity = taken(m_standardPurityU, ls.uPurity);
+    s.uMolarMass = taken(m_standardMolarMassU, ls.uMolarMass);
     return r;
 }
 

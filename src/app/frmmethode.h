@@ -32,6 +32,9 @@ public:
     MethodSettings shownMethod() const;
     // The result settings the controls show; a value left as loaded keeps its stored digits.
     ResultSettings shownResults() const;
+    // The journal's titrants the method may choose from, by name; the one the method has stays
+    // offered when the journal lacks it.
+    void setTitrants(const QStringList &names);
 
 public Q_SLOTS:
     void cmdOK_Click();
@@ -43,6 +46,9 @@ private:
     void buildControls();
     void retranslate();
     QGroupBox *buildResultControls();
+    QGroupBox *buildStandardControls();
+    void showTitrant(const QString &name);
+    void enableTitrantValues();
     void showMethod(const MethodSettings &method);
     void showResults(const ResultSettings &results);
     void enableModeValues();
@@ -73,4 +79,15 @@ private:
     QDoubleSpinBox *m_epCriterion = nullptr;
     QCheckBox *m_resultsAtRunEnd = nullptr;
     QCheckBox *m_askSampleAtStart = nullptr;
+
+    QComboBox *m_titrant = nullptr; // first entry: the typed concentration and titer
+    QCheckBox *m_titerDetermination = nullptr;
+    QGroupBox *m_standard = nullptr;
+    QDoubleSpinBox *m_standardMass = nullptr;
+    QDoubleSpinBox *m_standardMolarMass = nullptr;
+    QDoubleSpinBox *m_standardPurity = nullptr;
+    QDoubleSpinBox *m_standardFactor = nullptr;
+    QDoubleSpinBox *m_standardMassU = nullptr;
+    QDoubleSpinBox *m_standardPurityU = nullptr;
+    QDoubleSpinBox *m_standardMolarMassU = nullptr;
 };

@@ -142,7 +142,7 @@ QVariantMap JournalSession::methodGroup(QSettings &store)
 
 QVariantMap JournalSession::methodValues(const MethodValues &m)
 {
-    return {
+    QVariantMap values {
         {QStringLiteral("Method/SampleId"), m.sampleId},
         {QStringLiteral("Method/SampleSize"), m.sampleSize},
         {QStringLiteral("Method/SampleUnit"), m.sampleUnit},
@@ -154,6 +154,9 @@ QVariantMap JournalSession::methodValues(const MethodValues &m)
         {QStringLiteral("Method/ResultEP"), m.resultEp},
         {QStringLiteral("Method/ResultUnit"), m.resultUnit},
     };
+    if (!m.titrant.isEmpty())
+        values.insert(QStringLiteral("Method/Titrant"), m.titrant);
+    return values;
 }
 
 Journal::RunStart JournalSession::runStart(Journal::RunKind kind) const
@@ -352,6 +355,16 @@ void JournalSession::evaluationWritten(
                              .arg(version)
                              .arg(QString::fromLatin1(chainHash))
         + QStringLiteral("\r\n"));
+}
+
+bool JournalSession::titerDetermined(AbstractDocument *document, Journal::Titer titer)
+{
+    const auto it = m_documents.constFind(document);
+    if (it == m_documents.constEnd())
+        return false;
+    titer.origin = origin();
+    m_writer->addTiter(it->uuid, titer);
+    return true;
 }
 
 void JournalSession::opened(bool ok, const QString &message, int interrupted)

@@ -92,6 +92,9 @@ public:
     // seen is recorded in the journal's audit trail. The sample's id and size are the run's,
     // not the method's, and are left out.
     void methodMayHaveChanged();
+    // A titer determination of `document`'s run found `titer`: into its titrant's history,
+    // with the run. False when the document belongs to no run.
+    bool titerDetermined(AbstractDocument *document, Journal::Titer titer);
 
     // Every key of the settings group "Method" as "Method/<key>", with its text.
     static QVariantMap methodGroup(QSettings &store);

@@ -1,6 +1,7 @@
 #include "resultsblock.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 namespace ResultsBlock {
 
@@ -25,8 +26,7 @@ QString markerLabel(int index, double volume, Numbers::Separators sep)
     return QStringLiteral("EP%1 %2 ml").arg(index + 1).arg(Numbers::format(volume, 2, sep));
 }
 
-QString compose(const EpAnalysis &analysis, const MethodValues &method, const QString &unit,
-    Numbers::Separators sep)
+QString epLines(const EpAnalysis &analysis, const QString &unit, Numbers::Separators sep)
 {
     QString text = Texts::tr("Evaluation") + Crlf;
     if (analysis.points.empty())
@@ -39,6 +39,46 @@ QString compose(const EpAnalysis &analysis, const MethodValues &method, const QS
                         unit, valueText(ep.value, unit, sep))
             + Crlf;
     }
+    return text;
+}
+
+QString noResultLine(const QString &reason)
+{
+    return Texts::tr("No result: %1").arg(reason) + Crlf;
+}
+
+QString titerUsedLine(const TiterChoice &choice, Numbers::Separators sep)
+{
+    if (!choice.titer)
+        return Texts::tr("No valid titer: 1 used") + Crlf;
+    const Journal::Titer &t = *choice.titer;
+    const QString when = QLocale().toString(t.determined, QLocale::ShortFormat);
+    const QString text = t.runId > 0
+        ? Texts::tr("Titer %1 (u %2) of %3, run %4")
+              .arg(Numbers::format(t.value, 4, sep), Numbers::toText(t.u, sep, 2), when)
+              .arg(t.runId)
+        : Texts::tr("Titer %1 (u %2) of %3")
+              .arg(Numbers::format(t.value, 4, sep), Numbers::toText(t.u, sep, 2), when);
+    return text + Crlf;
+}
+
+QString titerFoundLine(
+    const TiterOutcome &outcome, const QString &titrant, int ep, Numbers::Separators sep)
+{
+    if (!outcome.titer)
+        return Texts::tr("No titer: %1").arg(outcome.error) + Crlf;
+    return Texts::tr("Titer of %1 from EP%2: %3 (u %4)")
+               .arg(titrant)
+               .arg(ep)
+               .arg(Numbers::format(outcome.titer->value, 4, sep),
+                   Numbers::toText(outcome.titer->u, sep, 2))
+        + Crlf;
+}
+
+QString compose(const EpAnalysis &analysis, const MethodValues &method, const QString &unit,
+    Numbers::Separators sep)
+{
+    QString text = epLines(analysis, unit, sep);
     const TitrationResultOutcome outcome = TitrationResult::compute(method, analysis.points);
     if (outcome.result) {
         const TitrationResultValue &r = *outcome.result;
@@ -47,7 +87,7 @@ QString compose(const EpAnalysis &analysis, const MethodValues &method, const QS
                     .arg(Numbers::toText(r.value, sep, 4), r.unit, Numbers::toText(r.u, sep, 2))
             + Crlf;
     } else if (!analysis.points.empty()) {
-        text += Texts::tr("No result: %1").arg(outcome.error) + Crlf;
+        text += noResultLine(outcome.error);
     }
     return text;
 }

@@ -2,6 +2,8 @@
 
 #include "common/numbers.h"
 #include "evaluation/eprecognition.h"
+#include "evaluation/titerchoice.h"
+#include "evaluation/titerdetermination.h"
 #include "evaluation/titrationresult.h"
 
 #include <QString>
@@ -14,6 +16,18 @@ namespace ResultsBlock {
 // `unit` is "pH" or "mV"; lines end in CR LF, as a run writes them.
 QString compose(const EpAnalysis &analysis, const MethodValues &method, const QString &unit,
     Numbers::Separators sep);
+
+// The block's head and its EP lines, without the result.
+QString epLines(const EpAnalysis &analysis, const QString &unit, Numbers::Separators sep);
+// "No result: <reason>".
+QString noResultLine(const QString &reason);
+// Which titer of the titrant the result took: "Titer 1.0201 (u 0.0041) of 07.12.2026 09:15,
+// run 12", or "No valid titer: 1 used".
+QString titerUsedLine(const TiterChoice &choice, Numbers::Separators sep);
+// The titer a titer determination found: "Titer of NaOH 0.1 from EP1: 1.0201 (u 0.0041)", or
+// why there is none.
+QString titerFoundLine(
+    const TiterOutcome &outcome, const QString &titrant, int ep, Numbers::Separators sep);
 
 // The chart label of the i-th EP (0 for the first): "EP1 10,02 ml".
 QString markerLabel(int index, double volume, Numbers::Separators sep);

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -24,6 +25,15 @@ const QString ResultUnitKey = QStringLiteral("ResultUnit");
 const QString CriterionKey = QStringLiteral("EPCriterion");
 const QString RunEndKey = QStringLiteral("ResultsAtRunEnd");
 const QString AskSampleKey = QStringLiteral("AskSampleAtStart");
+const QString TitrantKey = QStringLiteral("Titrant");
+const QString TiterDeterminationKey = QStringLiteral("TiterDetermination");
+const QString StandardMassKey = QStringLiteral("StandardMass");
+const QString StandardMolarMassKey = QStringLiteral("StandardMolarMass");
+const QString StandardPurityKey = QStringLiteral("StandardPurity");
+const QString StandardFactorKey = QStringLiteral("StandardFactor");
+const QString StandardMassUKey = QStringLiteral("StandardMassU");
+const QString StandardPurityUKey = QStringLiteral("StandardPurityU");
+const QString StandardMolarMassUKey = QStringLiteral("StandardMolarMassU");
 
 // The stored number when `valid` accepts it, else the default.
 template<typename Valid>
@@ -57,6 +67,11 @@ bool notNegative(double v)
     return v >= 0;
 }
 
+bool percentage(double v)
+{
+    return v > 0 && v <= 100;
+}
+
 } // namespace
 
 ResultSettings ResultSettings::read(QSettings &settings)
@@ -79,6 +94,7 @@ ResultSettings ResultSettings::fromValues(const QVariantMap &s)
     const QString sampleUnit = SettingsValue::text(s.value(SampleUnitKey)).trimmed();
     if (const auto unit = TitrationResult::sampleUnitFromText(sampleUnit))
         m.sampleUnit = *unit == SampleUnit::Gram ? QStringLiteral("g") : QStringLiteral("mL");
+    m.titrant = SettingsValue::text(s.value(TitrantKey)).trimmed();
     m.titrantConcentration = numberOr(s, ConcentrationKey, d.method.titrantConcentration, positive);
     m.titer = numberOr(s, TiterKey, d.method.titer, positive);
     m.stoichiometricFactor = numberOr(s, FactorKey, d.method.stoichiometricFactor, positive);
@@ -92,6 +108,15 @@ ResultSettings ResultSettings::fromValues(const QVariantMap &s)
     r.epCriterion = numberOr(s, CriterionKey, d.epCriterion, positive);
     r.resultsAtRunEnd = flag(s, RunEndKey);
     r.askSampleAtStart = flag(s, AskSampleKey);
+    r.titerDetermination = flag(s, TiterDeterminationKey);
+    PrimaryStandard &st = r.standard;
+    st.mass = numberOr(s, StandardMassKey, d.standard.mass, positive);
+    st.molarMass = numberOr(s, StandardMolarMassKey, d.standard.molarMass, positive);
+    st.purity = numberOr(s, StandardPurityKey, d.standard.purity, percentage);
+    st.factor = numberOr(s, StandardFactorKey, d.standard.factor, positive);
+    st.uMass = numberOr(s, StandardMassUKey, d.standard.uMass, notNegative);
+    st.uPurity = numberOr(s, StandardPurityUKey, d.standard.uPurity, notNegative);
+    st.uMolarMass = numberOr(s, StandardMolarMassUKey, d.standard.uMolarMass, notNegative);
     return r;
 }
 
@@ -109,6 +134,13 @@ void ResultSettings::write(QSettings &s) const
     s.setValue(CriterionKey, SettingsValue::numberText(epCriterion));
     s.setValue(RunEndKey, resultsAtRunEnd);
     s.setValue(AskSampleKey, askSampleAtStart);
+    s.setValue(TitrantKey, method.titrant);
+    s.setValue(TiterDeterminationKey, titerDetermination);
+    for (const auto &[key, value] : {std::pair {StandardMassKey, standard.mass},
+             {StandardMolarMassKey, standard.molarMass}, {StandardPurityKey, standard.purity},
+             {StandardFactorKey, standard.factor}, {StandardMassUKey, standard.uMass},
+             {StandardPurityUKey, standard.uPurity}, {StandardMolarMassUKey, standard.uMolarMass}})
+        s.setValue(key, SettingsValue::numberText(value));
     s.endGroup();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "evaluation/titerdetermination.h"
 #include "evaluation/titrationresult.h"
 
 #include <QVariantMap>
@@ -14,6 +15,9 @@ struct ResultSettings
     double epCriterion = 1; // scales the recognition's significance threshold
     bool resultsAtRunEnd = false;
     bool askSampleAtStart = false; // Titr. Start asks for the sample's id and size first
+    // The sample is a primary standard: the run determines the titer of the method's titrant.
+    bool titerDetermination = false;
+    PrimaryStandard standard;
 
     // A key that is missing or holds a value that is no number, out of its range or an unknown
     // unit gives its default. Numbers may be written with "." or ","; the sample id is trimmed

@@ -23,6 +23,9 @@ struct MethodValues
     QString sampleId; // the sample's name or number in the lab; empty: not entered
     double sampleSize = 0; // in sampleUnit; 0: not entered
     QString sampleUnit = QStringLiteral("mL"); // "g" or "mL"
+    // The journal's titrant by name: its nominal concentration and newest valid titer take the
+    // place of the two values below. Empty: they are used as typed.
+    QString titrant;
     double titrantConcentration = 0.1; // mol/L
     double titer = 1;
     double stoichiometricFactor = 1; // mol of analyte per mol of titrant

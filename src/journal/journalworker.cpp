@@ -116,6 +116,13 @@ bool JournalWorker::write(const WriteOperation &op, const std::vector<Journal::R
     }
     case WriteOperation::Type::RecordChange:
         return m_store->recordChange(op.change);
+    case WriteOperation::Type::AddTiter: {
+        if (!ensureRun(op.uuid, id))
+            return false;
+        Journal::Titer titer = op.titer;
+        titer.runId = id;
+        return m_store->addTiter(titer).has_value();
+    }
     }
     return false;
 }

@@ -128,6 +128,20 @@ void JournalWriter::setEvaluationStored(EvaluationStored stored)
     m_worker->setEvaluationStored(std::move(stored));
 }
 
+void JournalWriter::addTiter(const QString &uuid, const Journal::Titer &titer)
+{
+    WriteOperation op;
+    op.type = WriteOperation::Type::AddTiter;
+    op.uuid = uuid;
+    op.titer = titer;
+    // Its own uuid makes a write repeated after a failure harmless.
+    if (op.titer.uuid.isEmpty())
+        op.titer.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!op.titer.determined.isValid())
+        op.titer.determined = QDateTime::currentDateTime();
+    enqueue(*m_queue, std::move(op), m_worker);
+}
+
 int JournalWriter::pending() const
 {
     QMutexLocker lock(&m_queue->mutex);

@@ -49,6 +49,8 @@ public:
     // before open().
     using EvaluationStored = std::function<void(JournalStore &store, qint64 runId, int version)>;
     void setEvaluationStored(EvaluationStored stored);
+    // A titer determined by the run `uuid`, into its titrant's history.
+    void addTiter(const QString &uuid, const Journal::Titer &titer);
 
     // Operations not yet written.
     int pending() const;

@@ -18,6 +18,7 @@ struct WriteOperation
         SetDocumentFile,
         AddEvaluation,
         RecordChange,
+        AddTiter,
     };
 
     Type type = Type::AddReading;
@@ -29,6 +30,7 @@ struct WriteOperation
     QString text; // document file, or the evaluation's own uuid
     Journal::Evaluation evaluation;
     Audit::Entry change; // a change the journal holds no row for
+    Journal::Titer titer; // its run is the one of `uuid`
 };
 
 // The queue between the window's thread and the journal's, in order of the calls.

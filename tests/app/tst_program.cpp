@@ -2,8 +2,10 @@
 // desktop session or a terminal would end it; and with --evaluate, without any display.
 #include "app/batchevaluation.h"
 #include "common/numbers.h"
+#include "journal/journalstore.h"
 #include "support/jumplisting.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -263,6 +265,82 @@ private Q_SLOTS:
         QTEST(r.value("unit").toString(), "resultUnit");
         QVERIFY(std::abs(r.value("value").toDouble() - perMl * volume) < 1e-9 * perMl * volume);
         QVERIFY(std::abs(r.value("u").toDouble() - perMl * uVolume) < 1e-9 * perMl * uVolume);
+    }
+
+    // --titrant: the result takes the titrant's nominal concentration and its newest valid
+    // titer from the settings' journal (here the user's SQLite file), and says which.
+    void evaluateWithATitrantOfTheJournal_data()
+    {
+        QTest::addColumn<QString>("titrant");
+        QTest::addColumn<double>("titer"); // 0: none valid, 1 used; -1: not in the journal
+        QTest::newRow("valid titer") << QStringLiteral("NaOH 0.1") << 1.02;
+        QTest::newRow("only an outdated titer") << QStringLiteral("KOH 0.1") << 0.0;
+        QTest::newRow("unknown titrant") << QStringLiteral("HCl 0.1") << -1.0;
+    }
+    void evaluateWithATitrantOfTheJournal()
+    {
+        QFETCH(QString, titrant);
+        QFETCH(double, titer);
+        QTemporaryDir home;
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("data/Kalumet"))));
+        qint64 run = 0;
+        {
+            JournalStore store(*JournalLocation::parse(
+                home.filePath(QStringLiteral("data/Kalumet/journal.sqlite"))));
+            QVERIFY(store.open().ok());
+            run = store.beginRun({}).value_or(0);
+            const QDateTime now = QDateTime::currentDateTime();
+            for (const auto &[name, value, daysOld] :
+                {std::tuple {"NaOH 0.1", 1.02, 1}, std::tuple {"KOH 0.1", 0.99, 30}}) {
+                Journal::Titrant t;
+                t.name = QString::fromLatin1(name);
+                t.concentration = 0.1;
+                QVERIFY(store.saveTitrant(t));
+                Journal::Titer determined;
+                determined.titrantId = t.id;
+                determined.runId = run;
+                determined.value = value;
+                determined.u = 0.002;
+                determined.determined = now.addDays(-daysOld);
+                QVERIFY(store.addTiter(determined));
+            }
+        }
+        const QString curve = home.filePath(QStringLiteral("curve.rtf"));
+        QVERIFY(writeFile(curve, jumpListingRtf()));
+        QProcess program;
+        start(program,
+            {"--evaluate", curve, "--format", "json", "--result-unit", "mmol", "--titer", "0.5",
+                "--titrant", titrant},
+            home.path());
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), titer < 0 ? 2 : 0);
+        if (titer < 0) {
+            QVERIFY(program.readAllStandardError().contains("is not in the journal"));
+            return;
+        }
+        const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
+        const double volume = json.value("equivalence_points")
+                                  .toArray()
+                                  .at(0)
+                                  .toObject()
+                                  .value("volume_ml")
+                                  .toDouble();
+        const QJsonObject r = json.value("results").toArray().at(0).toObject();
+        QCOMPARE(r.value("titrant").toString(), titrant);
+        const double taken = titer > 0 ? titer : 1;
+        QVERIFY(std::abs(r.value("value").toDouble() - volume * 0.1 * taken) < 1e-9);
+        if (titer == 0) {
+            QVERIFY(r.value("titer").isNull());
+            QCOMPARE(r.value("titer_note").toString(), u"no valid titer: 1 used");
+            return;
+        }
+        const QJsonObject t = r.value("titer").toObject();
+        QCOMPARE(t.keys(), QStringList({"determined", "run", "u", "value"}));
+        QCOMPARE(t.value("value").toDouble(), titer);
+        QCOMPARE(t.value("run").toInteger(), run);
+        QVERIFY(
+            QDateTime::fromString(t.value("determined").toString(), Qt::ISODateWithMs).isValid());
+        QVERIFY(!r.contains("titer_note"));
     }
 
     // A --csv target that is no regular file nor a pipe (a socket, as a device would be) is

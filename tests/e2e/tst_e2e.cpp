@@ -4,10 +4,13 @@
 // fill store, chart and document), and a titration run driven by a real timer.
 
 #include "app/frmmain.h"
+#include "app/journalsession.h"
 #include "common/clock.h"
 #include "documents/documentcommands.h"
 #include "documents/frmdocument.h"
 #include "evaluation/reportevaluator.h"
+#include "journal/journalstore.h"
+#include "journal/journalwriter.h"
 #include "link/instrumentlink.h"
 #include "link/portsettings.h"
 #include "link/rskanal.h"
@@ -20,6 +23,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QProcess>
@@ -228,6 +232,72 @@ private Q_SLOTS:
             QVERIFY(store.Messwerte[i][1] <= settings.EndWert);
             QCOMPARE(store.Messwerte[i][0], i * Increment * 0.01);
         }
+    }
+
+    // The titrant is 0.1020 mol/L against its nominal 0.1000: a standard of 0.2081 mmol (the
+    // simulator's acid at 2.04 mL, between two doses) gives the true titer 1.02, which the run's
+    // titer must meet within 2 u. The run's end evaluates it and puts it into the titrant's
+    // history.
+    void titerDeterminationRunFindsTheTrueTiter()
+    {
+        constexpr double TrueConcentration = 0.1020;
+        constexpr double Nominal = 0.1000;
+        constexpr double EquivalenceMl = 2.04;
+        constexpr double MolarMass = 204.22; // potassium hydrogen phthalate, g/mol
+        const double mass = TrueConcentration * EquivalenceMl * MolarMass / 1000; // g
+        TitratorSim sim({QStringLiteral("--titrant"), QString::number(TrueConcentration),
+            QStringLiteral("--equivalence"), QString::number(EquivalenceMl),
+            QStringLiteral("--seed"), QStringLiteral("6")});
+        QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
+        const QString journal = m_cases.dir.filePath(QStringLiteral("titer.sqlite"));
+        Journal::Titrant titrant;
+        {
+            JournalStore store(*JournalLocation::parse(journal));
+            QVERIFY(store.open().ok());
+            titrant.name = QStringLiteral("NaOH 0.1");
+            titrant.concentration = Nominal;
+            QVERIFY(store.saveTitrant(titrant));
+        }
+        // 0.1 mL every 0.1 s, to the end value pH 10.5 just past the jump.
+        QFile kmt(m_cases.dir.filePath(QStringLiteral("lastmeth.kmt")));
+        QVERIFY(kmt.open(QIODevice::WriteOnly));
+        kmt.write("0,1\r\n0,1\r\n1\r\n10,5\r\n4\r\n1\r\n0\r\n0\r\n");
+        kmt.close();
+        QSettings store(m_cases.storeWith(sim.device), QSettings::IniFormat);
+        store.beginGroup(QStringLiteral("Method"));
+        store.setValue(QStringLiteral("Titrant"), titrant.name);
+        store.setValue(QStringLiteral("TiterDetermination"), true);
+        store.setValue(QStringLiteral("StandardMass"), mass);
+        store.setValue(QStringLiteral("StandardMolarMass"), MolarMass);
+        store.setValue(QStringLiteral("ResultsAtRunEnd"), true);
+        store.endGroup();
+        frmMain w(store);
+        w.Form_Load();
+        w.openJournal(journal);
+        QVERIFY(w.journal());
+        w.cmdTitration()->click();
+        QCOMPARE(w.cmdTitration()->text(), QStringLiteral("Titr. Stop"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.cmdTitration()->text(), QStringLiteral("Titr. Start"), 120000);
+        QVERIFY(w.journal()->writer().waitUntilWritten(10000));
+
+        JournalStore reader(*JournalLocation::parse(journal));
+        QVERIFY(reader.open(false).ok());
+        const std::vector<Journal::Titer> titers = reader.titers(titrant.id);
+        QCOMPARE(int(titers.size()), 1);
+        const Journal::Titer &found = titers.front();
+        const double trueTiter = TrueConcentration / Nominal;
+        qInfo("titer %.5f, u %.5f, true %.5f", found.value, found.u, trueTiter);
+        QVERIFY(found.u > 0);
+        QVERIFY2(std::abs(found.value - trueTiter) <= 2 * found.u,
+            qPrintable(QStringLiteral("titer %1 u %2").arg(found.value).arg(found.u)));
+        const auto runs = reader.listRuns({});
+        QCOMPARE(int(runs.size()), 1);
+        QCOMPARE(found.runId, runs.front().id);
+        QCOMPARE(found.standard.value(QStringLiteral("mass_g")).toDouble(), mass);
+        // The results block says the titer found, in the window's language.
+        const QString text = w.documents().activeForm()->text();
+        QVERIFY2(
+            text.contains(QStringLiteral("Titer of NaOH 0.1 from EP1: 1,0")), qPrintable(text));
     }
 };
 

@@ -96,6 +96,62 @@ private Q_SLOTS:
         QCOMPARE(list[0].result->value, 0.1002);
     }
 
+    // A titrant is made and changed under its id; a second one may not take its name. Its
+    // titers come back newest first, with their run and standard, and one written twice with
+    // its uuid is kept once.
+    void titrantsAndTitersComeBackAsWritten()
+    {
+        JournalStore store(*JournalLocation::parse(engines.freshUrl()));
+        VERIFY_OPENS(store);
+        Journal::Titrant naoh;
+        naoh.name = QStringLiteral("NaOH 0.1");
+        naoh.concentration = 0.1;
+        QVERIFY2(store.saveTitrant(naoh), qPrintable(store.lastError()));
+        QVERIFY(naoh.id > 0);
+        naoh.validityDays = 14;
+        naoh.concentration = 0.1000001;
+        QVERIFY(store.saveTitrant(naoh));
+        Journal::Titrant other;
+        other.name = naoh.name;
+        QVERIFY(!store.saveTitrant(other));
+        const auto read = store.titrant(naoh.id);
+        QVERIFY(read);
+        QCOMPARE(*read, naoh);
+        QCOMPARE(int(store.titrants().size()), 1);
+
+        const auto run = store.beginRun(sampleRun(QStringLiteral("KHP")));
+        QVERIFY(run);
+        const QDateTime first(QDate(2026, 12, 1), QTime(8, 0), Qt::OffsetFromUTC, 3600);
+        Journal::Titer older;
+        older.titrantId = naoh.id;
+        older.value = 1.0123;
+        older.u = 0.0011;
+        older.determined = first;
+        older.origin = {QStringLiteral("anna"), QStringLiteral("lab-3"), QStringLiteral("1.5.9")};
+        older.standard
+            = {{QStringLiteral("mass_g"), 0.4085}, {QStringLiteral("purity_percent"), 99.95}};
+        Journal::Titer newer = older;
+        newer.uuid = QStringLiteral("5b0f8d7e-0000-4000-8000-000000000102");
+        newer.runId = *run;
+        newer.value = 1.0201;
+        newer.determined = first.addDays(2);
+        QVERIFY(store.addTiter(older));
+        const auto id = store.addTiter(newer);
+        QVERIFY2(id, qPrintable(store.lastError()));
+        QCOMPARE(store.addTiter(newer), id);
+
+        const std::vector<Journal::Titer> titers = store.titers(naoh.id);
+        QCOMPARE(int(titers.size()), 2);
+        QCOMPARE(titers[0].value, 1.0201);
+        QCOMPARE(titers[0].runId, *run);
+        QCOMPARE(titers[0].determined, newer.determined);
+        QCOMPARE(titers[1].runId, 0);
+        QCOMPARE(titers[1].u, 0.0011);
+        QCOMPARE(titers[1].origin.operatorName, QStringLiteral("anna"));
+        QCOMPARE(titers[1].standard, older.standard);
+        QCOMPARE(int(store.titers(naoh.id, 1).size()), 1);
+    }
+
     void aWriteRepeatedAfterAFailureIsNotDoubled()
     {
         JournalStore store(*JournalLocation::parse(engines.freshUrl()));
