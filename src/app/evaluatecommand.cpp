@@ -79,7 +79,8 @@ Options:
   --result-unit U   mol/L, mmol/L, mmol, mg, g/L or %
   --ep-criterion K  strictness of the EP recognition, > 0 (default 1; larger wants
                     clearer jumps)
-  --titrant NAME    the journal's titrant (of the journal the settings name): its nominal
+  --titrant NAME    the journal's titrant (of the journal --journal URL names, else the
+                    one the settings name): its nominal
                     concentration and its newest valid titer replace the two values above;
                     each result then names the titer it took ("titer", or null and
                     "titer_note")
@@ -278,6 +279,8 @@ int run(int argc, char *argv[])
     // A reader that goes away makes the write fail with EPIPE, reported as any write error.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
+    // What the journal's audit trail records as the program's version.
+    QCoreApplication::setApplicationVersion(QStringLiteral(KALUMET_VERSION));
     // On the descriptors, unbuffered: every write error shows where it happens. A closed
     // standard output fails at the first write, with a message.
     QFile out;
@@ -391,7 +394,19 @@ std::optional<ResultSettings> methodFromOptions(
 
 int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
 {
-    if (JournalCommand::isRequested(arguments))
+    // --evaluate may name the journal its titrant comes from; every other use of --journal is
+    // a journal command.
+    const auto evaluates = [&arguments] {
+        for (const QString &a : arguments) {
+            if (a == QLatin1StringView("--"))
+                return false;
+            if (a == QLatin1StringView("--evaluate")
+                || a.startsWith(QLatin1StringView("--evaluate=")))
+                return true;
+        }
+        return false;
+    };
+    if (JournalCommand::isRequested(arguments) && !evaluates())
         return JournalCommand::execute(arguments, out, err);
     QCommandLineParser parser;
     const QCommandLineOption evaluate(QStringLiteral("evaluate"), {}, QStringLiteral("file"));
@@ -401,7 +416,8 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("format"));
     const QCommandLineOption outFile(QStringLiteral("out"), {}, QStringLiteral("file"));
     const QCommandLineOption titrant(QStringLiteral("titrant"), {}, QStringLiteral("name"));
-    parser.addOptions({evaluate, csv, help, version, format, outFile, titrant});
+    const QCommandLineOption journal(QStringLiteral("journal"), {}, QStringLiteral("url"));
+    parser.addOptions({evaluate, csv, help, version, format, outFile, titrant, journal});
     addMethodOptions(parser);
     if (!parser.parse(QStringList(QStringLiteral("kalumet")) + arguments))
         return usageError(err, parser.errorText());
@@ -442,7 +458,9 @@ int execute(const QStringList &arguments, QIODevice &out, QIODevice &err)
     if (!method->method.titrant.isEmpty()) {
         const QSettings settings(
             QSettings::NativeFormat, QSettings::UserScope, programTitle(), programTitle());
-        const auto location = JournalChoice::choose(std::nullopt, settings, &problem);
+        const auto location = JournalChoice::choose(
+            parser.isSet(journal) ? std::optional<QString>(parser.value(journal)) : std::nullopt,
+            settings, &problem);
         withTitrant = TitrantEvaluation::read(
             *method, location ? &*location : nullptr, QDateTime::currentDateTime());
         if (!location || !withTitrant->problem().isEmpty()) {

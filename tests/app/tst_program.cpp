@@ -282,11 +282,11 @@ private Q_SLOTS:
         QFETCH(QString, titrant);
         QFETCH(double, titer);
         QTemporaryDir home;
-        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("data/Kalumet"))));
+        // Named by --journal: the titrant's journal need not be the settings' one.
+        const QString journal = home.filePath(QStringLiteral("lab.sqlite"));
         qint64 run = 0;
         {
-            JournalStore store(*JournalLocation::parse(
-                home.filePath(QStringLiteral("data/Kalumet/journal.sqlite"))));
+            JournalStore store(*JournalLocation::parse(journal));
             QVERIFY(store.open().ok());
             run = store.beginRun({}).value_or(0);
             const QDateTime now = QDateTime::currentDateTime();
@@ -310,7 +310,7 @@ private Q_SLOTS:
         QProcess program;
         start(program,
             {"--evaluate", curve, "--format", "json", "--result-unit", "mmol", "--titer", "0.5",
-                "--titrant", titrant},
+                "--titrant", titrant, "--journal", journal},
             home.path());
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitCode(), titer < 0 ? 2 : 0);
