@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -214,6 +215,45 @@ private Q_SLOTS:
         QCOMPARE(second.results[0].value, 9.5 * 0.1 / 20);
         s.session->documentClosed(runDocument);
         QVERIFY(!s.session->documentEvaluated(runDocument, analysis, method));
+    }
+
+    // A change of the method is an entry of the trail, a new sample is not; an evaluation ends
+    // its document with the trail's hash after it.
+    void methodChangesAndEvaluationsGoIntoTheTrail()
+    {
+        SessionFixture s;
+        s.f.controls.endVolume = QStringLiteral("0,2");
+        s.start();
+        s.store.setValue(QStringLiteral("Method/SampleId"), QStringLiteral("S-18"));
+        s.session->methodMayHaveChanged();
+        s.store.setValue(QStringLiteral("Method/Factor"), QStringLiteral("2"));
+        s.session->methodMayHaveChanged();
+        s.session->methodMayHaveChanged();
+        s.f.run.toggle();
+        s.finishRun(7);
+        EpAnalysis analysis;
+        analysis.points = {{0.1, 0.011, 7.01, 10, 20}};
+        QVERIFY(s.session->documentEvaluated(&s.f.doc(), analysis, ResultSettings()));
+        QVERIFY(s.session->writer().waitUntilWritten(10000));
+
+        JournalStore journal(s.location());
+        QVERIFY(journal.open(false).ok());
+        QSqlQuery query(journal.database());
+        QVERIFY(query.exec(QStringLiteral("SELECT action, old_values, new_values FROM "
+                                          "audit_trail ORDER BY seq")));
+        QStringList actions;
+        while (query.next()) {
+            actions << query.value(0).toString();
+            if (actions.size() == 1) {
+                QCOMPARE(query.value(1).toString(), QStringLiteral("{}"));
+                QCOMPARE(query.value(2).toString(), QStringLiteral("{\"Method/Factor\":\"2\"}"));
+            }
+        }
+        QCOMPARE(actions, QStringList({"method changed", "run started", "run ended", "evaluated"}));
+        const QString hash = QString::fromLatin1(journal.newestLink()->hash);
+        QTRY_VERIFY(s.f.doc().text().endsWith(
+            QStringLiteral("Journal: evaluation 1 recorded; audit trail chain hash %1\r\n")
+                .arg(hash)));
     }
 
     // A file that is no journal: said once, however often the writer tries again; the run

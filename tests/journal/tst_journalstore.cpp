@@ -1,3 +1,4 @@
+#include "journal/auditverifier.h"
 #include "journal/journalstore.h"
 #include "journal/journaltexts.h"
 #include "journal/schema.h"
@@ -281,6 +282,14 @@ private Q_SLOTS:
         QCOMPARE(store.countRuns({}), 1);
         const auto id = store.runIdOf(QStringLiteral("u1"));
         QVERIFY(store.addEvaluation(*id, evaluation(3, {})));
+        // The trail starts with the migration and takes in the run it found.
+        QSqlQuery trail(db);
+        QVERIFY(trail.exec(QStringLiteral("SELECT action FROM audit_trail ORDER BY seq")));
+        QStringList actions;
+        while (trail.next())
+            actions << trail.value(0).toString();
+        QCOMPARE(actions, QStringList({"migrated", "run started", "run ended", "evaluated"}));
+        QVERIFY(AuditVerifier::verify(db).intact);
         if (engines.isSQLite()) {
             // The copy made before the upgrade is the old journal, readable as such.
             QVERIFY(QFile::exists(result.backupFile));
