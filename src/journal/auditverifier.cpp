@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include <map>
+#include <thread>
 
 namespace AuditVerifier {
 
@@ -70,27 +71,89 @@ bool readTable(QSqlDatabase &db, const QString &sql, const std::function<void(QS
     return true;
 }
 
-bool readStored(QSqlDatabase &db, Stored &stored, QString *error)
+// Starts a read transaction that sees one state of the journal throughout, and pins it.
+bool beginSnapshot(QSqlDatabase &db, QString *error)
+{
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    QSqlQuery query(db);
+    if (db.driverName() == QLatin1StringView("QPSQL")
+        && !query.exec(
+            QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"))) {
+        *error = query.lastError().text();
+        return false;
+    }
+    // SQLite and PostgreSQL take the snapshot at the first read.
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM journal_meta"))) {
+        *error = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+// Every run's readings digest, by run id, on a connection of its own: the largest table is
+// read beside the rest. Its snapshot is taken after the main one, so it holds every reading of
+// every run the main one sees ended; readings never change, and none are added after the end.
+struct ReadingsPass
+{
+    QHash<qint64, QByteArray> digests;
+    QString error;
+
+    void run(const QString &connection)
+    {
+        const QString name = connection + QStringLiteral("-readings");
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(connection, name);
+            if (!db.open()) {
+                error = db.lastError().text();
+            } else if (beginSnapshot(db, &error)) {
+                qint64 current = -1;
+                RecordDigest::ReadingsDigest digest;
+                const bool ok = readTable(
+                    db,
+                    QStringLiteral("SELECT run_id, %1 FROM readings ORDER BY run_id, seq")
+                        .arg(QLatin1StringView(RecordDigest::Reading.names)),
+                    [&](QSqlQuery &q) {
+                        const qint64 id = q.value(0).toLongLong();
+                        if (id != current) {
+                            if (current >= 0)
+                                digests.insert(current, digest.hex());
+                            digest.reset();
+                            current = id;
+                        }
+                        digest.addReading(q, 1);
+                    },
+                    &error);
+                if (ok && current >= 0)
+                    digests.insert(current, digest.hex());
+                db.rollback();
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+};
+
+bool readStored(QSqlDatabase &db, Stored &stored,
+    std::map<qint64, std::pair<QString, QByteArray>> &endRows, QString *error)
 {
     using namespace RecordDigest;
     const auto put = [&stored](const char *aspect, const QString &record, const QByteArray &d) {
         stored.digests.insert(key(aspect, record), d);
         stored.records.insert(key(aspect, record), record);
     };
-    QHash<qint64, QString> runRecords;
-    std::map<qint64, QByteArray> endRows; // run id -> its end columns, for ended runs
     const bool runs = readTable(
         db,
         QStringLiteral("SELECT id, end_reason, %1, %2, %3 FROM runs")
             .arg(QLatin1StringView(RunStart.names), QLatin1StringView(RunEnd.names),
                 QLatin1StringView(RunDocument.names)),
         [&](QSqlQuery &q) {
-            const qint64 id = q.value(0).toLongLong();
             const QString record = Audit::recordOfRun(q.value(2).toString());
-            runRecords.insert(id, record);
             put("start", record, RowText::sha256Hex(RowText::of(q, 2, RunStart.count)));
             if (q.value(1).toString() != QLatin1StringView("running"))
-                endRows.emplace(id, RowText::of(q, 2 + RunStart.count, RunEnd.count));
+                endRows.emplace(q.value(0).toLongLong(),
+                    std::pair {record, RowText::of(q, 2 + RunStart.count, RunEnd.count)});
             const int document = 2 + RunStart.count + RunEnd.count;
             if (!q.value(document).toString().isEmpty())
                 put("document", record, RowText::sha256Hex(RowText::of(q, document, 1)));
@@ -98,40 +161,6 @@ bool readStored(QSqlDatabase &db, Stored &stored, QString *error)
         error);
     if (!runs)
         return false;
-    // Readings in run order: one digest after the other, each run's finished at the next.
-    qint64 current = -1;
-    std::optional<RunEndDigest> digest;
-    const auto finish = [&] {
-        if (digest)
-            put("end", runRecords.value(current), digest->hex());
-        digest.reset();
-    };
-    const auto startRun = [&](qint64 id) {
-        finish();
-        current = id;
-        const auto row = endRows.find(id);
-        if (row != endRows.end()) {
-            digest.emplace(row->second);
-            endRows.erase(row);
-        }
-    };
-    const bool readings = readTable(
-        db,
-        QStringLiteral("SELECT run_id, %1 FROM readings ORDER BY run_id, seq")
-            .arg(QLatin1StringView(Reading.names)),
-        [&](QSqlQuery &q) {
-            const qint64 id = q.value(0).toLongLong();
-            if (id != current)
-                startRun(id);
-            if (digest)
-                digest->addReading(q, 1);
-        },
-        error);
-    if (!readings)
-        return false;
-    finish();
-    for (const auto &[id, row] : endRows) // ended without a reading
-        put("end", runRecords.value(id), RunEndDigest(row).hex());
     const struct
     {
         const char *table;
@@ -158,6 +187,19 @@ bool readStored(QSqlDatabase &db, Stored &stored, QString *error)
     return true;
 }
 
+// The end digests, once the readings are read.
+void putEnds(Stored &stored, const ReadingsPass &readings,
+    const std::map<qint64, std::pair<QString, QByteArray>> &endRows)
+{
+    const QByteArray none = RecordDigest::ReadingsDigest().hex();
+    for (const auto &[id, end] : endRows) {
+        const QString k = key("end", end.first);
+        stored.digests.insert(
+            k, RecordDigest::runEnd(end.second, readings.digests.value(id, none)));
+        stored.records.insert(k, end.first);
+    }
+}
+
 } // namespace
 
 Outcome verify(QSqlDatabase db)
@@ -174,20 +216,18 @@ Outcome verify(QSqlDatabase db)
         pragma.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
         pragma.exec(QStringLiteral("PRAGMA cache_size = -262144"));
     }
-    if (db.driverName() == QLatin1StringView("QSQLITE")) {
-        // The check reads every page once, most of them twice: a cache that holds them.
-        QSqlQuery pragma(db);
-        pragma.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
-        pragma.exec(QStringLiteral("PRAGMA cache_size = -262144"));
-    }
     // One snapshot: a writer that appends meanwhile must not make the check see half a change.
-    db.transaction();
     QString error;
-    Stored stored;
-    if (!readStored(db, stored, &error)) {
+    if (!beginSnapshot(db, &error)) {
         db.rollback();
         return unreadable(error);
     }
+    ReadingsPass readings;
+    std::thread readingsThread(
+        [&readings, connection = db.connectionName()] { readings.run(connection); });
+    Stored stored;
+    std::map<qint64, std::pair<QString, QByteArray>> endRows;
+    const bool storedRead = readStored(db, stored, endRows, &error);
     QHash<QString, Covered> covered;
     QByteArray previous = Audit::genesisHash();
     const auto mismatch = [&outcome](qint64 seq, const QString &record, const QString &problem) {
@@ -198,54 +238,61 @@ Outcome verify(QSqlDatabase db)
         outcome.problem = problem;
     };
     QVariantList hashed;
-    const bool trail = readTable(
-        db,
-        QStringLiteral("SELECT %1, previous_hash, hash FROM audit_trail ORDER BY seq")
-            .arg(QLatin1StringView(Audit::HashedColumns)),
-        [&](QSqlQuery &q) {
-            if (outcome.firstBadEntry != 0)
-                return;
-            const qint64 seq = q.value(0).toLongLong();
-            const QString record = q.value(7).toString();
-            ++outcome.entries;
-            if (seq != outcome.entries) {
-                mismatch(outcome.entries, record,
-                    QStringLiteral("Entry %1 is missing: the next one is %2.")
-                        .arg(outcome.entries)
-                        .arg(seq));
-                return;
-            }
-            hashed.clear();
-            for (int i = 0; i < Audit::HashedColumnCount; ++i)
-                hashed << q.value(i);
-            const QByteArray previousHash = q.value(Audit::HashedColumnCount).toString().toLatin1();
-            const QByteArray hash = q.value(Audit::HashedColumnCount + 1).toString().toLatin1();
-            if (previousHash != previous) {
-                mismatch(seq, record,
-                    QStringLiteral("Entry %1 does not follow the entry before it.").arg(seq));
-                return;
-            }
-            if (Audit::chainHash(previous, Audit::canonicalText(hashed)) != hash) {
-                mismatch(seq, record,
-                    QStringLiteral("Entry %1 was changed: its hash does not match its content.")
-                        .arg(seq));
-                return;
-            }
-            previous = hash;
-            outcome.newestHash = hash;
-            const std::optional<Audit::Action> action
-                = Audit::actionFromText(q.value(6).toString());
-            if (!action) {
-                mismatch(seq, record, QStringLiteral("Entry %1 has an unknown action.").arg(seq));
-                return;
-            }
-            if (const char *aspect = aspectOf(*action))
-                covered.insert(key(aspect, record), {seq, q.value(10).toString().toLatin1()});
-        },
-        &error);
+    const bool trail = storedRead
+        && readTable(
+            db,
+            QStringLiteral("SELECT %1, previous_hash, hash FROM audit_trail ORDER BY seq")
+                .arg(QLatin1StringView(Audit::HashedColumns)),
+            [&](QSqlQuery &q) {
+                if (outcome.firstBadEntry != 0)
+                    return;
+                const qint64 seq = q.value(0).toLongLong();
+                const QString record = q.value(7).toString();
+                ++outcome.entries;
+                if (seq != outcome.entries) {
+                    mismatch(outcome.entries, record,
+                        QStringLiteral("Entry %1 is missing: the next one is %2.")
+                            .arg(outcome.entries)
+                            .arg(seq));
+                    return;
+                }
+                hashed.clear();
+                for (int i = 0; i < Audit::HashedColumnCount; ++i)
+                    hashed << q.value(i);
+                const QByteArray previousHash
+                    = q.value(Audit::HashedColumnCount).toString().toLatin1();
+                const QByteArray hash = q.value(Audit::HashedColumnCount + 1).toString().toLatin1();
+                if (previousHash != previous) {
+                    mismatch(seq, record,
+                        QStringLiteral("Entry %1 does not follow the entry before it.").arg(seq));
+                    return;
+                }
+                if (Audit::chainHash(previous, Audit::canonicalText(hashed)) != hash) {
+                    mismatch(seq, record,
+                        QStringLiteral("Entry %1 was changed: its hash does not match its content.")
+                            .arg(seq));
+                    return;
+                }
+                previous = hash;
+                outcome.newestHash = hash;
+                const std::optional<Audit::Action> action
+                    = Audit::actionFromText(q.value(6).toString());
+                if (!action) {
+                    mismatch(
+                        seq, record, QStringLiteral("Entry %1 has an unknown action.").arg(seq));
+                    return;
+                }
+                if (const char *aspect = aspectOf(*action))
+                    covered.insert(key(aspect, record), {seq, q.value(10).toString().toLatin1()});
+            },
+            &error);
     db.rollback();
+    readingsThread.join();
     if (!trail)
         return unreadable(error);
+    if (!readings.error.isEmpty())
+        return unreadable(readings.error);
+    putEnds(stored, readings, endRows);
     // The chain holds up to here; now the records it covers, first mismatch by entry.
     if (outcome.firstBadEntry == 0) {
         qint64 firstSeq = 0;

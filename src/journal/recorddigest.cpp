@@ -26,13 +26,7 @@ QString qualified(Columns columns, QChar alias)
     return names.join(QStringLiteral(", "));
 }
 
-RunEndDigest::RunEndDigest(const QByteArray &endRow)
-{
-    m_hash.addData(endRow);
-    m_hash.addData(QByteArrayView("\n"));
-}
-
-void RunEndDigest::addReading(const QSqlQuery &query, int first)
+void ReadingsDigest::addReading(const QSqlQuery &query, int first)
 {
     m_line.clear();
     RowText::append(m_line, query, first, Reading.count);
@@ -40,9 +34,14 @@ void RunEndDigest::addReading(const QSqlQuery &query, int first)
     m_hash.addData(m_line);
 }
 
-QByteArray RunEndDigest::hex()
+QByteArray ReadingsDigest::hex()
 {
     return m_hash.result().toHex();
+}
+
+QByteArray runEnd(const QByteArray &endRow, const QByteArray &readingsHex)
+{
+    return RowText::sha256Hex(endRow + '\n' + readingsHex);
 }
 
 std::optional<QByteArray> ofRow(QSqlDatabase &db, const QString &table, Columns columns,
@@ -71,17 +70,18 @@ std::optional<QByteArray> ofRunEnd(QSqlDatabase &db, qint64 runId, QString *erro
         return failed(error, query.lastError().text());
     if (!query.next())
         return failed(error, QStringLiteral("no run %1").arg(runId));
-    RunEndDigest digest(RowText::of(query, 0, RunEnd.count));
+    const QByteArray endRow = RowText::of(query, 0, RunEnd.count);
+    ReadingsDigest readings;
     query.prepare(QStringLiteral("SELECT %1 FROM readings WHERE run_id = ? ORDER BY seq")
                       .arg(QLatin1StringView(Reading.names)));
     query.addBindValue(runId);
     if (!query.exec())
         return failed(error, query.lastError().text());
     while (query.next())
-        digest.addReading(query, 0);
+        readings.addReading(query, 0);
     if (query.lastError().isValid())
         return failed(error, query.lastError().text());
-    return digest.hex();
+    return runEnd(endRow, readings.hex());
 }
 
 } // namespace RecordDigest

@@ -41,19 +41,23 @@ constexpr Columns Titer {"uuid, titrant_id, run_id, value, u, determined_at, det
 // The columns with `alias` before each: "e.uuid, e.run_id, ...".
 QString qualified(Columns columns, QChar alias);
 
-// A run's end: its end columns, then each of its readings in order.
-class RunEndDigest
+// A run's readings in order, each as its row text and a line feed.
+class ReadingsDigest
 {
 public:
-    explicit RunEndDigest(const QByteArray &endRow);
     // The reading whose columns (Reading) start at `first` of the query's row.
     void addReading(const QSqlQuery &query, int first);
     QByteArray hex();
+    // Starts again, for the next run's readings.
+    void reset() { m_hash.reset(); }
 
 private:
     QCryptographicHash m_hash {QCryptographicHash::Sha256};
     QByteArray m_line; // kept: a check turns a million readings into text
 };
+
+// A run's end: its end columns' row text, a line feed, then its readings' digest.
+QByteArray runEnd(const QByteArray &endRow, const QByteArray &readingsHex);
 
 // The digest of one row of `table` whose `key` column equals `value`.
 std::optional<QByteArray> ofRow(QSqlDatabase &db, const QString &table, Columns columns,
