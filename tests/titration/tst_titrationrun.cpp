@@ -121,6 +121,12 @@ private Q_SLOTS:
         // Texts no run can use leave the values in force, end value 14 and end volume 0,3.
         row("end volume not a number", "14", "abc", 10, {7}, 4, R::EndVolume);
         row("end value no reading can pass", "1e308", "20", 10, {7, 15}, 2, R::EndValue);
+        // The end value's limits are values a run uses: 15 passes neither, and the run goes on
+        // to the end volume; a text just beyond them leaves 14 in force, which 15 passes.
+        row("end value 2000 is used", "2000", "0,3", 10, {7, 15}, 4, R::EndVolume);
+        row("end value -2000 is used", "-2000", "0,3", 10, {7, 15}, 4, R::EndVolume);
+        row("end value just above 2000 is not", "2000,001", "0,3", 10, {7, 15}, 2, R::EndValue);
+        row("end value just below -2000 is not", "-2000,001", "0,3", 10, {7, 15}, 2, R::EndValue);
         // Two ends at the same check: the full table comes before the end value, the end
         // volume before the end value.
         QList<double> passingLast(TitrationRun::MaxRows - 1, 7);
@@ -181,10 +187,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("restarts"); // time-outs that started the run over before
         QTest::addColumn<int>("replyTick"); // the tick of the step the reply comes on
         QTest::addColumn<QString>("outcome"); // taken, restart or stop
+        QTest::addColumn<bool>("dynamic"); // the dose is sized by the dynamic method
 
         auto row = [](const char *name, int step, bool dosed, int restarts, int tick,
-                       const char *outcome) {
-            QTest::newRow(name) << step << dosed << restarts << tick << QString(outcome);
+                       const char *outcome, bool dynamic = false) {
+            QTest::newRow(name) << step << dosed << restarts << tick << QString(outcome) << dynamic;
         };
         // The tick that takes the reply counts too: a reply on the twentieth comes too late.
         row("range acknowledged on the 19th tick", 2, false, 0, 19, "taken");
@@ -196,6 +203,10 @@ private Q_SLOTS:
         row("reading after a dose on the 20th tick stops", 4, true, 0, 20, "stop");
         row("dose acknowledged on the 19th tick", 8, true, 0, 19, "taken");
         row("dose acknowledged on the 20th tick stops", 8, true, 0, 20, "stop");
+        // A dynamic dose has gone out as surely as a fixed one: no start over at 0 mL.
+        row("dynamic dose acknowledged on the 19th tick", 8, true, 0, 19, "taken", true);
+        row("dynamic dose acknowledged on the 20th tick stops", 8, true, 0, 20, "stop", true);
+        row("reading after a dynamic dose on the 20th tick stops", 4, true, 0, 20, "stop", true);
     }
     void replyLimitIsTwentyTicks()
     {
@@ -204,8 +215,12 @@ private Q_SLOTS:
         QFETCH(QString, outcome);
         RunFixture f;
         QSignalSpy failed(&f.run, &TitrationRun::failed);
+        QFETCH(bool, dynamic);
+        QFETCH(bool, dosed);
+        if (dynamic)
+            f.setMethod({.dosingMode = MethodSettings::Dosing::Dynamic});
         f.run.toggle();
-        if (QFETCH(bool, dosed); dosed)
+        if (dosed)
             f.takeReading(7);
         f.advanceTo(step);
         QFETCH(int, restarts);
@@ -245,6 +260,9 @@ private Q_SLOTS:
             QCOMPARE(f.store.AnzahlWerte, f.store.MessIndex);
             QCOMPARE(f.store.DatenModus, MeasurementStore::DataMode);
             QCOMPARE(f.sink.sent.count(QStringLiteral("FP")), restarts + 1);
+            QCOMPARE(f.sink.sent.filter(QStringLiteral("DA")),
+                dosed ? QStringList {dynamic ? QStringLiteral("DA0.01") : QStringLiteral("DA0.1")}
+                      : QStringList());
             f.advanceTo(0);
             QCOMPARE(f.sink.sent.size(), sent);
         }
