@@ -14,6 +14,17 @@ Q_DECLARE_METATYPE(MethodSettings)
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
+namespace {
+
+using M = MethodSettings;
+// Every key set, each value away from every default.
+const M AllSet {M::Dosing::Dynamic, 0.3, 15, 0.02, 0.5, M::Reading::Drift, 1.2, 40, 2, 45};
+const QByteArray AllSetIni("[Method]\nDosingMode=dynamic\nSignalStepPH=0.3\nSignalStepMV=15\n"
+                           "MinIncrement=0.02\nMaxIncrement=0.5\nReadingMode=drift\n"
+                           "DriftLimitPH=1.2\nDriftLimitMV=40\nMinWait=2\nMaxWait=45\n");
+
+} // namespace
+
 // Dynamic dosing, drift-controlled readings and their method settings.
 class tst_Adaptive : public QObject
 {
@@ -145,15 +156,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<MethodSettings>("expected");
 
-        using M = MethodSettings;
         const M d;
         QTest::newRow("missing") << QByteArray() << d;
-        const M all {M::Dosing::Dynamic, 0.3, 15, 0.02, 0.5, M::Reading::Drift, 1.2, 40, 2, 45};
-        QTest::newRow("all set") << QByteArray(
-            "[Method]\nDosingMode=dynamic\nSignalStepPH=0.3\nSignalStepMV=15\n"
-            "MinIncrement=0.02\nMaxIncrement=0.5\nReadingMode=drift\n"
-            "DriftLimitPH=1.2\nDriftLimitMV=40\nMinWait=2\nMaxWait=45\n")
-                                 << all;
+        QTest::newRow("all set") << AllSetIni << AllSet;
         QTest::newRow("not numbers")
             << QByteArray("[Method]\nSignalStepPH=abc\nSignalStepMV=\nMinIncrement=0.0.1\n"
                           "MaxIncrement=nan\nDriftLimitPH=inf\nDriftLimitMV=1e999\n"
@@ -200,6 +205,53 @@ private Q_SLOTS:
         QSettings copy(dir.filePath(QStringLiteral("copy.conf")), QSettings::IniFormat);
         MethodSettings::read(settings).write(copy);
         QTEST(MethodSettings::read(copy), "expected");
+    }
+
+    // A bad value for one key alone takes that key's own default; every other key keeps its
+    // value. From the file a bad value is no number or no mode; from the dialog, a number
+    // that is not finite.
+    void badValueTakesItsOwnDefault_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<MethodSettings>("expected");
+        QTest::addColumn<MethodSettings>("notFinite"); // the dialog's method; a mode is valid
+
+        const auto row = []<typename T>(const char *key, T M::*field) {
+            M expected = AllSet;
+            expected.*field = M {}.*field;
+            M notFinite = expected;
+            if constexpr (std::is_same_v<T, double>) {
+                notFinite = AllSet;
+                notFinite.*field = NaN;
+            }
+            QTest::newRow(key) << QByteArray(key) << expected << notFinite;
+        };
+        row("DosingMode", &M::dosingMode);
+        row("SignalStepPH", &M::signalStepPh);
+        row("SignalStepMV", &M::signalStepMv);
+        row("MinIncrement", &M::minIncrement);
+        row("MaxIncrement", &M::maxIncrement);
+        row("ReadingMode", &M::readingMode);
+        row("DriftLimitPH", &M::driftLimitPh);
+        row("DriftLimitMV", &M::driftLimitMv);
+        row("MinWait", &M::minWait);
+        row("MaxWait", &M::maxWait);
+    }
+
+    void badValueTakesItsOwnDefault()
+    {
+        QFETCH(QByteArray, key);
+        QByteArray ini = AllSetIni;
+        const qsizetype value = ini.indexOf('\n' + key + '=') + key.size() + 2;
+        ini.replace(value, ini.indexOf('\n', value) - value, "abc");
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("kalumet.conf")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size());
+        file.close();
+        QSettings settings(file.fileName(), QSettings::IniFormat);
+        QTEST(MethodSettings::read(settings), "expected");
+        QFETCH(MethodSettings, notFinite);
+        QTEST(notFinite.clamped(), "expected");
     }
 };
 
