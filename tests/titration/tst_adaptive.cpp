@@ -126,6 +126,28 @@ private Q_SLOTS:
         QFAIL("no reading was taken");
     }
 
+    // The fit wants three readings that span the window (less half a second): readings
+    // coming faster than once a second reach that span with three, not with two.
+    void driftFitWantsThreeReadings_data()
+    {
+        QTest::addColumn<QList<double>>("seconds"); // after the dose, of readings all 7.0
+        QTest::addColumn<bool>("fitted");
+        QTest::newRow("three over 2.5 s") << QList<double> {0, 1.25, 2.5} << true;
+        QTest::newRow("two over 2.5 s") << QList<double> {0, 2.5} << false;
+    }
+    void driftFitWantsThreeReadings()
+    {
+        QFETCH(QList<double>, seconds);
+        QFETCH(bool, fitted);
+        DriftMonitor monitor(0.6, 0, 30);
+        monitor.start(0);
+        DriftMonitor::Verdict got = DriftMonitor::Verdict::Wait;
+        for (const double s : seconds)
+            got = monitor.add(s, 7.0);
+        QCOMPARE(monitor.hasFit(), fitted);
+        QCOMPARE(got, fitted ? DriftMonitor::Verdict::Accept : DriftMonitor::Verdict::Wait);
+    }
+
     // The mV range has its own limit: 35 mV/min passes, the same drift in pH would not.
     void driftFromSettings_data()
     {
