@@ -33,35 +33,58 @@ class tst_MethodRun : public QObject
 private Q_SLOTS:
     // Each dose from the slope of the last step, at most twice the one before, in whole
     // microlitres; the end volume is met by the exact sum.
-    void dynamicDoseSequence()
+    void dynamicDoseSequence_data()
     {
-        RunFixture f;
-        f.controls.endVolume = QStringLiteral("0,198");
-        f.setMethod({.dosingMode = Dynamic});
-        QLocale::setDefault(QLocale(QLocale::German)); // the titrator reads "." all the same
-        f.run.toggle();
+        QTest::addColumn<double>("minIncrement"); // mL
+        QTest::addColumn<double>("maxIncrement");
+        QTest::addColumn<QString>("endVolume");
+        QTest::addColumn<QList<double>>("readings");
+        QTest::addColumn<QStringList>("doses");
+        QTest::addColumn<QString>("lastRows");
         // 0.2 pH a dose, 10 to 200 microlitres: 10 first; 0.01 pH on 10 asks 200, grown to
         // 20; then 40, 80; a jump of 1 pH on 80 gives 16; 0.01 on 16 asks 320, grown to 32.
-        for (const double value : {7.0, 7.01, 7.03, 7.05, 8.05, 8.06, 8.07})
+        QTest::newRow("default increments")
+            << 0.01 << 0.2 << "0,198" << QList<double> {7.0, 7.01, 7.03, 7.05, 8.05, 8.06, 8.07}
+            << QStringList {"DA0.01", "DA0.02", "DA0.04", "DA0.08", "DA0.016", "DA0.032"}
+            << "  0,150    8,050  0,0  \r\n  0,166    8,060  0,0  \r\n"
+               "  0,198    8,070  0,0  \r\n";
+        // Increments off the 10-microlitre grid: 15 first, doubled on a flat curve up to 123.
+        QTest::newRow("increments of 0.015 and 0.123 mL")
+            << 0.015 << 0.123 << "0,348" << QList<double>(6, 7.0)
+            << QStringList {"DA0.015", "DA0.03", "DA0.06", "DA0.12", "DA0.123"}
+            << "  0,105    7,000  0,0  \r\n  0,225    7,000  0,0  \r\n"
+               "  0,348    7,000  0,0  \r\n";
+    }
+    void dynamicDoseSequence()
+    {
+        QFETCH(double, minIncrement);
+        QFETCH(double, maxIncrement);
+        QFETCH(QString, endVolume);
+        QFETCH(QList<double>, readings);
+        RunFixture f;
+        f.controls.endVolume = endVolume;
+        f.setMethod(
+            {.dosingMode = Dynamic, .minIncrement = minIncrement, .maxIncrement = maxIncrement});
+        QLocale::setDefault(QLocale(QLocale::German)); // the titrator reads "." all the same
+        f.run.toggle();
+        for (const double value : readings)
             f.takeReading(value);
         f.advanceTo(0);
         QLocale::setDefault(QLocale::c());
 
-        QCOMPARE(f.sink.sent.filter(QStringLiteral("DA")),
-            (QStringList {"DA0.01", "DA0.02", "DA0.04", "DA0.08", "DA0.016", "DA0.032"}));
-        QCOMPARE(f.run.state().Volumen, 0.198); // the end volume reached exactly
-        QCOMPARE(int(f.store.AnzahlWerte), 7);
-        QCOMPARE(f.store.Messwerte[5][0], 0.166);
+        QTEST(f.sink.sent.filter(QStringLiteral("DA")), "doses");
+        // The end volume reached exactly.
+        QCOMPARE(f.run.state().Volumen, f.settings.EndVol);
+        QCOMPARE(int(f.store.AnzahlWerte), int(readings.size()));
         QVERIFY(
             f.doc().text().startsWith(QStringLiteral("  Titrations Daten (dynamic, fixed)\r\n")));
-        QVERIFY(f.doc().text().endsWith(
-            QStringLiteral("  0,150    8,050  0,0  \r\n  0,166    8,060  0,0  \r\n"
-                           "  0,198    8,070  0,0  \r\n")));
+        QFETCH(QString, lastRows);
+        QVERIFY2(f.doc().text().endsWith(lastRows), qPrintable(f.doc().text()));
         // Each reading told with the microlitres of its row, the end after the last.
         QCOMPARE(f.readingsDifferFromRows(), QString());
         QCOMPARE(f.ends.size(), size_t(1));
         QCOMPARE(f.ends[0].reason, Journal::EndReason::EndVolume);
-        QCOMPARE(f.ends[0].readingsBefore, 7);
+        QCOMPARE(f.ends[0].readingsBefore, int(readings.size()));
     }
 
     // After the dose the run asks once a second and takes the value the drift lets through:
