@@ -123,16 +123,22 @@ private Q_SLOTS:
         }
     }
 
-    // Readings in any order, and a reading taken twice, give the same points.
+    // Readings in any order, and a row listed twice, give the same points: a row far from the
+    // jumps and the row at each jump, inside the fit's window.
     void orderAndRepeatedReadingsDoNotMatter()
     {
         const Recording r = record({.kind = SampleKind::Carbonate}, 5);
+        const EpAnalysis a = EpRecognition::recognise(r.series);
         CurveSeries shuffled = r.series;
         shuffled.push_back(r.series[40]);
+        for (const RecognisedEp &ep : a.points)
+            shuffled.push_back(*std::min_element(
+                r.series.begin(), r.series.end(), [&ep](const CurvePoint &p, const CurvePoint &q) {
+                    return std::abs(p.volume - ep.volume) < std::abs(q.volume - ep.volume);
+                }));
         shuffled.push_back({std::nan(""), 7.0});
         shuffled.push_back({12.0, std::numeric_limits<double>::infinity()});
         std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
-        const EpAnalysis a = EpRecognition::recognise(r.series);
         const EpAnalysis b = EpRecognition::recognise(shuffled);
         QCOMPARE(b.points.size(), std::size_t(2));
         for (std::size_t k = 0; k < a.points.size(); ++k) {
