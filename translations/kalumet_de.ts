@@ -523,6 +523,14 @@
         <source>Titer of %1 from EP%2: %3 (u %4)</source>
         <translation>Titer von %1 aus EP%2: %3 (u %4)</translation>
     </message>
+    <message>
+        <source>Expanded uncertainty (k = %1): U = %2 %3</source>
+        <translation>Erweiterte Unsicherheit (k = %1): U = %2 %3</translation>
+    </message>
+    <message>
+        <source>; largest contribution: %1 (%2 %)</source>
+        <translation>; größter Beitrag: %1 (%2 %)</translation>
+    </message>
 </context>
 <context>
     <name>RsKanal</name>
@@ -818,6 +826,10 @@
         <source>EP %1 was not found on the curve.</source>
         <translation>EP %1 wurde auf der Kurve nicht gefunden.</translation>
     </message>
+    <message>
+        <source>An uncertainty of the method must be 0 or more.</source>
+        <translation>Eine Unsicherheit der Methode muss 0 oder mehr sein.</translation>
+    </message>
 </context>
 <context>
     <name>TitrationRun</name>
@@ -850,6 +862,37 @@
         <source>fixed</source>
         <comment>reading</comment>
         <translation>fest</translation>
+    </message>
+</context>
+<context>
+    <name>UncertaintyBudget</name>
+    <message>
+        <source>EP volume</source>
+        <translation>EP-Volumen</translation>
+    </message>
+    <message>
+        <source>titrant concentration</source>
+        <translation>Konzentration der Maßlösung</translation>
+    </message>
+    <message>
+        <source>titer</source>
+        <translation>Titer</translation>
+    </message>
+    <message>
+        <source>burette, systematic</source>
+        <translation>Bürette, systematisch</translation>
+    </message>
+    <message>
+        <source>burette, random</source>
+        <translation>Bürette, zufällig</translation>
+    </message>
+    <message>
+        <source>sample size</source>
+        <translation>Probenmenge</translation>
+    </message>
+    <message>
+        <source>blank volume</source>
+        <translation>Blindwert</translation>
     </message>
 </context>
 <context>

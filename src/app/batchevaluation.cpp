@@ -93,6 +93,20 @@ void addTiter(QJsonObject &object, const QString &titrant, const TiterChoice &ch
         });
 }
 
+// [{"source", "u", "share_percent"}, ...]
+QJsonArray budgetJson(const std::vector<BudgetContribution> &budget)
+{
+    QJsonArray array;
+    for (const BudgetContribution &c : budget) {
+        array.append(QJsonObject {
+            {QStringLiteral("source"), UncertaintyBudget::sourceKey(c.source)},
+            {QStringLiteral("u"), c.u},
+            {QStringLiteral("share_percent"), c.sharePercent},
+        });
+    }
+    return array;
+}
+
 } // namespace
 
 QString withRunTableAsListing(const QString &text)
@@ -153,6 +167,9 @@ QByteArray toJson(const Result &result)
             {QStringLiteral("value"), r.value},
             {QStringLiteral("u"), r.u},
             {QStringLiteral("unit"), r.unit},
+            {QStringLiteral("expanded_u"), r.expandedU()},
+            {QStringLiteral("k"), UncertaintyBudget::CoverageFactor},
+            {QStringLiteral("budget"), budgetJson(r.budget)},
         };
         if (result.titer)
             addTiter(object, result.titrant, *result.titer);

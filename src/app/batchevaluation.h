@@ -65,8 +65,9 @@ Result evaluateFile(
 // listing header, so the chart build reads the rows below it; empty when there is none.
 QString withRunTableAsListing(const QString &text);
 
-// The evaluation as one JSON object: unit, points, derivative, equivalence_points, results;
-// with a titrant, each result also names it and the titer it took.
+// The evaluation as one JSON object: unit, points, derivative, equivalence_points, results
+// (each with expanded_u, k and its budget); with a titrant, each result also names it and the
+// titer it took.
 QByteArray toJson(const Result &result);
 
 } // namespace BatchEvaluation

@@ -51,8 +51,9 @@ it (the head "ml  pH  [s]" or "ml  mV  [s]" and its rows).
 
 With --format json the evaluation is written as one JSON object instead: "unit", "points",
 "derivative", "equivalence_points" (every EP with "volume_ml", "u_volume_ml", "value") and
-"results" (the method's result with "ep", "value", "u", "unit"; empty when the method lacks
-a value the result unit needs).
+"results" (the method's result with "ep", "value", "u", "unit", "expanded_u" and "k" (U = k * u,
+k = 2) and "budget", each input's "source", "u" and "share_percent" of u squared; empty when
+the method lacks a value the result unit needs).
 
 Numbers in the listing are read in the system locale's number format (LC_NUMERIC, LANG), with
 "." and "," both taken as the decimal separator, so a document saved under either notation
@@ -75,6 +76,14 @@ Options:
   --factor F        stoichiometric factor, mol analyte per mol titrant, > 0 (default 1)
   --molar-mass M    molar mass of the analyte in g/mol, > 0
   --blank V         blank volume in mL, >= 0 (default 0)
+  --titrant-concentration-u P   standard uncertainty of the titrant concentration, % of
+                    it, >= 0 (default 0; a journal titrant's titer brings its own u)
+  --burette-systematic P   the burette's systematic error limit, % of the dosed volume,
+                    >= 0 (default 0; counted as rectangular, u = P / sqrt(3))
+  --burette-random P   the burette's random error (a standard deviation), % of the dosed
+                    volume, >= 0 (default 0)
+  --sample-size-u U   standard uncertainty of the sample size, in the sample unit, >= 0
+  --blank-u U       standard uncertainty of the blank volume in mL, >= 0 (default 0)
   --result-ep N     the EP the result is taken from, 1 for the first (default 1)
   --result-unit U   mol/L, mmol/L, mmol, mg, g/L or %
   --ep-criterion K  strictness of the EP recognition, > 0 (default 1; larger wants
@@ -239,6 +248,11 @@ constexpr NumberOption NumberOptions[] = {
     {"factor", false, &MethodValues::stoichiometricFactor},
     {"molar-mass", false, &MethodValues::molarMass},
     {"blank", true, &MethodValues::blankVolume},
+    {"titrant-concentration-u", true, &MethodValues::uTitrantConcentrationPercent},
+    {"burette-systematic", true, &MethodValues::buretteSystematicPercent},
+    {"burette-random", true, &MethodValues::buretteRandomPercent},
+    {"sample-size-u", true, &MethodValues::uSampleSize},
+    {"blank-u", true, &MethodValues::uBlankVolume},
 };
 
 bool problemWith(QString *problem, const QString &text)

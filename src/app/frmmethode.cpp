@@ -141,9 +141,13 @@ void frmMethode::buildControls()
     run->addWidget(reading);
     run->addWidget(buildStandardControls());
     run->addStretch();
+    auto *results = new QVBoxLayout;
+    results->addWidget(buildResultControls());
+    results->addWidget(buildBudgetControls());
+    results->addStretch();
     auto *groups = new QHBoxLayout;
     groups->addLayout(run);
-    groups->addWidget(buildResultControls(), 0, Qt::AlignTop);
+    groups->addLayout(results);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(groups);
     layout->addLayout(buttons);
@@ -233,6 +237,29 @@ QGroupBox *frmMethode::buildStandardControls()
     return m_standard;
 }
 
+// The uncertainties of the result's inputs besides the EP; 0 counts an input as exact.
+QGroupBox *frmMethode::buildBudgetControls()
+{
+    auto *budget = new QGroupBox(QStringLiteral("FrameBudget"), this);
+    budget->setObjectName(QStringLiteral("FrameBudget"));
+    m_concentrationU = valueBox("txtConcentrationU", 0, 100, 3, 0.01, "%", budget);
+    m_buretteSystematic = valueBox("txtBuretteSystematic", 0, 100, 3, 0.01, "%", budget);
+    m_buretteRandom = valueBox("txtBuretteRandom", 0, 100, 3, 0.01, "%", budget);
+    m_sampleSizeU = valueBox("txtSampleSizeU", 0, 100000, 5, 0.0001, QString(), budget);
+    m_blankVolumeU = valueBox("txtBlankVolumeU", 0, 1000, 4, 0.001, "mL", budget);
+    auto *form = new QFormLayout(budget);
+    const std::pair<const char *, QDoubleSpinBox *> rows[] = {
+        {"lblConcentrationU", m_concentrationU},
+        {"lblBuretteSystematic", m_buretteSystematic},
+        {"lblBuretteRandom", m_buretteRandom},
+        {"lblSampleSizeU", m_sampleSizeU},
+        {"lblBlankVolumeU", m_blankVolumeU},
+    };
+    for (const auto &[name, box] : rows)
+        form->addRow(label(name, box, budget), box);
+    return budget;
+}
+
 void frmMethode::setTitrants(const QStringList &names)
 {
     const QString chosen = m_titrant->currentData().toString();
@@ -263,6 +290,8 @@ void frmMethode::enableTitrantValues()
     const bool typed = m_titrant->currentIndex() <= 0;
     const bool determination = m_titerDetermination->isChecked();
     m_concentration->setEnabled(typed);
+    // A titrant's titer brings its own u.
+    m_concentrationU->setEnabled(typed);
     m_titer->setEnabled(typed && !determination);
     for (QDoubleSpinBox *box : {m_standardMass, m_standardMolarMass, m_standardPurity,
              m_standardFactor, m_standardMassU, m_standardPurityU, m_standardMolarMassU})
@@ -302,6 +331,11 @@ void frmMethode::showResults(const ResultSettings &r)
     m_factor->setValue(m.stoichiometricFactor);
     m_molarMass->setValue(m.molarMass);
     m_blankVolume->setValue(m.blankVolume);
+    m_concentrationU->setValue(m.uTitrantConcentrationPercent);
+    m_buretteSystematic->setValue(m.buretteSystematicPercent);
+    m_buretteRandom->setValue(m.buretteRandomPercent);
+    m_sampleSizeU->setValue(m.uSampleSize);
+    m_blankVolumeU->setValue(m.uBlankVolume);
     m_resultEp->setValue(m.resultEp);
     m_resultUnit->setCurrentText(m.resultUnit);
     m_epCriterion->setValue(r.epCriterion);
@@ -332,6 +366,11 @@ ResultSettings frmMethode::shownResults() const
     m.stoichiometricFactor = taken(m_factor, l.method.stoichiometricFactor);
     m.molarMass = taken(m_molarMass, l.method.molarMass);
     m.blankVolume = taken(m_blankVolume, l.method.blankVolume);
+    m.uTitrantConcentrationPercent = taken(m_concentrationU, l.method.uTitrantConcentrationPercent);
+    m.buretteSystematicPercent = taken(m_buretteSystematic, l.method.buretteSystematicPercent);
+    m.buretteRandomPercent = taken(m_buretteRandom, l.method.buretteRandomPercent);
+    m.uSampleSize = taken(m_sampleSizeU, l.method.uSampleSize);
+    m.uBlankVolume = taken(m_blankVolumeU, l.method.uBlankVolume);
     m.resultEp = m_resultEp->value();
     m.resultUnit = m_resultUnit->currentText();
     r.epCriterion = taken(m_epCriterion, l.epCriterion);

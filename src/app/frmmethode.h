@@ -47,6 +47,7 @@ private:
     void retranslate();
     QGroupBox *buildResultControls();
     QGroupBox *buildStandardControls();
+    QGroupBox *buildBudgetControls();
     void showTitrant(const QString &name);
     void enableTitrantValues();
     void showMethod(const MethodSettings &method);
@@ -79,6 +80,12 @@ private:
     QDoubleSpinBox *m_epCriterion = nullptr;
     QCheckBox *m_resultsAtRunEnd = nullptr;
     QCheckBox *m_askSampleAtStart = nullptr;
+
+    QDoubleSpinBox *m_concentrationU = nullptr;
+    QDoubleSpinBox *m_buretteSystematic = nullptr;
+    QDoubleSpinBox *m_buretteRandom = nullptr;
+    QDoubleSpinBox *m_sampleSizeU = nullptr;
+    QDoubleSpinBox *m_blankVolumeU = nullptr;
 
     QComboBox *m_titrant = nullptr; // first entry: the typed concentration and titer
     QCheckBox *m_titerDetermination = nullptr;

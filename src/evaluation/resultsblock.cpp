@@ -1,5 +1,7 @@
 #include "resultsblock.h"
 
+#include "evaluation/uncertaintytext.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 
@@ -19,6 +21,24 @@ QString valueText(double value, const QString &unit, Numbers::Separators sep)
     return Numbers::format(value, unit == QLatin1String("mV") ? 1 : 2, sep);
 }
 
+// U with k and the input that weighs most: "Expanded uncertainty (k = 2): U = 0,0022 mmol;
+// largest contribution: EP volume (83 %)".
+QString expandedLine(const TitrationResultValue &r, Numbers::Separators sep)
+{
+    const QString expanded
+        = Texts::tr("Expanded uncertainty (k = %1): U = %2 %3")
+              .arg(Numbers::toText(UncertaintyBudget::CoverageFactor, sep))
+              .arg(UncertaintyText::shown(r.value, r.expandedU(), sep).u, r.unit);
+    const BudgetContribution *largest = UncertaintyBudget::largest(r.budget);
+    if (!largest || largest->u <= 0)
+        return expanded + Crlf;
+    return expanded
+        + Texts::tr("; largest contribution: %1 (%2 %)")
+              .arg(UncertaintyBudget::sourceName(largest->source),
+                  Numbers::format(largest->sharePercent, 0, sep))
+        + Crlf;
+}
+
 } // namespace
 
 QString markerLabel(int index, double volume, Numbers::Separators sep)
@@ -33,10 +53,10 @@ QString epLines(const EpAnalysis &analysis, const QString &unit, Numbers::Separa
         text += Texts::tr("No equivalence point found.") + Crlf;
     for (std::size_t i = 0; i < analysis.points.size(); ++i) {
         const RecognisedEp &ep = analysis.points[i];
+        const UncertaintyText::Shown volume = UncertaintyText::shown(ep.volume, ep.uVolume, sep);
         text += Texts::tr("EP%1: %2 ml (u %3 ml), %4 %5")
                     .arg(i + 1)
-                    .arg(Numbers::format(ep.volume, 2, sep), Numbers::format(ep.uVolume, 3, sep),
-                        unit, valueText(ep.value, unit, sep))
+                    .arg(volume.value, volume.u, unit, valueText(ep.value, unit, sep))
             + Crlf;
     }
     return text;
@@ -82,10 +102,12 @@ QString compose(const EpAnalysis &analysis, const MethodValues &method, const QS
     const TitrationResultOutcome outcome = TitrationResult::compute(method, analysis.points);
     if (outcome.result) {
         const TitrationResultValue &r = *outcome.result;
+        const UncertaintyText::Shown shown = UncertaintyText::shown(r.value, r.u, sep);
         text += Texts::tr("Result from EP%1: %2 %3 (u %4 %3)")
                     .arg(r.ep)
-                    .arg(Numbers::toText(r.value, sep, 4), r.unit, Numbers::toText(r.u, sep, 2))
+                    .arg(shown.value, r.unit, shown.u)
             + Crlf;
+        text += expandedLine(r, sep);
     } else if (!analysis.points.empty()) {
         text += noResultLine(outcome.error);
     }
@@ -98,18 +120,19 @@ QString csvComments(const EpAnalysis &analysis, const MethodValues &method)
     QString text;
     for (std::size_t i = 0; i < analysis.points.size(); ++i) {
         const RecognisedEp &ep = analysis.points[i];
+        const UncertaintyText::Shown volume = UncertaintyText::shown(ep.volume, ep.uVolume, dot);
         text += QStringLiteral("# EP%1: volume %2 mL, u %3 mL, measured value %4")
                     .arg(i + 1)
-                    .arg(Numbers::toText(ep.volume, dot, 6), Numbers::toText(ep.uVolume, dot, 3),
-                        Numbers::toText(ep.value, dot, 6))
+                    .arg(volume.value, volume.u, Numbers::toText(ep.value, dot, 6))
             + Crlf;
     }
     const TitrationResultOutcome outcome = TitrationResult::compute(method, analysis.points);
     if (outcome.result) {
         const TitrationResultValue &r = *outcome.result;
+        const UncertaintyText::Shown shown = UncertaintyText::shown(r.value, r.u, dot);
         text += QStringLiteral("# result from EP%1: %2 %3, u %4 %3")
                     .arg(r.ep)
-                    .arg(Numbers::toText(r.value, dot, 6), r.unit, Numbers::toText(r.u, dot, 3))
+                    .arg(shown.value, r.unit, shown.u)
             + Crlf;
     }
     return text;

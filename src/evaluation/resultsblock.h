@@ -9,8 +9,9 @@
 #include <QString>
 
 // The results block a document gets appended: every EP with its u and the measured value at
-// it, then the method's result with its unit or why there is none. Numbers in the user's
-// format, words in the program's language (tr()).
+// it, then the method's result with its unit, its expanded uncertainty and the input that
+// weighs most in it, or why there is none. Volumes and results to the precision their u
+// supports (UncertaintyText); numbers in the user's format, words in the program's language.
 namespace ResultsBlock {
 
 // `unit` is "pH" or "mV"; lines end in CR LF, as a run writes them.
@@ -32,8 +33,9 @@ QString titerFoundLine(
 // The chart label of the i-th EP (0 for the first): "EP1 10,02 ml".
 QString markerLabel(int index, double volume, Numbers::Separators sep);
 
-// The EP and result lines as CSV comment lines, "." as decimal point: "# EP1: volume 10.02 mL,
-// u 0.011 mL, measured value 7.01" and "# result from EP1: 0.1002 mol/L, u 0.00011 mol/L".
+// The EP and result lines as CSV comment lines, "." as decimal point, u to two significant
+// digits and the value to its place: "# EP1: volume 10.023 mL, u 0.011 mL, measured value
+// 7.01" and "# result from EP1: 0.10021 mol/L, u 0.00011 mol/L".
 QString csvComments(const EpAnalysis &analysis, const MethodValues &method);
 
 } // namespace ResultsBlock

@@ -34,6 +34,20 @@ const QString StandardFactorKey = QStringLiteral("StandardFactor");
 const QString StandardMassUKey = QStringLiteral("StandardMassU");
 const QString StandardPurityUKey = QStringLiteral("StandardPurityU");
 const QString StandardMolarMassUKey = QStringLiteral("StandardMolarMassU");
+const QString ConcentrationUKey = QStringLiteral("TitrantConcentrationU");
+const QString BuretteSystematicKey = QStringLiteral("BuretteSystematicError");
+const QString BuretteRandomKey = QStringLiteral("BuretteRandomError");
+const QString SampleSizeUKey = QStringLiteral("SampleSizeU");
+const QString BlankUKey = QStringLiteral("BlankVolumeU");
+
+// The method's uncertainties by their keys.
+constexpr std::pair<const QString *, double MethodValues::*> UncertaintyKeys[] = {
+    {&ConcentrationUKey, &MethodValues::uTitrantConcentrationPercent},
+    {&BuretteSystematicKey, &MethodValues::buretteSystematicPercent},
+    {&BuretteRandomKey, &MethodValues::buretteRandomPercent},
+    {&SampleSizeUKey, &MethodValues::uSampleSize},
+    {&BlankUKey, &MethodValues::uBlankVolume},
+};
 
 // The stored number when `valid` accepts it, else the default.
 template<typename Valid>
@@ -105,6 +119,8 @@ ResultSettings ResultSettings::fromValues(const QVariantMap &s)
     if (const auto unit
         = TitrationResult::resultUnitFromText(SettingsValue::text(s.value(ResultUnitKey))))
         m.resultUnit = TitrationResult::resultUnitText(*unit);
+    for (const auto &[key, value] : UncertaintyKeys)
+        m.*value = numberOr(s, *key, d.method.*value, notNegative);
     r.epCriterion = numberOr(s, CriterionKey, d.epCriterion, positive);
     r.resultsAtRunEnd = flag(s, RunEndKey);
     r.askSampleAtStart = flag(s, AskSampleKey);
@@ -131,6 +147,8 @@ void ResultSettings::write(QSettings &s) const
     s.setValue(BlankKey, SettingsValue::numberText(method.blankVolume));
     s.setValue(ResultEpKey, method.resultEp);
     s.setValue(ResultUnitKey, method.resultUnit);
+    for (const auto &[key, value] : UncertaintyKeys)
+        s.setValue(*key, SettingsValue::numberText(method.*value));
     s.setValue(CriterionKey, SettingsValue::numberText(epCriterion));
     s.setValue(RunEndKey, resultsAtRunEnd);
     s.setValue(AskSampleKey, askSampleAtStart);

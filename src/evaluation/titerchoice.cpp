@@ -39,6 +39,8 @@ MethodValues applied(
     MethodValues m = method;
     m.titrantConcentration = titrant.concentration;
     m.titer = choice.value();
+    // A titer of the history carries the concentration's u; with none the typed u stays.
+    m.uTiter = choice.titer ? std::optional<double>(choice.titer->u) : std::nullopt;
     return m;
 }
 

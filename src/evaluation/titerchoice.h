@@ -26,8 +26,8 @@ bool isValid(const Journal::Titer &titer, int validityDays, const QDateTime &now
 // `titers` as the journal gives them, newest first.
 TiterChoice choose(
     const std::vector<Journal::Titer> &titers, int validityDays, const QDateTime &now);
-// The method with the titrant's nominal concentration and the chosen titer in place of the
-// typed ones.
+// The method with the titrant's nominal concentration and the chosen titer (and its u) in
+// place of the typed ones.
 MethodValues applied(
     const MethodValues &method, const Journal::Titrant &titrant, const TiterChoice &choice);
 

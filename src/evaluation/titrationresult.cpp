@@ -98,12 +98,18 @@ QString validate(const MethodValues &m)
         return Texts::tr("The stoichiometric factor must be greater than 0.");
     if (!std::isfinite(m.blankVolume) || m.blankVolume < 0)
         return Texts::tr("The blank volume must be 0 mL or more.");
+    for (double u : {m.uTitrantConcentrationPercent, m.buretteSystematicPercent,
+             m.buretteRandomPercent, m.uSampleSize, m.uBlankVolume, m.uTiter.value_or(0)}) {
+        if (!std::isfinite(u) || u < 0)
+            return Texts::tr("An uncertainty of the method must be 0 or more.");
+    }
     if (m.resultEp < 1)
         return Texts::tr("The result must be taken from EP 1 or a later one.");
     if (u.perSample && !positive(m.sampleSize))
         return Texts::tr("The sample size must be greater than 0.");
     if (u.perVolume && *sampleUnit != SampleUnit::Millilitre)
-        return Texts::tr("The result unit %1 needs the sample size in mL.").arg(QLatin1String(u.text));
+        return Texts::tr("The result unit %1 needs the sample size in mL.")
+            .arg(QLatin1String(u.text));
     if (u.mass && !positive(m.molarMass))
         return Texts::tr("The molar mass must be greater than 0 g/mol.");
     return {};
@@ -132,7 +138,22 @@ TitrationResultOutcome compute(const MethodValues &m, double epVolume, double uE
         perMl /= 10; // mg per g (or mL) of sample to g per 100 g (or 100 mL)
     TitrationResultValue r;
     r.value = (epVolume - m.blankVolume) * perMl;
-    r.u = std::abs(perMl) * (std::isfinite(uEpVolume) ? std::abs(uEpVolume) : 0);
+    UncertaintyBudget::Inputs in;
+    in.value = r.value;
+    in.perMl = perMl;
+    in.epVolume = epVolume;
+    in.uEpVolume = uEpVolume;
+    in.perSample = u.perSample;
+    in.sampleSize = m.sampleSize;
+    in.uSampleSize = m.uSampleSize;
+    in.uBlankVolume = m.uBlankVolume;
+    in.titerOfHistory = m.uTiter.has_value();
+    in.uConcentrationRelative
+        = m.uTiter ? *m.uTiter / m.titer : m.uTitrantConcentrationPercent / 100;
+    in.buretteSystematic = m.buretteSystematicPercent / 100;
+    in.buretteRandom = m.buretteRandomPercent / 100;
+    r.budget = UncertaintyBudget::contributions(in);
+    r.u = UncertaintyBudget::combined(r.budget);
     r.unit = QLatin1String(u.text);
     r.ep = m.resultEp;
     r.epVolume = epVolume;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "evaluation/eprecognition.h"
+#include "evaluation/uncertaintybudget.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,16 @@ struct MethodValues
     int resultEp = 1; // the EP the result is taken from, 1 for the first
     QString resultUnit = QStringLiteral("mol/L");
 
+    // The standard uncertainties of the inputs besides the EP's volume (0: taken as exact).
+    double uTitrantConcentrationPercent = 0; // relative, % of the concentration
+    double buretteSystematicPercent = 0; // limit of the systematic error, % of the dosed volume
+    double buretteRandomPercent = 0; // random error (a standard deviation), % of the volume
+    double uSampleSize = 0; // in sampleUnit
+    double uBlankVolume = 0; // mL
+    // The u of the titer taken from the titrant's history; it then stands for the titrant's
+    // concentration in place of uTitrantConcentrationPercent. None: the titer is typed.
+    std::optional<double> uTiter;
+
     bool operator==(const MethodValues &) const = default;
 };
 
@@ -43,10 +54,13 @@ enum class SampleUnit { Gram, Millilitre };
 struct TitrationResultValue
 {
     double value = 0; // in unit
-    double u = 0; // standard uncertainty from the EP's, in unit
+    double u = 0; // combined standard uncertainty of the budget's inputs, in unit
+    std::vector<BudgetContribution> budget; // every input's part of u
     QString unit; // as the user chose it, written the standard way ("mol/L", "%")
     int ep = 1; // the EP it was taken from, 1 for the first
     double epVolume = 0; // mL
+
+    double expandedU() const { return UncertaintyBudget::CoverageFactor * u; }
 };
 
 // A result, or why there is none (a translated sentence).
@@ -73,7 +87,8 @@ QString validate(const MethodValues &method);
 
 // amount = (V_EP - blank) * c * titer * factor in mmol; then per unit: mmol as it is, mol/L and
 // mmol/L per mL of sample, mg = amount * M, g/L per mL of sample, % = mass / sample * 100 (by
-// weight for a sample in g, weight per volume for one in mL). u follows from uEpVolume.
+// weight for a sample in g, weight per volume for one in mL). u combines uEpVolume with the
+// method's other uncertainties (UncertaintyBudget).
 TitrationResultOutcome compute(const MethodValues &method, double epVolume, double uEpVolume);
 // The same for the method's EP among the recognised ones (ordered by volume).
 TitrationResultOutcome compute(const MethodValues &method, const std::vector<RecognisedEp> &points);

@@ -148,6 +148,19 @@ std::vector<JournalCopy::TableCheck> compared(const QString &a, const QString &b
         *JournalCopy::digests(one.database()), *JournalCopy::digests(two.database()));
 }
 
+// The results as the journal keeps them: the evaluation's JSON adds U and the budget.
+QJsonArray keptResults(const QJsonValue &results)
+{
+    QJsonArray kept;
+    for (const QJsonValue &r : results.toArray()) {
+        QJsonObject object;
+        for (const char *key : {"ep", "value", "u", "unit"})
+            object.insert(QLatin1String(key), r[key]);
+        kept.append(object);
+    }
+    return kept;
+}
+
 } // namespace
 
 class tst_JournalCommand : public QObject
@@ -395,8 +408,8 @@ private Q_SLOTS:
         QCOMPARE(expected["results"].toArray().size(), 1);
         const QJsonArray evaluations = run["evaluations"].toArray();
         QCOMPARE(evaluations.size(), 1);
-        for (const char *field : {"equivalence_points", "results"})
-            QCOMPARE(evaluations.at(0)[field], expected.value(field));
+        QCOMPARE(evaluations.at(0)["equivalence_points"], expected.value("equivalence_points"));
+        QCOMPARE(evaluations.at(0)["results"], keptResults(expected.value("results")));
     }
 
     // A copy changed afterwards differs in that table alone (and in its trail, which recorded

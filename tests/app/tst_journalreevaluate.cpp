@@ -51,6 +51,19 @@ QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+// The results as the journal keeps them: the evaluation's JSON adds U and the budget.
+QJsonArray keptResults(const QJsonValue &results)
+{
+    QJsonArray kept;
+    for (const QJsonValue &r : results.toArray()) {
+        QJsonObject object;
+        for (const char *key : {"ep", "value", "u", "unit"})
+            object.insert(QLatin1String(key), r[key]);
+        kept.append(object);
+    }
+    return kept;
+}
+
 } // namespace
 
 class tst_JournalReevaluate : public QObject
@@ -114,7 +127,7 @@ private Q_SLOTS:
         const QJsonObject second = versions.at(1).toObject();
         QCOMPARE(second["reason"].toString(), QStringLiteral("checked again"));
         QTEST(second["method"]["Method/SampleSize"].toDouble(), "sampleSize");
-        QCOMPARE(second["results"], printed["results"]);
+        QCOMPARE(second["results"], keptResults(printed["results"]));
         const double first = versions.at(0)["results"][0]["value"].toDouble();
         if (ratio > 0)
             QCOMPARE(second["results"][0]["value"].toDouble(), first * ratio);

@@ -267,6 +267,66 @@ private Q_SLOTS:
         QVERIFY(std::abs(r.value("u").toDouble() - perMl * uVolume) < 1e-9 * perMl * uVolume);
     }
 
+    // The budget's inputs from the options or the method file: each source's u in the JSON,
+    // u combined from them and U = 2u.
+    void evaluateGivesTheBudget_data()
+    {
+        QTest::addColumn<QStringList>("more");
+        QTest::addColumn<QString>("message"); // part of standard error; set: status 2
+        QTest::newRow("options") << QStringList {"--blank-u", "0.02", "--burette-random", "0.1"}
+                                 << QString();
+        QTest::newRow("method file") << QStringList {"--method", "@ini"} << QString();
+        QTest::newRow("u below 0")
+            << QStringList {"--blank-u", "-0.001"} << "--blank-u must be a number of 0 or more";
+    }
+    void evaluateGivesTheBudget()
+    {
+        QFETCH(QStringList, more);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+        const QString ini = dir.filePath(QStringLiteral("method.ini"));
+        QVERIFY(writeFile(curve, jumpListingRtf()));
+        QVERIFY(writeFile(ini, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n"));
+        more.replaceInStrings(QStringLiteral("@ini"), ini);
+        QProcess program;
+        start(program,
+            QStringList {"--evaluate", curve, "--format", "json", "--result-unit", "mmol"} + more);
+        QVERIFY(program.waitForFinished(30000));
+        QVERIFY(program.readAllStandardError().contains(message.toUtf8()));
+        QCOMPARE(program.exitCode(), message.isEmpty() ? 0 : 2);
+        if (!message.isEmpty())
+            return;
+        const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
+        const QJsonObject ep = json["equivalence_points"][0].toObject();
+        const double volume = ep["volume_ml"].toDouble();
+        const QJsonObject r = json["results"][0].toObject();
+        QCOMPARE(r["k"].toDouble(), 2.0);
+        QCOMPARE(r["expanded_u"].toDouble(), 2 * r["u"].toDouble());
+        // mmol = 0.1 * V: u of the EP 0.1 * u_V, of the blank 0.1 * 0.02, of the burette's
+        // random error 0.1 * V * 0.001.
+        const QJsonArray budget = r["budget"].toArray();
+        const std::pair<const char *, double> expected[] = {
+            {"ep_volume", 0.1 * ep["u_volume_ml"].toDouble()},
+            {"titrant_concentration", 0},
+            {"burette_systematic", 0},
+            {"burette_random", 0.1 * volume * 0.001},
+            {"blank_volume", 0.1 * 0.02},
+        };
+        QCOMPARE(budget.size(), std::size(expected));
+        double squares = 0;
+        for (qsizetype i = 0; i < budget.size(); ++i) {
+            const QJsonObject c = budget[i].toObject();
+            QCOMPARE(c.keys(), QStringList({"share_percent", "source", "u"}));
+            QCOMPARE(c["source"].toString(), QLatin1String(expected[i].first));
+            QVERIFY(std::abs(c["u"].toDouble() - expected[i].second) < 1e-12);
+            squares += expected[i].second * expected[i].second;
+        }
+        QVERIFY(std::abs(r["u"].toDouble() - std::sqrt(squares)) < 1e-12);
+        QVERIFY(
+            std::abs(budget[4]["share_percent"].toDouble() - 100 * 0.002 * 0.002 / squares) < 1e-9);
+    }
+
     // --titrant: the result takes the titrant's nominal concentration and its newest valid
     // titer from the settings' journal (here the user's SQLite file), and says which.
     void evaluateWithATitrantOfTheJournal_data()

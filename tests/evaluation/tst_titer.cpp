@@ -111,6 +111,8 @@ private Q_SLOTS:
         typed.titer = 0.5;
         const MethodValues applied = TiterChoosing::applied(typed, titrant, choice);
         QCOMPARE(applied.titrantConcentration, 0.0998);
+        // The titer's u stands for the concentration's; with none the typed u stays.
+        QCOMPARE(applied.uTiter, choice.titer ? std::optional(0.001) : std::nullopt);
         if (!choice.titer) {
             QCOMPARE(applied.titer, 1.0);
             QCOMPARE(choice.note(), QStringLiteral("no valid titer: 1 used"));

@@ -214,18 +214,20 @@ private Q_SLOTS:
         QTest::addColumn<double>("sampleSize");
         QTest::addColumn<QString>("block");
         QTest::addColumn<QString>("csv");
-        const QString ep1 = "# EP1: volume 10.0234 mL, u 0.0112 mL, measured value 7.014\r\n";
+        const QString ep1 = "# EP1: volume 10.023 mL, u 0.011 mL, measured value 7.014\r\n";
         QTest::newRow("two EPs, result in mmol")
             << 2 << "pH" << 0.0
-            << "Evaluation\r\nEP1: 10,02 ml (u 0,011 ml), pH 7,01\r\n"
-               "EP2: 20,50 ml (u 0,030 ml), pH 9,60\r\n"
-               "Result from EP1: 1,002 mmol (u 0,0011 mmol)\r\n"
+            << "Evaluation\r\nEP1: 10,023 ml (u 0,011 ml), pH 7,01\r\n"
+               "EP2: 20,500 ml (u 0,030 ml), pH 9,60\r\n"
+               "Result from EP1: 1,0023 mmol (u 0,0011 mmol)\r\n"
+               "Expanded uncertainty (k = 2): U = 0,0022 mmol; largest contribution: EP volume "
+               "(100 %)\r\n"
             << ep1
-                + "# EP2: volume 20.5 mL, u 0.03 mL, measured value 9.6\r\n"
-                  "# result from EP1: 1.00234 mmol, u 0.00112 mmol\r\n";
+                + "# EP2: volume 20.500 mL, u 0.030 mL, measured value 9.6\r\n"
+                  "# result from EP1: 1.0023 mmol, u 0.0011 mmol\r\n";
         QTest::newRow("mV, per litre without sample size: no result")
             << 1 << "mV" << -1.0
-            << "Evaluation\r\nEP1: 10,02 ml (u 0,011 ml), mV 7,0\r\n"
+            << "Evaluation\r\nEP1: 10,023 ml (u 0,011 ml), mV 7,0\r\n"
                "No result: The sample size must be greater than 0.\r\n"
             << ep1;
         QTest::newRow("no EP") << 0 << "pH" << 0.0
