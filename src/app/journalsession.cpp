@@ -156,6 +156,18 @@ QVariantMap JournalSession::methodValues(const MethodValues &m)
     };
     if (!m.titrant.isEmpty())
         values.insert(QStringLiteral("Method/Titrant"), m.titrant);
+    // The budget's inputs, where one was given: a re-evaluation then takes them up again.
+    const std::pair<const char *, double> budget[] = {
+        {"Method/TitrantConcentrationU", m.uTitrantConcentrationPercent},
+        {"Method/BuretteSystematicError", m.buretteSystematicPercent},
+        {"Method/BuretteRandomError", m.buretteRandomPercent},
+        {"Method/SampleSizeU", m.uSampleSize},
+        {"Method/BlankVolumeU", m.uBlankVolume},
+    };
+    for (const auto &[key, value] : budget) {
+        if (value > 0)
+            values.insert(QLatin1StringView(key), value);
+    }
     return values;
 }
 

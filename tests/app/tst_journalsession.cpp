@@ -196,6 +196,7 @@ private Q_SLOTS:
         ResultSettings method;
         method.method.sampleSize = 20;
         method.method.titrantConcentration = 0.1;
+        method.method.uSampleSize = 0.01; // kept with the version; the inputs left at 0 are not
         QVERIFY(s.session->documentEvaluated(runDocument, analysis, method));
         method.method.resultEp = 2;
         QVERIFY(s.session->documentEvaluated(runDocument, analysis, method, " EP 2 "));
@@ -207,6 +208,8 @@ private Q_SLOTS:
         QCOMPARE(run.evaluations.size(), std::size_t(2));
         const Journal::Evaluation &first = run.evaluations[0], &second = run.evaluations[1];
         QCOMPARE(first.version, 1);
+        QCOMPARE(first.method.value(QStringLiteral("Method/SampleSizeU")), QVariant(0.01));
+        QVERIFY(!first.method.contains(QStringLiteral("Method/BlankVolumeU")));
         // (4.02 mL * 0.1 mol/L) / 20 mL from the first EP, then from the second.
         QCOMPARE(first.results.size(), std::size_t(1));
         QCOMPARE(first.results[0].value, 4.02 * 0.1 / 20);
