@@ -523,6 +523,10 @@
         <source>Titer of %1 from EP%2: %3 (u %4)</source>
         <translation>Titer von %1 aus EP%2: %3 (u %4)</translation>
     </message>
+    <message>
+        <source>pKa%1 %2 (u %3)</source>
+        <translation>pKs%1 %2 (u %3)</translation>
+    </message>
 </context>
 <context>
     <name>RsKanal</name>
