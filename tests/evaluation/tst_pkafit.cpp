@@ -40,8 +40,8 @@ class tst_PkaFit : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Model curves of known pKa, four seeds a row; the EPs come from the recognition. The
-    // half-equivalence pH of the dilute and the strong-ish acids lies 0.05 to 0.5 above it.
+    // Model curves of known pKa, four seeds a row; the EPs come from the recognition. At half
+    // the EP volume the pH lies 0.4 above the pKa 2.0 and 0.33 above phosphoric acid's first.
     void modelCurvesGiveTheirPka_data()
     {
         QTest::addColumn<ModelSample>("model");
