@@ -531,6 +531,10 @@
         <source>; largest contribution: %1 (%2 %)</source>
         <translation>; größter Beitrag: %1 (%2 %)</translation>
     </message>
+    <message>
+        <source>pKa%1 %2 (u %3)</source>
+        <translation>pKs%1 %2 (u %3)</translation>
+    </message>
 </context>
 <context>
     <name>RsKanal</name>

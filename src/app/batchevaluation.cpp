@@ -62,9 +62,11 @@ Result evaluateListing(const QString &text, Numbers::Separators sep, const Resul
     result.csv = SeriesExport::toCsv(chart, result.point);
     result.points = chart.curvePoints();
     result.derivative = chart.derivativePoints();
-    const CurveAnalysis::Analysis analysis = CurveAnalysis::analyse(chart, method.epCriterion);
+    const CurveAnalysis::Analysis analysis
+        = CurveAnalysis::analyse(chart, method.epCriterion, method.method);
     result.unit = analysis.unit;
     result.analysis = analysis.eps;
+    result.pka = analysis.pka;
     result.csv += ResultsBlock::csvComments(result.analysis, method.method);
     const TitrationResultOutcome outcome
         = TitrationResult::compute(method.method, result.analysis.points);
@@ -175,12 +177,16 @@ QByteArray toJson(const Result &result)
             addTiter(object, result.titrant, *result.titer);
         results.append(object);
     }
+    QJsonArray pka;
+    for (const PkaValue &p : result.pka)
+        pka.append(QJsonObject {{QStringLiteral("value"), p.value}, {QStringLiteral("u"), p.u}});
     const QJsonObject object {
         {QStringLiteral("unit"), result.unit},
         {QStringLiteral("points"), pairs(result.points)},
         {QStringLiteral("derivative"), pairs(result.derivative)},
         {QStringLiteral("equivalence_points"), eps},
         {QStringLiteral("results"), results},
+        {QStringLiteral("pka"), pka},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }

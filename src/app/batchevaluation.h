@@ -2,6 +2,7 @@
 
 #include "common/numbers.h"
 #include "evaluation/eprecognition.h"
+#include "evaluation/pkafit.h"
 #include "evaluation/resultsettings.h"
 #include "evaluation/titerchoice.h"
 #include "model/equivalencepoint.h"
@@ -37,6 +38,7 @@ struct Result
     QList<QPointF> points; // the curve as the chart holds it
     QList<QPointF> derivative; // the derivative as the chart draws it
     EpAnalysis analysis; // every EP with its uncertainty
+    std::vector<PkaValue> pka; // the apparent pKa of each buffered region (pH curves)
     std::vector<TitrationResultValue> results; // the method's result, when it has the values
     // With a titrant of the journal chosen: its name and the titer the results took.
     QString titrant;

@@ -3,6 +3,7 @@
 #include "common/numbers.h"
 #include "documents/chartmodel.h"
 #include "evaluation/eprecognition.h"
+#include "evaluation/pkafit.h"
 #include "evaluation/resultsettings.h"
 
 #include <QList>
@@ -16,9 +17,12 @@ struct Analysis
 {
     QString unit; // "pH" or "mV", from the chart's Y-axis title
     EpAnalysis eps;
+    std::vector<PkaValue> pka; // of each buffered region, on pH curves only
 };
 
-Analysis analyse(const ChartModel &chart, double criterion);
+// `method` gives the pKa fit the titrant's concentration and, for a sample in mL, the volume
+// the fit starts from.
+Analysis analyse(const ChartModel &chart, double criterion, const MethodValues &method = {});
 
 // One marker per EP, labelled "EP1 10,02 ml" in the user's number format.
 QList<ChartModel::Marker> markers(const EpAnalysis &eps, Numbers::Separators sep);

@@ -260,8 +260,10 @@ void frmMain::evaluateDocument(AbstractDocument *doc, const QString &reason)
         return;
     const TitrantEvaluation evaluation = methodWithTitrant();
     const ResultSettings &method = evaluation.method();
-    const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
-    doc->appendText(evaluation.block(a.eps, a.unit, m_settings.separators));
+    const CurveAnalysis::Analysis a
+        = CurveAnalysis::analyse(*chart, method.epCriterion, method.method);
+    doc->appendText(evaluation.block(a.eps, a.unit, m_settings.separators)
+        + ResultsBlock::pkaLines(a.pka, m_settings.separators));
     if (!m_journal)
         return;
     m_journal->documentEvaluated(doc, a.eps, method, reason);

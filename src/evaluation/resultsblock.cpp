@@ -138,4 +138,17 @@ QString csvComments(const EpAnalysis &analysis, const MethodValues &method)
     return text;
 }
 
+QString pkaLines(const std::vector<PkaValue> &values, Numbers::Separators sep)
+{
+    QString text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        text += Texts::tr("pKa%1 %2 (u %3)")
+                    .arg(i + 1)
+                    .arg(Numbers::format(values[i].value, 2, sep),
+                        Numbers::toText(values[i].u, sep, 2))
+            + Crlf;
+    }
+    return text;
+}
+
 } // namespace ResultsBlock

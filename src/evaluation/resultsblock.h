@@ -2,6 +2,7 @@
 
 #include "common/numbers.h"
 #include "evaluation/eprecognition.h"
+#include "evaluation/pkafit.h"
 #include "evaluation/titerchoice.h"
 #include "evaluation/titerdetermination.h"
 #include "evaluation/titrationresult.h"
@@ -29,6 +30,10 @@ QString titerUsedLine(const TiterChoice &choice, Numbers::Separators sep);
 // why there is none.
 QString titerFoundLine(
     const TiterOutcome &outcome, const QString &titrant, int ep, Numbers::Separators sep);
+
+// One line per apparent pKa, "pKa1 4,76 (u 0,012)" (u to two significant digits, as the
+// result's); empty for none.
+QString pkaLines(const std::vector<PkaValue> &values, Numbers::Separators sep);
 
 // The chart label of the i-th EP (0 for the first): "EP1 10,02 ml".
 QString markerLabel(int index, double volume, Numbers::Separators sep);

@@ -1,6 +1,36 @@
 #include "app/batchevaluation.h"
+#include "chemistry.h"
+#include "evaluation/resultsblock.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// A run's table of a monoprotic acid of 0.02 mol/L in 50 mL titrated with 0.1 mol/L NaOH at
+// 0.1 mL, in pH (to 0.001) or in mV (to 0.1).
+QString runTable(bool strong, bool millivolts)
+{
+    const ModelSample m = makeMonoproticSample(strong, false, 4.76, 10, 50, 0.1);
+    QString text = millivolts ? QStringLiteral("   ml        mV        [s]\r\n")
+                              : QStringLiteral("   ml        pH        [s]\r\n");
+    for (int i = 0; i <= 180; ++i) {
+        const double pH = m.sample.pH(i * 0.1);
+        const QString value = millivolts
+            ? QString::number(std::round(millivoltsFromPh(pH) * 10) / 10, 'f', 1)
+            : QString::number(std::round(pH * 1000) / 1000, 'f', 3);
+        text
+            += QStringLiteral("  %1     %2     %3  \r\n")
+                   .arg(QString::number(i * 0.1, 'f', 3), value, QString::number(i * 10.0, 'f', 1));
+    }
+    return text;
+}
+
+} // namespace
 
 // A saved document evaluated without a window: series, derivative and equivalence point as CSV.
 class tst_BatchEvaluation : public QObject
@@ -62,6 +92,45 @@ private Q_SLOTS:
         QTEST(int(result.failure), "failure");
         QCOMPARE(result.message.isEmpty(), result.ok());
         QTEST(result.csv, "csv");
+    }
+
+    // "pka" is there in every JSON: a value with its u for a weak acid's pH curve, empty for a
+    // strong acid and for a potential.
+    void jsonHoldsThePkaOfPhCurvesOnly_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("count");
+        QTest::newRow("weak acid, pH") << runTable(false, false) << 1;
+        QTest::newRow("weak acid, mV") << runTable(false, true) << 0;
+        QTest::newRow("strong acid, pH") << runTable(true, false) << 0;
+    }
+    void jsonHoldsThePkaOfPhCurvesOnly()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, count);
+        const BatchEvaluation::Result result
+            = BatchEvaluation::evaluateText(text, Numbers::Separators::dot());
+        QVERIFY(result.ok());
+        QCOMPARE(result.analysis.points.size(), std::size_t(1));
+        QCOMPARE(result.unit, text.contains(u"mV") ? u"mV" : u"pH");
+        const QJsonValue pka
+            = QJsonDocument::fromJson(BatchEvaluation::toJson(result)).object().value("pka");
+        QVERIFY(pka.isArray());
+        QCOMPARE(pka.toArray().size(), count);
+        if (count == 0)
+            return;
+        const QJsonObject first = pka.toArray().at(0).toObject();
+        QCOMPARE(first.keys(), QStringList({"u", "value"}));
+        QVERIFY(std::abs(first.value("value").toDouble() - 4.76) < 0.01);
+        QVERIFY(first.value("u").toDouble() > 0);
+    }
+
+    void pkaLinesUseTheUsersSeparator()
+    {
+        QCOMPARE(
+            ResultsBlock::pkaLines({{4.7649, 0.0123}, {7.2, 0.0004}}, Numbers::Separators::comma()),
+            QStringLiteral("pKa1 4,76 (u 0,012)\r\npKa2 7,20 (u 0,0004)\r\n"));
+        QCOMPARE(ResultsBlock::pkaLines({}, Numbers::Separators::comma()), QString());
     }
 };
 

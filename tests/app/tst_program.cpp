@@ -240,8 +240,9 @@ private Q_SLOTS:
                                      .object();
         QCOMPARE(parseError.error, QJsonParseError::NoError);
         QCOMPARE(json.keys(),
-            QStringList({"derivative", "equivalence_points", "points", "results", "unit"}));
+            QStringList({"derivative", "equivalence_points", "pka", "points", "results", "unit"}));
         QCOMPARE(json.value("unit").toString(), u"mV");
+        QCOMPARE(json.value("pka"), QJsonValue(QJsonArray())); // a potential gives no pKa
         const QJsonArray curvePoints = json.value("points").toArray();
         QCOMPARE(curvePoints.size(), 101);
         QCOMPARE(curvePoints.at(50).toArray(), (QJsonArray {10.0, 0.0}));
