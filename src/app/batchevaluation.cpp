@@ -63,7 +63,7 @@ Result evaluateListing(const QString &text, Numbers::Separators sep, const Resul
     result.points = chart.curvePoints();
     result.derivative = chart.derivativePoints();
     const CurveAnalysis::Analysis analysis
-        = CurveAnalysis::analyse(chart, method.epCriterion, method.method);
+        = CurveAnalysis::analyse(chart, method.epCriterion, &method.method);
     result.unit = analysis.unit;
     result.analysis = analysis.eps;
     result.pka = analysis.pka;

@@ -4,7 +4,7 @@
 
 namespace CurveAnalysis {
 
-Analysis analyse(const ChartModel &chart, double criterion, const MethodValues &method)
+Analysis analyse(const ChartModel &chart, double criterion, const MethodValues *method)
 {
     Analysis a;
     a.unit = chart.axisTitle(AbstractChart::YAxis).startsWith(u"mV") ? QStringLiteral("mV")
@@ -14,11 +14,11 @@ Analysis analyse(const ChartModel &chart, double criterion, const MethodValues &
         series.push_back({p.x(), p.y()});
     a.eps = EpRecognition::recognise(series, criterion);
     // A potential in mV is no pH: no proton balance to fit.
-    if (a.unit == u"pH") {
+    if (method && a.unit == u"pH") {
         PkaConditions conditions;
-        conditions.titrantConcentration = method.titrantConcentration;
-        if (TitrationResult::sampleUnitFromText(method.sampleUnit) == SampleUnit::Millilitre)
-            conditions.startVolume = method.sampleSize;
+        conditions.titrantConcentration = method->titrantConcentration;
+        if (TitrationResult::sampleUnitFromText(method->sampleUnit) == SampleUnit::Millilitre)
+            conditions.startVolume = method->sampleSize;
         a.pka = PkaFit::fit(series, a.eps.points, conditions);
     }
     return a;

@@ -20,9 +20,9 @@ struct Analysis
     std::vector<PkaValue> pka; // of each buffered region, on pH curves only
 };
 
-// `method` gives the pKa fit the titrant's concentration and, for a sample in mL, the volume
-// the fit starts from.
-Analysis analyse(const ChartModel &chart, double criterion, const MethodValues &method = {});
+// With `method` the pKa values are fitted too (they take some tens of milliseconds): it gives
+// the fit the titrant's concentration and, for a sample in mL, the volume it starts from.
+Analysis analyse(const ChartModel &chart, double criterion, const MethodValues *method = nullptr);
 
 // One marker per EP, labelled "EP1 10,02 ml" in the user's number format.
 QList<ChartModel::Marker> markers(const EpAnalysis &eps, Numbers::Separators sep);

@@ -261,7 +261,7 @@ void frmMain::evaluateDocument(AbstractDocument *doc, const QString &reason)
     const TitrantEvaluation evaluation = methodWithTitrant();
     const ResultSettings &method = evaluation.method();
     const CurveAnalysis::Analysis a
-        = CurveAnalysis::analyse(*chart, method.epCriterion, method.method);
+        = CurveAnalysis::analyse(*chart, method.epCriterion, &method.method);
     doc->appendText(evaluation.block(a.eps, a.unit, m_settings.separators)
         + ResultsBlock::pkaLines(a.pka, m_settings.separators));
     if (!m_journal)
