@@ -8,13 +8,14 @@
 // increments), how often +-2u covers the truth, the median 2u, and the content from EP1.
 //
 //   ep-montecarlo [--set check|tune] [--curves N] [--seed S] [--criterion C] [--lag S]
-//                 [--shape TEXT] [--detail] [--verbose]
+//                 [--shape TEXT] [--detail] [--verbose] [--lag-rows] [--no-lag-correction]
 //
 // The recognition was tuned on the `tune` set only; the default `check` set has other shapes,
 // concentrations, volumes and seeds. Not part of the test suite.
 
 #include "chemistry.h"
 
+#include "evaluation/electrodelag.h"
 #include "evaluation/eprecognition.h"
 #include "evaluation/equivalencepointfinder.h"
 #include "evaluation/titrationresult.h"
@@ -175,9 +176,13 @@ struct Tally
     int contentsWithin = 0; // of 0.3 %
     double worstBetween = 0; // inflection against stoichiometry, in increments
     double worstBetweenMl = 0;
+    int lagFlagged = 0; // curves with a lag reported at any EP
+    std::vector<double> lagSeconds; // the lag reported at each EP that has one
 
     void add(const Tally &t)
     {
+        lagFlagged += t.lagFlagged;
+        lagSeconds.insert(lagSeconds.end(), t.lagSeconds.begin(), t.lagSeconds.end());
         curves += t.curves;
         expected += t.expected;
         found += t.found;
@@ -211,7 +216,9 @@ struct Run
     double noisePh = 0.003;
     bool millivolts = false;
     double criterion = 1;
-    double lagSeconds = 0; // electrode time constant; readings 10 s after each dose
+    double lagSeconds = 0; // electrode time constant
+    double waitSeconds = 10; // from each dose to its reading
+    bool lagCorrection = true;
 };
 
 // The sample's concentration as the model holds it, in mol/L: the analyte, or the strong acid
@@ -251,7 +258,7 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
     const ElectrodeLag lag(run.lagSeconds);
     std::vector<StoredPoint> recorded = run.increment > 0
         ? recordFixedIncrements(pH, start + uniform(random, 0, run.increment), m.endVolume,
-            run.increment, electrode, lag)
+            run.increment, electrode, lag, run.waitSeconds)
         : recordTitration(pH, m.endVolume, electrode, lag, start);
     CurveSeries series;
     for (const StoredPoint &p : recorded) {
@@ -260,7 +267,19 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
                                             : std::round(p.pH * 1000) / 1000;
         series.push_back({p.volume, value});
     }
-    const EpAnalysis analysis = EpRecognition::recognise(series, run.criterion);
+    EpAnalysis analysis = EpRecognition::recognise(series, run.criterion);
+    if (run.lagCorrection) {
+        // As the program evaluates a listing: the printed values with their times.
+        TimedSeries timed;
+        for (std::size_t i = 0; i < series.size(); ++i)
+            timed.push_back({series[i].volume, series[i].value, recorded[i].seconds});
+        LagCorrection::apply(analysis, timed);
+        for (const RecognisedEp &ep : analysis.points) {
+            if (ep.lagSeconds)
+                t.lagSeconds.push_back(*ep.lagSeconds);
+        }
+        t.lagFlagged = t.lagSeconds.empty() ? 0 : 1;
+    }
     {
         std::vector<double> volumes, values;
         for (const CurvePoint &p : series) {
@@ -428,6 +447,61 @@ std::string number(const char *format, double value)
     return text;
 }
 
+// A slow electrode read 2 s after each 0.1 mL dose: per time constant, how often a lag is
+// reported on the curves with jumps, and how the corrected EPs do.
+int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curvesPerCell,
+    double criterion, bool correction, std::mt19937 &random, bool verbose)
+{
+    const double lags[] = {0, 0.5, 1, 1.5, 2, 3};
+    const double noises[] = {0.0, 0.002, 0.005, 0.01};
+    std::map<double, Tally> byLag;
+    Tally lagged, unlagged, slow; // 0.5-3 s; none; 1 s or more
+    for (double lag : lags) {
+        for (const Shape &shape : shapes) {
+            if (shape.group == "no jump" || shape.name.find(only) == std::string::npos)
+                continue;
+            for (double noise : noises) {
+                for (int c = 0; c < curvesPerCell; ++c) {
+                    Run run;
+                    run.increment = 0.1;
+                    run.noisePh = noise;
+                    run.millivolts = c % 3 == 2;
+                    run.criterion = criterion;
+                    run.lagSeconds = lag;
+                    run.waitSeconds = 2;
+                    run.lagCorrection = correction;
+                    const Tally t = runOne(shape, run, random, verbose);
+                    byLag[lag].add(t);
+                    (lag > 0 ? lagged : unlagged).add(t);
+                    if (lag >= 1)
+                        slow.add(t);
+                }
+            }
+        }
+    }
+    std::printf("Electrode lag, 0.1 mL steps read 2 s after each dose, curves with jumps%s\n\n",
+        correction ? "" : " (no lag correction)");
+    std::printf("%-10s %6s %7s %7s %8s %8s %7s %7s %9s\n", "lag", "curves", "flag%", "found%",
+        "mean/inc", "rms/inc", "cover%", "med2u", "med lag/s");
+    for (const auto &[lag, t] : byLag) {
+        const Figures f = figures(t);
+        std::printf("%-10s %6d %7.1f %7.1f %+8.4f %8.4f %7.1f %7.3f %9.2f\n",
+            number("%.1f s", lag).c_str(), t.curves, 100.0 * t.lagFlagged / t.curves, f.found,
+            f.mean, f.rms, f.coverage, f.medianTwoU, median(t.lagSeconds));
+    }
+    const Figures f = figures(lagged);
+    const double flaggedSlow = 100.0 * slow.lagFlagged / std::max(1, slow.curves);
+    const double flaggedNone = 100.0 * unlagged.lagFlagged / std::max(1, unlagged.curves);
+    std::printf("\nTargets:\n");
+    printTarget("+-2u covers the true EP in >= 85 % (lag 0.5-3 s)", f.coverage >= 85,
+        number("%.1f %%", f.coverage));
+    printTarget("lag reported on >= 90 % of curves lagging 1 s or more", flaggedSlow >= 90,
+        number("%.1f %%", flaggedSlow));
+    printTarget("lag reported on <= 5 % of curves without lag", flaggedNone <= 5,
+        number("%.1f %%", flaggedNone));
+    return 0;
+}
+
 const char *const Usage = R"(Usage: ep-montecarlo [options]
 
 How well the equivalence-point recognition does on the simulator's chemistry: curves of
@@ -442,6 +516,9 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
   --lag <s>          electrode time constant, readings 10 s after each dose (default 0)
   --shape <text>     only the shapes whose name holds the text
   --detail           rows per shape and noise level, fixed and dynamic steps apart
+  --lag-rows         only the lag rows: 0.1 mL steps read 2 s after each dose, electrode
+                     time constants 0 to 3 s, how often a lag is reported and the EPs' errors
+  --no-lag-correction  the EPs as recognised, without looking for an electrode lag
   --verbose          list every missed, extra or far-off EP
 )";
 
@@ -452,6 +529,8 @@ int main(int argc, char *argv[])
     bool tune = false;
     bool verbose = false;
     bool detail = false;
+    bool lagOnly = false;
+    bool lagCorrection = true;
     int curvesPerCell = 12;
     unsigned seed = 0;
     double criterion = 1;
@@ -482,6 +561,10 @@ int main(int argc, char *argv[])
         } else if (arg == "--shape" && value) {
             only = value;
             ++i;
+        } else if (arg == "--lag-rows") {
+            lagOnly = true;
+        } else if (arg == "--no-lag-correction") {
+            lagCorrection = false;
         } else if (arg == "--detail") {
             detail = true;
         } else if (arg == "--verbose") {
@@ -498,6 +581,8 @@ int main(int argc, char *argv[])
     const std::vector<Shape> shapes = tune ? tuneShapes() : checkShapes();
     // The two sets never share seeds.
     std::mt19937 random((tune ? 1000u : 900000u) + seed);
+    if (lagOnly)
+        return lagRows(shapes, only, curvesPerCell, criterion, lagCorrection, random, verbose);
     const double increments[] = {0.05, 0.1, 0.2, 0}; // 0: dynamic steps
     const double noises[] = {0.0, 0.002, 0.005, 0.01};
 
@@ -515,6 +600,7 @@ int main(int argc, char *argv[])
                     run.millivolts = c % 3 == 2;
                     run.criterion = criterion;
                     run.lagSeconds = lag;
+                    run.lagCorrection = lagCorrection;
                     const Tally t = runOne(shape, run, random, verbose);
                     const bool dynamic = increment <= 0;
                     std::string key = shape.group + ": " + shape.name;
@@ -591,6 +677,8 @@ int main(int argc, char *argv[])
     printTarget("both EPs of two-step curves found in >= 95 %", two.found >= 95,
         number("%.1f %%", two.found));
     printTarget("no extra EPs", all.extra == 0, std::to_string(all.extra));
+    std::printf("       electrode lag reported on %.1f %% of the curves\n",
+        100.0 * all.lagFlagged / std::max(1, all.curves));
     printTarget("no EP on curves without a jump in >= 95 %", none.clean >= 95,
         number("%.1f %%", none.clean));
     printTarget("content from EP1 within 0.3 % (largest error)", fixedJumps.worstContent <= 0.003,

@@ -2,6 +2,7 @@
 
 #include "evaluation/curveseries.h"
 
+#include <optional>
 #include <vector>
 
 // One equivalence point recognised on a titration curve.
@@ -13,6 +14,9 @@ struct RecognisedEp
     double steepness = 0; // largest slope of the jump, value per mL (negative: falling)
     double significance = 0; // how far the jump's steepness stands above the noise, in
                              // standard deviations of the slope
+    // The electrode's time constant the readings around the point show, in seconds (see
+    // LagCorrection); none when no lag is seen or the readings carry no times.
+    std::optional<double> lagSeconds;
 };
 
 struct EpAnalysis

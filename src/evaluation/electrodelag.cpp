@@ -1,0 +1,202 @@
+#include "electrodelag.h"
+
+#include "evaluation/jumpfit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace LagCorrection {
+
+namespace {
+
+// Readings fitted on either side of the point: enough flank to see the trail after the jump.
+constexpr int HalfWindow = 12;
+// The share of the distance to the settled value that is left at the next reading,
+// exp(-wait / tau), tried from none to much; the best is refined by a parabola.
+constexpr double Remainders[] = {0, 0.03, 0.07, 0.12, 0.18, 0.25, 0.32, 0.4, 0.48, 0.56, 0.64,
+    0.72, 0.8, 0.87};
+// The corrected EP is looked for from this many steps before the recognised one (a lag only
+// delays) to this many after it.
+constexpr double StepsBefore = 4;
+constexpr double StepsAfter = 2;
+
+struct Trial
+{
+    double tau = 0; // seconds; 0: no lag
+    double sum = std::numeric_limits<double>::infinity(); // weighted residual sum, reading units
+    double meanWeight = 1;
+    JumpFit fit;
+};
+
+double median(std::vector<double> v)
+{
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+double jumpValue(const JumpFit &f, double volume)
+{
+    const double d = volume - f.volume;
+    return f.level - f.bend * f.width + f.amplitude * std::asinh(d / f.width) + f.drift * d
+        + f.bend * std::sqrt(d * d + f.width * f.width);
+}
+
+// The readings [first, last] undone for a lag of `tau` and fitted. Undoing divides by 1 - r
+// and mixes in the reading before, which scales the noise by sqrt(1 + r^2) / (1 - r); the
+// residuals are weighted back by its inverse square, so sums for different tau compare.
+Trial fitUndone(const TimedSeries &s, int first, int last, double tau, double low, double high,
+    double noise)
+{
+    Trial t;
+    t.tau = tau;
+    CurveSeries undone;
+    std::vector<double> weights;
+    for (int i = first; i <= last; ++i) {
+        const TimedReading &p = s[std::size_t(i)];
+        const double r
+            = tau > 0 ? std::exp(-(p.seconds - s[std::size_t(i) - 1].seconds) / tau) : 0.0;
+        undone.push_back({p.volume, (p.value - r * s[std::size_t(i) - 1].value) / (1 - r)});
+        weights.push_back((1 - r) * (1 - r) / (1 + r * r));
+    }
+    double weightSum = 0;
+    for (double w : weights)
+        weightSum += w;
+    t.meanWeight = weightSum / double(weights.size());
+    const auto fit = JumpFitter::fit(
+        undone, 0, int(undone.size()) - 1, low, high, noise / std::sqrt(t.meanWeight));
+    if (!fit)
+        return t;
+    t.fit = *fit;
+    t.sum = 0;
+    for (std::size_t i = 0; i < undone.size(); ++i) {
+        const double residual = undone[i].value - jumpValue(*fit, undone[i].volume);
+        t.sum += weights[i] * residual * residual;
+    }
+    return t;
+}
+
+double tauFor(double remainder, double wait)
+{
+    return remainder > 0 ? -wait / std::log(remainder) : 0.0;
+}
+
+} // namespace
+
+std::optional<Estimate> estimate(
+    const TimedSeries &s, double volume, double noise, double lowest, double highest)
+{
+    const int n = int(s.size());
+    if (n < 2 * JumpFitter::Parameters)
+        return std::nullopt;
+    std::vector<double> waits, steps;
+    for (int i = 1; i < n; ++i) {
+        const double dt = s[std::size_t(i)].seconds - s[std::size_t(i) - 1].seconds;
+        const double dv = s[std::size_t(i)].volume - s[std::size_t(i) - 1].volume;
+        // Without times (or out of order) there is no lag to see.
+        if (!(dt > 0) || !(dv > 0) || !std::isfinite(s[std::size_t(i)].value))
+            return std::nullopt;
+        waits.push_back(dt);
+        steps.push_back(dv);
+    }
+    int centre = 1;
+    while (centre < n - 1 && s[std::size_t(centre)].volume < volume)
+        ++centre;
+    // The first reading has none before it to undo it with.
+    int first = std::max(1, centre - HalfWindow);
+    int last = std::min(n - 1, centre + HalfWindow - 1);
+    while (first < centre && s[std::size_t(first)].volume < lowest)
+        ++first;
+    while (last > centre && s[std::size_t(last)].volume > highest)
+        --last;
+    if (last - first + 1 < JumpFitter::Parameters + 4)
+        return std::nullopt;
+    const double wait = median(waits);
+    const double step = median(steps);
+    const double low = std::max(s[std::size_t(first)].volume, volume - StepsBefore * step);
+    const double high = std::min(s[std::size_t(last)].volume, volume + StepsAfter * step);
+    noise = std::max(noise, 1e-12);
+
+    std::vector<Trial> trials;
+    for (double r : Remainders)
+        trials.push_back(fitUndone(s, first, last, tauFor(r, wait), low, high, noise));
+    if (!std::isfinite(trials.front().sum))
+        return std::nullopt;
+    std::size_t best = 0;
+    for (std::size_t j = 1; j < trials.size(); ++j) {
+        if (trials[j].sum < trials[best].sum)
+            best = j;
+    }
+    if (best > 0 && best + 1 < trials.size() && std::isfinite(trials[best + 1].sum)) {
+        // The vertex of the parabola through the best remainder and its neighbours.
+        const double x0 = Remainders[best - 1], x1 = Remainders[best], x2 = Remainders[best + 1];
+        const double y0 = trials[best - 1].sum, y1 = trials[best].sum, y2 = trials[best + 1].sum;
+        const double denominator = (x1 - x0) * (y1 - y2) - (x1 - x2) * (y1 - y0);
+        if (denominator != 0) {
+            const double x = x1
+                - 0.5 * ((x1 - x0) * (x1 - x0) * (y1 - y2) - (x1 - x2) * (x1 - x2) * (y1 - y0))
+                    / denominator;
+            if (x > x0 && x < x2) {
+                trials.push_back(fitUndone(s, first, last, tauFor(x, wait), low, high, noise));
+                if (trials.back().sum < trials[best].sum)
+                    best = trials.size() - 1;
+            }
+        }
+    }
+    const Trial &chosen = trials[best];
+    const int dof = std::max(1, last - first + 1 - JumpFitter::Parameters - 1);
+    // The reading's variance: the curve's noise, or what the best fit leaves when the model
+    // does not follow the curve as closely.
+    const double variance = std::max(noise * noise, chosen.sum / dof);
+    const double evidence = (trials.front().sum - chosen.sum) / variance;
+    if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait)
+        return std::nullopt;
+
+    // Every time constant the readings do not rule out (within two standard deviations) moves
+    // the EP; that spread is part of its uncertainty.
+    double lowVolume = chosen.fit.volume, highVolume = chosen.fit.volume;
+    for (const Trial &t : trials) {
+        if (t.sum <= chosen.sum + 4 * variance) {
+            lowVolume = std::min(lowVolume, t.fit.volume);
+            highVolume = std::max(highVolume, t.fit.volume);
+        }
+    }
+    const double scatter = std::sqrt(variance / std::max(noise * noise, 1e-300));
+    Estimate e;
+    e.tauSeconds = chosen.tau;
+    e.volume = chosen.fit.volume;
+    e.value = chosen.fit.level;
+    e.uVolume = std::hypot(chosen.fit.uVolume * scatter, (highVolume - lowVolume) / 4);
+    return e;
+}
+
+void apply(EpAnalysis &analysis, const TimedSeries &readings)
+{
+    auto &points = analysis.points;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const double lowest = k > 0 ? (points[k - 1].volume + points[k].volume) / 2
+                                    : -std::numeric_limits<double>::infinity();
+        const double highest = k + 1 < points.size() ? (points[k].volume + points[k + 1].volume) / 2
+                                                     : std::numeric_limits<double>::infinity();
+        const auto e = estimate(readings, points[k].volume, analysis.noise, lowest, highest);
+        if (!e)
+            continue;
+        RecognisedEp &ep = points[k];
+        ep.lagSeconds = e->tauSeconds;
+        ep.volume = e->volume;
+        ep.value = e->value;
+        ep.uVolume = std::max(ep.uVolume, e->uVolume);
+    }
+}
+
+std::optional<double> largestLag(const EpAnalysis &analysis)
+{
+    std::optional<double> largest;
+    for (const RecognisedEp &ep : analysis.points) {
+        if (ep.lagSeconds && (!largest || *ep.lagSeconds > *largest))
+            largest = ep.lagSeconds;
+    }
+    return largest;
+}
+
+} // namespace LagCorrection

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "evaluation/eprecognition.h"
+
+#include <optional>
+#include <vector>
+
+// One reading as the listing holds it: volume in mL, value (pH or mV) and its time t[s].
+struct TimedReading
+{
+    double volume = 0;
+    double value = 0;
+    double seconds = 0;
+};
+
+// In the order they were taken.
+using TimedSeries = std::vector<TimedReading>;
+
+// A slow electrode makes each reading trail the solution: after a dose the value it shows
+// approaches the new one as
+//
+//     reading_i = true_i + (reading_(i-1) - true_i) * exp(-(t_i - t_(i-1)) / tau)
+//
+// so the recorded jump comes late and skewed to the side after it. Around each recognised EP
+// the readings are undone for a range of tau and the jump model fitted to them; a tau that
+// explains the readings clearly better than none is taken as the electrode's.
+namespace LagCorrection {
+
+// How much better the lagged model must fit than the unlagged one: the drop of the residual
+// sum in units of the residual variance.
+constexpr double Evidence = 25.0;
+// A time constant this small against the waiting time leaves the readings all but settled.
+constexpr double SmallestLagPerWait = 0.3;
+
+struct Estimate
+{
+    double tauSeconds = 0;
+    double volume = 0; // the EP of the undone readings, mL
+    double uVolume = 0; // its standard uncertainty, the time constant's included
+    double value = 0; // the value at it
+};
+
+// The lag around the point at `volume` (recognised on `readings`, `noise` the standard
+// deviation of one reading), from the readings between `lowest` and `highest` mL (the middles
+// to the neighbouring EPs); none when the readings show no lag or carry no usable times (not
+// strictly increasing in time and volume).
+std::optional<Estimate> estimate(const TimedSeries &readings, double volume, double noise,
+    double lowest, double highest);
+
+// Each EP whose readings show a lag gets it in lagSeconds and is moved to the EP of the undone
+// readings, with the uncertainty that includes the time constant's; no EP ever gets a smaller
+// u than the recognition gave. The others are left as they are.
+void apply(EpAnalysis &analysis, const TimedSeries &readings);
+
+// The largest lag of the analysis' EPs; none when none shows one.
+std::optional<double> largestLag(const EpAnalysis &analysis);
+
+} // namespace LagCorrection
