@@ -14,12 +14,13 @@ namespace {
 constexpr int HalfWindow = 12;
 // The share of the distance to the settled value that is left at the next reading,
 // exp(-wait / tau), tried from none to much; the best is refined by a parabola.
-constexpr double Remainders[] = {0, 0.03, 0.07, 0.12, 0.18, 0.25, 0.32, 0.4, 0.48, 0.56, 0.64,
-    0.72, 0.8, 0.87};
+constexpr double Remainders[]
+    = {0, 0.01, 0.03, 0.07, 0.12, 0.18, 0.25, 0.32, 0.4, 0.48, 0.56, 0.64, 0.72, 0.8, 0.87};
 // The corrected EP is looked for from this many steps before the recognised one (a lag only
 // delays) to this many after it.
 constexpr double StepsBefore = 4;
 constexpr double StepsAfter = 2;
+constexpr int RefineSteps = 8;
 
 struct Trial
 {
@@ -45,8 +46,8 @@ double jumpValue(const JumpFit &f, double volume)
 // The readings [first, last] undone for a lag of `tau` and fitted. Undoing divides by 1 - r
 // and mixes in the reading before, which scales the noise by sqrt(1 + r^2) / (1 - r); the
 // residuals are weighted back by its inverse square, so sums for different tau compare.
-Trial fitUndone(const TimedSeries &s, int first, int last, double tau, double low, double high,
-    double noise)
+Trial fitUndone(
+    const TimedSeries &s, int first, int last, double tau, double low, double high, double noise)
 {
     Trial t;
     t.tau = tau;
@@ -118,38 +119,55 @@ std::optional<Estimate> estimate(
     noise = std::max(noise, 1e-12);
 
     std::vector<Trial> trials;
+    const auto trial = [&](double remainder) {
+        trials.push_back(fitUndone(s, first, last, tauFor(remainder, wait), low, high, noise));
+        return trials.back().sum;
+    };
     for (double r : Remainders)
-        trials.push_back(fitUndone(s, first, last, tauFor(r, wait), low, high, noise));
+        trial(r);
     if (!std::isfinite(trials.front().sum))
         return std::nullopt;
+    std::size_t grid = 0;
+    for (std::size_t j = 1; j < trials.size(); ++j) {
+        if (trials[j].sum < trials[grid].sum)
+            grid = j;
+    }
+    if (grid > 0) {
+        // Golden section between the best remainder's neighbours: the EP moves with tau.
+        constexpr double Golden = 0.618033988749895;
+        double a = Remainders[grid - 1];
+        double b = Remainders[std::min(grid + 1, std::size(Remainders) - 1)];
+        double c = b - Golden * (b - a), d = a + Golden * (b - a);
+        double fc = trial(c), fd = trial(d);
+        for (int i = 0; i < RefineSteps; ++i) {
+            if (fc < fd) {
+                b = d;
+                d = c;
+                fd = fc;
+                c = b - Golden * (b - a);
+                fc = trial(c);
+            } else {
+                a = c;
+                c = d;
+                fc = fd;
+                d = a + Golden * (b - a);
+                fd = trial(d);
+            }
+        }
+    }
     std::size_t best = 0;
     for (std::size_t j = 1; j < trials.size(); ++j) {
         if (trials[j].sum < trials[best].sum)
             best = j;
     }
-    if (best > 0 && best + 1 < trials.size() && std::isfinite(trials[best + 1].sum)) {
-        // The vertex of the parabola through the best remainder and its neighbours.
-        const double x0 = Remainders[best - 1], x1 = Remainders[best], x2 = Remainders[best + 1];
-        const double y0 = trials[best - 1].sum, y1 = trials[best].sum, y2 = trials[best + 1].sum;
-        const double denominator = (x1 - x0) * (y1 - y2) - (x1 - x2) * (y1 - y0);
-        if (denominator != 0) {
-            const double x = x1
-                - 0.5 * ((x1 - x0) * (x1 - x0) * (y1 - y2) - (x1 - x2) * (x1 - x2) * (y1 - y0))
-                    / denominator;
-            if (x > x0 && x < x2) {
-                trials.push_back(fitUndone(s, first, last, tauFor(x, wait), low, high, noise));
-                if (trials.back().sum < trials[best].sum)
-                    best = trials.size() - 1;
-            }
-        }
-    }
     const Trial &chosen = trials[best];
+    const Trial &settled = trials.front();
     const int dof = std::max(1, last - first + 1 - JumpFitter::Parameters - 1);
     // The reading's variance: the curve's noise, or what the best fit leaves when the model
     // does not follow the curve as closely.
     const double variance = std::max(noise * noise, chosen.sum / dof);
-    const double evidence = (trials.front().sum - chosen.sum) / variance;
-    if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait)
+    const double evidence = (settled.sum - chosen.sum) / variance;
+    if (evidence < WeakEvidence)
         return std::nullopt;
 
     // Every time constant the readings do not rule out (within two standard deviations) moves
@@ -161,8 +179,18 @@ std::optional<Estimate> estimate(
             highVolume = std::max(highVolume, t.fit.volume);
         }
     }
-    const double scatter = std::sqrt(variance / std::max(noise * noise, 1e-300));
     Estimate e;
+    if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait) {
+        // A lag the readings hint at but do not show: the EP stays, its u reaches to where
+        // any lag they allow would put it.
+        e.volume = settled.fit.volume;
+        e.value = settled.fit.level;
+        e.uVolume = std::max(std::abs(chosen.fit.volume - settled.fit.volume),
+                        std::max(settled.fit.volume - lowVolume, highVolume - settled.fit.volume))
+            / 2;
+        return e;
+    }
+    const double scatter = std::sqrt(variance / std::max(noise * noise, 1e-300));
     e.tauSeconds = chosen.tau;
     e.volume = chosen.fit.volume;
     e.value = chosen.fit.level;
@@ -182,7 +210,11 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         if (!e)
             continue;
         RecognisedEp &ep = points[k];
-        ep.lagSeconds = e->tauSeconds;
+        if (!e->tauSeconds) {
+            ep.uVolume = std::hypot(ep.uVolume, e->uVolume);
+            continue;
+        }
+        ep.lagSeconds = *e->tauSeconds;
         ep.volume = e->volume;
         ep.value = e->value;
         ep.uVolume = std::max(ep.uVolume, e->uVolume);

@@ -28,13 +28,18 @@ namespace LagCorrection {
 
 // How much better the lagged model must fit than the unlagged one: the drop of the residual
 // sum in units of the residual variance.
-constexpr double Evidence = 25.0;
+constexpr double Evidence = 9.0;
+// Below this the readings say nothing about a lag; between the two a lag is not reported, but
+// the EP's u reaches to where it would put the point.
+constexpr double WeakEvidence = 2.0;
 // A time constant this small against the waiting time leaves the readings all but settled.
-constexpr double SmallestLagPerWait = 0.3;
+constexpr double SmallestLagPerWait = 0.15;
 
 struct Estimate
 {
-    double tauSeconds = 0;
+    // The electrode's time constant; none when the readings only hint at a lag: then volume
+    // and value are the unlagged fit's and uVolume the widening that reaches the lagged EP.
+    std::optional<double> tauSeconds;
     double volume = 0; // the EP of the undone readings, mL
     double uVolume = 0; // its standard uncertainty, the time constant's included
     double value = 0; // the value at it
@@ -44,12 +49,13 @@ struct Estimate
 // deviation of one reading), from the readings between `lowest` and `highest` mL (the middles
 // to the neighbouring EPs); none when the readings show no lag or carry no usable times (not
 // strictly increasing in time and volume).
-std::optional<Estimate> estimate(const TimedSeries &readings, double volume, double noise,
-    double lowest, double highest);
+std::optional<Estimate> estimate(
+    const TimedSeries &readings, double volume, double noise, double lowest, double highest);
 
 // Each EP whose readings show a lag gets it in lagSeconds and is moved to the EP of the undone
 // readings, with the uncertainty that includes the time constant's; no EP ever gets a smaller
-// u than the recognition gave. The others are left as they are.
+// u than the recognition gave. One whose readings hint at a lag keeps its place and gets a u
+// that reaches the lagged EP; the others are left as they are.
 void apply(EpAnalysis &analysis, const TimedSeries &readings);
 
 // The largest lag of the analysis' EPs; none when none shows one.
