@@ -535,6 +535,10 @@
         <source>pKa%1 %2 (u %3)</source>
         <translation>pKs%1 %2 (u %3)</translation>
     </message>
+    <message>
+        <source>electrode lag suspected (about %1 s): prefer drift-controlled readings</source>
+        <translation>träge Elektrode vermutet (etwa %1 s): besser driftgesteuert messen</translation>
+    </message>
 </context>
 <context>
     <name>RsKanal</name>

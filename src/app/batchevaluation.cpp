@@ -62,8 +62,11 @@ Result evaluateListing(const QString &text, Numbers::Separators sep, const Resul
     result.csv = SeriesExport::toCsv(chart, result.point);
     result.points = chart.curvePoints();
     result.derivative = chart.derivativePoints();
+    TimedSeries readings;
+    for (const Result::Row &row : result.listingRows)
+        readings.push_back({row.volume, row.value, row.seconds});
     const CurveAnalysis::Analysis analysis
-        = CurveAnalysis::analyse(chart, method.epCriterion, &method.method);
+        = CurveAnalysis::analyse(chart, method.epCriterion, &method.method, &readings);
     result.unit = analysis.unit;
     result.analysis = analysis.eps;
     result.pka = analysis.pka;
@@ -160,6 +163,8 @@ QByteArray toJson(const Result &result)
             {QStringLiteral("volume_ml"), ep.volume},
             {QStringLiteral("u_volume_ml"), ep.uVolume},
             {QStringLiteral("value"), ep.value},
+            {QStringLiteral("electrode_lag_s"),
+                ep.lagSeconds ? QJsonValue(*ep.lagSeconds) : QJsonValue(QJsonValue::Null)},
         });
     }
     QJsonArray results;

@@ -1,10 +1,12 @@
 #include "curveanalysis.h"
 
 #include "evaluation/resultsblock.h"
+#include "model/measurementstore.h"
 
 namespace CurveAnalysis {
 
-Analysis analyse(const ChartModel &chart, double criterion, const MethodValues *method)
+Analysis analyse(const ChartModel &chart, double criterion, const MethodValues *method,
+    const TimedSeries *readings)
 {
     Analysis a;
     a.unit = chart.axisTitle(AbstractChart::YAxis).startsWith(u"mV") ? QStringLiteral("mV")
@@ -13,6 +15,8 @@ Analysis analyse(const ChartModel &chart, double criterion, const MethodValues *
     for (const QPointF &p : chart.curvePoints())
         series.push_back({p.x(), p.y()});
     a.eps = EpRecognition::recognise(series, criterion);
+    if (readings)
+        LagCorrection::apply(a.eps, *readings);
     // A potential in mV is no pH: no proton balance to fit.
     if (method && a.unit == u"pH") {
         PkaConditions conditions;
@@ -22,6 +26,17 @@ Analysis analyse(const ChartModel &chart, double criterion, const MethodValues *
         a.pka = PkaFit::fit(series, a.eps.points, conditions);
     }
     return a;
+}
+
+TimedSeries timedReadings(const MeasurementStore &store, const ChartModel &chart)
+{
+    if (store.AnzahlWerte <= 0 || chart.curvePoints().size() != store.AnzahlWerte)
+        return {};
+    TimedSeries readings;
+    for (int i = 0; i < store.AnzahlWerte; ++i)
+        readings.push_back({store.Messwerte[std::size_t(i)][0], store.Messwerte[std::size_t(i)][1],
+            store.Zeiten[std::size_t(i)]});
+    return readings;
 }
 
 QList<ChartModel::Marker> markers(const EpAnalysis &eps, Numbers::Separators sep)

@@ -235,7 +235,9 @@ void frmMain::cmdAbleit_Click()
     if (!chart)
         return;
     const ResultSettings method = methodWithTitrant().method();
-    const CurveAnalysis::Analysis a = CurveAnalysis::analyse(*chart, method.epCriterion);
+    const TimedSeries readings = CurveAnalysis::timedReadings(m_measurementStore, *chart);
+    const CurveAnalysis::Analysis a
+        = CurveAnalysis::analyse(*chart, method.epCriterion, nullptr, &readings);
     m_series->markEquivalencePoints(CurveAnalysis::markers(a.eps, m_settings.separators),
         ResultsBlock::csvComments(a.eps, method.method));
 }
@@ -260,8 +262,9 @@ void frmMain::evaluateDocument(AbstractDocument *doc, const QString &reason)
         return;
     const TitrantEvaluation evaluation = methodWithTitrant();
     const ResultSettings &method = evaluation.method();
+    const TimedSeries readings = CurveAnalysis::timedReadings(m_measurementStore, *chart);
     const CurveAnalysis::Analysis a
-        = CurveAnalysis::analyse(*chart, method.epCriterion, &method.method);
+        = CurveAnalysis::analyse(*chart, method.epCriterion, &method.method, &readings);
     doc->appendText(evaluation.block(a.eps, a.unit, m_settings.separators)
         + ResultsBlock::pkaLines(a.pka, m_settings.separators));
     if (!m_journal)

@@ -1,5 +1,6 @@
 #include "resultsblock.h"
 
+#include "evaluation/electrodelag.h"
 #include "evaluation/uncertaintytext.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,10 @@ QString epLines(const EpAnalysis &analysis, const QString &unit, Numbers::Separa
                     .arg(volume.value, volume.u, unit, valueText(ep.value, unit, sep))
             + Crlf;
     }
+    if (const auto lag = LagCorrection::largestLag(analysis))
+        text += Texts::tr("electrode lag suspected (about %1 s): prefer drift-controlled readings")
+                    .arg(Numbers::format(*lag, 1, sep))
+            + Crlf;
     return text;
 }
 

@@ -19,7 +19,8 @@ namespace ResultsBlock {
 QString compose(const EpAnalysis &analysis, const MethodValues &method, const QString &unit,
     Numbers::Separators sep);
 
-// The block's head and its EP lines, without the result.
+// The block's head and its EP lines, without the result; when an EP shows a slow electrode, a
+// line that says so with its time constant.
 QString epLines(const EpAnalysis &analysis, const QString &unit, Numbers::Separators sep);
 // "No result: <reason>".
 QString noResultLine(const QString &reason);

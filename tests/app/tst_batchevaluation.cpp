@@ -30,6 +30,21 @@ QString runTable(bool strong, bool millivolts)
     return text;
 }
 
+// The same acid's table as an electrode with the time constant `tau` reads it, 2 s after each
+// dose; `withTimes` false writes 0 in the time column.
+QString laggedRunTable(double tau, bool withTimes)
+{
+    const ModelSample m = makeMonoproticSample(false, false, 4.76, 10, 50, 0.1);
+    Electrode electrode(0.002, 7);
+    QString text = QStringLiteral("   ml        pH        [s]\r\n");
+    for (const StoredPoint &p : recordFixedIncrements([&m](double v) { return m.sample.pH(v); },
+             0.0, 18.0, 0.1, electrode, ElectrodeLag(tau), 2.0))
+        text += QStringLiteral("  %1     %2     %3  \r\n")
+                    .arg(QString::number(p.volume, 'f', 3), QString::number(p.pH, 'f', 3),
+                        QString::number(withTimes ? p.seconds : 0.0, 'f', 1));
+    return text;
+}
+
 } // namespace
 
 // A saved document evaluated without a window: series, derivative and equivalence point as CSV.
@@ -123,6 +138,43 @@ private Q_SLOTS:
         QCOMPARE(first.keys(), QStringList({"u", "value"}));
         QVERIFY(std::abs(first.value("value").toDouble() - 4.76) < 0.01);
         QVERIFY(first.value("u").toDouble() > 0);
+    }
+
+    // "electrode_lag_s" in every EP: the time constant when the readings lag, else null; the
+    // results block says so in a line of its own.
+    void jsonAndBlockReportTheElectrodeLag_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("lag"); // 0: null
+        QTest::newRow("1.5 s") << laggedRunTable(1.5, true) << 1.5;
+        QTest::newRow("none") << laggedRunTable(0, true) << 0.0;
+        QTest::newRow("1.5 s, no times") << laggedRunTable(1.5, false) << 0.0;
+    }
+    void jsonAndBlockReportTheElectrodeLag()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, lag);
+        const BatchEvaluation::Result result
+            = BatchEvaluation::evaluateText(text, Numbers::Separators::dot());
+        QVERIFY(result.ok());
+        const QJsonArray eps = QJsonDocument::fromJson(BatchEvaluation::toJson(result))
+                                   .object()
+                                   .value("equivalence_points")
+                                   .toArray();
+        QCOMPARE(eps.size(), 1);
+        const QJsonValue seen = eps.at(0).toObject().value("electrode_lag_s");
+        const QString block
+            = ResultsBlock::epLines(result.analysis, result.unit, Numbers::Separators::comma());
+        if (lag == 0) {
+            QVERIFY(seen.isNull());
+            QVERIFY(!block.contains(u"lag"));
+            return;
+        }
+        QVERIFY2(std::abs(seen.toDouble() - lag) < 0.15 * lag, qPrintable(block));
+        QVERIFY(
+            block.contains(QStringLiteral(
+                "electrode lag suspected (about %1 s): prefer drift-controlled readings\r\n")
+                               .arg(QString::number(seen.toDouble(), 'f', 1).replace(u'.', u','))));
     }
 
     void pkaLinesUseTheUsersSeparator()
