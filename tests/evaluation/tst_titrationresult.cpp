@@ -144,7 +144,8 @@ private Q_SLOTS:
         m.resultUnit = QStringLiteral("mmol");
         m.resultEp = ep;
         m.blankVolume = blank;
-        const std::vector<RecognisedEp> points {{8.0, 0.02, 4.7, 5, 40}, {16.2, 0.03, 9.6, 4, 30}};
+        const std::vector<RecognisedEp> points {
+            {8.0, 0.02, 4.7, 5, 40, {}}, {16.2, 0.03, 9.6, 4, 30, {}}};
         const TitrationResultOutcome o = TitrationResult::compute(m, points);
         QCOMPARE(o.result.has_value(), error.isEmpty());
         QVERIFY2(
@@ -241,7 +242,7 @@ private Q_SLOTS:
         QFETCH(double, sampleSize);
         EpAnalysis analysis;
         const std::vector<RecognisedEp> all {
-            {10.0234, 0.0112, 7.014, 5, 40}, {20.5, 0.03, 9.6, 4, 30}};
+            {10.0234, 0.0112, 7.014, 5, 40, {}}, {20.5, 0.03, 9.6, 4, 30, {}}};
         analysis.points.assign(all.begin(), all.begin() + eps);
         MethodValues m;
         m.resultUnit = sampleSize < 0 ? QStringLiteral("mol/L") : QStringLiteral("mmol");
