@@ -21,6 +21,8 @@ constexpr double Remainders[]
 constexpr double StepsBefore = 4;
 constexpr double StepsAfter = 2;
 constexpr int RefineSteps = 8;
+// How far the residual variance of a reported lag's fit may stand above the noise.
+constexpr double CleanFit = 4;
 
 struct Trial
 {
@@ -180,7 +182,10 @@ std::optional<Estimate> estimate(
         }
     }
     Estimate e;
-    if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait) {
+    // A lag is reported only where the undone readings follow the model to their noise: a
+    // shape the model misses could otherwise pass for a lag.
+    const bool clean = chosen.sum / dof <= CleanFit * noise * noise;
+    if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait || !clean) {
         // A lag the readings hint at but do not show: the EP stays, its u reaches to where
         // any lag they allow would put it.
         e.volume = settled.fit.volume;

@@ -28,12 +28,13 @@ namespace LagCorrection {
 
 // How much better the lagged model must fit than the unlagged one: the drop of the residual
 // sum in units of the residual variance.
-constexpr double Evidence = 9.0;
+constexpr double Evidence = 16.0;
 // Below this the readings say nothing about a lag; between the two a lag is not reported, but
 // the EP's u reaches to where it would put the point.
 constexpr double WeakEvidence = 2.0;
-// A time constant this small against the waiting time leaves the readings all but settled.
-constexpr double SmallestLagPerWait = 0.15;
+// A time constant this small against the waiting time leaves the readings all but settled
+// (less than 1 % of a step left at the next reading).
+constexpr double SmallestLagPerWait = 0.22;
 
 struct Estimate
 {
