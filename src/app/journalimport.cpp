@@ -53,7 +53,7 @@ Journal::Evaluation evaluationOf(const BatchEvaluation::Result &result, const Re
     evaluation.criterion = request.method.epCriterion;
     evaluation.method = methodValues(request.method);
     for (const RecognisedEp &ep : result.analysis.points)
-        evaluation.points.push_back({ep.volume, ep.uVolume, ep.value});
+        evaluation.points.push_back({ep.volume, ep.uVolume, ep.value, ep.lagSeconds});
     for (const TitrationResultValue &r : result.results)
         evaluation.results.push_back({r.ep, r.value, r.u, r.unit});
     return evaluation;

@@ -334,7 +334,7 @@ bool JournalSession::documentEvaluated(AbstractDocument *document, const EpAnaly
     evaluation.criterion = method.epCriterion;
     evaluation.method = methodValues(method.method);
     for (const RecognisedEp &ep : analysis.points)
-        evaluation.points.push_back({ep.volume, ep.uVolume, ep.value});
+        evaluation.points.push_back({ep.volume, ep.uVolume, ep.value, ep.lagSeconds});
     const TitrationResultOutcome outcome = TitrationResult::compute(method.method, analysis.points);
     if (const auto &r = outcome.result)
         evaluation.results.push_back({r->ep, r->value, r->u, r->unit});

@@ -63,7 +63,7 @@ Outcome evaluate(const JournalStore::RunRecord &run, const ResultSettings &metho
     e.criterion = method.epCriterion;
     e.method = JournalSession::methodValues(method.method);
     for (const RecognisedEp &ep : outcome.result.analysis.points)
-        e.points.push_back({ep.volume, ep.uVolume, ep.value});
+        e.points.push_back({ep.volume, ep.uVolume, ep.value, ep.lagSeconds});
     for (const TitrationResultValue &r : outcome.result.results)
         e.results.push_back({r.ep, r.value, r.u, r.unit});
     return outcome;

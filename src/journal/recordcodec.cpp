@@ -51,6 +51,8 @@ QJsonArray pointsJson(const std::vector<Journal::EvaluatedEp> &points)
             {QStringLiteral("volume_ml"), ep.volume},
             {QStringLiteral("u_volume_ml"), ep.uVolume},
             {QStringLiteral("value"), ep.value},
+            {QStringLiteral("electrode_lag_s"),
+                ep.lagSeconds ? QJsonValue(*ep.lagSeconds) : QJsonValue(QJsonValue::Null)},
         });
     }
     return array;
@@ -85,9 +87,11 @@ std::vector<Journal::EvaluatedEp> pointsFromText(const QString &text)
     std::vector<Journal::EvaluatedEp> points;
     for (const QJsonValue &v : arrayOf(text)) {
         const QJsonObject o = v.toObject();
+        const QJsonValue lag = o.value(QLatin1StringView("electrode_lag_s"));
         points.push_back({o.value(QLatin1StringView("volume_ml")).toDouble(),
             o.value(QLatin1StringView("u_volume_ml")).toDouble(),
-            o.value(QLatin1StringView("value")).toDouble()});
+            o.value(QLatin1StringView("value")).toDouble(),
+            lag.isDouble() ? std::optional<double>(lag.toDouble()) : std::nullopt});
     }
     return points;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <optional>
 #include <vector>
 
 // The plain records a titration run, a received report and an evaluation hand over to the lab
@@ -76,6 +77,7 @@ struct EvaluatedEp
     double volume = 0; // mL
     double uVolume = 0; // standard uncertainty, mL
     double value = 0; // measured value at the EP
+    std::optional<double> lagSeconds; // the electrode's lag seen at the EP, s; none: none seen
 
     bool operator==(const EvaluatedEp &) const = default;
 };

@@ -79,7 +79,7 @@ void fillKnown(JournalStore &store)
     e.created = at("2026-12-07T20:26:00.000+01:00");
     e.origin = Anna;
     e.method = {{QStringLiteral("ResultUnit"), QStringLiteral("mol/L")}};
-    e.points = {{0.15, 0.002, 3.9}};
+    e.points = {{0.15, 0.002, 3.9, {}}};
     e.results = {{1, 0.1234, 0.0005, QStringLiteral("mol/L")}};
     store.addEvaluation(id, e);
     e.created = at("2026-12-08T09:00:00.000+01:00");

@@ -192,7 +192,7 @@ private Q_SLOTS:
         s.session->documentSaved(runDocument, file);
 
         EpAnalysis analysis;
-        analysis.points = {{4.02, 0.011, 7.01, 10, 20}, {9.5, 0.03, 10.2, 8, 12}};
+        analysis.points = {{4.02, 0.011, 7.01, 10, 20, {}}, {9.5, 0.03, 10.2, 8, 12, {}}};
         ResultSettings method;
         method.method.sampleSize = 20;
         method.method.titrantConcentration = 0.1;
@@ -235,7 +235,7 @@ private Q_SLOTS:
         s.f.run.toggle();
         s.finishRun(7);
         EpAnalysis analysis;
-        analysis.points = {{0.1, 0.011, 7.01, 10, 20}};
+        analysis.points = {{0.1, 0.011, 7.01, 10, 20, {}}};
         QVERIFY(s.session->documentEvaluated(&s.f.doc(), analysis, ResultSettings()));
         QVERIFY(s.session->writer().waitUntilWritten(10000));
 

@@ -32,7 +32,7 @@ private:
         Journal::Evaluation e;
         e.reason = reason;
         e.method = {{QStringLiteral("Method/SampleSize"), sampleSize}};
-        e.points = {{10.02, 0.011, 7.01}};
+        e.points = {{10.02, 0.011, 7.01, {}}};
         e.results = {{1, 0.1002, 0.0002, QStringLiteral("mol/L")}};
         return e;
     }
@@ -44,13 +44,15 @@ private:
         if (!id)
             return {};
         for (int i = 0; i < 3; ++i)
-            store.addReading(*id, {i, 0.5 * i, 3 + i, 2.0 * i, false});
+            store.addReading(*id, {i, 0.5 * i, 3.0 + i, 2.0 * i, false});
         store.finishRun(*id, Journal::EndReason::EndVolume, {});
         store.finishRun(*id, Journal::EndReason::EndVolume, {}); // repeated: no second entry
         store.setDocumentFile(*id, QStringLiteral("s1.rtf"));
         store.addEvaluation(*id, evaluation(10, {}));
         store.addEvaluation(*id, evaluation(10.5, QStringLiteral("sample weighed again")));
-        Journal::Titrant naoh {0, {}, QStringLiteral("NaOH"), 0.1};
+        Journal::Titrant naoh;
+        naoh.name = QStringLiteral("NaOH");
+        naoh.concentration = 0.1;
         store.saveTitrant(naoh);
         naoh.validityDays = 14;
         store.saveTitrant(naoh);
@@ -60,8 +62,12 @@ private:
         titer.value = 1.02;
         titer.u = 0.001;
         store.addTiter(titer);
-        store.recordChange({Audit::Action::MethodChanged, QStringLiteral("method"),
-            {{QStringLiteral("Method/Factor"), 1}}, {{QStringLiteral("Method/Factor"), 2}}});
+        Audit::Entry method;
+        method.action = Audit::Action::MethodChanged;
+        method.record = QStringLiteral("method");
+        method.oldValues = {{QStringLiteral("Method/Factor"), 1}};
+        method.newValues = {{QStringLiteral("Method/Factor"), 2}};
+        store.recordChange(method);
         QSqlQuery query(store.database());
         query.exec(QStringLiteral("SELECT action FROM audit_trail ORDER BY seq"));
         QStringList actions;

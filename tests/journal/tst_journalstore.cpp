@@ -35,7 +35,7 @@ private:
         Journal::Evaluation e;
         e.reason = reason;
         e.criterion = 1.5;
-        e.points = {{volume, 0.004, 8.7}};
+        e.points = {{volume, 0.004, 8.7, {}}};
         e.results = {{1, 0.1002, 0.0004, QStringLiteral("mol/L")}};
         e.origin = {QStringLiteral("ben"), QStringLiteral("lab-1"), QStringLiteral("1.5.9")};
         return e;
