@@ -29,17 +29,18 @@ constexpr double Agreement = 3;
 // The smallest uncertainty, in steps: what is left of the model's own error on exact readings.
 constexpr double ModelFloor = 1e-3;
 // The asymmetric jump replaces the symmetric one when it lowers the residual sum by more than
-// this many times the variance of a reading (chi-square of one degree of freedom: noise alone
-// gives more than 10 in about 0.2 % of fits).
+// this many times the variance of a reading. Noise alone (chi-square of one degree of freedom)
+// gives more than 25 in under one fit in a million; the symmetric model's own shortfall on
+// sharp weak-acid jumps reaches 10 to 20.
 constexpr double AsymmetryEvidence = 25;
-// ... and, over a jump narrower than this fraction of the step at its centre, when its sides
-// differ clearly. Such a jump's centre is fixed by its logarithmic flanks alone, where unequal
-// amplitudes move it most; across a broad jump many points show the model's shortfall in the
-// symmetric fits' spread over the windows instead.
+// ... only over a jump narrower than this fraction of the step at its centre: such a jump's
+// centre is fixed by its logarithmic flanks alone, where unequal amplitudes move it most.
+// Across a broad jump (carbonate's first at fine steps: 0.3 step and wider) many points show
+// the model's shortfall in the symmetric fits' spread over the windows instead.
 constexpr double NarrowJump = 0.25;
-// Its sides differ clearly: acid-base jumps are symmetric in pH (asymmetry 0), the
-// mildest redox or precipitation asymmetry (2:1) is log(2) / 2 = 0.35; noise and the buffer's
-// curvature on broad acid-base jumps reach about 0.2.
+// ... and only when its sides differ clearly: acid-base jumps are symmetric in pH (0), the
+// mildest redox or precipitation asymmetry (2:1) is log(2) / 2 = 0.35, which noisy fits of a
+// sharp jump put anywhere from about 0.2 to 0.45.
 constexpr double SmallestAsymmetry = 0.15;
 
 struct Candidate
