@@ -1,10 +1,12 @@
 // ep-montecarlo: how well the equivalence-point recognition does on the simulator's chemistry.
 //
 // Curves of many shapes (weak and strong acids and bases, two-step phosphoric acid and sodium
-// carbonate, curves without a jump), recorded at fixed increments of 0.05 to 0.2 mL and in
-// dynamic steps, with electrode noise, slopes of 97 to 100 %, zero offsets and the readings'
-// rounding. The true equivalence points come from stoichiometry. The table gives per group:
-// how often each true point was found, extra points, the volume error (RMS and largest, in
+// carbonate, curves without a jump; asymmetric jumps of redox titrations with unequal electron
+// numbers, of silver precipitations with unequal charges or a second halide, and of a dilute
+// weak acid, followed in mV or pH and tallied apart), recorded at fixed increments of 0.05 to 0.2
+// mL and in dynamic steps, with electrode noise, slopes of 97 to 100 %, zero offsets and the
+// readings' rounding. The true equivalence points come from stoichiometry. The table gives per
+// group: how often each true point was found, extra points, the volume error (RMS and largest, in
 // increments), how often +-2u covers the truth, the median 2u, and the content from EP1.
 //
 //   ep-montecarlo [--set check|tune] [--curves N] [--seed S] [--criterion C] [--lag S]
@@ -43,6 +45,10 @@ struct Shape
     std::string group; // "one jump", "two jumps", "no jump"
     std::function<ModelSample(std::mt19937 &)> make;
     double start = 0; // start of the titrated range as a fraction of the end volume
+    // Jumps whose two sides differ (unequal electron numbers or charges, a second precipitate,
+    // high dilution): tallied apart from the acid-base jumps.
+    bool asymmetric = false;
+    bool millivolts = false; // always read in mV: a redox or silver electrode
 };
 
 double uniform(std::mt19937 &r, double a, double b)
@@ -68,9 +74,70 @@ ModelSample twoStep(std::mt19937 &r, bool carbonate, double v1, double sampleVol
     return m;
 }
 
+ModelSample redox(std::mt19937 &r, int analyteElectrons, int titrantElectrons,
+    double analytePotential, double titrantPotential, bool dimer, double v1, double sampleVolume,
+    double titrant)
+{
+    ModelSample m = makeRedoxSample(RedoxSample::forEquivalence(analyteElectrons, titrantElectrons,
+        analytePotential, titrantPotential, dimer, v1, sampleVolume, titrant));
+    m.endVolume = v1 * uniform(r, 1.5, 2.0);
+    return m;
+}
+
+// Silver nitrate on anions that precipitate one after the other: {concentration, pKsp, Ag per
+// anion}; titrated to `endFactor` times the last EP.
+ModelSample silver(std::vector<PrecipitationSample::Anion> anions, double sampleVolume,
+    double titrant, double endFactor)
+{
+    PrecipitationSample s;
+    s.anions = std::move(anions);
+    s.sampleVolume = sampleVolume;
+    s.titrantConcentration = titrant;
+    ModelSample m = makePrecipitationSample(s);
+    m.endVolume = endFactor * m.equivalenceVolumes.back();
+    return m;
+}
+
+// The asymmetric shapes start just past zero: without titrant a redox or silver potential is
+// undefined.
+constexpr double FirstDrop = 0.01;
+
 std::vector<Shape> tuneShapes()
 {
     return {
+        {"Fe(II) / permanganate 5:1 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 5, 680, 1510, false, uniform(r, 8, 12), 50, 0.02);
+            },
+            FirstDrop, true, true},
+        {"Fe(II) / dichromate 6:1 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 6, 680, 1330, true, uniform(r, 8, 12), 50, 0.1 / 6);
+            },
+            FirstDrop, true, true},
+        {"Sn(II) / Ce(IV) 2:1 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 1, 150, 1440, false, uniform(r, 8, 12), 50, 0.1);
+            },
+            FirstDrop, true, true},
+        {"sulfide / AgNO3 (Ag2S, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 8, 12) / 100;
+                return silver({{c, 49.2, 2}}, 50, 0.1, uniform(r, 1.5, 2.0));
+            },
+            FirstDrop, true, true},
+        {"iodide then chloride / AgNO3 (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 8, 12) / 50;
+                return silver({{c, 16.08, 1}, {c * uniform(r, 0.8, 1.2), 9.74, 1}}, 50, 0.1,
+                    uniform(r, 1.2, 1.4));
+            },
+            FirstDrop, true, true},
+        {"dilute acetic acid / NaOH 0.01", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.76, false, false, uniform(r, 8, 12), 100, 0.01);
+            },
+            0, true},
         {"acetic acid / NaOH", "one jump",
             [](std::mt19937 &r) {
                 return monoprotic(r, 4.76, false, false, uniform(r, 8, 12), 50, 0.1);
@@ -104,6 +171,44 @@ std::vector<Shape> tuneShapes()
 std::vector<Shape> checkShapes()
 {
     return {
+        {"Fe(II) / permanganate 5:1 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 5, 700, 1500, false, uniform(r, 5, 15), 40, 0.02);
+            },
+            FirstDrop, true, true},
+        {"Fe(II) / dichromate 6:1 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 6, 610, 1100, true, uniform(r, 6, 14), 30, 0.02);
+            },
+            FirstDrop, true, true},
+        {"Fe(II) / Tl(III) 1:2 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 2, 680, 1250, false, uniform(r, 5, 15), 60, 0.05);
+            },
+            FirstDrop, true, true},
+        {"U(IV) / Ce(IV) 2:1 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 1, 330, 1440, false, uniform(r, 6, 14), 40, 0.05);
+            },
+            FirstDrop, true, true},
+        {"iodide then chloride / AgNO3 (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.05 * uniform(r, 4, 8) / 40;
+                return silver({{c, 16.08, 1}, {c * uniform(r, 0.6, 1.6), 9.74, 1}}, 40, 0.05,
+                    uniform(r, 1.15, 1.4));
+            },
+            FirstDrop, true, true},
+        {"sulfide / AgNO3 0.05 (Ag2S, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.05 * uniform(r, 5, 15) / 2 / 40;
+                return silver({{c, 49.2, 2}}, 40, 0.05, uniform(r, 1.4, 1.9));
+            },
+            FirstDrop, true, true},
+        {"dilute weak acid pKa 4.2 / NaOH 0.005", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.2, false, false, uniform(r, 6, 14), 80, 0.005);
+            },
+            0, true},
         {"formic acid / NaOH", "one jump",
             [](std::mt19937 &r) {
                 return monoprotic(r, 3.75, false, false, uniform(r, 5, 15), 25, 0.1);
@@ -230,7 +335,7 @@ double modelContent(const ProticSample &s)
 }
 
 // The steepest point of the exact curve near a stoichiometric one (for the table's note).
-double inflectionNear(const ProticSample &s, double volume, double reach)
+double inflectionNear(const ModelSample &s, double volume, double reach)
 {
     double lo = volume - reach, hi = volume + reach;
     for (int i = 0; i < 80; ++i) {
@@ -251,7 +356,7 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
     Electrode electrode(run.noisePh, unsigned(random()));
     electrode.setCalibration(uniform(random, 0.97, 1.0), uniform(random, -30, 30));
     const auto pH = [&m](double v) {
-        return m.sample.pH(v);
+        return m.pH(v);
     };
     // The first reading at a random phase of the grid, so the jumps fall anywhere in a step.
     const double start = shape.start * m.endVolume;
@@ -359,7 +464,7 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
                     100 * t.worstContent, shape.name.c_str(), truth, error, run.increment,
                     run.noisePh, 2 * ep.uVolume / step);
         }
-        const double between = std::abs(inflectionNear(m.sample, truth, 0.2 * step) - truth);
+        const double between = std::abs(inflectionNear(m, truth, 0.2 * step) - truth);
         t.worstBetween = std::max(t.worstBetween, between / step);
         t.worstBetweenMl = std::max(t.worstBetweenMl, between);
         if (verbose && std::abs(error) > 0.25)
@@ -587,7 +692,7 @@ int main(int argc, char *argv[])
     const double noises[] = {0.0, 0.002, 0.005, 0.01};
 
     std::map<std::string, Tally> byShape, byIncrement, byNoise, byGroup;
-    Tally fixedJumps, twoStep, noJump, all;
+    Tally fixedJumps, twoStep, noJump, all, asymmetric;
     for (const Shape &shape : shapes) {
         if (shape.name.find(only) == std::string::npos)
             continue;
@@ -597,7 +702,7 @@ int main(int argc, char *argv[])
                     Run run;
                     run.increment = increment;
                     run.noisePh = noise;
-                    run.millivolts = c % 3 == 2;
+                    run.millivolts = shape.millivolts || c % 3 == 2;
                     run.criterion = criterion;
                     run.lagSeconds = lag;
                     run.lagCorrection = lagCorrection;
@@ -611,7 +716,9 @@ int main(int argc, char *argv[])
                         .add(t);
                     byNoise[number("noise %.3f pH", noise)].add(t);
                     byGroup[shape.group + (dynamic ? " (dynamic steps)" : "")].add(t);
-                    if (!dynamic && shape.group != "no jump")
+                    if (!dynamic && shape.asymmetric)
+                        asymmetric.add(t);
+                    else if (!dynamic && shape.group != "no jump")
                         fixedJumps.add(t);
                     if (shape.group == "two jumps")
                         twoStep.add(t);
@@ -685,6 +792,16 @@ int main(int argc, char *argv[])
         number("%.3f %%", 100 * fixedJumps.worstContent));
     std::printf("       content from EP1 within 0.3 %% in %.1f %% of the curves\n",
         100.0 * fixedJumps.contentsWithin / std::max(1, fixedJumps.contents));
+    if (asymmetric.curves > 0) {
+        const Figures a = figures(asymmetric);
+        std::printf("\nAsymmetric jumps (fixed increments, apart from the figures above):\n");
+        printTarget("EP volume error <= 0.05 increment RMS", a.rms <= 0.05, number("%.4f", a.rms));
+        printTarget(
+            "no EP off by more than 0.25 increment", a.worst <= 0.25, number("%.3f", a.worst));
+        printTarget("+-2u covers the true EP in 90-99 %", a.coverage >= 90 && a.coverage <= 99,
+            number("%.1f %%", a.coverage));
+        printTarget("every EP found", a.found >= 100, number("%.1f %%", a.found));
+    }
     std::printf("\nThe exact curves' steepest points lie up to %.4f mL (%.4f increment) from the "
                 "stoichiometric EPs.\n",
         all.worstBetweenMl, all.worstBetween);

@@ -38,8 +38,10 @@ constexpr double SteepnessRatio = 3.0;
 // order; repeated volumes are merged), rising and falling jumps alike. Each inflection whose
 // slope stands out of the noise (estimated from the curve) and of the curve around it is fitted
 // locally, which gives its volume and a standard uncertainty u: +-2u covers the true point in
-// about 95 % of runs. `criterion` scales the significance threshold: 1 is the default, larger
-// values want clearer jumps, smaller ones accept weaker ones.
+// about 95 % of runs. A sharp jump whose sides differ (redox with unequal electron numbers,
+// precipitates of unequal charges, a first precipitate capped by a second) is fitted with
+// unequal amplitudes on either side where the readings show it. `criterion` scales the significance
+// threshold: 1 is the default, larger values want clearer jumps, smaller ones accept weaker ones.
 EpAnalysis recognise(const CurveSeries &series, double criterion = 1.0);
 
 } // namespace EpRecognition

@@ -225,4 +225,183 @@ std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, doubl
     return result;
 }
 
+double asymmetricShape(double x, double asymmetry)
+{
+    // h(-x, a) = -h(x, -a): solve for x >= 0 only, in t = h / p, where
+    // exp(t) - exp(-t p^2) = 2x has its root between 0 and log(1 + 2x).
+    if (x < 0)
+        return -asymmetricShape(-x, -asymmetry);
+    const double p = std::exp(asymmetry);
+    const double s = p * p;
+    double low = 0, high = std::log1p(2 * x);
+    double t = std::min(high, std::asinh(x));
+    for (int i = 0; i < 100; ++i) {
+        const double g = std::exp(t) - std::exp(-t * s) - 2 * x;
+        if (g > 0)
+            high = t;
+        else
+            low = t;
+        const double slope = std::exp(t) + s * std::exp(-t * s);
+        double next = t - g / slope;
+        if (!(next > low && next < high))
+            next = 0.5 * (low + high);
+        if (std::abs(next - t) <= 1e-15 * (1 + std::abs(t)))
+            return next * p;
+        t = next;
+    }
+    return t * p;
+}
+
+double asymmetricSlopeAtCentre(double asymmetry)
+{
+    const double p = std::exp(asymmetry);
+    return 2 / (p + 1 / p);
+}
+
+namespace {
+
+// The parameters in order: level, amplitude, drift, bend, centre, log width, asymmetry.
+constexpr int AsymmetricParameters = 7;
+using Vector7 = std::array<double, AsymmetricParameters>;
+using Matrix7 = std::array<Vector7, AsymmetricParameters>;
+
+// The model and, when asked, its gradient: the shape's derivatives follow from its defining
+// equation F(h, x, a) = 0 as -dF/dx / dF/dh and -dF/da / dF/dh.
+double asymmetricModel(const Vector7 &p, double x, Vector7 *gradient)
+{
+    const double width = std::exp(p[5]);
+    const double d = x - p[4];
+    const double u = d / width;
+    const double h = asymmetricShape(u, p[6]);
+    const double root = std::sqrt(d * d + width * width);
+    if (gradient) {
+        const double q = std::exp(p[6]);
+        const double rising = std::exp(h / q), falling = std::exp(-h * q);
+        const double dh = (rising / q + q * falling) / 2;
+        const double hx = 1 / dh;
+        const double ha = ((h / q) * rising - h * q * falling) / 2 / dh;
+        (*gradient)[0] = 1;
+        (*gradient)[1] = h;
+        (*gradient)[2] = d;
+        (*gradient)[3] = root;
+        (*gradient)[4] = -p[1] * hx / width - p[2] - p[3] * d / root;
+        (*gradient)[5] = -p[1] * hx * u + p[3] * width * width / root;
+        (*gradient)[6] = p[1] * ha;
+    }
+    return p[0] + p[1] * h + p[2] * d + p[3] * root;
+}
+
+void asymmetricNormal(const Window &w, const Vector7 &p, Matrix7 &jtj, Vector7 &jtr)
+{
+    jtj = {};
+    jtr = {};
+    Vector7 g;
+    for (std::size_t i = 0; i < w.x.size(); ++i) {
+        const double r = w.y[i] - asymmetricModel(p, w.x[i], &g);
+        for (int a = 0; a < AsymmetricParameters; ++a) {
+            jtr[a] += g[a] * r;
+            for (int b = 0; b < AsymmetricParameters; ++b)
+                jtj[a][b] += g[a] * g[b];
+        }
+    }
+}
+
+double asymmetricSum(const Window &w, const Vector7 &p)
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < w.x.size(); ++i) {
+        const double r = w.y[i] - asymmetricModel(p, w.x[i], nullptr);
+        sum += r * r;
+    }
+    return sum;
+}
+
+// Beyond this the amplitude on one side is e^6 = 400 times the other's: a cap, not a jump.
+constexpr double LargestAsymmetry = 3;
+
+} // namespace
+
+std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
+    double lowVolume, double highVolume, double noise, const JumpFit &start)
+{
+    if (first < 0 || last >= int(series.size()) || last - first + 1 < AsymmetricParameters + 2
+        || !(highVolume > lowVolume))
+        return std::nullopt;
+    Window w;
+    for (int i = first; i <= last; ++i) {
+        w.x.push_back(series[std::size_t(i)].volume);
+        w.y.push_back(series[std::size_t(i)].value);
+    }
+    const Vector7 symmetric = {start.level - start.bend * start.width, start.amplitude, start.drift,
+        start.bend, start.volume, std::log(start.width), 0};
+    // From the symmetric fit, and leaning either way: the centre moves far when one side is
+    // much steeper.
+    Vector7 p = symmetric;
+    double sum = std::numeric_limits<double>::infinity();
+    for (double lean : {0.0, -1.0, 1.0}) {
+        Vector7 q = symmetric;
+        q[6] = lean;
+        double qSum = asymmetricSum(w, q);
+        double lambda = 1e-3;
+        for (int iteration = 0; iteration < 200; ++iteration) {
+            Matrix7 jtj;
+            Vector7 jtr;
+            asymmetricNormal(w, q, jtj, jtr);
+            bool improved = false;
+            while (lambda < 1e12) {
+                Matrix7 damped = jtj;
+                for (int a = 0; a < AsymmetricParameters; ++a)
+                    damped[a][a] += lambda * (jtj[a][a] > 0 ? jtj[a][a] : 1);
+                Vector7 step = jtr;
+                if (solve<AsymmetricParameters>(damped, step)) {
+                    Vector7 trial;
+                    for (int a = 0; a < AsymmetricParameters; ++a)
+                        trial[a] = q[a] + step[a];
+                    const double trialSum = std::abs(trial[6]) <= LargestAsymmetry
+                        ? asymmetricSum(w, trial)
+                        : std::numeric_limits<double>::infinity();
+                    if (trialSum < qSum) {
+                        const double gain = qSum - trialSum;
+                        q = trial;
+                        qSum = trialSum;
+                        lambda = std::max(lambda / 10, 1e-12);
+                        improved = gain > 1e-14 * (qSum + 1e-300);
+                        break;
+                    }
+                }
+                lambda *= 10;
+            }
+            if (!improved)
+                break;
+        }
+        if (qSum < sum) {
+            sum = qSum;
+            p = q;
+        }
+    }
+    if (!(p[4] >= lowVolume && p[4] <= highVolume) || !std::isfinite(sum))
+        return std::nullopt;
+
+    Matrix7 jtj;
+    Vector7 jtr;
+    asymmetricNormal(w, p, jtj, jtr);
+    Vector7 unit {};
+    unit[4] = 1;
+    if (!solve<AsymmetricParameters>(jtj, unit) || !(unit[4] > 0))
+        return std::nullopt;
+
+    JumpFit result;
+    result.volume = p[4];
+    result.level = p[0] + p[3] * std::exp(p[5]);
+    result.amplitude = p[1];
+    result.drift = p[2];
+    result.bend = p[3];
+    result.width = std::exp(p[5]);
+    result.asymmetry = p[6];
+    result.uVolume = noise * std::sqrt(unit[4]);
+    result.residualRms = std::sqrt(sum / double(w.x.size()));
+    result.count = int(w.x.size());
+    return result;
+}
+
 } // namespace JumpFitter

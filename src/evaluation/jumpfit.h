@@ -23,6 +23,9 @@ struct JumpFit
     double width = 0; // mL
     double drift = 0; // value per mL
     double bend = 0; // value per mL
+    // Natural log of the square root of the ratio of the amplitudes after and before the
+    // centre; 0 for the symmetric jump (see JumpFitter::fitAsymmetric).
+    double asymmetry = 0;
     double uVolume = 0; // standard uncertainty of the centre for the given noise, mL
     double residualRms = 0; // root mean square of the residuals
     int count = 0; // points fitted
@@ -37,5 +40,22 @@ constexpr int Parameters = 6;
 // uVolume. No fit for fewer than eight points, or when the centre leaves the interval.
 std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, double lowVolume,
     double highVolume, double noise);
+
+// The asymmetric jump: asinh(x) replaced by the h that solves
+//
+//     (exp(h / p) - exp(-h p)) / 2 = x,    p = exp(asymmetry),
+//
+// so the value rises by amplitude * p per e-fold of the distance after the centre and by
+// amplitude / p before it. A couple that takes n electrons (or an ion of charge n) on one side
+// and m on the other gives this form near the equivalence point, with p^2 = m / n; a second
+// precipitate capping a jump gives a large p. The centre is again the stoichiometric point.
+double asymmetricShape(double x, double asymmetry);
+// The slope of asymmetricShape at x = 0.
+double asymmetricSlopeAtCentre(double asymmetry);
+
+// Fits the asymmetric jump (seven parameters) to the points [first, last], starting from a
+// symmetric fit of the same points; otherwise as fit().
+std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
+    double lowVolume, double highVolume, double noise, const JumpFit &start);
 
 } // namespace JumpFitter

@@ -107,6 +107,137 @@ double ProticSample::stoichiometricVolume(int protonsLost) const
     return net * sampleVolume / titrantConcentration;
 }
 
+RedoxSample RedoxSample::forEquivalence(int analyteElectrons, int titrantElectrons,
+    double analytePotential, double titrantPotential, bool dimericTitrant, double equivalence,
+    double sampleVolume, double titrantConcentration)
+{
+    RedoxSample s;
+    s.analyteElectrons = analyteElectrons;
+    s.titrantElectrons = titrantElectrons;
+    s.analytePotential = analytePotential;
+    s.titrantPotential = titrantPotential;
+    s.dimericTitrant = dimericTitrant;
+    s.sampleVolume = sampleVolume;
+    s.titrantConcentration = titrantConcentration;
+    s.analyteConcentration
+        = titrantElectrons * titrantConcentration * equivalence / (analyteElectrons * sampleVolume);
+    return s;
+}
+
+double RedoxSample::equivalenceVolume() const
+{
+    return analyteElectrons * analyteConcentration * sampleVolume
+        / (titrantElectrons * titrantConcentration);
+}
+
+double RedoxSample::potential(double addedVolume) const
+{
+    const double total = sampleVolume + addedVolume;
+    const double analyte = analyteConcentration * sampleVolume / total;
+    const double titrant = titrantConcentration * addedVolume / total;
+    // Electrons the analyte gave up less those the titrant took, as a function of E: it rises
+    // with E, so bisection finds its only root.
+    auto excess = [&](double e) {
+        const double oxidised
+            = 1 / (1 + std::pow(10.0, -analyteElectrons * (e - analytePotential) / NernstSlope));
+        const double k = std::pow(10.0, titrantElectrons * (e - titrantPotential) / NernstSlope);
+        // Fraction of the titrant reduced: (1 - r) / r = K, or for a dimer (1 - r) / (4 T r^2) = K.
+        const double reduced
+            = dimericTitrant ? 2 / (1 + std::sqrt(1 + 16 * titrant * k)) : 1 / (1 + k);
+        return analyteElectrons * analyte * oxidised - titrantElectrons * titrant * reduced;
+    };
+    double low = std::min(analytePotential, titrantPotential) - 1000;
+    double high = std::max(analytePotential, titrantPotential) + 1000;
+    for (int i = 0; i < 100; ++i) {
+        const double mid = 0.5 * (low + high);
+        if (excess(mid) > 0)
+            high = mid;
+        else
+            low = mid;
+    }
+    return 0.5 * (low + high);
+}
+
+std::vector<double> PrecipitationSample::equivalenceVolumes() const
+{
+    std::vector<double> volumes;
+    double silver = 0;
+    for (const Anion &a : anions) {
+        silver += a.silverPerAnion * a.concentration * sampleVolume;
+        volumes.push_back(silver / titrantConcentration);
+    }
+    return volumes;
+}
+
+double PrecipitationSample::potential(double addedVolume) const
+{
+    constexpr double SilverPotential = 799.6; // Ag+/Ag, mV
+    const double total = sampleVolume + addedVolume;
+    const double silver = titrantConcentration * addedVolume / total;
+    // Silver dosed less silver free and precipitated, at log [Ag+] = x: it falls with x, so
+    // bisection finds its only root.
+    auto unbound = [&](double x) {
+        const double free = std::pow(10.0, x);
+        double bound = 0;
+        for (const Anion &a : anions) {
+            const double c = a.concentration * sampleVolume / total;
+            const double dissolved = std::min(c, std::pow(10.0, -a.pKsp - a.silverPerAnion * x));
+            bound += a.silverPerAnion * (c - dissolved);
+        }
+        return silver - free - bound;
+    };
+    double low = -40;
+    double high = 1;
+    for (int i = 0; i < 100; ++i) {
+        const double mid = 0.5 * (low + high);
+        if (unbound(mid) > 0)
+            low = mid;
+        else
+            high = mid;
+    }
+    return SilverPotential + NernstSlope * 0.5 * (low + high);
+}
+
+double ModelSample::pH(double addedVolume) const
+{
+    return potential ? 7.0 - potential(addedVolume) / NernstSlope : sample.pH(addedVolume);
+}
+
+double ModelSample::slope(double addedVolume) const
+{
+    constexpr double Delta = 1e-5; // mL
+    return (pH(addedVolume + Delta) - pH(addedVolume - Delta)) / (2 * Delta);
+}
+
+namespace {
+
+// The content as the result formula gives it: one titrant per analyte.
+ModelSample potentialModel(double sampleVolume, double titrantConcentration,
+    std::vector<double> equivalences, std::function<double(double)> potential)
+{
+    ModelSample model;
+    model.sample.sampleVolume = sampleVolume;
+    model.sample.titrantConcentration = titrantConcentration;
+    model.sample.anionConcentration = titrantConcentration * equivalences.front() / sampleVolume;
+    model.equivalenceVolumes = std::move(equivalences);
+    model.potential = std::move(potential);
+    return model;
+}
+
+} // namespace
+
+ModelSample makeRedoxSample(const RedoxSample &sample)
+{
+    return potentialModel(sample.sampleVolume, sample.titrantConcentration,
+        {sample.equivalenceVolume()}, [sample](double v) { return sample.potential(v); });
+}
+
+ModelSample makePrecipitationSample(const PrecipitationSample &sample)
+{
+    return potentialModel(sample.sampleVolume, sample.titrantConcentration,
+        sample.equivalenceVolumes(), [sample](double v) { return sample.potential(v); });
+}
+
 bool sampleKindFromName(const std::string &name, SampleKind &kind)
 {
     static const std::pair<const char *, SampleKind> names[] = {

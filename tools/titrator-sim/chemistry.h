@@ -47,6 +47,54 @@ struct ProticSample
     double stoichiometricVolume(int protonsLost) const;
 };
 
+// A reducing analyte titrated with an oxidising one (or the reverse roles), followed by an
+// inert electrode in mV. The analyte gives up `analyteElectrons` per molecule, the titrant
+// takes `titrantElectrons`; unequal numbers make the jump asymmetric. The potential follows
+// from the electron balance with both Nernst equations (formal potentials at the sample's
+// acidity), solved numerically. A dimeric titrant (dichromate: one Cr2O7 gives two Cr3+) has a
+// concentration term in its Nernst equation.
+struct RedoxSample
+{
+    int analyteElectrons = 1; // Fe2+ -> Fe3+
+    int titrantElectrons = 5; // MnO4- -> Mn2+
+    double analytePotential = 680; // formal, mV
+    double titrantPotential = 1510; // formal, mV
+    bool dimericTitrant = false;
+    double analyteConcentration = 0.1; // mol/L in the sample
+    double sampleVolume = 50; // mL
+    double titrantConcentration = 0.02; // mol/L
+
+    // The sample whose equivalence point lies at `equivalence` mL.
+    static RedoxSample forEquivalence(int analyteElectrons, int titrantElectrons,
+        double analytePotential, double titrantPotential, bool dimericTitrant, double equivalence,
+        double sampleVolume, double titrantConcentration);
+    double equivalenceVolume() const;
+    // Potential in mV after `addedVolume` mL (more than zero: the first drop sets it).
+    double potential(double addedVolume) const;
+};
+
+// Anions precipitated by silver nitrate, followed by a silver electrode in mV. Each anion X
+// binds `silverPerAnion` Ag+ (Ag2S: 2, unequal charges make the jump asymmetric); the least
+// soluble precipitates first, and a second anion caps the first one's jump. The free silver
+// follows from the silver balance with the solubility products, solved numerically.
+struct PrecipitationSample
+{
+    struct Anion
+    {
+        double concentration = 0; // mol/L in the sample
+        double pKsp = 9.74; // AgCl
+        int silverPerAnion = 1;
+    };
+    std::vector<Anion> anions; // in the order they precipitate
+    double sampleVolume = 50; // mL
+    double titrantConcentration = 0.1; // mol/L AgNO3
+
+    // The volumes at which each anion is used up, in the order of `anions`.
+    std::vector<double> equivalenceVolumes() const;
+    // Potential in mV after `addedVolume` mL (more than zero: without silver it is undefined).
+    double potential(double addedVolume) const;
+};
+
 // The samples the simulator offers. `Acid` is the acetic or hydrochloric acid of AcidSample.
 enum class SampleKind {
     Acid,
@@ -66,7 +114,20 @@ struct ModelSample
     std::vector<double> equivalenceVolumes; // the visible ones, ascending, by stoichiometry
     double endVolume = 0; // mL titrated in all
     std::string name; // for the result report
+    // A curve followed in mV rather than by its pH (redox, precipitation): when set, the
+    // sample above only holds the content as the result formula gives it, one titrant per
+    // analyte.
+    std::function<double(double)> potential;
+
+    // The value a pH meter would show for this curve: a potential in mV as the pH a glass
+    // electrode would have at it, so that millivoltsFromPh() gives the potential back.
+    double pH(double addedVolume) const;
+    double slope(double addedVolume) const;
 };
+
+// Curves followed in mV, as model samples whose content is given in titrant equivalents.
+ModelSample makeRedoxSample(const RedoxSample &sample);
+ModelSample makePrecipitationSample(const PrecipitationSample &sample);
 
 // One monoprotic analyte whose jump lies at `equivalence` mL: an acid titrated with NaOH or a
 // base with HCl, strong or weak (`pKa` of the weak acid or of the weak base's acid form). The
