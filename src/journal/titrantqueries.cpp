@@ -45,6 +45,14 @@ bool JournalStore::saveTitrant(Journal::Titrant &titrant)
         saved.created = QDateTime::currentDateTime();
     const bool written = audited([&](std::vector<Audit::Entry> &entries) {
         QSqlQuery query(m_db);
+        // Asked first: a refused INSERT would leave a PostgreSQL transaction aborted.
+        query.prepare(QStringLiteral("SELECT 1 FROM titrants WHERE name = ? AND id <> ?"));
+        query.addBindValue(saved.name);
+        query.addBindValue(saved.id);
+        if (!query.exec())
+            return fail(query.lastError().text());
+        if (query.next())
+            return fail(QStringLiteral("a titrant named \"%1\" exists already").arg(saved.name));
         Audit::Entry changed
             = entry(Audit::Action::TitrantChanged, Audit::recordOfTitrant(saved.uuid));
         if (saved.id == 0) {

@@ -115,6 +115,8 @@ private Q_SLOTS:
         Journal::Titrant other;
         other.name = naoh.name;
         QVERIFY(!store.saveTitrant(other));
+        QVERIFY2(store.lastError().contains(QStringLiteral("exists already")),
+            qPrintable(store.lastError()));
         const auto read = store.titrant(naoh.id);
         QVERIFY(read);
         QCOMPARE(*read, naoh);
