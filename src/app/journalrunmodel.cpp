@@ -27,6 +27,20 @@ bool JournalRunModel::setFilter(const JournalStore::RunFilter &filter)
     return m_error.isEmpty();
 }
 
+void JournalRunModel::runChanged(qint64 runId)
+{
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].id != runId)
+            continue;
+        const std::optional<JournalStore::RunRecord> record = m_store.run(runId);
+        if (!record)
+            return;
+        m_rows[row] = record->summary;
+        Q_EMIT dataChanged(index(int(row), 0), index(int(row), ColumnCount - 1));
+        return;
+    }
+}
+
 void JournalRunModel::setOutliers(const QSet<qint64> &runIds)
 {
     if (runIds == m_outliers)

@@ -33,6 +33,8 @@ public:
     QString lastError() const { return m_error; }
 
     const JournalStore::RunSummary &run(int row) const { return m_rows.at(std::size_t(row)); }
+    // Reads run `runId` again where the table shows it (a new version changed its result).
+    void runChanged(qint64 runId);
     // Runs whose result the table marks as an outlier of its sample's series.
     void setOutliers(const QSet<qint64> &runIds);
     bool isOutlier(qint64 runId) const { return m_outliers.contains(runId); }

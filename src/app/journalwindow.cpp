@@ -199,6 +199,11 @@ void JournalWindow::evaluationStored(qint64 runId)
 {
     if (m_versions->runId() == runId)
         m_versions->showRun(m_store.get(), runId);
+    if (m_model) {
+        m_model->runChanged(runId);
+        m_seriesSample.clear(); // its result, and so its sample's series, may have changed
+        showSeries();
+    }
 }
 
 void JournalWindow::showCount()

@@ -369,6 +369,9 @@ private Q_SLOTS:
             reasons << versions->topLevelItem(i)->text(JournalVersionsPane::Reason);
         QCOMPARE(reasons, (QStringList {"", "checked", "sample size corrected"}));
         QVERIFY(versions->topLevelItem(2)->text(JournalVersionsPane::Result).startsWith("0,05"));
+        // The table's result is the newest version's.
+        QTRY_COMPARE(journal->model()->index(0, JournalRunModel::Result).data().toString().left(4),
+            QStringLiteral("0,05"));
         QCOMPARE(QDir(drop).entryList(QDir::Files), (QStringList {"run1-v2.json", "run1-v3.json"}));
     }
 };
