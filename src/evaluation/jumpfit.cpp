@@ -46,6 +46,32 @@ struct Window
     std::vector<double> y; // value
 };
 
+// The fit of either jump model from its parameters (level, amplitude, drift, bend, centre, log
+// width[, asymmetry]) and its normal matrix at them: the centre's variance is its element of the
+// inverse normal matrix, times the noise.
+template<int N>
+std::optional<JumpFit> fitted(const Window &w, const std::array<double, N> &p,
+    std::array<std::array<double, N>, N> jtj, double sum, double noise)
+{
+    std::array<double, N> unit {};
+    unit[4] = 1;
+    if (!solve<N>(jtj, unit) || !(unit[4] > 0))
+        return std::nullopt;
+    JumpFit result;
+    result.volume = p[4];
+    result.level = p[0] + p[3] * std::exp(p[5]);
+    result.amplitude = p[1];
+    result.drift = p[2];
+    result.bend = p[3];
+    result.width = std::exp(p[5]);
+    if constexpr (N > 6)
+        result.asymmetry = p[6];
+    result.uVolume = noise * std::sqrt(unit[4]);
+    result.residualRms = std::sqrt(sum / double(w.x.size()));
+    result.count = int(w.x.size());
+    return result;
+}
+
 // The best level, amplitude, drift and bend for a fixed centre and width (a linear least squares
 // problem), and the residual sum.
 double linearPart(const Window &w, double centre, double width, std::array<double, 4> &linear)
@@ -206,23 +232,7 @@ std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, doubl
     Matrix jtj;
     Vector jtr;
     normalEquations(w, p, jtj, jtr);
-    // The centre's variance: its element of the inverse normal matrix, times the noise.
-    Vector unit {};
-    unit[4] = 1;
-    if (!solve<Parameters>(jtj, unit) || !(unit[4] > 0))
-        return std::nullopt;
-
-    JumpFit result;
-    result.volume = p[4];
-    result.level = p[0] + p[3] * std::exp(p[5]);
-    result.amplitude = p[1];
-    result.drift = p[2];
-    result.bend = p[3];
-    result.width = std::exp(p[5]);
-    result.uVolume = noise * std::sqrt(unit[4]);
-    result.residualRms = std::sqrt(sum / double(w.x.size()));
-    result.count = int(w.x.size());
-    return result;
+    return fitted<Parameters>(w, p, jtj, sum, noise);
 }
 
 double asymmetricShape(double x, double asymmetry)
@@ -385,23 +395,7 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     Matrix7 jtj;
     Vector7 jtr;
     asymmetricNormal(w, p, jtj, jtr);
-    Vector7 unit {};
-    unit[4] = 1;
-    if (!solve<AsymmetricParameters>(jtj, unit) || !(unit[4] > 0))
-        return std::nullopt;
-
-    JumpFit result;
-    result.volume = p[4];
-    result.level = p[0] + p[3] * std::exp(p[5]);
-    result.amplitude = p[1];
-    result.drift = p[2];
-    result.bend = p[3];
-    result.width = std::exp(p[5]);
-    result.asymmetry = p[6];
-    result.uVolume = noise * std::sqrt(unit[4]);
-    result.residualRms = std::sqrt(sum / double(w.x.size()));
-    result.count = int(w.x.size());
-    return result;
+    return fitted<AsymmetricParameters>(w, p, jtj, sum, noise);
 }
 
 } // namespace JumpFitter
