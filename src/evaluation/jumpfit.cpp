@@ -46,6 +46,48 @@ struct Window
     std::vector<double> y; // value
 };
 
+// Levenberg-Marquardt from `p`, whose residual sum is `sum`, for either jump model: `normal`
+// gives the normal equations at a point, `sumOf` the residual sum (infinite where a point is
+// not allowed). Leaves the best point in `p` and returns its sum.
+template<int N, typename Normal, typename Sum>
+double levenbergMarquardt(
+    const Window &w, std::array<double, N> &p, double sum, const Normal &normal, const Sum &sumOf)
+{
+    using V = std::array<double, N>;
+    using M = std::array<V, N>;
+    double lambda = 1e-3;
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        M jtj;
+        V jtr;
+        normal(w, p, jtj, jtr);
+        bool improved = false;
+        while (lambda < 1e12) {
+            M damped = jtj;
+            for (int a = 0; a < N; ++a)
+                damped[a][a] += lambda * (jtj[a][a] > 0 ? jtj[a][a] : 1);
+            V step = jtr;
+            if (solve<N>(damped, step)) {
+                V trial;
+                for (int a = 0; a < N; ++a)
+                    trial[a] = p[a] + step[a];
+                const double trialSum = sumOf(trial);
+                if (trialSum < sum) {
+                    const double gain = sum - trialSum;
+                    p = trial;
+                    sum = trialSum;
+                    lambda = std::max(lambda / 10, 1e-12);
+                    improved = gain > 1e-14 * (sum + 1e-300);
+                    break;
+                }
+            }
+            lambda *= 10;
+        }
+        if (!improved)
+            break;
+    }
+    return sum;
+}
+
 // The fit of either jump model from its parameters (level, amplitude, drift, bend, centre, log
 // width[, asymmetry]) and its normal matrix at them: the centre's variance is its element of the
 // inverse normal matrix, times the noise.
@@ -194,38 +236,8 @@ std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, doubl
 
     // Levenberg-Marquardt on all six parameters.
     Vector p = best;
-    double sum = bestSum;
-    double lambda = 1e-3;
-    for (int iteration = 0; iteration < 200; ++iteration) {
-        Matrix jtj;
-        Vector jtr;
-        normalEquations(w, p, jtj, jtr);
-        bool improved = false;
-        while (lambda < 1e12) {
-            Matrix damped = jtj;
-            for (int a = 0; a < Parameters; ++a)
-                damped[a][a] += lambda * (jtj[a][a] > 0 ? jtj[a][a] : 1);
-            Vector step = jtr;
-            if (solve<Parameters>(damped, step)) {
-                Vector trial;
-                for (int a = 0; a < Parameters; ++a)
-                    trial[a] = p[a] + step[a];
-                const double trialSum = residualSum(w, trial);
-                if (trialSum < sum) {
-                    const double gain = sum - trialSum;
-                    p = trial;
-                    sum = trialSum;
-                    lambda = std::max(lambda / 10, 1e-12);
-                    improved = gain > 1e-14 * (sum + 1e-300);
-                    break;
-                }
-            }
-            lambda *= 10;
-        }
-        if (!improved)
-            break;
-    }
-
+    const double sum = levenbergMarquardt<Parameters>(
+        w, p, bestSum, normalEquations, [&w](const Vector &q) { return residualSum(w, q); });
     if (!(p[4] >= lowVolume && p[4] <= highVolume) || !std::isfinite(sum))
         return std::nullopt;
 
@@ -351,39 +363,12 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     for (double lean : {0.0, -1.0, 1.0}) {
         Vector7 q = symmetric;
         q[6] = lean;
-        double qSum = asymmetricSum(w, q);
-        double lambda = 1e-3;
-        for (int iteration = 0; iteration < 200; ++iteration) {
-            Matrix7 jtj;
-            Vector7 jtr;
-            asymmetricNormal(w, q, jtj, jtr);
-            bool improved = false;
-            while (lambda < 1e12) {
-                Matrix7 damped = jtj;
-                for (int a = 0; a < AsymmetricParameters; ++a)
-                    damped[a][a] += lambda * (jtj[a][a] > 0 ? jtj[a][a] : 1);
-                Vector7 step = jtr;
-                if (solve<AsymmetricParameters>(damped, step)) {
-                    Vector7 trial;
-                    for (int a = 0; a < AsymmetricParameters; ++a)
-                        trial[a] = q[a] + step[a];
-                    const double trialSum = std::abs(trial[6]) <= LargestAsymmetry
-                        ? asymmetricSum(w, trial)
-                        : std::numeric_limits<double>::infinity();
-                    if (trialSum < qSum) {
-                        const double gain = qSum - trialSum;
-                        q = trial;
-                        qSum = trialSum;
-                        lambda = std::max(lambda / 10, 1e-12);
-                        improved = gain > 1e-14 * (qSum + 1e-300);
-                        break;
-                    }
-                }
-                lambda *= 10;
-            }
-            if (!improved)
-                break;
-        }
+        const double qSum = levenbergMarquardt<AsymmetricParameters>(
+            w, q, asymmetricSum(w, q), asymmetricNormal, [&w](const Vector7 &trial) {
+                return std::abs(trial[6]) <= LargestAsymmetry
+                    ? asymmetricSum(w, trial)
+                    : std::numeric_limits<double>::infinity();
+            });
         if (qSum < sum) {
             sum = qSum;
             p = q;
