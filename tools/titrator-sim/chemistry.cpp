@@ -6,6 +6,20 @@
 
 namespace {
 
+// The root of `f`, rising through 0 once between `low` and `high`, by 100 halvings.
+template<typename F>
+double rootOfRising(const F &f, double low, double high)
+{
+    for (int i = 0; i < 100; ++i) {
+        const double mid = 0.5 * (low + high);
+        if (f(mid) > 0)
+            high = mid;
+        else
+            low = mid;
+    }
+    return 0.5 * (low + high);
+}
+
 constexpr double Kw = 1e-14;
 constexpr double NernstSlope = 59.16; // mV per pH at 25 degrees
 
@@ -80,16 +94,7 @@ double ProticSample::pH(double addedVolume) const
         const double h = std::pow(10.0, logH);
         return h + cation - Kw / h - anion - analyte * protonsLost(logH * std::log(10.0));
     };
-    double low = -16.0;
-    double high = 1.0;
-    for (int i = 0; i < 100; ++i) {
-        const double mid = 0.5 * (low + high);
-        if (excess(mid) > 0)
-            high = mid;
-        else
-            low = mid;
-    }
-    return -0.5 * (low + high);
+    return -rootOfRising(excess, -16.0, 1.0);
 }
 
 double ProticSample::slope(double addedVolume) const
@@ -146,16 +151,8 @@ double RedoxSample::potential(double addedVolume) const
             = dimericTitrant ? 2 / (1 + std::sqrt(1 + 16 * titrant * k)) : 1 / (1 + k);
         return analyteElectrons * analyte * oxidised - titrantElectrons * titrant * reduced;
     };
-    double low = std::min(analytePotential, titrantPotential) - 1000;
-    double high = std::max(analytePotential, titrantPotential) + 1000;
-    for (int i = 0; i < 100; ++i) {
-        const double mid = 0.5 * (low + high);
-        if (excess(mid) > 0)
-            high = mid;
-        else
-            low = mid;
-    }
-    return 0.5 * (low + high);
+    return rootOfRising(excess, std::min(analytePotential, titrantPotential) - 1000,
+        std::max(analytePotential, titrantPotential) + 1000);
 }
 
 std::vector<double> PrecipitationSample::equivalenceVolumes() const
@@ -186,16 +183,8 @@ double PrecipitationSample::potential(double addedVolume) const
         }
         return silver - free - bound;
     };
-    double low = -40;
-    double high = 1;
-    for (int i = 0; i < 100; ++i) {
-        const double mid = 0.5 * (low + high);
-        if (unbound(mid) > 0)
-            low = mid;
-        else
-            high = mid;
-    }
-    return SilverPotential + NernstSlope * 0.5 * (low + high);
+    return SilverPotential
+        + NernstSlope * rootOfRising([&](double x) { return -unbound(x); }, -40, 1);
 }
 
 double ModelSample::pH(double addedVolume) const
