@@ -22,6 +22,18 @@ Audit::Entry JournalStore::entry(Audit::Action action, const QString &record) co
     return made;
 }
 
+bool JournalStore::appendCovering(Audit::Entry made, const QString &table,
+    RecordDigest::Columns columns, const QString &key, const QVariant &value,
+    std::vector<Audit::Entry> &entries, QString *error)
+{
+    const auto digest = RecordDigest::ofRow(m_db, table, columns, key, value, error);
+    if (!digest)
+        return false;
+    made.dataDigest = *digest;
+    entries.push_back(std::move(made));
+    return true;
+}
+
 bool JournalStore::audited(const AuditedChange &change)
 {
     const auto run = [this](const QString &sql) {
@@ -106,12 +118,9 @@ bool JournalStore::appendMigration(int from, QString *error)
             Audit::Entry started = backfilled(entry(Audit::Action::RunStarted, record));
             started.newValues.insert(QStringLiteral("kind"), run.kind);
             started.newValues.insert(QStringLiteral("sample"), run.sample);
-            const auto start = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
-                RecordDigest::RunStart, QStringLiteral("id"), run.id, error);
-            if (!start)
+            if (!appendCovering(started, QStringLiteral("runs"), RecordDigest::RunStart,
+                    QStringLiteral("id"), run.id, entries, error))
                 return false;
-            started.dataDigest = *start;
-            entries.push_back(started);
             if (run.endReason != QLatin1StringView("running")) {
                 Audit::Entry ended = backfilled(entry(Audit::Action::RunEnded, record));
                 ended.newValues.insert(QStringLiteral("end_reason"), run.endReason);
@@ -125,12 +134,9 @@ bool JournalStore::appendMigration(int from, QString *error)
             if (!run.document.isEmpty()) {
                 Audit::Entry saved = backfilled(entry(Audit::Action::DocumentSaved, record));
                 saved.newValues.insert(QStringLiteral("document_file"), run.document);
-                const auto document = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
-                    RecordDigest::RunDocument, QStringLiteral("id"), run.id, error);
-                if (!document)
+                if (!appendCovering(saved, QStringLiteral("runs"), RecordDigest::RunDocument,
+                        QStringLiteral("id"), run.id, entries, error))
                     return false;
-                saved.dataDigest = *document;
-                entries.push_back(saved);
             }
         }
     }

@@ -247,24 +247,18 @@ std::optional<qint64> JournalStore::beginRun(const Journal::RunStart &run)
             {QStringLiteral("sample"), run.sampleId}, {QStringLiteral("unit"), run.unit}};
         if (run.sampleSize > 0)
             started.newValues.insert(QStringLiteral("sample_size"), run.sampleSize);
-        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
-            RecordDigest::RunStart, QStringLiteral("uuid"), uuid, &m_lastError);
-        if (!digest)
+        if (!appendCovering(started, QStringLiteral("runs"), RecordDigest::RunStart,
+                QStringLiteral("uuid"), uuid, entries, &m_lastError))
             return false;
-        started.dataDigest = *digest;
-        entries.push_back(started);
         if (run.documentFile.isEmpty())
             return true;
         // A run taken from a saved document has its file from the start.
         Audit::Entry saved = entry(Audit::Action::DocumentSaved, started.record);
         saved.origin = run.origin;
         saved.newValues = {{QStringLiteral("document_file"), run.documentFile}};
-        const auto document = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
-            RecordDigest::RunDocument, QStringLiteral("uuid"), uuid, &m_lastError);
-        if (!document)
+        if (!appendCovering(saved, QStringLiteral("runs"), RecordDigest::RunDocument,
+                QStringLiteral("uuid"), uuid, entries, &m_lastError))
             return false;
-        saved.dataDigest = *document;
-        entries.push_back(saved);
         return true;
     });
     if (!written)
@@ -405,12 +399,9 @@ bool JournalStore::setDocumentFile(qint64 runId, const QString &file)
         Audit::Entry saved = entry(Audit::Action::DocumentSaved, Audit::recordOfRun(uuid));
         saved.oldValues = {{QStringLiteral("document_file"), before}};
         saved.newValues = {{QStringLiteral("document_file"), file}};
-        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("runs"),
-            RecordDigest::RunDocument, QStringLiteral("id"), runId, &m_lastError);
-        if (!digest)
+        if (!appendCovering(saved, QStringLiteral("runs"), RecordDigest::RunDocument,
+                QStringLiteral("id"), runId, entries, &m_lastError))
             return false;
-        saved.dataDigest = *digest;
-        entries.push_back(saved);
         return true;
     });
 }
@@ -480,12 +471,9 @@ std::optional<int> JournalStore::addEvaluation(
             evaluated.newValues.insert(QStringLiteral("result"), first->value);
             evaluated.newValues.insert(QStringLiteral("unit"), first->unit);
         }
-        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("evaluations"),
-            RecordDigest::Evaluation, QStringLiteral("uuid"), key, &m_lastError);
-        if (!digest)
+        if (!appendCovering(evaluated, QStringLiteral("evaluations"), RecordDigest::Evaluation,
+                QStringLiteral("uuid"), key, entries, &m_lastError))
             return false;
-        evaluated.dataDigest = *digest;
-        entries.push_back(evaluated);
         const auto sample = evaluation.method.constFind(sampleKey.toString());
         if (sample != evaluation.method.constEnd() && sample->toDouble() != sampleBefore) {
             Audit::Entry corrected

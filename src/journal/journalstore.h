@@ -2,6 +2,7 @@
 
 #include "journal/audittrail.h"
 #include "journal/journallocation.h"
+#include "journal/recorddigest.h"
 #include "journal/sqldialect.h"
 #include "model/journalrecords.h"
 
@@ -137,6 +138,10 @@ private:
     // every other writer: the chain never forks. Nothing is kept when any part fails.
     bool audited(const AuditedChange &change);
     Audit::Entry entry(Audit::Action action, const QString &record) const;
+    // Appends `made` to `entries` with the digest of the row of `table` whose `key` is `value`.
+    bool appendCovering(Audit::Entry made, const QString &table, RecordDigest::Columns columns,
+        const QString &key, const QVariant &value, std::vector<Audit::Entry> &entries,
+        QString *error);
     // The entry of run `runId`s end, with the digest of its end and readings.
     bool endEntry(qint64 runId, const QDateTime &ended, Journal::EndReason reason,
         std::vector<Audit::Entry> &entries);

@@ -83,12 +83,9 @@ bool JournalStore::saveTitrant(Journal::Titrant &titrant)
         changed.newValues = titrantValues(saved);
         if (changed.oldValues == changed.newValues)
             return true;
-        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("titrants"),
-            RecordDigest::Titrant, QStringLiteral("uuid"), saved.uuid, &m_lastError);
-        if (!digest)
+        if (!appendCovering(changed, QStringLiteral("titrants"), RecordDigest::Titrant,
+                QStringLiteral("uuid"), saved.uuid, entries, &m_lastError))
             return false;
-        changed.dataDigest = *digest;
-        entries.push_back(changed);
         return true;
     });
     if (!written)
@@ -164,12 +161,9 @@ std::optional<qint64> JournalStore::addTiter(const Journal::Titer &titer)
             determined.origin = titer.origin;
         determined.newValues = {{QStringLiteral("titrant"), of->name},
             {QStringLiteral("value"), titer.value}, {QStringLiteral("u"), titer.u}};
-        const auto digest = RecordDigest::ofRow(m_db, QStringLiteral("titers"), RecordDigest::Titer,
-            QStringLiteral("uuid"), uuid, &m_lastError);
-        if (!digest)
+        if (!appendCovering(determined, QStringLiteral("titers"), RecordDigest::Titer,
+                QStringLiteral("uuid"), uuid, entries, &m_lastError))
             return false;
-        determined.dataDigest = *digest;
-        entries.push_back(determined);
         return true;
     });
     if (!written)
