@@ -268,15 +268,20 @@ std::optional<qint64> JournalStore::beginRun(const Journal::RunStart &run)
 
 std::optional<qint64> JournalStore::runIdOf(const QString &uuid)
 {
+    return idOf(QStringLiteral("runs"), uuid);
+}
+
+std::optional<qint64> JournalStore::idOf(const QString &table, const QString &uuid)
+{
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT id FROM runs WHERE uuid = ?"));
+    query.prepare(QStringLiteral("SELECT id FROM %1 WHERE uuid = ?").arg(table));
     query.addBindValue(uuid);
     if (!query.exec()) {
         fail(query.lastError().text());
         return std::nullopt;
     }
     if (!query.next()) {
-        fail(QStringLiteral("no run %1").arg(uuid));
+        fail(QStringLiteral("no row of %1 with uuid %2").arg(table, uuid));
         return std::nullopt;
     }
     return query.value(0).toLongLong();

@@ -146,6 +146,8 @@ private:
     bool endEntry(qint64 runId, const QDateTime &ended, Journal::EndReason reason,
         std::vector<Audit::Entry> &entries);
     bool appendMigration(int from, QString *error);
+    // The id of the row of `table` with `uuid`.
+    std::optional<qint64> idOf(const QString &table, const QString &uuid);
     bool connect();
     bool fail(const QString &message);
 

@@ -91,12 +91,10 @@ bool JournalStore::saveTitrant(Journal::Titrant &titrant)
     if (!written)
         return false;
     if (saved.id == 0) {
-        QSqlQuery query(m_db);
-        query.prepare(QStringLiteral("SELECT id FROM titrants WHERE uuid = ?"));
-        query.addBindValue(saved.uuid);
-        if (!query.exec() || !query.next())
-            return fail(query.lastError().text());
-        saved.id = query.value(0).toLongLong();
+        const std::optional<qint64> id = idOf(QStringLiteral("titrants"), saved.uuid);
+        if (!id)
+            return false;
+        saved.id = *id;
     }
     titrant = saved;
     return true;
@@ -168,14 +166,7 @@ std::optional<qint64> JournalStore::addTiter(const Journal::Titer &titer)
     });
     if (!written)
         return std::nullopt;
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT id FROM titers WHERE uuid = ?"));
-    query.addBindValue(uuid);
-    if (!query.exec() || !query.next()) {
-        fail(query.lastError().text());
-        return std::nullopt;
-    }
-    return query.value(0).toLongLong();
+    return idOf(QStringLiteral("titers"), uuid);
 }
 
 std::vector<Journal::Titer> JournalStore::titers(qint64 titrantId, int limit)
