@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <random>
 
 namespace {
@@ -23,6 +24,7 @@ struct Case
     double slope = 1;
     double offset = 0; // mV
     unsigned firstSeed = 1;
+    std::optional<ModelSample> model; // a curve followed in mV, recorded from 0.01 mL on
 };
 
 struct Recording
@@ -37,16 +39,18 @@ Recording record(const Case &c, unsigned seed)
 {
     std::mt19937 random(seed);
     Recording r;
-    r.model = makeModelSample(
-        c.kind, c.weak, std::uniform_real_distribution<double>(9, 11)(random), 50, 0.1);
+    r.model = c.model ? *c.model
+                      : makeModelSample(c.kind, c.weak,
+                          std::uniform_real_distribution<double>(9, 11)(random), 50, 0.1);
     Electrode electrode(c.noise, seed);
     electrode.setCalibration(c.slope, c.offset);
     const auto pH = [&r](double v) {
-        return r.model.sample.pH(v);
+        return r.model.pH(v);
     };
+    const double start
+        = (c.model ? 0.01 : 0) + std::uniform_real_distribution<double>(0, c.increment)(random);
     const auto points = c.increment > 0
-        ? recordFixedIncrements(pH, std::uniform_real_distribution<double>(0, c.increment)(random),
-            r.model.endVolume, c.increment, electrode)
+        ? recordFixedIncrements(pH, start, r.model.endVolume, c.increment, electrode)
         : recordTitration(pH, r.model.endVolume, electrode);
     // Rounded as the instrument prints them: pH to 0.001, mV to 0.1.
     for (const StoredPoint &p : points)
@@ -64,21 +68,6 @@ double stepAt(const CurveSeries &s, double volume)
             return s[i].volume - s[i - 1].volume;
     }
     return 0;
-}
-
-// A curve followed in mV (redox, silver) at fixed increments from just past zero, the first
-// reading at a seeded phase of the increment; readings rounded to 0.1 mV.
-CurveSeries recordPotential(const ModelSample &m, double increment, double noise, unsigned seed)
-{
-    std::mt19937 random(seed);
-    Electrode electrode(noise, seed);
-    const auto points = recordFixedIncrements([&m](double v) { return m.pH(v); },
-        0.01 + std::uniform_real_distribution<double>(0, increment)(random), m.endVolume, increment,
-        electrode);
-    CurveSeries series;
-    for (const StoredPoint &p : points)
-        series.push_back({p.volume, std::round(millivoltsFromPh(p.pH) * 10) / 10});
-    return series;
 }
 
 ModelSample silverOn(std::vector<PrecipitationSample::Anion> anions, double endFactor)
@@ -102,7 +91,6 @@ ModelSample redoxTo(int analyteElectrons, int titrantElectrons, double analytePo
 } // namespace
 
 Q_DECLARE_METATYPE(Case)
-Q_DECLARE_METATYPE(ModelSample)
 
 class tst_EpRecognition : public QObject
 {
@@ -133,6 +121,22 @@ private Q_SLOTS:
         QTest::newRow("phosphoric acid, unequal dynamic steps")
             << Case {.kind = Phosphoric, .increment = 0};
         QTest::newRow("acetate buffer: no jump") << Case {.kind = Buffer};
+        // Jumps whose sides differ: the symmetric jump's centre lay up to a step early or
+        // late, with an uncertainty far too small to cover it. Noise 0.005 pH is 0.3 mV.
+        const auto mV = [](ModelSample m, double increment, double noise) {
+            return Case {
+                .increment = increment, .noise = noise, .millivolts = true, .model = std::move(m)};
+        };
+        QTest::newRow("Fe(II) / permanganate 5:1, 0.1 mL")
+            << mV(redoxTo(1, 5, 680, 1510, false, 0.02), 0.1, 0.005);
+        QTest::newRow("Fe(II) / dichromate 6:1, 0.1 mL")
+            << mV(redoxTo(1, 6, 680, 1330, true, 0.1 / 6), 0.1, 0.002);
+        QTest::newRow("Sn(II) / Ce(IV) 2:1, 0.05 mL")
+            << mV(redoxTo(2, 1, 150, 1440, false, 0.1), 0.05, 0.005);
+        QTest::newRow("sulfide / silver (Ag2S), 0.1 mL")
+            << mV(silverOn({{0.01, 49.2, 2}}, 1.8), 0.1, 0.005);
+        QTest::newRow("iodide then chloride / silver, 0.1 mL")
+            << mV(silverOn({{0.02, 16.08, 1}, {0.02, 9.74, 1}}, 1.3), 0.1, 0.002);
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
@@ -152,46 +156,8 @@ private Q_SLOTS:
                     seed, k + 1, error / step, ep.uVolume / step);
                 QVERIFY2(error <= 0.25 * step, qPrintable(at));
                 QVERIFY2(error <= 4 * ep.uVolume && 2 * ep.uVolume <= 0.5 * step, qPrintable(at));
-                QCOMPARE(ep.steepness > 0, rising);
-            }
-        }
-    }
-
-    // Jumps whose sides differ: the symmetric jump's centre lay up to a step early or late,
-    // with an uncertainty far too small to cover it. Eight seeds a row.
-    void asymmetricJumpsGiveTheirEquivalencePointsWithinTheirUncertainty_data()
-    {
-        QTest::addColumn<ModelSample>("model");
-        QTest::addColumn<double>("increment");
-        QTest::addColumn<double>("noise"); // pH: 0.005 is 0.3 mV
-        QTest::newRow("Fe(II) / permanganate 5:1, 0.1 mL")
-            << redoxTo(1, 5, 680, 1510, false, 0.02) << 0.1 << 0.005;
-        QTest::newRow("Fe(II) / dichromate 6:1, 0.1 mL")
-            << redoxTo(1, 6, 680, 1330, true, 0.1 / 6) << 0.1 << 0.002;
-        QTest::newRow("Sn(II) / Ce(IV) 2:1, 0.05 mL")
-            << redoxTo(2, 1, 150, 1440, false, 0.1) << 0.05 << 0.005;
-        QTest::newRow("sulfide / silver (Ag2S), 0.1 mL")
-            << silverOn({{0.01, 49.2, 2}}, 1.8) << 0.1 << 0.005;
-        QTest::newRow("iodide then chloride / silver, 0.1 mL")
-            << silverOn({{0.02, 16.08, 1}, {0.02, 9.74, 1}}, 1.3) << 0.1 << 0.002;
-    }
-    void asymmetricJumpsGiveTheirEquivalencePointsWithinTheirUncertainty()
-    {
-        QFETCH(ModelSample, model);
-        QFETCH(double, increment);
-        QFETCH(double, noise);
-        for (unsigned seed = 1; seed <= 8; ++seed) {
-            const EpAnalysis a
-                = EpRecognition::recognise(recordPotential(model, increment, noise, seed));
-            const auto &truth = model.equivalenceVolumes;
-            QCOMPARE(a.points.size(), truth.size());
-            for (std::size_t k = 0; k < truth.size(); ++k) {
-                const RecognisedEp &ep = a.points[k];
-                const double error = std::abs(ep.volume - truth[k]);
-                const QString at = QString::asprintf("seed %u, EP%zu: off by %g steps, u %g steps",
-                    seed, k + 1, error / increment, ep.uVolume / increment);
-                QVERIFY2(error <= 0.25 * increment, qPrintable(at));
-                QVERIFY2(error <= 4 * ep.uVolume, qPrintable(at));
+                if (!c.model)
+                    QCOMPARE(ep.steepness > 0, rising);
             }
         }
     }

@@ -1,6 +1,7 @@
 #include "evaluation/resultsblock.h"
 #include "evaluation/resultsettings.h"
 #include "evaluation/titrationresult.h"
+#include "sulfuricacid.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -11,20 +12,6 @@
 #include <functional>
 
 namespace {
-
-// Sulfuric acid, 25 mL, with NaOH 0.1 mol/L (titer 1.02): two protons, factor 0.5.
-MethodValues sulfuricAcid()
-{
-    MethodValues m;
-    m.sampleSize = 25;
-    m.sampleUnit = QStringLiteral("mL");
-    m.titrantConcentration = 0.1;
-    m.titer = 1.02;
-    m.stoichiometricFactor = 0.5;
-    m.molarMass = 98.08;
-    m.blankVolume = 0.1;
-    return m;
-}
 
 using Edit = std::function<void(MethodValues &)>;
 

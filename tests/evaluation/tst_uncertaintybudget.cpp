@@ -1,6 +1,7 @@
 #include "evaluation/resultsettings.h"
 #include "evaluation/titrationresult.h"
 #include "evaluation/uncertaintytext.h"
+#include "sulfuricacid.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -14,21 +15,6 @@
 namespace {
 
 using Edit = std::function<void(MethodValues &)>;
-
-// Sulfuric acid, 25 mL, with NaOH 0.1 mol/L (titer 1.02), factor 0.5; EP at 10.00 mL (u 0.01)
-// over a blank of 0.10 mL: 0.5049 mmol, 0.051 mmol per mL of titrant.
-MethodValues sulfuricAcid(const QString &unit)
-{
-    MethodValues m;
-    m.sampleSize = 25;
-    m.titrantConcentration = 0.1;
-    m.titer = 1.02;
-    m.stoichiometricFactor = 0.5;
-    m.molarMass = 98.08;
-    m.blankVolume = 0.1;
-    m.resultUnit = unit;
-    return m;
-}
 
 bool near(double got, double expected)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/journallocation.h"
+#include "model/journalrecords.h"
 #include "support/pgcluster.h"
 
 #include <QTemporaryDir>
@@ -67,6 +68,36 @@ public:
 private:
     int m_serial = 0;
 };
+
+// A run and an evaluation as the journal tests write them; a sample size given to the
+// evaluation goes into its method, where the journal looks for a corrected sample size.
+inline Journal::RunStart sampleRun(const QString &sample)
+{
+    Journal::RunStart run;
+    run.sampleId = sample;
+    run.sampleSize = 25;
+    run.sampleUnit = QStringLiteral("mL");
+    run.unit = QStringLiteral("pH");
+    run.method = {{QStringLiteral("Increment"), 0.1},
+        {QStringLiteral("DosingMode"), QStringLiteral("fixed")}};
+    run.started = QDateTime(QDate(2026, 12, 1), QTime(9, 15, 2, 125), Qt::OffsetFromUTC, 3600);
+    run.origin = {QStringLiteral("anna"), QStringLiteral("lab-3"), QStringLiteral("1.5.9")};
+    return run;
+}
+
+inline Journal::Evaluation sampleEvaluation(
+    double volume, const QString &reason, std::optional<double> sampleSize = {})
+{
+    Journal::Evaluation e;
+    e.reason = reason;
+    e.criterion = 1.5;
+    if (sampleSize)
+        e.method = {{QStringLiteral("Method/SampleSize"), *sampleSize}};
+    e.points = {{volume, 0.004, 8.7, {}}};
+    e.results = {{1, 0.1002, 0.0004, QStringLiteral("mol/L")}};
+    e.origin = {QStringLiteral("ben"), QStringLiteral("lab-1"), QStringLiteral("1.5.9")};
+    return e;
+}
 
 #define JOURNAL_TEST_MAIN(TestObject)                                                              \
     int main(int argc, char *argv[])                                                               \

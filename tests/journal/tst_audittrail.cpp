@@ -16,31 +16,10 @@ class tst_AuditTrail : public QObject
 private:
     JournalEngines &engines = JournalEngines::instance();
 
-    static Journal::RunStart run(const QString &sample)
-    {
-        Journal::RunStart start;
-        start.sampleId = sample;
-        start.sampleSize = 10;
-        start.sampleUnit = QStringLiteral("mL");
-        start.unit = QStringLiteral("pH");
-        start.origin = {QStringLiteral("anna"), QStringLiteral("lab-1"), QStringLiteral("1.0")};
-        return start;
-    }
-
-    static Journal::Evaluation evaluation(double sampleSize, const QString &reason)
-    {
-        Journal::Evaluation e;
-        e.reason = reason;
-        e.method = {{QStringLiteral("Method/SampleSize"), sampleSize}};
-        e.points = {{10.02, 0.011, 7.01, {}}};
-        e.results = {{1, 0.1002, 0.0002, QStringLiteral("mol/L")}};
-        return e;
-    }
-
     // A journal with one of every change; returns the actions in the trail's order.
     static QStringList fill(JournalStore &store)
     {
-        const auto id = store.beginRun(run(QStringLiteral("S-1")));
+        const auto id = store.beginRun(sampleRun(QStringLiteral("S-1")));
         if (!id)
             return {};
         for (int i = 0; i < 3; ++i)
@@ -48,8 +27,9 @@ private:
         store.finishRun(*id, Journal::EndReason::EndVolume, {});
         store.finishRun(*id, Journal::EndReason::EndVolume, {}); // repeated: no second entry
         store.setDocumentFile(*id, QStringLiteral("s1.rtf"));
-        store.addEvaluation(*id, evaluation(10, {}));
-        store.addEvaluation(*id, evaluation(10.5, QStringLiteral("sample weighed again")));
+        store.addEvaluation(*id, sampleEvaluation(10, {}, 25));
+        store.addEvaluation(
+            *id, sampleEvaluation(10.5, QStringLiteral("sample weighed again"), 24.5));
         Journal::Titrant naoh;
         naoh.name = QStringLiteral("NaOH");
         naoh.concentration = 0.1;

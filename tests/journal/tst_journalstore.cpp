@@ -17,29 +17,6 @@ class tst_JournalStore : public QObject
 private:
     JournalEngines &engines = JournalEngines::instance();
 
-    static Journal::RunStart sampleRun(const QString &sample)
-    {
-        Journal::RunStart run;
-        run.sampleId = sample;
-        run.sampleSize = 25;
-        run.sampleUnit = QStringLiteral("mL");
-        run.unit = QStringLiteral("pH");
-        run.method = {{QStringLiteral("Increment"), 0.1},
-            {QStringLiteral("DosingMode"), QStringLiteral("fixed")}};
-        run.started = QDateTime(QDate(2026, 12, 1), QTime(9, 15, 2, 125), Qt::OffsetFromUTC, 3600);
-        run.origin = {QStringLiteral("anna"), QStringLiteral("lab-3"), QStringLiteral("1.5.9")};
-        return run;
-    }
-    static Journal::Evaluation evaluation(double volume, const QString &reason)
-    {
-        Journal::Evaluation e;
-        e.reason = reason;
-        e.criterion = 1.5;
-        e.points = {{volume, 0.004, 8.7, {}}};
-        e.results = {{1, 0.1002, 0.0004, QStringLiteral("mol/L")}};
-        e.origin = {QStringLiteral("ben"), QStringLiteral("lab-1"), QStringLiteral("1.5.9")};
-        return e;
-    }
     // Every table's rows in order, as one digest.
     static QByteArray contents(JournalStore &store)
     {
@@ -70,8 +47,9 @@ private Q_SLOTS:
         QVERIFY(store.addReadings(*id, {readings[1], readings[2]}));
         const QDateTime ended = start.started.addSecs(60);
         QVERIFY(store.finishRun(*id, Journal::EndReason::EndValue, ended));
-        QCOMPARE(store.addEvaluation(*id, evaluation(10.02, {})), 1);
-        QCOMPARE(store.addEvaluation(*id, evaluation(10.05, QStringLiteral("criterion 2"))), 2);
+        QCOMPARE(store.addEvaluation(*id, sampleEvaluation(10.02, {})), 1);
+        QCOMPARE(
+            store.addEvaluation(*id, sampleEvaluation(10.05, QStringLiteral("criterion 2"))), 2);
 
         const auto record = store.run(*id);
         QVERIFY(record);
@@ -89,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(int(record->evaluations.size()), 2);
         QCOMPARE(record->evaluations[0].points[0].volume, 10.02);
         QCOMPARE(record->evaluations[1].reason, QStringLiteral("criterion 2"));
-        QCOMPARE(record->evaluations[1].results, evaluation(0, {}).results);
+        QCOMPARE(record->evaluations[1].results, sampleEvaluation(0, {}).results);
         // The list shows the newest evaluation's result.
         const auto list = store.listRuns({});
         QCOMPARE(int(list.size()), 1);
@@ -166,8 +144,8 @@ private Q_SLOTS:
         QVERIFY(store.addReading(*id, {0, 0, 7, 0, false}));
         QVERIFY(store.addReading(*id, {0, 0, 7, 0, false}));
         const QString key = QStringLiteral("e-1");
-        QCOMPARE(store.addEvaluation(*id, evaluation(1, {}), key), 1);
-        QCOMPARE(store.addEvaluation(*id, evaluation(1, {}), key), 1);
+        QCOMPARE(store.addEvaluation(*id, sampleEvaluation(1, {}), key), 1);
+        QCOMPARE(store.addEvaluation(*id, sampleEvaluation(1, {}), key), 1);
         const auto record = store.run(*id);
         QCOMPARE(record->readings.size(), std::size_t(1));
         QCOMPARE(record->evaluations.size(), std::size_t(1));
@@ -191,7 +169,7 @@ private Q_SLOTS:
         VERIFY_OPENS(store);
         const auto id = store.beginRun(sampleRun(QStringLiteral("s")));
         QVERIFY(store.addReading(*id, {0, 0, 2.5, 0, false}));
-        QVERIFY(store.addEvaluation(*id, evaluation(1, {})));
+        QVERIFY(store.addEvaluation(*id, sampleEvaluation(1, {})));
         const QByteArray before = contents(store);
         QSqlQuery query(store.database());
         QVERIFY(!query.exec(sql));
@@ -223,7 +201,7 @@ private Q_SLOTS:
         QVERIFY2(id, qPrintable(store.lastError()));
         QVERIFY(store.addReading(*id, {0, 0, 2.5, 0, false}));
         QVERIFY(store.finishRun(*id, Journal::EndReason::Stopped, {}));
-        QVERIFY2(store.addEvaluation(*id, evaluation(1, {})), qPrintable(store.lastError()));
+        QVERIFY2(store.addEvaluation(*id, sampleEvaluation(1, {})), qPrintable(store.lastError()));
         QVERIFY(engines.cluster.execute(
             database, QStringLiteral("DROP TRIGGER readings_immutable ON readings")));
         QSqlQuery query(store.database());
@@ -283,7 +261,7 @@ private Q_SLOTS:
         QCOMPARE(Schema::version(db, store.dialect(), nullptr), Schema::CurrentVersion);
         QCOMPARE(store.countRuns({}), 1);
         const auto id = store.runIdOf(QStringLiteral("u1"));
-        QVERIFY(store.addEvaluation(*id, evaluation(3, {})));
+        QVERIFY(store.addEvaluation(*id, sampleEvaluation(3, {})));
         // The trail starts with the migration and takes in the run it found.
         QSqlQuery trail(db);
         QVERIFY(trail.exec(QStringLiteral("SELECT action FROM audit_trail ORDER BY seq")));

@@ -23,6 +23,16 @@ const QByteArray AllSetIni("[Method]\nDosingMode=dynamic\nSignalStepPH=0.3\nSign
                            "MinIncrement=0.02\nMaxIncrement=0.5\nReadingMode=drift\n"
                            "DriftLimitPH=1.2\nDriftLimitMV=40\nMinWait=2\nMaxWait=45\n");
 
+// `ini` as a settings file in `dir`; returns its path.
+QString iniFile(const QTemporaryDir &dir, const QByteArray &ini)
+{
+    const QString path = dir.filePath(QStringLiteral("kalumet.conf"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(ini) != ini.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
 } // namespace
 
 // Dynamic dosing, drift-controlled readings and their method settings.
@@ -218,10 +228,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, ini);
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("kalumet.conf")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size());
-        file.close();
-        QSettings settings(file.fileName(), QSettings::IniFormat);
+        QSettings settings(iniFile(dir, ini), QSettings::IniFormat);
         QTEST(MethodSettings::read(settings), "expected");
         // Written and read again: the same values under the same keys.
         QSettings copy(dir.filePath(QStringLiteral("copy.conf")), QSettings::IniFormat);
@@ -267,10 +274,7 @@ private Q_SLOTS:
         const qsizetype value = ini.indexOf('\n' + key + '=') + key.size() + 2;
         ini.replace(value, ini.indexOf('\n', value) - value, "abc");
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("kalumet.conf")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size());
-        file.close();
-        QSettings settings(file.fileName(), QSettings::IniFormat);
+        QSettings settings(iniFile(dir, ini), QSettings::IniFormat);
         QTEST(MethodSettings::read(settings), "expected");
         QFETCH(MethodSettings, notFinite);
         QTEST(notFinite.clamped(), "expected");
