@@ -24,7 +24,7 @@ struct Case
     double slope = 1;
     double offset = 0; // mV
     unsigned firstSeed = 1;
-    std::optional<ModelSample> model; // a curve followed in mV, recorded from 0.01 mL on
+    std::optional<ModelSample> model = std::nullopt; // a curve followed in mV, recorded from 0.01 mL on
 };
 
 struct Recording
