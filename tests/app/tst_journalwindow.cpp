@@ -186,16 +186,14 @@ private Q_SLOTS:
     void runTextIsTheTableARunWrites_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("unit");
         QTest::addColumn<QString>("dosing");
         QTest::addColumn<QList<double>>("volumes");
         QTest::addColumn<QString>("text");
         const QList<double> twoDecimals {0, 0.1, 0.25};
-        QTest::newRow("fixed run, drift readings") << int(Journal::RunKind::Incremental) << "pH"
-                                                   << "fixed" << twoDecimals << KnownText;
+        QTest::newRow("fixed run, drift readings")
+            << int(Journal::RunKind::Incremental) << "fixed" << twoDecimals << KnownText;
         QTest::newRow("a listing: plain head, a volume with three decimals")
-            << int(Journal::RunKind::Report) << "pH"
-            << "dynamic" << QList<double> {0, 0.1, 0.125}
+            << int(Journal::RunKind::Report) << "dynamic" << QList<double> {0, 0.1, 0.125}
             << QStringLiteral("  Titrations Daten\r\n"
                               "   ml        pH        [s]\r\n"
                               "  0,000    3,512  0,0  \n"
@@ -205,12 +203,11 @@ private Q_SLOTS:
     void runTextIsTheTableARunWrites()
     {
         QFETCH(int, kind);
-        QFETCH(QString, unit);
         QFETCH(QString, dosing);
         QFETCH(QList<double>, volumes);
         JournalStore::RunRecord run;
         run.start.kind = Journal::RunKind(kind);
-        run.start.unit = unit;
+        run.start.unit = QStringLiteral("pH");
         run.start.method = {{QStringLiteral("Method/DosingMode"), dosing},
             {QStringLiteral("Method/ReadingMode"), QStringLiteral(" drift")}};
         run.readings = KnownReadings;

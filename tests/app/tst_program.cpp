@@ -1,5 +1,6 @@
 // Runs the program itself: with its windows in an empty directory, ended by a signal as a
-// desktop session or a terminal would end it; and with --evaluate, without any display.
+// desktop session or a terminal would end it; and with --evaluate or an option it does not
+// know, without any display.
 #include "app/batchevaluation.h"
 #include "common/numbers.h"
 #include "journal/journalstore.h"
@@ -84,6 +85,13 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// The jump listing saved as curve.rtf in `dir`; empty if it could not be written.
+QString writeCurve(const QTemporaryDir &dir)
+{
+    const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+    return writeFile(curve, jumpListingRtf()) ? curve : QString();
+}
+
 // The CSV the known listing gives, as the program must write it.
 QByteArray knownCsv()
 {
@@ -152,6 +160,7 @@ private Q_SLOTS:
         row("help into a full standard output", {"--help"}, 1, "", noStdout, "stdout full");
         row("file size limit", {"--evaluate", Known, "--csv", "@out"}, 1, "", "cannot be written",
             "file size limit");
+        row("unknown option", {"--bogus"}, 2, "", "Unknown option 'bogus'");
     }
     void evaluateGivesItsExitStatusAndOutputWithoutADisplay()
     {
@@ -212,13 +221,12 @@ private Q_SLOTS:
         QFETCH(double, perMl);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QByteArray rtf = jumpListingRtf();
-        const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+        const QString curve = writeCurve(dir);
         const QString ini = dir.filePath(QStringLiteral("method.ini"));
         const QString out = dir.filePath(QStringLiteral("out.json"));
-        QVERIFY(writeFile(curve, rtf));
-        QVERIFY(writeFile(ini, // HCl in g
-            "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n"));
+        QVERIFY(!curve.isEmpty()
+            && writeFile(ini, // HCl in g
+                "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n"));
         arguments.replaceInStrings(QStringLiteral("@curve"), curve);
         arguments.replaceInStrings(QStringLiteral("@ini"), ini);
         arguments.replaceInStrings(QStringLiteral("@out"), out);
@@ -286,10 +294,10 @@ private Q_SLOTS:
         QFETCH(QStringList, more);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+        const QString curve = writeCurve(dir);
         const QString ini = dir.filePath(QStringLiteral("method.ini"));
-        QVERIFY(writeFile(curve, jumpListingRtf()));
-        QVERIFY(writeFile(ini, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n"));
+        QVERIFY(!curve.isEmpty()
+            && writeFile(ini, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n"));
         more.replaceInStrings(QStringLiteral("@ini"), ini);
         QProcess program;
         start(program,
@@ -358,17 +366,16 @@ private Q_SLOTS:
                 t.name = QString::fromLatin1(name);
                 t.concentration = 0.1;
                 QVERIFY(store.saveTitrant(t));
-                Journal::Titer determined;
-                determined.titrantId = t.id;
-                determined.runId = run;
-                determined.value = value;
-                determined.u = 0.002;
-                determined.determined = now.addDays(-daysOld);
-                QVERIFY(store.addTiter(determined));
+                Journal::Titer titer;
+                titer.titrantId = t.id;
+                titer.runId = run;
+                titer.value = value;
+                titer.u = 0.002;
+                titer.determined = now.addDays(-daysOld);
+                QVERIFY(store.addTiter(titer));
             }
         }
-        const QString curve = home.filePath(QStringLiteral("curve.rtf"));
-        QVERIFY(writeFile(curve, jumpListingRtf()));
+        const QString curve = writeCurve(home);
         QProcess program;
         start(program,
             {"--evaluate", curve, "--format", "json", "--result-unit", "mmol", "--titer", "0.5",
@@ -381,13 +388,8 @@ private Q_SLOTS:
             return;
         }
         const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
-        const double volume = json.value("equivalence_points")
-                                  .toArray()
-                                  .at(0)
-                                  .toObject()
-                                  .value("volume_ml")
-                                  .toDouble();
-        const QJsonObject r = json.value("results").toArray().at(0).toObject();
+        const double volume = json["equivalence_points"][0]["volume_ml"].toDouble();
+        const QJsonObject r = json["results"][0].toObject();
         QCOMPARE(r.value("titrant").toString(), titrant);
         const double taken = titer > 0 ? titer : 1;
         QVERIFY(std::abs(r.value("value").toDouble() - volume * 0.1 * taken) < 1e-9);
