@@ -214,6 +214,8 @@ private Q_SLOTS:
                                         << qQNaN() << QString() << "unknown format";
         row("missing method file", {"--method", "@out/missing.ini"}, qQNaN(), "", "cannot be read");
         row("--csv with json", {"--csv", "@out"}, qQNaN(), "", "--out");
+        row("u below 0", {"--blank-u", "-0.001"}, qQNaN(), "",
+            "--blank-u must be a number of 0 or more");
     }
     void evaluateAsJson()
     {
@@ -242,11 +244,9 @@ private Q_SLOTS:
             QVERIFY(stdOut.isEmpty());
             return;
         }
-        QJsonParseError parseError;
         const QJsonObject json = QJsonDocument::fromJson(
-            arguments.contains(QStringLiteral("--out")) ? readFile(out) : stdOut, &parseError)
+            arguments.contains(QStringLiteral("--out")) ? readFile(out) : stdOut)
                                      .object();
-        QCOMPARE(parseError.error, QJsonParseError::NoError);
         QCOMPARE(json.keys(),
             QStringList({"derivative", "equivalence_points", "pka", "points", "results", "unit"}));
         QCOMPARE(json.value("unit").toString(), u"mV");
@@ -277,22 +277,17 @@ private Q_SLOTS:
         QVERIFY(std::abs(r.value("u").toDouble() - perMl * uVolume) < 1e-9 * perMl * uVolume);
     }
 
-    // The budget's inputs from the options or the method file: each source's u in the JSON,
-    // u combined from them and U = 2u.
+    // The budget's inputs from the options or the method file reach the JSON: each source's u
+    // in its place and U = 2u (how they combine is the budget's own test).
     void evaluateGivesTheBudget_data()
     {
         QTest::addColumn<QStringList>("more");
-        QTest::addColumn<QString>("message"); // part of standard error; set: status 2
-        QTest::newRow("options") << QStringList {"--blank-u", "0.02", "--burette-random", "0.1"}
-                                 << QString();
-        QTest::newRow("method file") << QStringList {"--method", "@ini"} << QString();
-        QTest::newRow("u below 0")
-            << QStringList {"--blank-u", "-0.001"} << "--blank-u must be a number of 0 or more";
+        QTest::newRow("options") << QStringList {"--blank-u", "0.02", "--burette-random", "0.1"};
+        QTest::newRow("method file") << QStringList {"--method", "@ini"};
     }
     void evaluateGivesTheBudget()
     {
         QFETCH(QStringList, more);
-        QFETCH(QString, message);
         QTemporaryDir dir;
         const QString curve = writeCurve(dir);
         const QString ini = dir.filePath(QStringLiteral("method.ini"));
@@ -303,38 +298,28 @@ private Q_SLOTS:
         start(program,
             QStringList {"--evaluate", curve, "--format", "json", "--result-unit", "mmol"} + more);
         QVERIFY(program.waitForFinished(30000));
-        QVERIFY(program.readAllStandardError().contains(message.toUtf8()));
-        QCOMPARE(program.exitCode(), message.isEmpty() ? 0 : 2);
-        if (!message.isEmpty())
-            return;
+        QCOMPARE(program.exitCode(), 0);
         const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
         const QJsonObject ep = json["equivalence_points"][0].toObject();
-        const double volume = ep["volume_ml"].toDouble();
         const QJsonObject r = json["results"][0].toObject();
         QCOMPARE(r["k"].toDouble(), 2.0);
         QCOMPARE(r["expanded_u"].toDouble(), 2 * r["u"].toDouble());
         // mmol = 0.1 * V: u of the EP 0.1 * u_V, of the blank 0.1 * 0.02, of the burette's
         // random error 0.1 * V * 0.001.
-        const QJsonArray budget = r["budget"].toArray();
         const std::pair<const char *, double> expected[] = {
             {"ep_volume", 0.1 * ep["u_volume_ml"].toDouble()},
             {"titrant_concentration", 0},
             {"burette_systematic", 0},
-            {"burette_random", 0.1 * volume * 0.001},
+            {"burette_random", 0.1 * ep["volume_ml"].toDouble() * 0.001},
             {"blank_volume", 0.1 * 0.02},
         };
+        const QJsonArray budget = r["budget"].toArray();
         QCOMPARE(budget.size(), std::size(expected));
-        double squares = 0;
         for (qsizetype i = 0; i < budget.size(); ++i) {
-            const QJsonObject c = budget[i].toObject();
-            QCOMPARE(c.keys(), QStringList({"share_percent", "source", "u"}));
-            QCOMPARE(c["source"].toString(), QLatin1String(expected[i].first));
-            QVERIFY(std::abs(c["u"].toDouble() - expected[i].second) < 1e-12);
-            squares += expected[i].second * expected[i].second;
+            QCOMPARE(budget[i].toObject().keys(), QStringList({"share_percent", "source", "u"}));
+            QCOMPARE(budget[i]["source"].toString(), QLatin1String(expected[i].first));
+            QVERIFY(std::abs(budget[i]["u"].toDouble() - expected[i].second) < 1e-12);
         }
-        QVERIFY(std::abs(r["u"].toDouble() - std::sqrt(squares)) < 1e-12);
-        QVERIFY(
-            std::abs(budget[4]["share_percent"].toDouble() - 100 * 0.002 * 0.002 / squares) < 1e-9);
     }
 
     // --titrant: the result takes the titrant's nominal concentration and its newest valid
