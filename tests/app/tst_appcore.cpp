@@ -71,6 +71,11 @@ private:
     int m_case = 0;
     // QSettings caches files by name and time stamp: every case gets a path of its own.
     QString casePath() const { return m_dir.filePath(QString::number(m_case)); }
+    bool writeCase(const QByteArray &content) const
+    {
+        QFile f(casePath());
+        return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+    }
 private Q_SLOTS:
     void init() { ++m_case; }
 
@@ -142,10 +147,7 @@ private Q_SLOTS:
 
     void storedSettingsAreReadInTheUsersFormat()
     {
-        QFile f(casePath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Settings]\nInkZeit=\"2,5\"\nvolink=abc\n");
-        f.close();
+        QVERIFY(writeCase("[Settings]\nInkZeit=\"2,5\"\nvolink=abc\n"));
         QSettings settings(casePath(), QSettings::IniFormat);
         const SettingsStore store(settings, Separators::comma());
         QCOMPARE(store.readNumber(SettingsStore::InkZeit, 9), 2.5);
@@ -164,9 +166,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, sizeLimit);
-        QFile f(casePath());
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-        f.close();
+        QVERIFY(writeCase(content));
         QSettings settings(casePath(), QSettings::IniFormat);
         SettingsStore store(settings, Separators::comma());
         store.readGeometry(); // as at start-up
@@ -178,6 +178,7 @@ private Q_SLOTS:
         const bool written = sizeLimit ? withFilesSmallerThan64Bytes(write) : write();
         QCOMPARE(written, !sizeLimit);
         QCOMPARE(error.isEmpty(), !sizeLimit);
+        QFile f(casePath());
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray onDisk = f.readAll();
         QCOMPARE(onDisk.contains("MainHeight=5400\n"), !sizeLimit);
@@ -217,10 +218,8 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         QFETCH(QChar, decimal);
         const Separators sep {decimal};
-        QFile file(casePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Method]\nSampleId=old\nSampleSize=9\nSampleUnit=mL\nTiter=\"0,998\"\n");
-        file.close();
+        QVERIFY(
+            writeCase("[Method]\nSampleId=old\nSampleSize=9\nSampleUnit=mL\nTiter=\"0,998\"\n"));
         QSettings settings(casePath(), QSettings::IniFormat);
         QFETCH(QString, id);
         QFETCH(QString, size);

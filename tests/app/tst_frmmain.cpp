@@ -205,11 +205,8 @@ private Q_SLOTS:
         const double dpiX = screen->logicalDotsPerInchX();
         const double dpiY = screen->logicalDotsPerInchY();
         QVERIFY(avail.width() > 500 && avail.height() > 500); // the defaults fit
-        const auto twipsX = [&](int px) {
-            return qreal(float(Twips::fromPixels(px, dpiX)));
-        };
-        const auto twipsY = [&](int px) {
-            return qreal(float(Twips::fromPixels(px, dpiY)));
+        const auto twips = [](int px, double dpi) {
+            return qreal(float(Twips::fromPixels(px, dpi)));
         };
         // Defaults are written back as they were read, not rounded through pixels.
         QTest::newRow("nothing stored") << QByteArray() << QRectF(1000, 1000, 6500, 6500);
@@ -223,8 +220,8 @@ private Q_SLOTS:
         // Fitted to the screen: moved to its corner and cut to its size.
         QTest::newRow("larger than the screen")
             << QByteArray("MainWidth=1000000\nMainHeight=999999\n")
-            << QRectF(twipsX(avail.left()), twipsY(avail.top()), twipsX(avail.width()),
-                   twipsY(avail.height()));
+            << QRectF(twips(avail.left(), dpiX), twips(avail.top(), dpiY),
+                   twips(avail.width(), dpiX), twips(avail.height(), dpiY));
     }
     void storedGeometryIsAppliedSaneAndWrittenBack()
     {

@@ -1,19 +1,16 @@
 // The journal's command line: list, show, import and copy on real SQLite files and a
-// PostgreSQL server of the test's own, the choice of the journal, and the program's exit
-// without a display for options it does not know.
+// PostgreSQL server of the test's own, and the choice of the journal.
 #include "app/batchevaluation.h"
-#include "app/journalcommand.h"
 #include "journal/journalcopy.h"
 #include "journal/journalstore.h"
+#include "support/journalcli.h"
 #include "support/jumplisting.h"
 #include "support/pgcluster.h"
 
-#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,26 +88,10 @@ void fillKnown(JournalStore &store)
         Journal::RunKind::Incremental);
 }
 
-struct Outcome
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // The settings name the journal at journalUrl, or none when it is empty.
 Outcome execute(const QStringList &arguments, const QString &journalUrl = {})
 {
-    QTemporaryDir dir;
-    QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-    if (!journalUrl.isEmpty())
-        settings.setValue(QStringLiteral("Journal/Url"), journalUrl);
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int status = JournalCommand::execute(arguments, out, err, settings);
-    return {status, out.data(), err.data()};
+    return executeJournalCommand(arguments, {{QStringLiteral("Journal/Url"), journalUrl}});
 }
 
 QStringList keys(const QJsonValue &value)
@@ -146,19 +127,6 @@ std::vector<JournalCopy::TableCheck> compared(const QString &a, const QString &b
         return {};
     return JournalCopy::compare(
         *JournalCopy::digests(one.database()), *JournalCopy::digests(two.database()));
-}
-
-// The results as the journal keeps them: the evaluation's JSON adds U and the budget.
-QJsonArray keptResults(const QJsonValue &results)
-{
-    QJsonArray kept;
-    for (const QJsonValue &r : results.toArray()) {
-        QJsonObject object;
-        for (const char *key : {"ep", "value", "u", "unit"})
-            object.insert(QLatin1String(key), r[key]);
-        kept.append(object);
-    }
-    return kept;
 }
 
 } // namespace
@@ -488,24 +456,6 @@ private Q_SLOTS:
         JournalStore store(*JournalLocation::parse(server));
         QVERIFY(store.open(false).ok());
         QCOMPARE(addRun(store, "2026-12-09T12:00:00.000Z"), 4);
-    }
-
-    // The program itself, with no display at all.
-    void programRejectsUnknownOptionWithoutADisplay()
-    {
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QString::fromLatin1(name));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(KALUMET_BINARY_DIR "/kalumet"), {"--bogus"});
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        const QByteArray stdErr = program.readAllStandardError();
-        QVERIFY2(stdErr.contains("Unknown option 'bogus'"), stdErr.constData());
-        QCOMPARE(program.exitCode(), 2);
-        QCOMPARE(program.readAllStandardOutput(), QByteArray());
     }
 };
 

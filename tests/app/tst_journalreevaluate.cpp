@@ -1,44 +1,27 @@
 // A stored run evaluated again from the command line and the window's journal thread, its
 // versions, the method filter of --journal-list and the drop folder, on SQLite and PostgreSQL.
 #include "app/dropfolder.h"
-#include "app/journalcommand.h"
 #include "app/reevaluation.h"
 #include "journal/journalengines.h"
 #include "journal/journalstore.h"
 #include "journal/journalwriter.h"
+#include "support/journalcli.h"
 #include "support/jumplisting.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Outcome
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 Outcome execute(const QStringList &arguments, const QString &journal, const QString &dropFolder)
 {
-    QTemporaryDir dir;
-    QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("Journal/Url"), journal);
-    settings.setValue(DropFolder::settingsKey(), dropFolder);
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int status = JournalCommand::execute(arguments, out, err, settings);
-    return {status, out.data(), err.data()};
+    return executeJournalCommand(arguments,
+        {{QStringLiteral("Journal/Url"), journal}, {DropFolder::settingsKey(), dropFolder}});
 }
 
 QJsonObject shown(const QString &journal, const QString &run = QStringLiteral("1"))
@@ -49,19 +32,6 @@ QJsonObject shown(const QString &journal, const QString &run = QStringLiteral("1
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-// The results as the journal keeps them: the evaluation's JSON adds U and the budget.
-QJsonArray keptResults(const QJsonValue &results)
-{
-    QJsonArray kept;
-    for (const QJsonValue &r : results.toArray()) {
-        QJsonObject object;
-        for (const char *key : {"ep", "value", "u", "unit"})
-            object.insert(QLatin1String(key), r[key]);
-        kept.append(object);
-    }
-    return kept;
 }
 
 } // namespace

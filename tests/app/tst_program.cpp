@@ -1,5 +1,6 @@
 // Runs the program itself: with its windows in an empty directory, ended by a signal as a
-// desktop session or a terminal would end it; and with --evaluate, without any display.
+// desktop session or a terminal would end it; and with --evaluate or an option it does not
+// know, without any display.
 #include "app/batchevaluation.h"
 #include "common/numbers.h"
 #include "journal/journalstore.h"
@@ -84,6 +85,13 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// The jump listing saved as curve.rtf in `dir`; empty if it could not be written.
+QString writeCurve(const QTemporaryDir &dir)
+{
+    const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+    return writeFile(curve, jumpListingRtf()) ? curve : QString();
+}
+
 // The CSV the known listing gives, as the program must write it.
 QByteArray knownCsv()
 {
@@ -152,6 +160,7 @@ private Q_SLOTS:
         row("help into a full standard output", {"--help"}, 1, "", noStdout, "stdout full");
         row("file size limit", {"--evaluate", Known, "--csv", "@out"}, 1, "", "cannot be written",
             "file size limit");
+        row("unknown option", {"--bogus"}, 2, "", "Unknown option 'bogus'");
     }
     void evaluateGivesItsExitStatusAndOutputWithoutADisplay()
     {
@@ -205,6 +214,8 @@ private Q_SLOTS:
                                         << qQNaN() << QString() << "unknown format";
         row("missing method file", {"--method", "@out/missing.ini"}, qQNaN(), "", "cannot be read");
         row("--csv with json", {"--csv", "@out"}, qQNaN(), "", "--out");
+        row("u below 0", {"--blank-u", "-0.001"}, qQNaN(), "",
+            "--blank-u must be a number of 0 or more");
     }
     void evaluateAsJson()
     {
@@ -212,13 +223,12 @@ private Q_SLOTS:
         QFETCH(double, perMl);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QByteArray rtf = jumpListingRtf();
-        const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+        const QString curve = writeCurve(dir);
         const QString ini = dir.filePath(QStringLiteral("method.ini"));
         const QString out = dir.filePath(QStringLiteral("out.json"));
-        QVERIFY(writeFile(curve, rtf));
-        QVERIFY(writeFile(ini, // HCl in g
-            "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n"));
+        QVERIFY(!curve.isEmpty()
+            && writeFile(ini, // HCl in g
+                "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n"));
         arguments.replaceInStrings(QStringLiteral("@curve"), curve);
         arguments.replaceInStrings(QStringLiteral("@ini"), ini);
         arguments.replaceInStrings(QStringLiteral("@out"), out);
@@ -234,11 +244,9 @@ private Q_SLOTS:
             QVERIFY(stdOut.isEmpty());
             return;
         }
-        QJsonParseError parseError;
         const QJsonObject json = QJsonDocument::fromJson(
-            arguments.contains(QStringLiteral("--out")) ? readFile(out) : stdOut, &parseError)
+            arguments.contains(QStringLiteral("--out")) ? readFile(out) : stdOut)
                                      .object();
-        QCOMPARE(parseError.error, QJsonParseError::NoError);
         QCOMPARE(json.keys(),
             QStringList({"derivative", "equivalence_points", "pka", "points", "results", "unit"}));
         QCOMPARE(json.value("unit").toString(), u"mV");
@@ -269,64 +277,49 @@ private Q_SLOTS:
         QVERIFY(std::abs(r.value("u").toDouble() - perMl * uVolume) < 1e-9 * perMl * uVolume);
     }
 
-    // The budget's inputs from the options or the method file: each source's u in the JSON,
-    // u combined from them and U = 2u.
+    // The budget's inputs from the options or the method file reach the JSON: each source's u
+    // in its place and U = 2u (how they combine is the budget's own test).
     void evaluateGivesTheBudget_data()
     {
         QTest::addColumn<QStringList>("more");
-        QTest::addColumn<QString>("message"); // part of standard error; set: status 2
-        QTest::newRow("options") << QStringList {"--blank-u", "0.02", "--burette-random", "0.1"}
-                                 << QString();
-        QTest::newRow("method file") << QStringList {"--method", "@ini"} << QString();
-        QTest::newRow("u below 0")
-            << QStringList {"--blank-u", "-0.001"} << "--blank-u must be a number of 0 or more";
+        QTest::newRow("options") << QStringList {"--blank-u", "0.02", "--burette-random", "0.1"};
+        QTest::newRow("method file") << QStringList {"--method", "@ini"};
     }
     void evaluateGivesTheBudget()
     {
         QFETCH(QStringList, more);
-        QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
+        const QString curve = writeCurve(dir);
         const QString ini = dir.filePath(QStringLiteral("method.ini"));
-        QVERIFY(writeFile(curve, jumpListingRtf()));
-        QVERIFY(writeFile(ini, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n"));
+        QVERIFY(!curve.isEmpty()
+            && writeFile(ini, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n"));
         more.replaceInStrings(QStringLiteral("@ini"), ini);
         QProcess program;
         start(program,
             QStringList {"--evaluate", curve, "--format", "json", "--result-unit", "mmol"} + more);
         QVERIFY(program.waitForFinished(30000));
-        QVERIFY(program.readAllStandardError().contains(message.toUtf8()));
-        QCOMPARE(program.exitCode(), message.isEmpty() ? 0 : 2);
-        if (!message.isEmpty())
-            return;
+        QCOMPARE(program.exitCode(), 0);
         const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
         const QJsonObject ep = json["equivalence_points"][0].toObject();
-        const double volume = ep["volume_ml"].toDouble();
         const QJsonObject r = json["results"][0].toObject();
         QCOMPARE(r["k"].toDouble(), 2.0);
         QCOMPARE(r["expanded_u"].toDouble(), 2 * r["u"].toDouble());
         // mmol = 0.1 * V: u of the EP 0.1 * u_V, of the blank 0.1 * 0.02, of the burette's
         // random error 0.1 * V * 0.001.
-        const QJsonArray budget = r["budget"].toArray();
         const std::pair<const char *, double> expected[] = {
             {"ep_volume", 0.1 * ep["u_volume_ml"].toDouble()},
             {"titrant_concentration", 0},
             {"burette_systematic", 0},
-            {"burette_random", 0.1 * volume * 0.001},
+            {"burette_random", 0.1 * ep["volume_ml"].toDouble() * 0.001},
             {"blank_volume", 0.1 * 0.02},
         };
+        const QJsonArray budget = r["budget"].toArray();
         QCOMPARE(budget.size(), std::size(expected));
-        double squares = 0;
         for (qsizetype i = 0; i < budget.size(); ++i) {
-            const QJsonObject c = budget[i].toObject();
-            QCOMPARE(c.keys(), QStringList({"share_percent", "source", "u"}));
-            QCOMPARE(c["source"].toString(), QLatin1String(expected[i].first));
-            QVERIFY(std::abs(c["u"].toDouble() - expected[i].second) < 1e-12);
-            squares += expected[i].second * expected[i].second;
+            QCOMPARE(budget[i].toObject().keys(), QStringList({"share_percent", "source", "u"}));
+            QCOMPARE(budget[i]["source"].toString(), QLatin1String(expected[i].first));
+            QVERIFY(std::abs(budget[i]["u"].toDouble() - expected[i].second) < 1e-12);
         }
-        QVERIFY(std::abs(r["u"].toDouble() - std::sqrt(squares)) < 1e-12);
-        QVERIFY(
-            std::abs(budget[4]["share_percent"].toDouble() - 100 * 0.002 * 0.002 / squares) < 1e-9);
     }
 
     // --titrant: the result takes the titrant's nominal concentration and its newest valid
@@ -358,17 +351,16 @@ private Q_SLOTS:
                 t.name = QString::fromLatin1(name);
                 t.concentration = 0.1;
                 QVERIFY(store.saveTitrant(t));
-                Journal::Titer determined;
-                determined.titrantId = t.id;
-                determined.runId = run;
-                determined.value = value;
-                determined.u = 0.002;
-                determined.determined = now.addDays(-daysOld);
-                QVERIFY(store.addTiter(determined));
+                Journal::Titer titer;
+                titer.titrantId = t.id;
+                titer.runId = run;
+                titer.value = value;
+                titer.u = 0.002;
+                titer.determined = now.addDays(-daysOld);
+                QVERIFY(store.addTiter(titer));
             }
         }
-        const QString curve = home.filePath(QStringLiteral("curve.rtf"));
-        QVERIFY(writeFile(curve, jumpListingRtf()));
+        const QString curve = writeCurve(home);
         QProcess program;
         start(program,
             {"--evaluate", curve, "--format", "json", "--result-unit", "mmol", "--titer", "0.5",
@@ -381,13 +373,8 @@ private Q_SLOTS:
             return;
         }
         const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
-        const double volume = json.value("equivalence_points")
-                                  .toArray()
-                                  .at(0)
-                                  .toObject()
-                                  .value("volume_ml")
-                                  .toDouble();
-        const QJsonObject r = json.value("results").toArray().at(0).toObject();
+        const double volume = json["equivalence_points"][0]["volume_ml"].toDouble();
+        const QJsonObject r = json["results"][0].toObject();
         QCOMPARE(r.value("titrant").toString(), titrant);
         const double taken = titer > 0 ? titer : 1;
         QVERIFY(std::abs(r.value("value").toDouble() - volume * 0.1 * taken) < 1e-9);

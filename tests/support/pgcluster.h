@@ -28,7 +28,7 @@ public:
     ~PgCluster()
     {
         if (m_running)
-            pgCtl({QStringLiteral("stop"), QStringLiteral("-m"), QStringLiteral("immediate")});
+            pgCtl({"stop", "-m", "immediate"});
     }
 
     bool start(QString *error)
@@ -47,10 +47,8 @@ public:
             || !handOver(socketDirectory()))
             return fail(error, QStringLiteral("cannot prepare ") + m_tmp->path());
         m_port = 55432 + int(QCoreApplication::applicationPid() % 1000);
-        const QStringList init
-            = {QStringLiteral("-D"), dataDirectory(), QStringLiteral("-A"), QStringLiteral("trust"),
-                QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C"),
-                QStringLiteral("-U"), superuser(), QStringLiteral("--no-sync")};
+        const QStringList init = {"-D", dataDirectory(), "-A", "trust", "-E", "UTF8", "--locale=C",
+            "-U", superuser(), "--no-sync"};
         if (!run(QStringLiteral("initdb"), init, 120000, error))
             return false;
         QFile conf(dataDirectory() + QStringLiteral("/postgresql.conf"));
@@ -69,7 +67,7 @@ public:
 
     bool startAgain(QString *error = nullptr)
     {
-        if (!pgCtl({QStringLiteral("start"), QStringLiteral("-l"), logFile()}, error))
+        if (!pgCtl({"start", "-l", logFile()}, error))
             return false;
         m_running = true;
         return true;
@@ -77,18 +75,16 @@ public:
 
     bool stop(QString *error = nullptr)
     {
-        if (!pgCtl({QStringLiteral("stop"), QStringLiteral("-m"), QStringLiteral("fast")}, error))
+        if (!pgCtl({"stop", "-m", "fast"}, error))
             return false;
         m_running = false;
         return true;
     }
 
-    bool isRunning() const { return m_running; }
     QString directory() const { return m_tmp ? m_tmp->path() : QString(); }
     QString socketDirectory() const { return directory() + QStringLiteral("/socket"); }
     QString dataDirectory() const { return directory() + QStringLiteral("/data"); }
     QString logFile() const { return directory() + QStringLiteral("/server.log"); }
-    int port() const { return m_port; }
     QString superuser() const
     {
         if (asRoot())
@@ -176,8 +172,9 @@ private:
 
     bool pgCtl(QStringList args, QString *error = nullptr)
     {
-        args << QStringLiteral("-D") << dataDirectory() << QStringLiteral("-w")
-             << QStringLiteral("-t") << QStringLiteral("60");
+        args << "-D" << dataDirectory() << "-w"
+             << "-t"
+             << "60";
         return run(QStringLiteral("pg_ctl"), args, 90000, error);
     }
 
@@ -186,9 +183,7 @@ private:
         QString program = m_bin + QLatin1Char('/') + tool;
         QStringList arguments = args;
         if (asRoot()) {
-            arguments = QStringList {QStringLiteral("-u"), QStringLiteral("postgres"),
-                            QStringLiteral("--"), program}
-                + args;
+            arguments = QStringList {"-u", "postgres", "--", program} + args;
             program = QStringLiteral("runuser");
         }
         QProcess process;
