@@ -114,6 +114,17 @@ std::optional<JumpFit> fitted(const Window &w, const std::array<double, N> &p,
     return result;
 }
 
+// The points [first, last] of the series.
+Window windowOf(const CurveSeries &series, int first, int last)
+{
+    Window w;
+    for (int i = first; i <= last; ++i) {
+        w.x.push_back(series[std::size_t(i)].volume);
+        w.y.push_back(series[std::size_t(i)].value);
+    }
+    return w;
+}
+
 // The best level, amplitude, drift and bend for a fixed centre and width (a linear least squares
 // problem), and the residual sum.
 double linearPart(const Window &w, double centre, double width, std::array<double, 4> &linear)
@@ -204,11 +215,7 @@ std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, doubl
     if (first < 0 || last >= int(series.size()) || last - first + 1 < Parameters + 2
         || !(highVolume > lowVolume))
         return std::nullopt;
-    Window w;
-    for (int i = first; i <= last; ++i) {
-        w.x.push_back(series[std::size_t(i)].volume);
-        w.y.push_back(series[std::size_t(i)].value);
-    }
+    const Window w = windowOf(series, first, last);
     const double spacing = (w.x.back() - w.x.front()) / double(w.x.size() - 1);
 
     // Start from the best point of a grid over centre and width (the linear parameters solved
@@ -349,11 +356,7 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     if (first < 0 || last >= int(series.size()) || last - first + 1 < AsymmetricParameters + 2
         || !(highVolume > lowVolume))
         return std::nullopt;
-    Window w;
-    for (int i = first; i <= last; ++i) {
-        w.x.push_back(series[std::size_t(i)].volume);
-        w.y.push_back(series[std::size_t(i)].value);
-    }
+    const Window w = windowOf(series, first, last);
     const Vector7 symmetric = {start.level - start.bend * start.width, start.amplitude, start.drift,
         start.bend, start.volume, std::log(start.width), 0};
     // From the symmetric fit, and leaning either way: the centre moves far when one side is
