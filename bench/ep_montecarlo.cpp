@@ -560,6 +560,7 @@ int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curve
     const double lags[] = {0, 0.5, 1, 1.5, 2, 3};
     const double noises[] = {0.0, 0.002, 0.005, 0.01};
     std::map<double, Tally> byLag;
+    std::map<std::string, std::map<double, Tally>> byShape;
     Tally lagged, unlagged, slow; // 0.5-3 s; none; 1 s or more
     for (double lag : lags) {
         for (const Shape &shape : shapes) {
@@ -577,6 +578,7 @@ int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curve
                     run.lagCorrection = correction;
                     const Tally t = runOne(shape, run, random, verbose);
                     byLag[lag].add(t);
+                    byShape[shape.name][lag].add(t);
                     (lag > 0 ? lagged : unlagged).add(t);
                     if (lag >= 1)
                         slow.add(t);
@@ -593,6 +595,17 @@ int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curve
         std::printf("%-10s %6d %7.1f %7.1f %+8.4f %8.4f %7.1f %7.3f %9.2f\n",
             number("%.1f s", lag).c_str(), t.curves, 100.0 * t.lagFlagged / t.curves, f.found,
             f.mean, f.rms, f.coverage, f.medianTwoU, median(t.lagSeconds));
+    }
+    std::printf("\nPer shape: lag reported / +-2u covers, %%\n%-40s", "shape");
+    for (double lag : lags)
+        std::printf(" %11s", number("%.1f s", lag).c_str());
+    std::printf("\n");
+    for (const auto &[name, rows] : byShape) {
+        std::printf("%-40s", name.c_str());
+        for (const auto &[lag, t] : rows) {
+            std::printf(" %5.0f /%4.0f", 100.0 * t.lagFlagged / t.curves, figures(t).coverage);
+        }
+        std::printf("\n");
     }
     const Figures f = figures(lagged);
     const double flaggedSlow = 100.0 * slow.lagFlagged / std::max(1, slow.curves);

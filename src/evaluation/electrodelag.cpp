@@ -38,46 +38,77 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-double jumpValue(const JumpFit &f, double volume)
-{
-    const double d = volume - f.volume;
-    return f.level - f.bend * f.width + f.amplitude * std::asinh(d / f.width) + f.drift * d
-        + f.bend * std::sqrt(d * d + f.width * f.width);
-}
-
-// The readings [first, last] undone for a lag of `tau` and fitted. Undoing divides by 1 - r
-// and mixes in the reading before, which scales the noise by sqrt(1 + r^2) / (1 - r); the
+// Fits the readings [first, last] undone for a lag of `tau`. Undoing divides by 1 - r and
+// mixes in the reading before, which scales the noise by sqrt(1 + r^2) / (1 - r); the
 // residuals are weighted back by its inverse square, so sums for different tau compare.
-Trial fitUndone(
-    const TimedSeries &s, int first, int last, double tau, double low, double high, double noise)
+//
+// Unequal sides of a narrow jump must not pass for a lag: where the readings as they stand
+// (the first tau, 0) show an asymmetric jump, every tau is fitted by that model too, and takes
+// it where its readings show it. Each such fit starts from the last one, as a tau near the last
+// moves it little and the search from a symmetric start is slow.
+class UndoneFitter
 {
-    Trial t;
-    t.tau = tau;
-    CurveSeries undone;
-    std::vector<double> weights;
-    for (int i = first; i <= last; ++i) {
-        const TimedReading &p = s[std::size_t(i)];
-        const double r
-            = tau > 0 ? std::exp(-(p.seconds - s[std::size_t(i) - 1].seconds) / tau) : 0.0;
-        undone.push_back({p.volume, (p.value - r * s[std::size_t(i) - 1].value) / (1 - r)});
-        weights.push_back((1 - r) * (1 - r) / (1 + r * r));
-    }
-    double weightSum = 0;
-    for (double w : weights)
-        weightSum += w;
-    t.meanWeight = weightSum / double(weights.size());
-    const auto fit = JumpFitter::fit(
-        undone, 0, int(undone.size()) - 1, low, high, noise / std::sqrt(t.meanWeight));
-    if (!fit)
+public:
+    UndoneFitter(const TimedSeries &s, int first, int last, double low, double high, double noise,
+        double step)
+        : m_s(s)
+        , m_first(first)
+        , m_last(last)
+        , m_low(low)
+        , m_high(high)
+        , m_noise(noise)
+        , m_step(step)
+    { }
+
+    Trial operator()(double tau)
+    {
+        Trial t;
+        t.tau = tau;
+        CurveSeries undone;
+        std::vector<double> weights;
+        for (int i = m_first; i <= m_last; ++i) {
+            const TimedReading &p = m_s[std::size_t(i)];
+            const TimedReading &before = m_s[std::size_t(i) - 1];
+            const double r = tau > 0 ? std::exp(-(p.seconds - before.seconds) / tau) : 0.0;
+            undone.push_back({p.volume, (p.value - r * before.value) / (1 - r)});
+            weights.push_back((1 - r) * (1 - r) / (1 + r * r));
+        }
+        double weightSum = 0;
+        for (double w : weights)
+            weightSum += w;
+        t.meanWeight = weightSum / double(weights.size());
+        const double noise = m_noise / std::sqrt(t.meanWeight);
+        const int count = int(undone.size());
+        auto fit = JumpFitter::fit(undone, 0, count - 1, m_low, m_high, noise);
+        const bool settled = m_fits++ == 0;
+        if (fit && (settled || m_asymmetric) && fit->width < JumpFitter::NarrowJump * m_step) {
+            const auto asymmetric = JumpFitter::fitAsymmetric(
+                undone, 0, count - 1, m_low, m_high, noise, m_asymmetric ? *m_asymmetric : *fit);
+            if (asymmetric
+                && JumpFitter::asymmetryShown(*fit, *asymmetric, noise)
+                    == JumpFitter::Asymmetry::Shown) {
+                fit = asymmetric;
+                m_asymmetric = asymmetric;
+            }
+        }
+        if (!fit)
+            return t;
+        t.fit = *fit;
+        t.sum = 0;
+        for (std::size_t i = 0; i < undone.size(); ++i) {
+            const double residual = undone[i].value - JumpFitter::valueAt(*fit, undone[i].volume);
+            t.sum += weights[i] * residual * residual;
+        }
         return t;
-    t.fit = *fit;
-    t.sum = 0;
-    for (std::size_t i = 0; i < undone.size(); ++i) {
-        const double residual = undone[i].value - jumpValue(*fit, undone[i].volume);
-        t.sum += weights[i] * residual * residual;
     }
-    return t;
-}
+
+private:
+    const TimedSeries &m_s;
+    int m_first, m_last;
+    double m_low, m_high, m_noise, m_step;
+    int m_fits = 0;
+    std::optional<JumpFit> m_asymmetric; // the last asymmetric fit
+};
 
 double tauFor(double remainder, double wait)
 {
@@ -121,8 +152,9 @@ std::optional<Estimate> estimate(
     noise = std::max(noise, 1e-12);
 
     std::vector<Trial> trials;
+    UndoneFitter fitUndone(s, first, last, low, high, noise, step);
     const auto trial = [&](double remainder) {
-        trials.push_back(fitUndone(s, first, last, tauFor(remainder, wait), low, high, noise));
+        trials.push_back(fitUndone(tauFor(remainder, wait)));
         return trials.back().sum;
     };
     for (double r : Remainders)

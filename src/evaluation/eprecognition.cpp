@@ -28,20 +28,9 @@ constexpr double SpanWidths = 4;
 constexpr double Agreement = 3;
 // The smallest uncertainty, in steps: what is left of the model's own error on exact readings.
 constexpr double ModelFloor = 1e-3;
-// The asymmetric jump replaces the symmetric one when it lowers the residual sum by more than
-// this many times the variance of a reading. Noise alone (chi-square of one degree of freedom)
-// gives more than 25 in under one fit in a million; the symmetric model's own shortfall on
-// sharp weak-acid jumps reaches 10 to 20.
-constexpr double AsymmetryEvidence = 25;
-// ... only over a jump narrower than this fraction of the step at its centre: such a jump's
-// centre is fixed by its logarithmic flanks alone, where unequal amplitudes move it most.
-// Across a broad jump (carbonate's first at fine steps: 0.3 step and wider) many points show
-// the model's shortfall in the symmetric fits' spread over the windows instead.
-constexpr double NarrowJump = 0.25;
-// ... and only when its sides differ clearly: acid-base jumps are symmetric in pH (0), the
-// mildest redox or precipitation asymmetry (2:1) is log(2) / 2 = 0.35, which noisy fits of a
-// sharp jump put anywhere from about 0.2 to 0.45.
-constexpr double SmallestAsymmetry = 0.15;
+// The asymmetric model's own error is larger: its flanks are logarithms of the distance alone,
+// where the curve's also bend with the fraction titrated (exact readings: about 0.01 step).
+constexpr double AsymmetricModelError = 0.015;
 
 struct Candidate
 {
@@ -316,9 +305,10 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
         // windows clearly better, and its sides differ clearly, its fits are taken.
         const double step = s[std::size_t(centre) + 1].volume - s[std::size_t(centre)].volume;
         // Where the sides differ but the evidence does not decide, both centres are reasonable
-        // estimates: the symmetric one is kept, their disagreement goes into its uncertainty.
+        // estimates: the point lies between them, and their disagreement goes into its
+        // uncertainty.
         double disagreement = 0;
-        if (chosen.fit && chosen.fit->width < NarrowJump * step) {
+        if (chosen.fit && chosen.fit->width < JumpFitter::NarrowJump * step) {
             Widened other = widen(asymmetricFit);
             const auto [first, last] = window(std::max(chosen.half, other.half));
             const auto symmetric
@@ -327,18 +317,11 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                 ? JumpFitter::fitAsymmetric(s, first, last, low, high, noise, *symmetric)
                 : std::nullopt;
             if (asymmetric) {
-                const auto residualSum = [](const JumpFit &f) {
-                    return f.residualRms * f.residualRms * f.count;
-                };
-                const double variance = std::max(noise * noise,
-                    residualSum(*asymmetric) / std::max(1, asymmetric->count - parameters - 1));
-                const double evidence
-                    = (residualSum(*symmetric) - residualSum(*asymmetric)) / variance;
-                if (evidence > AsymmetryEvidence
-                    && std::abs(asymmetric->asymmetry) >= SmallestAsymmetry) {
+                const auto shown = JumpFitter::asymmetryShown(*symmetric, *asymmetric, noise);
+                if (shown == JumpFitter::Asymmetry::Shown) {
                     chosen = std::move(other);
                     ++parameters;
-                } else if (std::abs(asymmetric->asymmetry) >= SmallestAsymmetry) {
+                } else if (shown == JumpFitter::Asymmetry::Hinted) {
                     disagreement = other.fit->volume - chosen.fit->volume;
                 }
             }
@@ -348,15 +331,17 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
         ep.significance = c.significance;
         ep.steepness = c.steepness;
         if (fit) {
-            ep.volume = fit->volume;
+            ep.volume = fit->volume + disagreement / 2;
             ep.value = fit->level;
             ep.steepness
                 = fit->amplitude / fit->width * JumpFitter::asymmetricSlopeAtCentre(fit->asymmetry)
                 + fit->drift;
             // The model describes a jump to far better than a step, not to nothing.
+            const double modelError
+                = fit->asymmetry != 0 ? AsymmetricModelError * step : ModelFloor * step;
             ep.uVolume = std::max(
-                std::hypot(uncertainty(*fit, chosen.accepted, noise, parameters), disagreement),
-                ModelFloor * step);
+                std::hypot(uncertainty(*fit, chosen.accepted, noise, parameters), disagreement / 2),
+                modelError);
         } else {
             // No fit: the middle of the steepest step, uncertain by the step's width.
             const CurvePoint &a = s[std::size_t(centre)], &b = s[std::size_t(centre) + 1];

@@ -1,5 +1,6 @@
 #include "jumpfit.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -359,11 +360,13 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     const Window w = windowOf(series, first, last);
     const Vector7 symmetric = {start.level - start.bend * start.width, start.amplitude, start.drift,
         start.bend, start.volume, std::log(start.width), 0};
-    // From the symmetric fit, and leaning either way: the centre moves far when one side is
-    // much steeper.
+    // From a symmetric fit, also leaning either way: the centre moves far when one side is
+    // much steeper. From an asymmetric one, as it is.
+    const std::vector<double> leans = start.asymmetry == 0 ? std::vector<double> {0.0, -1.0, 1.0}
+                                                           : std::vector<double> {start.asymmetry};
     Vector7 p = symmetric;
     double sum = std::numeric_limits<double>::infinity();
-    for (double lean : {0.0, -1.0, 1.0}) {
+    for (double lean : leans) {
         Vector7 q = symmetric;
         q[6] = lean;
         const double qSum = levenbergMarquardt<AsymmetricParameters>(
@@ -384,6 +387,28 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     Vector7 jtr;
     asymmetricNormal(w, p, jtj, jtr);
     return fitted<AsymmetricParameters>(w, p, jtj, sum, noise);
+}
+
+Asymmetry asymmetryShown(const JumpFit &symmetric, const JumpFit &asymmetric, double noise)
+{
+    if (!(std::abs(asymmetric.asymmetry) >= SmallestAsymmetry))
+        return Asymmetry::None;
+    const auto residualSum = [](const JumpFit &f) {
+        return f.residualRms * f.residualRms * f.count;
+    };
+    const double variance = std::max(noise * noise,
+        residualSum(asymmetric) / std::max(1, asymmetric.count - AsymmetricParameters));
+    const double evidence = (residualSum(symmetric) - residualSum(asymmetric)) / variance;
+    return evidence > AsymmetryEvidence ? Asymmetry::Shown : Asymmetry::Hinted;
+}
+
+double valueAt(const JumpFit &fit, double volume)
+{
+    const double d = volume - fit.volume;
+    const double x = d / fit.width;
+    const double shape = fit.asymmetry == 0 ? std::asinh(x) : asymmetricShape(x, fit.asymmetry);
+    return fit.level - fit.bend * fit.width + fit.amplitude * shape + fit.drift * d
+        + fit.bend * std::sqrt(d * d + fit.width * fit.width);
 }
 
 } // namespace JumpFitter

@@ -53,8 +53,36 @@ double asymmetricShape(double x, double asymmetry);
 // The slope of asymmetricShape at x = 0.
 double asymmetricSlopeAtCentre(double asymmetry);
 
-// Fits the asymmetric jump (seven parameters) to the points [first, last], starting from a
-// symmetric fit of the same points; otherwise as fit().
+// The asymmetric jump replaces the symmetric one when it lowers the residual sum by more than
+// this many times the variance of a reading. Noise alone (chi-square of one degree of freedom)
+// gives more than 25 in under one fit in a million; the symmetric model's own shortfall on
+// sharp weak-acid jumps reaches 10 to 20.
+constexpr double AsymmetryEvidence = 25;
+// ... only over a jump narrower than this fraction of the step at its centre: such a jump's
+// centre is fixed by its logarithmic flanks alone, where unequal amplitudes move it most.
+// Across a broad jump (carbonate's first at fine steps: 0.3 step and wider) many points show
+// the model's shortfall in the symmetric fits' spread over the windows instead.
+constexpr double NarrowJump = 0.25;
+// ... and only when its sides differ clearly: acid-base jumps are symmetric in pH (0), the
+// mildest redox or precipitation asymmetry (2:1) is log(2) / 2 = 0.35, which noisy fits of a
+// sharp jump put anywhere from about 0.2 to 0.45.
+constexpr double SmallestAsymmetry = 0.15;
+
+enum class Asymmetry {
+    None, // the sides do not differ
+    Hinted, // they differ, but the symmetric model follows the readings about as well
+    Shown, // the asymmetric model follows them clearly better: its centre is the jump's
+};
+// What the fits of both models to the same points of a narrow jump show; `noise` is the
+// standard deviation of one reading.
+Asymmetry asymmetryShown(const JumpFit &symmetric, const JumpFit &asymmetric, double noise);
+
+// The fitted jump's value at `volume`, for either model.
+double valueAt(const JumpFit &fit, double volume);
+
+// Fits the asymmetric jump (seven parameters) to the points [first, last], starting from
+// `start`: a symmetric fit of the same points (then searched leaning either way as well) or an
+// asymmetric fit of nearly the same readings; otherwise as fit().
 std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
     double lowVolume, double highVolume, double noise, const JumpFit &start);
 

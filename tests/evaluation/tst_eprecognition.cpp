@@ -24,7 +24,8 @@ struct Case
     double slope = 1;
     double offset = 0; // mV
     unsigned firstSeed = 1;
-    std::optional<ModelSample> model = std::nullopt; // a curve followed in mV, recorded from 0.01 mL on
+    std::optional<ModelSample> model
+        = std::nullopt; // a curve followed in mV, recorded from 0.01 mL on
 };
 
 struct Recording
@@ -137,6 +138,12 @@ private Q_SLOTS:
             << mV(silverOn({{0.01, 49.2, 2}}, 1.8), 0.1, 0.005);
         QTest::newRow("iodide then chloride / silver, 0.1 mL")
             << mV(silverOn({{0.02, 16.08, 1}, {0.02, 9.74, 1}}, 1.3), 0.1, 0.002);
+        // On exact readings the asymmetric model's own error (a hundredth of a step) was far
+        // outside an uncertainty that held only the rounding.
+        QTest::newRow("Fe(II) / Tl(III) 1:2, 0.1 mL, exact readings")
+            << mV(redoxTo(1, 2, 680, 1250, false, 0.05), 0.1, 0);
+        QTest::newRow("Fe(II) / dichromate 6:1, 0.2 mL, exact readings")
+            << mV(redoxTo(1, 6, 610, 1100, true, 0.02), 0.2, 0);
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
