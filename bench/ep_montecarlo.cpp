@@ -9,11 +9,13 @@
 // group: how often each true point was found, extra points, the volume error (RMS and largest, in
 // increments), how often +-2u covers the truth, the median 2u, and the content from EP1.
 //
-//   ep-montecarlo [--set check|tune] [--curves N] [--seed S] [--criterion C] [--lag S]
+//   ep-montecarlo [--set holdout|check|tune] [--curves N] [--seed S] [--criterion C] [--lag S]
 //                 [--shape TEXT] [--detail] [--verbose] [--lag-rows] [--no-lag-correction]
 //
-// The recognition was tuned on the `tune` set only; the default `check` set has other shapes,
-// concentrations, volumes and seeds. Not part of the test suite.
+// The acid-base recognition was tuned on the `tune` set only and checked on the `check` set;
+// the asymmetric jumps and the lag estimate were tuned on both. The `holdout` set (the default),
+// with other shapes, concentrations and seeds, was drawn up after that. Not part of the test
+// suite.
 
 #include "chemistry.h"
 
@@ -259,6 +261,91 @@ std::vector<Shape> checkShapes()
                 m.equivalenceVolumes.clear();
                 return m;
             }},
+    };
+}
+
+// Held out: drawn up after the recognition and the lag estimate were tuned on the other two
+// sets, and run once for the figures. Other shapes, potentials, concentrations and seeds.
+std::vector<Shape> holdoutShapes()
+{
+    return {
+        {"H2O2 / permanganate 2:5 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 5, 690, 1490, false, uniform(r, 7, 13), 45, 0.02);
+            },
+            FirstDrop, true, true},
+        {"Fe(II) / dichromate 6:1, other potentials (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 6, 650, 1200, true, uniform(r, 7, 13), 35, 0.1 / 6);
+            },
+            FirstDrop, true, true},
+        {"Sn(II) / Fe(III) 2:1 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 1, 150, 770, false, uniform(r, 7, 13), 50, 0.1);
+            },
+            FirstDrop, true, true},
+        {"bromide then chloride / AgNO3 (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 4, 7) / 50;
+                return silver({{c, 12.3, 1}, {c * uniform(r, 0.7, 1.4), 9.74, 1}}, 50, 0.1,
+                    uniform(r, 1.2, 1.4));
+            },
+            FirstDrop, true, true},
+        {"sulfide / AgNO3 0.1, larger sample (Ag2S, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 7, 13) / 2 / 60;
+                return silver({{c, 49.2, 2}}, 60, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"dilute weak acid pKa 4.5 / NaOH 0.008", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.5, false, false, uniform(r, 7, 13), 90, 0.008);
+            },
+            0, true},
+        {"Fe(II) / Ce(IV) 1:1 (mV)", "one jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 1, 680, 1440, false, uniform(r, 7, 13), 50, 0.1);
+            },
+            FirstDrop, false, true},
+        {"lactic acid / NaOH", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 3.86, false, false, uniform(r, 7, 13), 40, 0.1);
+            }},
+        {"weak acid pKa 7.0 / NaOH", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 7.0, false, false, uniform(r, 8, 14), 50, 0.1);
+            }},
+        {"pyridine-like base pKa 5.2 / HCl (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 5.2, false, true, uniform(r, 7, 13), 50, 0.1);
+            }},
+        {"potassium hydroxide / HCl 0.05 (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, true, uniform(r, 7, 13), 40, 0.05);
+            }},
+        {"phosphoric acid / NaOH", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, false, uniform(r, 6, 10), 60, 0.1, uniform(r, 2.2, 2.6));
+            }},
+        {"sodium carbonate / HCl", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, true, uniform(r, 6, 10), 50, 0.1, uniform(r, 2.2, 2.6));
+            }},
+        {"lactic acid before its EP", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 3.86, false, false, uniform(r, 11, 15), 40, 0.1);
+                m.endVolume = 0.82 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            }},
+        {"excess HCl after a strong base", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 0, true, true, uniform(r, 5, 8), 40, 0.1);
+                m.endVolume = 2.8 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            },
+            1.4 / 2.8},
     };
 }
 
@@ -627,7 +714,8 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set check|tune   the shapes and seeds to run (default check: never used for tuning)
+  --set <set>        holdout (default: never used for tuning), check (served to tune the
+                     asymmetric jumps and the lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
@@ -644,7 +732,7 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
 int main(int argc, char *argv[])
 {
-    bool tune = false;
+    std::string set = "holdout";
     bool verbose = false;
     bool detail = false;
     bool lagOnly = false;
@@ -659,8 +747,8 @@ int main(int argc, char *argv[])
         const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = true;
         if (arg == "--set" && value) {
-            ok = std::strcmp(value, "tune") == 0 || std::strcmp(value, "check") == 0;
-            tune = std::strcmp(value, "tune") == 0;
+            set = value;
+            ok = set == "holdout" || set == "check" || set == "tune";
             ++i;
         } else if (arg == "--curves" && value) {
             curvesPerCell = std::atoi(value);
@@ -696,9 +784,11 @@ int main(int argc, char *argv[])
         }
     }
     const auto begin = std::chrono::steady_clock::now();
-    const std::vector<Shape> shapes = tune ? tuneShapes() : checkShapes();
-    // The two sets never share seeds.
-    std::mt19937 random((tune ? 1000u : 900000u) + seed);
+    const std::vector<Shape> shapes = set == "tune" ? tuneShapes()
+        : set == "check"                            ? checkShapes()
+                                                    : holdoutShapes();
+    // The sets never share seeds.
+    std::mt19937 random((set == "tune" ? 1000u : set == "check" ? 900000u : 700000u) + seed);
     if (lagOnly)
         return lagRows(shapes, only, curvesPerCell, criterion, lagCorrection, random, verbose);
     const double increments[] = {0.05, 0.1, 0.2, 0}; // 0: dynamic steps
@@ -746,8 +836,10 @@ int main(int argc, char *argv[])
         = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 
     std::printf("Equivalence points against the simulator's chemistry: %s\n",
-        tune ? "TUNING set (the shapes and seeds the recognition was tuned on)"
-             : "CHECK set (shapes, concentrations and seeds never used for tuning)");
+        set == "tune" ? "TUNING set (the shapes and seeds the recognition was tuned on)"
+            : set == "check"
+            ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
+            : "HOLDOUT set (shapes, concentrations and seeds never used for tuning)");
     std::printf("criterion %.2f, lag %.1f s, %d curves per shape, increment and noise level; "
                 "1/3 of them in mV\n",
         criterion, lag, curvesPerCell);

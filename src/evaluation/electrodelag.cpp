@@ -42,10 +42,11 @@ double median(std::vector<double> v)
 // mixes in the reading before, which scales the noise by sqrt(1 + r^2) / (1 - r); the
 // residuals are weighted back by its inverse square, so sums for different tau compare.
 //
-// Unequal sides of a narrow jump must not pass for a lag: where the readings as they stand
-// (the first tau, 0) show an asymmetric jump, every tau is fitted by that model too, and takes
-// it where its readings show it. Each such fit starts from the last one, as a tau near the last
-// moves it little and the search from a symmetric start is slow.
+// Unequal sides of a narrow jump must not pass for a lag, nor a lag for unequal sides. Once
+// asymmetricFrom() has found the readings undone for some tau showing an asymmetric jump, every
+// tau is fitted by that model too, and takes it where its readings show it. Each such fit starts
+// from the last one: a tau near the last moves it little, and the search from a symmetric start
+// is slow.
 class UndoneFitter
 {
 public:
@@ -60,32 +61,37 @@ public:
         , m_step(step)
     { }
 
+    bool asymmetric() const { return m_asymmetric.has_value(); }
+
+    // Whether the readings undone for `tau` show an asymmetric jump; if so, it is fitted from
+    // then on.
+    bool asymmetricFrom(double tau)
+    {
+        const Undone u = undo(tau);
+        const auto symmetric = JumpFitter::fit(u.series, 0, u.count - 1, m_low, m_high, u.noise);
+        if (!symmetric || !(symmetric->width < JumpFitter::NarrowJump * m_step))
+            return false;
+        const auto fit = JumpFitter::fitAsymmetric(
+            u.series, 0, u.count - 1, m_low, m_high, u.noise, *symmetric);
+        if (!fit
+            || JumpFitter::asymmetryShown(*symmetric, *fit, u.noise) == JumpFitter::Asymmetry::None)
+            return false;
+        m_asymmetric = fit;
+        return true;
+    }
+
     Trial operator()(double tau)
     {
         Trial t;
         t.tau = tau;
-        CurveSeries undone;
-        std::vector<double> weights;
-        for (int i = m_first; i <= m_last; ++i) {
-            const TimedReading &p = m_s[std::size_t(i)];
-            const TimedReading &before = m_s[std::size_t(i) - 1];
-            const double r = tau > 0 ? std::exp(-(p.seconds - before.seconds) / tau) : 0.0;
-            undone.push_back({p.volume, (p.value - r * before.value) / (1 - r)});
-            weights.push_back((1 - r) * (1 - r) / (1 + r * r));
-        }
-        double weightSum = 0;
-        for (double w : weights)
-            weightSum += w;
-        t.meanWeight = weightSum / double(weights.size());
-        const double noise = m_noise / std::sqrt(t.meanWeight);
-        const int count = int(undone.size());
-        auto fit = JumpFitter::fit(undone, 0, count - 1, m_low, m_high, noise);
-        const bool settled = m_fits++ == 0;
-        if (fit && (settled || m_asymmetric) && fit->width < JumpFitter::NarrowJump * m_step) {
+        const Undone u = undo(tau);
+        t.meanWeight = u.meanWeight;
+        auto fit = JumpFitter::fit(u.series, 0, u.count - 1, m_low, m_high, u.noise);
+        if (fit && m_asymmetric) {
             const auto asymmetric = JumpFitter::fitAsymmetric(
-                undone, 0, count - 1, m_low, m_high, noise, m_asymmetric ? *m_asymmetric : *fit);
+                u.series, 0, u.count - 1, m_low, m_high, u.noise, *m_asymmetric);
             if (asymmetric
-                && JumpFitter::asymmetryShown(*fit, *asymmetric, noise)
+                && JumpFitter::asymmetryShown(*fit, *asymmetric, u.noise)
                     == JumpFitter::Asymmetry::Shown) {
                 fit = asymmetric;
                 m_asymmetric = asymmetric;
@@ -95,24 +101,111 @@ public:
             return t;
         t.fit = *fit;
         t.sum = 0;
-        for (std::size_t i = 0; i < undone.size(); ++i) {
-            const double residual = undone[i].value - JumpFitter::valueAt(*fit, undone[i].volume);
-            t.sum += weights[i] * residual * residual;
+        for (int i = 0; i < u.count; ++i) {
+            const CurvePoint &p = u.series[std::size_t(i)];
+            const double residual = p.value - JumpFitter::valueAt(*fit, p.volume);
+            t.sum += u.weights[std::size_t(i)] * residual * residual;
         }
         return t;
     }
 
 private:
+    struct Undone
+    {
+        CurveSeries series;
+        std::vector<double> weights;
+        double meanWeight = 1;
+        double noise = 0; // of one undone reading, on average
+        int count = 0;
+    };
+
+    Undone undo(double tau) const
+    {
+        Undone u;
+        double weightSum = 0;
+        for (int i = m_first; i <= m_last; ++i) {
+            const TimedReading &p = m_s[std::size_t(i)];
+            const TimedReading &before = m_s[std::size_t(i) - 1];
+            const double r = tau > 0 ? std::exp(-(p.seconds - before.seconds) / tau) : 0.0;
+            u.series.push_back({p.volume, (p.value - r * before.value) / (1 - r)});
+            u.weights.push_back((1 - r) * (1 - r) / (1 + r * r));
+            weightSum += u.weights.back();
+        }
+        u.count = int(u.series.size());
+        u.meanWeight = weightSum / double(u.count);
+        u.noise = m_noise / std::sqrt(u.meanWeight);
+        return u;
+    }
+
     const TimedSeries &m_s;
     int m_first, m_last;
     double m_low, m_high, m_noise, m_step;
-    int m_fits = 0;
     std::optional<JumpFit> m_asymmetric; // the last asymmetric fit
 };
 
 double tauFor(double remainder, double wait)
 {
     return remainder > 0 ? -wait / std::log(remainder) : 0.0;
+}
+
+// The whole curve undone for a lag of `tau`; the first reading has none before it.
+CurveSeries undone(const TimedSeries &s, double tau)
+{
+    CurveSeries out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const double r = i > 0 ? std::exp(-(s[i].seconds - s[i - 1].seconds) / tau) : 0.0;
+        out.push_back({s[i].volume, (s[i].value - r * (i > 0 ? s[i - 1].value : 0)) / (1 - r)});
+    }
+    return out;
+}
+
+const Trial &bestOf(const std::vector<Trial> &trials)
+{
+    return *std::min_element(
+        trials.begin(), trials.end(), [](const Trial &a, const Trial &b) { return a.sum < b.sum; });
+}
+
+// The fits for each remainder of the grid, then a golden section between the best one's
+// neighbours (the EP moves with tau); the first trial is the settled one, tau 0.
+std::vector<Trial> searchTau(UndoneFitter &fitUndone, double wait)
+{
+    std::vector<Trial> trials;
+    const auto trial = [&](double remainder) {
+        trials.push_back(fitUndone(tauFor(remainder, wait)));
+        return trials.back().sum;
+    };
+    for (double r : Remainders)
+        trial(r);
+    if (!std::isfinite(trials.front().sum))
+        return trials;
+    std::size_t grid = 0;
+    for (std::size_t j = 1; j < trials.size(); ++j) {
+        if (trials[j].sum < trials[grid].sum)
+            grid = j;
+    }
+    if (grid == 0)
+        return trials;
+    constexpr double Golden = 0.618033988749895;
+    double a = Remainders[grid - 1];
+    double b = Remainders[std::min(grid + 1, std::size(Remainders) - 1)];
+    double c = b - Golden * (b - a), d = a + Golden * (b - a);
+    double fc = trial(c), fd = trial(d);
+    for (int i = 0; i < RefineSteps; ++i) {
+        if (fc < fd) {
+            b = d;
+            d = c;
+            fd = fc;
+            c = b - Golden * (b - a);
+            fc = trial(c);
+        } else {
+            a = c;
+            c = d;
+            fc = fd;
+            d = a + Golden * (b - a);
+            fd = trial(d);
+        }
+    }
+    return trials;
 }
 
 } // namespace
@@ -151,69 +244,35 @@ std::optional<Estimate> estimate(
     const double high = std::min(s[std::size_t(last)].volume, volume + StepsAfter * step);
     noise = std::max(noise, 1e-12);
 
-    std::vector<Trial> trials;
     UndoneFitter fitUndone(s, first, last, low, high, noise, step);
-    const auto trial = [&](double remainder) {
-        trials.push_back(fitUndone(tauFor(remainder, wait)));
-        return trials.back().sum;
-    };
-    for (double r : Remainders)
-        trial(r);
+    std::vector<Trial> trials = searchTau(fitUndone, wait);
     if (!std::isfinite(trials.front().sum))
         return std::nullopt;
-    std::size_t grid = 0;
-    for (std::size_t j = 1; j < trials.size(); ++j) {
-        if (trials[j].sum < trials[grid].sum)
-            grid = j;
-    }
-    if (grid > 0) {
-        // Golden section between the best remainder's neighbours: the EP moves with tau.
-        constexpr double Golden = 0.618033988749895;
-        double a = Remainders[grid - 1];
-        double b = Remainders[std::min(grid + 1, std::size(Remainders) - 1)];
-        double c = b - Golden * (b - a), d = a + Golden * (b - a);
-        double fc = trial(c), fd = trial(d);
-        for (int i = 0; i < RefineSteps; ++i) {
-            if (fc < fd) {
-                b = d;
-                d = c;
-                fd = fc;
-                c = b - Golden * (b - a);
-                fc = trial(c);
-            } else {
-                a = c;
-                c = d;
-                fc = fd;
-                d = a + Golden * (b - a);
-                fd = trial(d);
-            }
-        }
-    }
-    std::size_t best = 0;
-    for (std::size_t j = 1; j < trials.size(); ++j) {
-        if (trials[j].sum < trials[best].sum)
-            best = j;
-    }
-    const Trial &chosen = trials[best];
+    // The symmetric jump first; then both, where the readings as they stand or undone for the
+    // best time constant show an asymmetric one.
+    if (fitUndone.asymmetricFrom(0) || fitUndone.asymmetricFrom(bestOf(trials).tau))
+        trials = searchTau(fitUndone, wait);
+    const Trial &chosen = bestOf(trials);
     const Trial &settled = trials.front();
-    const int dof = std::max(1, last - first + 1 - JumpFitter::Parameters - 1);
+    const int parameters = JumpFitter::Parameters + (chosen.fit.asymmetry != 0 ? 1 : 0);
+    const int dof = std::max(1, last - first + 1 - parameters - 1);
     // The reading's variance: the curve's noise, or what the best fit leaves when the model
     // does not follow the curve as closely.
     const double variance = std::max(noise * noise, chosen.sum / dof);
     const double evidence = (settled.sum - chosen.sum) / variance;
-    if (evidence < WeakEvidence)
-        return std::nullopt;
 
-    // Every time constant the readings do not rule out (within two standard deviations) moves
-    // the EP; that spread is part of its uncertainty.
+    // Every time constant the readings do not rule out (within two standard deviations; one
+    // where they show no sign of a lag) moves the EP; that spread is part of its uncertainty.
+    const double allowed = evidence < WeakEvidence ? 1 : 4;
     double lowVolume = chosen.fit.volume, highVolume = chosen.fit.volume;
     for (const Trial &t : trials) {
-        if (t.sum <= chosen.sum + 4 * variance) {
+        if (t.sum <= chosen.sum + allowed * variance) {
             lowVolume = std::min(lowVolume, t.fit.volume);
             highVolume = std::max(highVolume, t.fit.volume);
         }
     }
     Estimate e;
+    e.evidence = evidence;
     // A lag is reported only where the undone readings follow the model to their noise: a
     // shape the model misses could otherwise pass for a lag.
     const bool clean = chosen.sum / dof <= CleanFit * noise * noise;
@@ -229,24 +288,42 @@ std::optional<Estimate> estimate(
     }
     const double scatter = std::sqrt(variance / std::max(noise * noise, 1e-300));
     e.tauSeconds = chosen.tau;
+    e.clear = evidence >= ClearEvidence;
     e.volume = chosen.fit.volume;
     e.value = chosen.fit.level;
-    e.uVolume = std::hypot(chosen.fit.uVolume * scatter, (highVolume - lowVolume) / 4);
+    e.uFromTau = (highVolume - lowVolume) / 4;
+    e.uVolume = std::hypot(chosen.fit.uVolume * scatter, e.uFromTau);
     return e;
 }
 
 void apply(EpAnalysis &analysis, const TimedSeries &readings)
 {
+    const EpAnalysis recognised = analysis;
     auto &points = analysis.points;
+    std::vector<std::optional<Estimate>> estimates;
+    std::vector<std::pair<double, double>> ranges;
     for (std::size_t k = 0; k < points.size(); ++k) {
         const double lowest = k > 0 ? (points[k - 1].volume + points[k].volume) / 2
                                     : -std::numeric_limits<double>::infinity();
         const double highest = k + 1 < points.size() ? (points[k].volume + points[k + 1].volume) / 2
                                                      : std::numeric_limits<double>::infinity();
-        const auto e = estimate(readings, points[k].volume, analysis.noise, lowest, highest);
+        ranges.emplace_back(lowest, highest);
+        estimates.push_back(estimate(readings, points[k].volume, analysis.noise, lowest, highest));
+    }
+    // One electrode reads the whole curve: a lag one EP only just shows while another shows
+    // none is a shape the model misses there.
+    const bool oneShowsNone = std::any_of(estimates.begin(), estimates.end(),
+        [](const std::optional<Estimate> &e) { return e && e->evidence < WeakEvidence; });
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const auto &e = estimates[k];
+        const auto [lowest, highest] = ranges[k];
         if (!e)
             continue;
         RecognisedEp &ep = points[k];
+        if (e->tauSeconds && !e->clear && oneShowsNone) {
+            ep.uVolume = std::hypot(ep.uVolume, (e->volume - ep.volume) / 2);
+            continue;
+        }
         if (!e->tauSeconds) {
             ep.uVolume = std::hypot(ep.uVolume, e->uVolume);
             continue;
@@ -255,6 +332,31 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         ep.volume = e->volume;
         ep.value = e->value;
         ep.uVolume = std::max(ep.uVolume, e->uVolume);
+        // The window fit above only tells the lag; the recognition on the undone curve chooses
+        // the jump's model and window as it does for any curve.
+        const EpAnalysis again = EpRecognition::recognise(undone(readings, *e->tauSeconds));
+        const RecognisedEp *nearest = nullptr;
+        for (const RecognisedEp &p : again.points) {
+            if (p.volume > lowest && p.volume < highest
+                && (!nearest
+                    || std::abs(p.volume - e->volume) < std::abs(nearest->volume - e->volume)))
+                nearest = &p;
+        }
+        if (nearest) {
+            ep.volume = nearest->volume;
+            ep.value = nearest->value;
+            ep.uVolume
+                = std::max(recognised.points[k].uVolume, std::hypot(nearest->uVolume, e->uFromTau));
+        }
+        if (!e->clear) {
+            // A lag the readings only just show may be a shape the model misses: the point
+            // lies between the corrected and the recognised one, and u reaches both.
+            const RecognisedEp &before = recognised.points[k];
+            const double shift = ep.volume - before.volume;
+            ep.volume = before.volume + shift / 2;
+            ep.value = (ep.value + before.value) / 2;
+            ep.uVolume = std::hypot(ep.uVolume, shift / 2);
+        }
     }
 }
 

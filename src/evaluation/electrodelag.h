@@ -27,10 +27,14 @@ using TimedSeries = std::vector<TimedReading>;
 namespace LagCorrection {
 
 // How much better the lagged model must fit than the unlagged one: the drop of the residual
-// sum in units of the residual variance.
-constexpr double Evidence = 16.0;
-// Below this the readings say nothing about a lag; between the two a lag is not reported, but
-// the EP's u reaches to where it would put the point.
+// sum in units of the residual variance (three standard deviations of one more parameter; a
+// lag is reported only where the undone readings also follow the model to their noise).
+constexpr double Evidence = 9.0;
+// Below this a reported lag is corrected only halfway, with a u that reaches both points.
+constexpr double ClearEvidence = 16.0;
+// Between this and Evidence a lag is not reported, but the EP's u reaches to where the time
+// constants the readings allow would put the point; below it, to where those within one
+// standard deviation would. A lag too small to show still delays the EP a little.
 constexpr double WeakEvidence = 2.0;
 // A time constant this small against the waiting time leaves the readings all but settled
 // (less than 1 % of a step left at the next reading).
@@ -41,22 +45,25 @@ struct Estimate
     // The electrode's time constant; none when the readings only hint at a lag: then volume
     // and value are the unlagged fit's and uVolume the widening that reaches the lagged EP.
     std::optional<double> tauSeconds;
+    bool clear = false; // the lag is shown by ClearEvidence or more
+    double evidence = 0; // how much better the best lag fits than none (see Evidence)
     double volume = 0; // the EP of the undone readings, mL
     double uVolume = 0; // its standard uncertainty, the time constant's included
+    double uFromTau = 0; // the part of it from the time constants the readings allow
     double value = 0; // the value at it
 };
 
 // The lag around the point at `volume` (recognised on `readings`, `noise` the standard
 // deviation of one reading), from the readings between `lowest` and `highest` mL (the middles
-// to the neighbouring EPs); none when the readings show no lag or carry no usable times (not
-// strictly increasing in time and volume).
+// to the neighbouring EPs); none when the readings carry no usable times (not strictly
+// increasing in time and volume) or are too few around the point.
 std::optional<Estimate> estimate(
     const TimedSeries &readings, double volume, double noise, double lowest, double highest);
 
-// Each EP whose readings show a lag gets it in lagSeconds and is moved to the EP of the undone
-// readings, with the uncertainty that includes the time constant's; no EP ever gets a smaller
-// u than the recognition gave. One whose readings hint at a lag keeps its place and gets a u
-// that reaches the lagged EP; the others are left as they are.
+// Each EP whose readings show a lag gets it in lagSeconds and is moved to the EP that the
+// recognition finds in the whole curve undone for it, with the uncertainty that includes the
+// time constant's; no EP ever gets a smaller u than the recognition gave. The others keep their
+// place and get a u that reaches as far as a lag the readings allow would move them.
 void apply(EpAnalysis &analysis, const TimedSeries &readings);
 
 // The largest lag of the analysis' EPs; none when none shows one.
