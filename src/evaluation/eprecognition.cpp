@@ -141,7 +141,7 @@ bool plausible(const JumpFit &f, const CurveSeries &s, int first, int last, doub
             * (JumpFitter::asymmetricShape(half, f.asymmetry)
                 - JumpFitter::asymmetricShape(-half, f.asymmetry));
     const double steepness
-        = std::abs(f.amplitude / f.width) * JumpFitter::asymmetricSlopeAtCentre(f.asymmetry);
+        = std::abs(f.amplitude / f.width) * JumpFitter::asymmetricSteepestSlope(f.asymmetry);
     const double rise = std::abs(s[std::size_t(last)].value - s[std::size_t(first)].value);
     const double flank = std::max(std::abs(f.drift - f.bend), std::abs(f.drift + f.bend));
     return f.amplitude * direction > 0 && f.width < span / SpanWidths && std::isfinite(f.uVolume)
@@ -334,7 +334,7 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
             ep.volume = fit->volume + disagreement / 2;
             ep.value = fit->level;
             ep.steepness
-                = fit->amplitude / fit->width * JumpFitter::asymmetricSlopeAtCentre(fit->asymmetry)
+                = fit->amplitude / fit->width * JumpFitter::asymmetricSteepestSlope(fit->asymmetry)
                 + fit->drift;
             // The model describes a jump to far better than a step, not to nothing.
             const double modelError

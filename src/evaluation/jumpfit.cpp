@@ -282,10 +282,12 @@ double asymmetricShape(double x, double asymmetry)
     return t * p;
 }
 
-double asymmetricSlopeAtCentre(double asymmetry)
+double asymmetricSteepestSlope(double asymmetry)
 {
+    // dx/dh = (exp(h / p) / p + p exp(-h p)) / 2 is least where exp(h (p + 1 / p)) = p^4.
     const double p = std::exp(asymmetry);
-    return 2 / (p + 1 / p);
+    const double h = 4 * std::log(p) / (p + 1 / p);
+    return 2 / (std::exp(h / p) / p + p * std::exp(-h * p));
 }
 
 namespace {

@@ -50,8 +50,9 @@ std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, doubl
 // and m on the other gives this form near the equivalence point, with p^2 = m / n; a second
 // precipitate capping a jump gives a large p. The centre is again the stoichiometric point.
 double asymmetricShape(double x, double asymmetry);
-// The slope of asymmetricShape at x = 0.
-double asymmetricSlopeAtCentre(double asymmetry);
+// The largest slope of asymmetricShape: 1 for the symmetric jump; off the centre, on the side
+// of the larger amplitude, for an asymmetric one (a capped jump rises steepest before it).
+double asymmetricSteepestSlope(double asymmetry);
 
 // The asymmetric jump replaces the symmetric one when it lowers the residual sum by more than
 // this many times the variance of a reading. Noise alone (chi-square of one degree of freedom)

@@ -144,6 +144,11 @@ private Q_SLOTS:
             << mV(redoxTo(1, 2, 680, 1250, false, 0.05), 0.1, 0);
         QTest::newRow("Fe(II) / dichromate 6:1, 0.2 mL, exact readings")
             << mV(redoxTo(1, 6, 610, 1100, true, 0.02), 0.2, 0);
+        // A first precipitate capped by the second before it is used up rises steepest well
+        // before its equivalence point; judged by its slope at the centre, the right fit was
+        // dropped as too flat, and the symmetric one lay a step early.
+        QTest::newRow("bromide then chloride / silver, 0.1 mL")
+            << mV(silverOn({{0.01, 12.3, 1}, {0.01, 9.74, 1}}, 1.3), 0.1, 0.002);
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
