@@ -919,10 +919,11 @@ int main(int argc, char *argv[])
         = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 
     std::printf("Equivalence points against the simulator's chemistry: %s\n",
-        set == "tune" ? "TUNING set (the shapes and seeds the recognition was tuned on)"
-            : set == "check"
-            ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
-            : "HOLDOUT set (shapes, concentrations and seeds never used for tuning)");
+        set == "tune"          ? "TUNING set (the shapes and seeds the recognition was tuned on)"
+            : set == "check"   ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
+            : set == "holdout" ? "HOLDOUT set (one change made after seeing it)"
+                               : "FINAL set (shapes, concentrations and seeds never used for "
+                                 "tuning)");
     std::printf("criterion %.2f, lag %.1f s, %d curves per shape, increment and noise level; "
                 "1/3 of them in mV\n",
         criterion, lag, curvesPerCell);
