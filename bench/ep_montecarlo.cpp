@@ -9,15 +9,16 @@
 // group: how often each true point was found, extra points, the volume error (RMS and largest, in
 // increments), how often +-2u covers the truth, the median 2u, and the content from EP1.
 //
-//   ep-montecarlo [--set final|holdout|check|tune] [--curves N] [--seed S] [--criterion C]
-//                 [--lag S] [--shape TEXT] [--detail] [--verbose] [--lag-rows]
-//                 [--no-lag-correction]
+//   ep-montecarlo [--set final|holdout2|holdout|check|tune] [--curves N] [--seed S]
+//                 [--criterion C] [--lag S] [--shape TEXT] [--detail] [--verbose]
+//                 [--lag-rows] [--no-lag-correction]
 //
 // The acid-base recognition was tuned on the `tune` set only and checked on the `check` set;
 // the asymmetric jumps and the lag estimate were tuned on both. The `holdout` set, with other
 // shapes, concentrations and seeds, was drawn up after that; one change followed what it showed
-// (the steepest slope of a capped jump), so the `final` set (the default) was drawn up after
-// that. Not part of the test suite.
+// (the steepest slope of a capped jump), and the `holdout2` set was drawn up; one change
+// followed what that showed (broad asymmetric jumps), and the `final` set (the default) was
+// drawn up after it. Not part of the test suite.
 
 #include "chemistry.h"
 
@@ -351,9 +352,9 @@ std::vector<Shape> holdoutShapes()
     };
 }
 
-// Drawn up last, after one change made on seeing the held-out set (the steepest slope of an
-// asymmetric jump); never run before the figures were taken.
-std::vector<Shape> finalShapes()
+// Drawn up after one change made on seeing the held-out set (the steepest slope of an
+// asymmetric jump); seen once, then one change followed (broad asymmetric jumps).
+std::vector<Shape> holdout2Shapes()
 {
     return {
         {"Fe(II) / permanganate 5:1, 0.01 M (mV)", "asymmetric jump",
@@ -420,6 +421,87 @@ std::vector<Shape> finalShapes()
             [](std::mt19937 &r) {
                 ModelSample m = monoprotic(r, 4.2, false, false, uniform(r, 10, 14), 40, 0.05);
                 m.endVolume = 0.85 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            }},
+    };
+}
+
+// Drawn up last, after the change made on seeing the second held-out set; run once for the
+// figures.
+std::vector<Shape> finalShapes()
+{
+    return {
+        {"Fe(II) / permanganate 5:1, small sample (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 5, 720, 1480, false, uniform(r, 5, 11), 30, 0.02);
+            },
+            FirstDrop, true, true},
+        {"nitrite / permanganate 2:5 (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 5, 940, 1510, false, uniform(r, 6, 14), 50, 0.02);
+            },
+            FirstDrop, true, true},
+        {"Fe(II) / dichromate 6:1, dilute (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 6, 670, 1250, true, uniform(r, 6, 14), 60, 0.005);
+            },
+            FirstDrop, true, true},
+        {"oxalate / AgNO3 (Ag2C2O4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 2 / 50;
+                return silver({{c, 11.27, 2}}, 50, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"phosphate / AgNO3 (Ag3PO4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 3 / 50;
+                return silver({{c, 15.8, 3}}, 50, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"iodide then chloride, dilute / AgNO3 0.02 (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.02 * uniform(r, 4, 7) / 50;
+                return silver({{c, 16.08, 1}, {c * uniform(r, 0.7, 1.4), 9.74, 1}}, 50, 0.02,
+                    uniform(r, 1.2, 1.4));
+            },
+            FirstDrop, true, true},
+        {"thiocyanate then chloride / AgNO3 (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 4, 7) / 50;
+                return silver({{c, 12.0, 1}, {c * uniform(r, 0.7, 1.4), 9.74, 1}}, 50, 0.1,
+                    uniform(r, 1.2, 1.4));
+            },
+            FirstDrop, true, true},
+        {"dilute weak acid pKa 4.0 / NaOH 0.004", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.0, false, false, uniform(r, 6, 14), 80, 0.004);
+            },
+            0, true},
+        {"propionic acid / NaOH", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.87, false, false, uniform(r, 6, 14), 50, 0.1);
+            }},
+        {"methylamine / HCl (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 10.6, false, true, uniform(r, 6, 14), 50, 0.1);
+            }},
+        {"hydrochloric acid / NaOH 0.01", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, false, uniform(r, 6, 14), 50, 0.01);
+            }},
+        {"phosphoric acid / NaOH 0.05", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, false, uniform(r, 6, 10), 50, 0.05, uniform(r, 2.3, 2.6));
+            }},
+        {"sodium carbonate / HCl 0.05", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, true, uniform(r, 6, 10), 50, 0.05, uniform(r, 2.3, 2.6));
+            }},
+        {"propionic acid before its EP", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 4.87, false, false, uniform(r, 10, 14), 50, 0.1);
+                m.endVolume = 0.8 * m.equivalenceVolumes[0];
                 m.equivalenceVolumes.clear();
                 return m;
             }},
@@ -791,9 +873,9 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set <set>        final (default: never used for tuning), holdout (one change made after
-                     seeing it), check (served to tune the asymmetric jumps and the lag
-                     estimate) or tune
+  --set <set>        final (default: never used for tuning), holdout2 or holdout (one change
+                     made after seeing each), check (served to tune the asymmetric jumps and
+                     the lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
@@ -826,7 +908,8 @@ int main(int argc, char *argv[])
         bool ok = true;
         if (arg == "--set" && value) {
             set = value;
-            ok = set == "final" || set == "holdout" || set == "check" || set == "tune";
+            ok = set == "final" || set == "holdout2" || set == "holdout" || set == "check"
+                || set == "tune";
             ++i;
         } else if (arg == "--curves" && value) {
             curvesPerCell = std::atoi(value);
@@ -865,12 +948,14 @@ int main(int argc, char *argv[])
     const std::vector<Shape> shapes = set == "tune" ? tuneShapes()
         : set == "check"                            ? checkShapes()
         : set == "holdout"                          ? holdoutShapes()
+        : set == "holdout2"                         ? holdout2Shapes()
                                                     : finalShapes();
     // The sets never share seeds.
     const unsigned base = set == "tune" ? 1000u
         : set == "check"                ? 900000u
         : set == "holdout"              ? 700000u
-                                        : 500000u;
+        : set == "holdout2"             ? 500000u
+                                        : 300000u;
     std::mt19937 random(base + seed);
     if (lagOnly)
         return lagRows(shapes, only, curvesPerCell, criterion, lagCorrection, random, verbose);
@@ -919,11 +1004,12 @@ int main(int argc, char *argv[])
         = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 
     std::printf("Equivalence points against the simulator's chemistry: %s\n",
-        set == "tune"          ? "TUNING set (the shapes and seeds the recognition was tuned on)"
-            : set == "check"   ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
-            : set == "holdout" ? "HOLDOUT set (one change made after seeing it)"
-                               : "FINAL set (shapes, concentrations and seeds never used for "
-                                 "tuning)");
+        set == "tune"           ? "TUNING set (the shapes and seeds the recognition was tuned on)"
+            : set == "check"    ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
+            : set == "holdout"  ? "HOLDOUT set (one change made after seeing it)"
+            : set == "holdout2" ? "HOLDOUT2 set (one change made after seeing it)"
+                                : "FINAL set (shapes, concentrations and seeds never used for "
+                                  "tuning)");
     std::printf("criterion %.2f, lag %.1f s, %d curves per shape, increment and noise level; "
                 "1/3 of them in mV\n",
         criterion, lag, curvesPerCell);

@@ -149,6 +149,10 @@ private Q_SLOTS:
         // dropped as too flat, and the symmetric one lay a step early.
         QTest::newRow("bromide then chloride / silver, 0.1 mL")
             << mV(silverOn({{0.01, 12.3, 1}, {0.01, 9.74, 1}}, 1.3), 0.1, 0.002);
+        // Two silver ions to one chromate make a broad jump with unequal sides; the symmetric
+        // centre lay a step late.
+        QTest::newRow("silver chromate, 0.1 mL")
+            << mV(silverOn({{0.005, 11.95, 2}}, 1.7), 0.1, 0.002);
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
