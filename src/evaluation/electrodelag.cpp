@@ -69,12 +69,13 @@ public:
     {
         const Undone u = undo(tau);
         const auto symmetric = JumpFitter::fit(u.series, 0, u.count - 1, m_low, m_high, u.noise);
-        if (!symmetric || !(symmetric->width < JumpFitter::NarrowJump * m_step))
+        if (!symmetric)
             return false;
         const auto fit = JumpFitter::fitAsymmetric(
             u.series, 0, u.count - 1, m_low, m_high, u.noise, *symmetric);
         if (!fit
-            || JumpFitter::asymmetryShown(*symmetric, *fit, u.noise) == JumpFitter::Asymmetry::None)
+            || JumpFitter::asymmetryShown(*symmetric, *fit, u.noise, narrow(*symmetric))
+                == JumpFitter::Asymmetry::None)
             return false;
         m_asymmetric = fit;
         return true;
@@ -91,7 +92,7 @@ public:
             const auto asymmetric = JumpFitter::fitAsymmetric(
                 u.series, 0, u.count - 1, m_low, m_high, u.noise, *m_asymmetric);
             if (asymmetric
-                && JumpFitter::asymmetryShown(*fit, *asymmetric, u.noise)
+                && JumpFitter::asymmetryShown(*fit, *asymmetric, u.noise, narrow(*fit))
                     == JumpFitter::Asymmetry::Shown) {
                 fit = asymmetric;
                 m_asymmetric = asymmetric;
@@ -110,6 +111,8 @@ public:
     }
 
 private:
+    bool narrow(const JumpFit &f) const { return f.width < JumpFitter::NarrowJump * m_step; }
+
     struct Undone
     {
         CurveSeries series;

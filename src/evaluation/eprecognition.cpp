@@ -31,9 +31,6 @@ constexpr double ModelFloor = 1e-3;
 // The asymmetric model's own error is larger: its flanks are logarithms of the distance alone,
 // where the curve's also bend with the fraction titrated (exact readings: about 0.01 step).
 constexpr double AsymmetricModelError = 0.015;
-// How close to the noise (residual RMS in its units) an asymmetric fit of a broad jump must
-// come to be taken: the symmetric model's shortfall on broad acid-base jumps leaves 1.7 and more.
-constexpr double BroadJumpFit = 1.5;
 
 struct Candidate
 {
@@ -321,14 +318,8 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                 ? JumpFitter::fitAsymmetric(s, first, last, low, high, noise, *symmetric)
                 : std::nullopt;
             if (asymmetric) {
-                auto shown = JumpFitter::asymmetryShown(*symmetric, *asymmetric, noise);
-                // Across a broad jump the symmetric model's own shortfall can pass for unequal
-                // sides; there only an asymmetric fit that follows the readings to their noise
-                // counts (a precipitate of two ions to one: silver chromate).
-                if (!narrow
-                    && (shown != JumpFitter::Asymmetry::Shown
-                        || asymmetric->residualRms > BroadJumpFit * noise))
-                    shown = JumpFitter::Asymmetry::None;
+                const auto shown
+                    = JumpFitter::asymmetryShown(*symmetric, *asymmetric, noise, narrow);
                 if (shown == JumpFitter::Asymmetry::Shown) {
                     chosen = std::move(other);
                     ++parameters;

@@ -391,7 +391,8 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     return fitted<AsymmetricParameters>(w, p, jtj, sum, noise);
 }
 
-Asymmetry asymmetryShown(const JumpFit &symmetric, const JumpFit &asymmetric, double noise)
+Asymmetry asymmetryShown(
+    const JumpFit &symmetric, const JumpFit &asymmetric, double noise, bool narrow)
 {
     if (!(std::abs(asymmetric.asymmetry) >= SmallestAsymmetry))
         return Asymmetry::None;
@@ -401,7 +402,11 @@ Asymmetry asymmetryShown(const JumpFit &symmetric, const JumpFit &asymmetric, do
     const double variance = std::max(noise * noise,
         residualSum(asymmetric) / std::max(1, asymmetric.count - AsymmetricParameters));
     const double evidence = (residualSum(symmetric) - residualSum(asymmetric)) / variance;
-    return evidence > AsymmetryEvidence ? Asymmetry::Shown : Asymmetry::Hinted;
+    if (narrow)
+        return evidence > AsymmetryEvidence ? Asymmetry::Shown : Asymmetry::Hinted;
+    return evidence > AsymmetryEvidence && asymmetric.residualRms <= BroadJumpFit * noise
+        ? Asymmetry::Shown
+        : Asymmetry::None;
 }
 
 double valueAt(const JumpFit &fit, double volume)

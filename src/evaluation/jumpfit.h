@@ -59,11 +59,14 @@ double asymmetricSteepestSlope(double asymmetry);
 // gives more than 25 in under one fit in a million; the symmetric model's own shortfall on
 // sharp weak-acid jumps reaches 10 to 20.
 constexpr double AsymmetryEvidence = 25;
-// ... only over a jump narrower than this fraction of the step at its centre: such a jump's
-// centre is fixed by its logarithmic flanks alone, where unequal amplitudes move it most.
-// Across a broad jump (carbonate's first at fine steps: 0.3 step and wider) many points show
-// the model's shortfall in the symmetric fits' spread over the windows instead.
+// ... as a rule over a jump narrower than this fraction of the step at its centre: such a
+// jump's centre is fixed by its logarithmic flanks alone, where unequal amplitudes move it most.
+// Across a broad jump (carbonate's first at fine steps: 0.3 step and wider) the symmetric
+// model's own shortfall can pass for unequal sides; there the asymmetric model counts only
+// where it follows the readings to within this many times their noise (its fits of broad
+// acid-base jumps leave 1.7 and more; silver chromate, two ions to one, far less).
 constexpr double NarrowJump = 0.25;
+constexpr double BroadJumpFit = 1.5;
 // ... and only when its sides differ clearly: acid-base jumps are symmetric in pH (0), the
 // mildest redox or precipitation asymmetry (2:1) is log(2) / 2 = 0.35, which noisy fits of a
 // sharp jump put anywhere from about 0.2 to 0.45.
@@ -74,9 +77,11 @@ enum class Asymmetry {
     Hinted, // they differ, but the symmetric model follows the readings about as well
     Shown, // the asymmetric model follows them clearly better: its centre is the jump's
 };
-// What the fits of both models to the same points of a narrow jump show; `noise` is the
-// standard deviation of one reading.
-Asymmetry asymmetryShown(const JumpFit &symmetric, const JumpFit &asymmetric, double noise);
+// What the fits of both models to the same points show; `noise` is the standard deviation of
+// one reading, `narrow` whether the jump is narrower than NarrowJump steps. A broad jump shows
+// an asymmetry or none.
+Asymmetry asymmetryShown(
+    const JumpFit &symmetric, const JumpFit &asymmetric, double noise, bool narrow);
 
 // The fitted jump's value at `volume`, for either model.
 double valueAt(const JumpFit &fit, double volume);
