@@ -1009,8 +1009,8 @@ int main(int argc, char *argv[])
             : set == "check"    ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
             : set == "holdout"  ? "HOLDOUT set (one change made after seeing it)"
             : set == "holdout2" ? "HOLDOUT2 set (one change made after seeing it)"
-                                : "FINAL set (shapes, concentrations and seeds never used for "
-                                  "tuning)");
+                                : "FINAL set (drawn up last; one change to the lag estimate "
+                                  "made after seeing it)");
     std::printf("criterion %.2f, lag %.1f s, %d curves per shape, increment and noise level; "
                 "1/3 of them in mV\n",
         criterion, lag, curvesPerCell);
