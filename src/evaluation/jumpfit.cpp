@@ -182,7 +182,9 @@ double model(const Vector &p, double x, Vector *gradient)
     return p[0] + p[1] * std::asinh(u) + p[2] * d + p[3] * width * root;
 }
 
-double residualSum(const Window &w, const Vector &p)
+// The residual sum of either model at p.
+template<int N, typename Model>
+double residualSumOf(const Window &w, const std::array<double, N> &p, const Model &model)
 {
     double sum = 0;
     for (std::size_t i = 0; i < w.x.size(); ++i) {
@@ -192,20 +194,32 @@ double residualSum(const Window &w, const Vector &p)
     return sum;
 }
 
-// Normal matrix J'J and gradient J'r at p.
-void normalEquations(const Window &w, const Vector &p, Matrix &jtj, Vector &jtr)
+// Normal matrix J'J and gradient J'r of either model at p.
+template<int N, typename Model>
+void normalEquationsOf(const Window &w, const std::array<double, N> &p,
+    std::array<std::array<double, N>, N> &jtj, std::array<double, N> &jtr, const Model &model)
 {
     jtj = {};
     jtr = {};
-    Vector g;
+    std::array<double, N> g;
     for (std::size_t i = 0; i < w.x.size(); ++i) {
         const double r = w.y[i] - model(p, w.x[i], &g);
-        for (int a = 0; a < Parameters; ++a) {
+        for (int a = 0; a < N; ++a) {
             jtr[a] += g[a] * r;
-            for (int b = 0; b < Parameters; ++b)
+            for (int b = 0; b < N; ++b)
                 jtj[a][b] += g[a] * g[b];
         }
     }
+}
+
+double residualSum(const Window &w, const Vector &p)
+{
+    return residualSumOf<Parameters>(w, p, model);
+}
+
+void normalEquations(const Window &w, const Vector &p, Matrix &jtj, Vector &jtr)
+{
+    normalEquationsOf<Parameters>(w, p, jtj, jtr, model);
 }
 
 } // namespace
@@ -325,27 +339,12 @@ double asymmetricModel(const Vector7 &p, double x, Vector7 *gradient)
 
 void asymmetricNormal(const Window &w, const Vector7 &p, Matrix7 &jtj, Vector7 &jtr)
 {
-    jtj = {};
-    jtr = {};
-    Vector7 g;
-    for (std::size_t i = 0; i < w.x.size(); ++i) {
-        const double r = w.y[i] - asymmetricModel(p, w.x[i], &g);
-        for (int a = 0; a < AsymmetricParameters; ++a) {
-            jtr[a] += g[a] * r;
-            for (int b = 0; b < AsymmetricParameters; ++b)
-                jtj[a][b] += g[a] * g[b];
-        }
-    }
+    normalEquationsOf<AsymmetricParameters>(w, p, jtj, jtr, asymmetricModel);
 }
 
 double asymmetricSum(const Window &w, const Vector7 &p)
 {
-    double sum = 0;
-    for (std::size_t i = 0; i < w.x.size(); ++i) {
-        const double r = w.y[i] - asymmetricModel(p, w.x[i], nullptr);
-        sum += r * r;
-    }
-    return sum;
+    return residualSumOf<AsymmetricParameters>(w, p, asymmetricModel);
 }
 
 // Beyond this the amplitude on one side is e^6 = 400 times the other's: a cap, not a jump.
