@@ -328,6 +328,46 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                 }
             }
         }
+        // A broad precipitation jump read by a silver electrode (silver oxalate, two ions to
+        // one): its flanks are logarithms of the diluted distance, with no slope or bend of
+        // their own. The full model trades its unequal sides for a slope and a bend and leaves
+        // its centre steps off; the logarithmic model determines it.
+        if (chosen.fit && !narrow) {
+            const auto logarithmicFit = [&](int half) -> std::optional<JumpFit> {
+                const auto [first, last] = window(half);
+                const auto start = JumpFitter::fit(s, first, last, low, high, noise);
+                if (!start)
+                    return std::nullopt;
+                auto trial
+                    = JumpFitter::fitLogarithmic(s, first, last, low, high, noise, *start, true);
+                if (!trial || !plausible(*trial, s, first, last, direction))
+                    return std::nullopt;
+                return trial;
+            };
+            Widened other = widen(logarithmicFit);
+            if (other.fit) {
+                const auto [first, last] = window(std::max(chosen.half, other.half));
+                const auto symmetric = JumpFitter::fit(s, first, last, low, high, noise);
+                std::optional<JumpFit> flat, unequal;
+                if (symmetric) {
+                    flat = JumpFitter::fitLogarithmic(s, first, last, s[std::size_t(first)].volume,
+                        s[std::size_t(last)].volume, noise, *symmetric, false);
+                    unequal = JumpFitter::fitLogarithmic(
+                        s, first, last, low, high, noise, *symmetric, true);
+                }
+                // Where the full asymmetric model holds the jump already, the logarithmic
+                // one must agree with it: a jump that a second precipitate caps is no
+                // logarithm on that side.
+                const bool agrees = parameters == JumpFitter::Parameters
+                    || std::abs(other.fit->volume - chosen.fit->volume)
+                        <= Agreement * uncertainty(*chosen.fit, chosen.accepted, noise, parameters);
+                if (flat && unequal && agrees && JumpFitter::logarithmicFitPlausible(*other.fit)
+                    && JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, noise)) {
+                    chosen = std::move(other);
+                    parameters = JumpFitter::LogarithmicParameters + 1;
+                }
+            }
+        }
         const std::optional<JumpFit> &fit = chosen.fit;
         RecognisedEp ep;
         ep.significance = c.significance;

@@ -45,6 +45,11 @@ struct Window
 {
     std::vector<double> x; // volume
     std::vector<double> y; // value
+    // A parameter held near a typical value: one more residual, weight * (mean - p[index]),
+    // with the weight the noise over the value's own spread.
+    int priorIndex = -1;
+    double priorMean = 0;
+    double priorWeight = 0;
 };
 
 // Levenberg-Marquardt from `p`, whose residual sum is `sum`, for either jump model: `normal`
@@ -109,6 +114,8 @@ std::optional<JumpFit> fitted(const Window &w, const std::array<double, N> &p,
     result.width = std::exp(p[5]);
     if constexpr (N > 6)
         result.asymmetry = p[6];
+    if constexpr (N > 7)
+        result.dilution = p[7];
     result.uVolume = noise * std::sqrt(unit[4]);
     result.residualRms = std::sqrt(sum / double(w.x.size()));
     result.count = int(w.x.size());
@@ -191,6 +198,10 @@ double residualSumOf(const Window &w, const std::array<double, N> &p, const Mode
         const double r = w.y[i] - model(p, w.x[i], nullptr);
         sum += r * r;
     }
+    if (w.priorIndex >= 0) {
+        const double r = w.priorWeight * (w.priorMean - p[std::size_t(w.priorIndex)]);
+        sum += r * r;
+    }
     return sum;
 }
 
@@ -209,6 +220,11 @@ void normalEquationsOf(const Window &w, const std::array<double, N> &p,
             for (int b = 0; b < N; ++b)
                 jtj[a][b] += g[a] * g[b];
         }
+    }
+    if (w.priorIndex >= 0) {
+        const std::size_t k = std::size_t(w.priorIndex);
+        jtr[k] += w.priorWeight * w.priorWeight * (w.priorMean - p[k]);
+        jtj[k][k] += w.priorWeight * w.priorWeight;
     }
 }
 
@@ -350,32 +366,69 @@ double asymmetricSum(const Window &w, const Vector7 &p)
 // Beyond this the amplitude on one side is e^6 = 400 times the other's: a cap, not a jump.
 constexpr double LargestAsymmetry = 3;
 
-} // namespace
+// The parameters of the logarithmic model: the seven of the asymmetric one, of which drift and
+// bend stay zero, and the dilution k: the titrant in excess is proportional to d / (1 + k d),
+// d = V - centre, with k the inverse of the volume in the vessel at the centre. Its gradient as
+// asymmetricModel's.
+constexpr int LogarithmicAll = 8;
+constexpr double TypicalSampleVolume = 75; // mL
+using Vector8 = std::array<double, LogarithmicAll>;
 
-std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &start)
+double logarithmicModel(const Vector8 &p, double x, Vector8 *gradient)
 {
-    if (first < 0 || last >= int(series.size()) || last - first + 1 < AsymmetricParameters + 2
-        || !(highVolume > lowVolume))
-        return std::nullopt;
-    const Window w = windowOf(series, first, last);
-    const Vector7 symmetric = {start.level - start.bend * start.width, start.amplitude, start.drift,
-        start.bend, start.volume, std::log(start.width), 0};
-    // From a symmetric fit, also leaning either way: the centre moves far when one side is
-    // much steeper. From an asymmetric one, as it is.
-    const std::vector<double> leans = start.asymmetry == 0 ? std::vector<double> {0.0, -1.0, 1.0}
-                                                           : std::vector<double> {start.asymmetry};
-    Vector7 p = symmetric;
+    const double width = std::exp(p[5]);
+    const double d = x - p[4];
+    const double diluted = 1 + p[7] * d;
+    const double u = d / (width * diluted);
+    const double h = asymmetricShape(u, p[6]);
+    if (gradient) {
+        const double q = std::exp(p[6]);
+        const double rising = std::exp(h / q), falling = std::exp(-h * q);
+        const double dh = (rising / q + q * falling) / 2;
+        const double hx = 1 / dh;
+        const double ha = ((h / q) * rising - h * q * falling) / 2 / dh;
+        (*gradient)[0] = 1;
+        (*gradient)[1] = h;
+        (*gradient)[2] = 0;
+        (*gradient)[3] = 0;
+        (*gradient)[4] = -p[1] * hx / (width * diluted * diluted);
+        (*gradient)[5] = -p[1] * hx * u;
+        (*gradient)[6] = p[1] * ha;
+        (*gradient)[7] = -p[1] * hx * d * d / (width * diluted * diluted);
+    }
+    return p[0] + p[1] * h;
+}
+
+// Either model fitted from `start`, and also from the asymmetries in `leans`; the parameters
+// marked in `fixed` keep their start values. Only points `allowed` accepts count.
+template<int N, typename Model, typename Allowed>
+std::optional<JumpFit> fitFrom(const Window &w, const std::array<double, N> &start,
+    const std::vector<double> &leans, const std::array<bool, N> &fixed, const Model &model,
+    const Allowed &allowed, double lowVolume, double highVolume, double noise)
+{
+    using V = std::array<double, N>;
+    using M = std::array<V, N>;
+    const auto normal = [&](const Window &w, const V &p, M &jtj, V &jtr) {
+        normalEquationsOf<N>(w, p, jtj, jtr, model);
+        for (std::size_t k = 0; k < std::size_t(N); ++k) {
+            if (!fixed[k])
+                continue;
+            for (std::size_t a = 0; a < std::size_t(N); ++a)
+                jtj[k][a] = jtj[a][k] = 0;
+            jtj[k][k] = 1;
+            jtr[k] = 0;
+        }
+    };
+    const auto sumOf = [&](const V &trial) {
+        return allowed(trial) ? residualSumOf<N>(w, trial, model)
+                              : std::numeric_limits<double>::infinity();
+    };
+    V p = start;
     double sum = std::numeric_limits<double>::infinity();
     for (double lean : leans) {
-        Vector7 q = symmetric;
+        V q = start;
         q[6] = lean;
-        const double qSum = levenbergMarquardt<AsymmetricParameters>(
-            w, q, asymmetricSum(w, q), asymmetricNormal, [&w](const Vector7 &trial) {
-                return std::abs(trial[6]) <= LargestAsymmetry
-                    ? asymmetricSum(w, trial)
-                    : std::numeric_limits<double>::infinity();
-            });
+        const double qSum = levenbergMarquardt<N>(w, q, sumOf(q), normal, sumOf);
         if (qSum < sum) {
             sum = qSum;
             p = q;
@@ -384,10 +437,60 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     if (!(p[4] >= lowVolume && p[4] <= highVolume) || !std::isfinite(sum))
         return std::nullopt;
 
-    Matrix7 jtj;
-    Vector7 jtr;
-    asymmetricNormal(w, p, jtj, jtr);
-    return fitted<AsymmetricParameters>(w, p, jtj, sum, noise);
+    M jtj;
+    V jtr;
+    normal(w, p, jtj, jtr);
+    return fitted<N>(w, p, jtj, sum, noise);
+}
+
+// From a symmetric fit, also leaning either way: the centre moves far when one side is much
+// steeper. From an asymmetric one, as it is.
+std::vector<double> leansFrom(const JumpFit &start)
+{
+    return start.asymmetry == 0 ? std::vector<double> {0.0, -1.0, 1.0}
+                                : std::vector<double> {start.asymmetry};
+}
+
+} // namespace
+
+std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
+    double lowVolume, double highVolume, double noise, const JumpFit &start)
+{
+    if (first < 0 || last >= int(series.size()) || last - first + 1 < AsymmetricParameters + 2
+        || !(highVolume > lowVolume))
+        return std::nullopt;
+    const Vector7 from = {start.level - start.bend * start.width, start.amplitude, start.drift,
+        start.bend, start.volume, std::log(start.width), start.asymmetry};
+    return fitFrom<AsymmetricParameters>(
+        windowOf(series, first, last), from, leansFrom(start), {}, asymmetricModel,
+        [](const Vector7 &p) { return std::abs(p[6]) <= LargestAsymmetry; }, lowVolume, highVolume,
+        noise);
+}
+
+std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
+    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric)
+{
+    if (first < 0 || last >= int(series.size()) || last - first + 1 < LogarithmicParameters + 3
+        || !(highVolume > lowVolume))
+        return std::nullopt;
+    Window w = windowOf(series, first, last);
+    // The vessel usually holds some 50 to 100 mL besides the titrant: the readings decide the
+    // dilution where they can, a noisy jump keeps it near that.
+    w.priorIndex = 7;
+    w.priorMean = 1 / (start.volume + TypicalSampleVolume);
+    w.priorWeight = noise / w.priorMean;
+    const Vector8 from = {start.level - start.bend * start.width, start.amplitude, 0, 0,
+        start.volume, std::log(start.width), asymmetric ? start.asymmetry : 0, w.priorMean};
+    const std::array<bool, LogarithmicAll> fixed
+        = {false, false, true, true, false, false, !asymmetric, false};
+    // The vessel holds more than the titrant in excess at either end of the window.
+    const auto allowed = [&w](const Vector8 &p) {
+        return std::abs(p[6]) <= LargestAsymmetry && 1 + p[7] * (w.x.front() - p[4]) > 0
+            && 1 + p[7] * (w.x.back() - p[4]) > 0;
+    };
+    return fitFrom<LogarithmicAll>(w, from,
+        asymmetric ? leansFrom(start) : std::vector<double> {0.0}, fixed, logarithmicModel, allowed,
+        lowVolume, highVolume, noise);
 }
 
 Asymmetry asymmetryShown(
@@ -408,10 +511,32 @@ Asymmetry asymmetryShown(
         : Asymmetry::None;
 }
 
+bool logarithmicFitPlausible(const JumpFit &f)
+{
+    const double titrantFraction = f.dilution * f.volume;
+    return std::abs(f.asymmetry) >= SmallestAsymmetry && titrantFraction >= 0
+        && titrantFraction <= LargestTitrantFraction;
+}
+
+bool logarithmicAsymmetryShown(const JumpFit &symmetric, const JumpFit &logarithmicSymmetric,
+    const JumpFit &logarithmicAsymmetric, double noise)
+{
+    if (!logarithmicFitPlausible(logarithmicAsymmetric))
+        return false;
+    const auto residualSum = [](const JumpFit &f) {
+        return f.residualRms * f.residualRms * f.count;
+    };
+    const double variance = noise * noise;
+    const double sides
+        = (residualSum(logarithmicSymmetric) - residualSum(logarithmicAsymmetric)) / variance;
+    const double flanks = (residualSum(logarithmicAsymmetric) - residualSum(symmetric)) / variance;
+    return sides > AsymmetryEvidence && flanks <= LogarithmicFlanks;
+}
+
 double valueAt(const JumpFit &fit, double volume)
 {
     const double d = volume - fit.volume;
-    const double x = d / fit.width;
+    const double x = d / (fit.width * (1 + fit.dilution * d));
     const double shape = fit.asymmetry == 0 ? std::asinh(x) : asymmetricShape(x, fit.asymmetry);
     return fit.level - fit.bend * fit.width + fit.amplitude * shape + fit.drift * d
         + fit.bend * std::sqrt(d * d + fit.width * fit.width);

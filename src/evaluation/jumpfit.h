@@ -26,6 +26,9 @@ struct JumpFit
     // Natural log of the square root of the ratio of the amplitudes after and before the
     // centre; 0 for the symmetric jump (see JumpFitter::fitAsymmetric).
     double asymmetry = 0;
+    // The logarithmic model's inverse volume in the vessel at the centre, 1/mL; 0 for the others
+    // (see JumpFitter::fitLogarithmic).
+    double dilution = 0;
     double uVolume = 0; // standard uncertainty of the centre for the given noise, mL
     double residualRms = 0; // root mean square of the residuals
     int count = 0; // points fitted
@@ -91,5 +94,37 @@ double valueAt(const JumpFit &fit, double volume);
 // asymmetric fit of nearly the same readings; otherwise as fit().
 std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
     double lowVolume, double highVolume, double noise, const JumpFit &start);
+
+// The jump with purely logarithmic flanks: no drift, no bend, the distance diluted as the
+// vessel fills, d / (1 + dilution d). So a silver electrode reads a precipitation exactly: the
+// silver in excess is the titrant's in excess over the volume in the vessel. A broad jump
+// (silver oxalate, two ions to one, spans several steps) leaves the free flanks of the full
+// models to trade its unequal sides for a slope and a bend, and its centre barely determined;
+// this model determines it. Where noise leaves the dilution open, it stays near that of a
+// typical vessel (75 mL besides the titrant). Symmetric (five parameters) or, with
+// `asymmetric`, asymmetric (six); started from a fit of either model, otherwise as
+// fitAsymmetric().
+constexpr int LogarithmicParameters = 5;
+std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
+    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric);
+
+// The flanks are logarithmic where the asymmetric logarithmic model leaves a residual sum at
+// most this many times the variance of a reading above the symmetric model's (both have six
+// parameters). Broad acid-base jumps bend with their buffers and fail this by hundreds; a
+// redox jump's flank before the point bends with the fraction titrated.
+constexpr double LogarithmicFlanks = 16;
+// A vessel holds at most this fraction of titrant at the equivalence point (a sample of 10 mL
+// titrated to 10 mL). A logarithmic fit that needs more, or less than none, has bent its
+// dilution to follow a buffer: broad acid-base jumps in fine or dynamic steps.
+constexpr double LargestTitrantFraction = 0.5;
+// Whether an asymmetric logarithmic fit describes a precipitation: sides that differ by at least
+// SmallestAsymmetry, and a dilution a vessel can have.
+bool logarithmicFitPlausible(const JumpFit &logarithmicAsymmetric);
+// Whether the readings show a jump with logarithmic flanks and unequal sides: the symmetric
+// model's fit, and the logarithmic fits without and with the asymmetry, all of the same points.
+// The sides differ by the same evidence as in asymmetryShown(), and the asymmetric fit is
+// plausible.
+bool logarithmicAsymmetryShown(const JumpFit &symmetric, const JumpFit &logarithmicSymmetric,
+    const JumpFit &logarithmicAsymmetric, double noise);
 
 } // namespace JumpFitter

@@ -153,6 +153,13 @@ private Q_SLOTS:
         // centre lay a step late.
         QTest::newRow("silver chromate, 0.1 mL")
             << mV(silverOn({{0.005, 11.95, 2}}, 1.7), 0.1, 0.002);
+        // Silver oxalate's jump spans several steps: the full asymmetric model traded its
+        // unequal sides for a slope and a bend, its centre lay a quarter step off with a u
+        // below that, or on the spot with a u of three quarters of a step.
+        QTest::newRow("silver oxalate, 0.1 mL")
+            << mV(silverOn({{0.01, 11.27, 2}}, 1.7), 0.1, 0.002);
+        QTest::newRow("silver oxalate, 0.05 mL")
+            << mV(silverOn({{0.01, 11.27, 2}}, 1.7), 0.05, 0.002);
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
