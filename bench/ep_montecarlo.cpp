@@ -428,8 +428,9 @@ std::vector<Shape> holdout2Shapes()
     };
 }
 
-// Drawn up last, after the change made on seeing the second held-out set, and run for the
-// figures; the lag estimate's rule for broad jumps followed what its lag rows showed.
+// Drawn up after the change made on seeing the second held-out set, and run for the figures;
+// the lag estimate's rule for broad jumps, the logarithmic flanks of broad precipitation jumps
+// and the one-electrode lag followed what it showed.
 std::vector<Shape> finalShapes()
 {
     return {
@@ -502,6 +503,93 @@ std::vector<Shape> finalShapes()
         {"propionic acid before its EP", "no jump",
             [](std::mt19937 &r) {
                 ModelSample m = monoprotic(r, 4.87, false, false, uniform(r, 10, 14), 50, 0.1);
+                m.endVolume = 0.8 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            }},
+    };
+}
+
+// Drawn up after the logarithmic flanks of broad precipitation jumps and the one-electrode lag,
+// which followed what the final set showed, and before either was run on it: shapes and sizes
+// no other set has.
+std::vector<Shape> reviewShapes()
+{
+    return {
+        {"Fe(II) / permanganate 5:1, 0.05 M, large sample (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 5, 700, 1490, false, uniform(r, 6, 14), 90, 0.05);
+            },
+            FirstDrop, true, true},
+        {"Fe(II) / dichromate 6:1, large sample (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 6, 690, 1290, true, uniform(r, 6, 14), 80, 0.1 / 6);
+            },
+            FirstDrop, true, true},
+        {"Sn(II) / Ce(IV) 2:1, 0.05 M (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 1, 150, 1440, false, uniform(r, 6, 14), 40, 0.05);
+            },
+            FirstDrop, true, true},
+        {"chromate / AgNO3 0.05, large sample (Ag2CrO4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.05 * uniform(r, 6, 14) / 2 / 80;
+                return silver({{c, 11.95, 2}}, 80, 0.05, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"oxalate / AgNO3 0.05, small sample (Ag2C2O4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.05 * uniform(r, 6, 14) / 2 / 30;
+                return silver({{c, 11.27, 2}}, 30, 0.05, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"arsenate / AgNO3 (Ag3AsO4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 3 / 60;
+                return silver({{c, 22.0, 3}}, 60, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"iodide then bromide, dilute / AgNO3 0.05 (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.05 * uniform(r, 4, 7) / 60;
+                return silver({{c, 16.08, 1}, {c * uniform(r, 0.7, 1.4), 12.3, 1}}, 60, 0.05,
+                    uniform(r, 1.2, 1.4));
+            },
+            FirstDrop, true, true},
+        {"dilute weak acid pKa 4.4 / NaOH 0.006", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.4, false, false, uniform(r, 6, 14), 70, 0.006);
+            },
+            0, true},
+        {"chloride / AgNO3 (AgCl, mV)", "one jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 50;
+                return silver({{c, 9.74, 1}}, 50, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, false, true},
+        {"acetic acid / NaOH 0.2", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.76, false, false, uniform(r, 6, 14), 60, 0.2);
+            }},
+        {"weak base pKa 8.6 / HCl (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 8.6, false, true, uniform(r, 6, 14), 50, 0.1);
+            }},
+        {"hydrochloric acid / NaOH 0.05, large sample", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, false, uniform(r, 6, 14), 80, 0.05);
+            }},
+        {"phosphoric acid / NaOH 0.2", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, false, uniform(r, 6, 10), 60, 0.2, uniform(r, 2.3, 2.6));
+            }},
+        {"sodium carbonate / HCl 0.2", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, true, uniform(r, 6, 10), 60, 0.2, uniform(r, 2.3, 2.6));
+            }},
+        {"weak acid pKa 5.0 before its EP", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 5.0, false, false, uniform(r, 10, 14), 50, 0.1);
                 m.endVolume = 0.8 * m.equivalenceVolumes[0];
                 m.equivalenceVolumes.clear();
                 return m;
@@ -874,9 +962,9 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set <set>        final (default: drawn up last), holdout2 or holdout (one change made
-                     after seeing each), check (served to tune the asymmetric jumps and the
-                     lag estimate) or tune
+  --set <set>        review (default: drawn up last), final (three changes made after
+                     seeing it), holdout2 or holdout (one change made after seeing each),
+                     check (served to tune the asymmetric jumps and the lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
@@ -893,7 +981,7 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
 int main(int argc, char *argv[])
 {
-    std::string set = "final";
+    std::string set = "review";
     bool verbose = false;
     bool detail = false;
     bool lagOnly = false;
@@ -909,8 +997,8 @@ int main(int argc, char *argv[])
         bool ok = true;
         if (arg == "--set" && value) {
             set = value;
-            ok = set == "final" || set == "holdout2" || set == "holdout" || set == "check"
-                || set == "tune";
+            ok = set == "review" || set == "final" || set == "holdout2" || set == "holdout"
+                || set == "check" || set == "tune";
             ++i;
         } else if (arg == "--curves" && value) {
             curvesPerCell = std::atoi(value);
@@ -950,13 +1038,15 @@ int main(int argc, char *argv[])
         : set == "check"                            ? checkShapes()
         : set == "holdout"                          ? holdoutShapes()
         : set == "holdout2"                         ? holdout2Shapes()
-                                                    : finalShapes();
+        : set == "final"                            ? finalShapes()
+                                                    : reviewShapes();
     // The sets never share seeds.
     const unsigned base = set == "tune" ? 1000u
         : set == "check"                ? 900000u
         : set == "holdout"              ? 700000u
         : set == "holdout2"             ? 500000u
-                                        : 300000u;
+        : set == "final"                ? 300000u
+                                        : 100000u;
     std::mt19937 random(base + seed);
     if (lagOnly)
         return lagRows(shapes, only, curvesPerCell, criterion, lagCorrection, random, verbose);
@@ -1009,8 +1099,8 @@ int main(int argc, char *argv[])
             : set == "check"    ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
             : set == "holdout"  ? "HOLDOUT set (one change made after seeing it)"
             : set == "holdout2" ? "HOLDOUT2 set (one change made after seeing it)"
-                                : "FINAL set (drawn up last; one change to the lag estimate "
-                                  "made after seeing it)");
+            : set == "final"    ? "FINAL set (three changes made after seeing it)"
+                                : "REVIEW set (drawn up last)");
     std::printf("criterion %.2f, lag %.1f s, %d curves per shape, increment and noise level; "
                 "1/3 of them in mV\n",
         criterion, lag, curvesPerCell);

@@ -162,6 +162,20 @@ CurveSeries undone(const TimedSeries &s, double tau)
     return out;
 }
 
+// The EP of `analysis` nearest to `volume` between `lowest` and `highest`; none when none lies
+// there.
+const RecognisedEp *nearestIn(
+    const EpAnalysis &analysis, double volume, double lowest, double highest)
+{
+    const RecognisedEp *nearest = nullptr;
+    for (const RecognisedEp &p : analysis.points) {
+        if (p.volume > lowest && p.volume < highest
+            && (!nearest || std::abs(p.volume - volume) < std::abs(nearest->volume - volume)))
+            nearest = &p;
+    }
+    return nearest;
+}
+
 const Trial &bestOf(const std::vector<Trial> &trials)
 {
     return *std::min_element(
@@ -314,15 +328,37 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         estimates.push_back(estimate(readings, points[k].volume, analysis.noise, lowest, highest));
     }
     // One electrode reads the whole curve: a lag one EP only just shows while another shows
-    // none is a shape the model misses there.
+    // none is a shape the model misses there; a lag one EP shows clearly is the electrode's,
+    // and a broad jump elsewhere that cannot show it trails all the same.
     const bool oneShowsNone = std::any_of(estimates.begin(), estimates.end(),
         [](const std::optional<Estimate> &e) { return e && e->evidence < WeakEvidence; });
+    const Estimate *electrode = nullptr;
+    for (const auto &e : estimates) {
+        if (e && e->tauSeconds && e->clear && (!electrode || e->evidence > electrode->evidence))
+            electrode = &*e;
+    }
+    std::optional<EpAnalysis> undoneForElectrode;
     for (std::size_t k = 0; k < points.size(); ++k) {
         const auto &e = estimates[k];
         const auto [lowest, highest] = ranges[k];
+        RecognisedEp &ep = points[k];
+        if (electrode && !(e && e->tauSeconds && e->clear)) {
+            if (!undoneForElectrode)
+                undoneForElectrode
+                    = EpRecognition::recognise(undone(readings, *electrode->tauSeconds));
+            if (const RecognisedEp *nearest
+                = nearestIn(*undoneForElectrode, ep.volume, lowest, highest)) {
+                // The time constants this point's readings allow move it as far as that.
+                ep.lagSeconds = electrode->tauSeconds;
+                ep.uVolume = std::max(
+                    ep.uVolume, std::hypot(nearest->uVolume, e ? e->uVolume : electrode->uFromTau));
+                ep.volume = nearest->volume;
+                ep.value = nearest->value;
+                continue;
+            }
+        }
         if (!e)
             continue;
-        RecognisedEp &ep = points[k];
         if (e->tauSeconds && !e->clear && oneShowsNone) {
             ep.uVolume = std::hypot(ep.uVolume, (e->volume - ep.volume) / 2);
             continue;
@@ -338,14 +374,7 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         // The window fit above only tells the lag; the recognition on the undone curve chooses
         // the jump's model and window as it does for any curve.
         const EpAnalysis again = EpRecognition::recognise(undone(readings, *e->tauSeconds));
-        const RecognisedEp *nearest = nullptr;
-        for (const RecognisedEp &p : again.points) {
-            if (p.volume > lowest && p.volume < highest
-                && (!nearest
-                    || std::abs(p.volume - e->volume) < std::abs(nearest->volume - e->volume)))
-                nearest = &p;
-        }
-        if (nearest) {
+        if (const RecognisedEp *nearest = nearestIn(again, e->volume, lowest, highest)) {
             ep.volume = nearest->volume;
             ep.value = nearest->value;
             ep.uVolume

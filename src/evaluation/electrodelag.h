@@ -62,8 +62,10 @@ std::optional<Estimate> estimate(
 
 // Each EP whose readings show a lag gets it in lagSeconds and is moved to the EP that the
 // recognition finds in the whole curve undone for it, with the uncertainty that includes the
-// time constant's; no EP ever gets a smaller u than the recognition gave. The others keep their
-// place and get a u that reaches as far as a lag the readings allow would move them.
+// time constant's; no EP ever gets a smaller u than the recognition gave. Where one EP shows a
+// lag clearly, it is the electrode's: every other EP is taken from the curve undone for it.
+// Otherwise the others keep their place and get a u that reaches as far as a lag the readings
+// allow would move them.
 void apply(EpAnalysis &analysis, const TimedSeries &readings);
 
 // The largest lag of the analysis' EPs; none when none shows one.
