@@ -333,13 +333,16 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
         // their own. The full model trades its unequal sides for a slope and a bend and leaves
         // its centre steps off; the logarithmic model determines it.
         if (chosen.fit && !narrow) {
+            // Its centre lies up to 0.6 widths before its steepest point, which can be further
+            // than the steep stretch reaches.
+            const double reachLow = low - (high - low), reachHigh = high + (high - low);
             const auto logarithmicFit = [&](int half) -> std::optional<JumpFit> {
                 const auto [first, last] = window(half);
                 const auto start = JumpFitter::fit(s, first, last, low, high, noise);
                 if (!start)
                     return std::nullopt;
-                auto trial
-                    = JumpFitter::fitLogarithmic(s, first, last, low, high, noise, *start, true);
+                auto trial = JumpFitter::fitLogarithmic(
+                    s, first, last, reachLow, reachHigh, noise, *start, true);
                 if (!trial || !plausible(*trial, s, first, last, direction))
                     return std::nullopt;
                 return trial;
@@ -353,7 +356,7 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                     flat = JumpFitter::fitLogarithmic(s, first, last, s[std::size_t(first)].volume,
                         s[std::size_t(last)].volume, noise, *symmetric, false);
                     unequal = JumpFitter::fitLogarithmic(
-                        s, first, last, low, high, noise, *symmetric, true);
+                        s, first, last, reachLow, reachHigh, noise, *symmetric, true);
                 }
                 // Where the full asymmetric model holds the jump already, the logarithmic
                 // one must agree with it: a jump that a second precipitate caps is no

@@ -400,7 +400,7 @@ double logarithmicModel(const Vector8 &p, double x, Vector8 *gradient)
 }
 
 // Either model fitted from `start`, and also from the asymmetries in `leans`; the parameters
-// marked in `fixed` keep their start values. Only points `allowed` accepts count.
+// marked in `fixed` keep their start values; parameters `allowed` rejects are never taken.
 template<int N, typename Model, typename Allowed>
 std::optional<JumpFit> fitFrom(const Window &w, const std::array<double, N> &start,
     const std::vector<double> &leans, const std::array<bool, N> &fixed, const Model &model,
