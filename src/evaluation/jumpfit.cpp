@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace JumpFitter {
@@ -327,8 +328,17 @@ constexpr int AsymmetricParameters = 7;
 using Vector7 = std::array<double, AsymmetricParameters>;
 using Matrix7 = std::array<Vector7, AsymmetricParameters>;
 
-// The model and, when asked, its gradient: the shape's derivatives follow from its defining
-// equation F(h, x, a) = 0 as -dF/dx / dF/dh and -dF/da / dF/dh.
+// The derivatives of asymmetricShape's value h by its argument and by the asymmetry `a`, from
+// its defining equation F(h, x, a) = 0 as -dF/dx / dF/dh and -dF/da / dF/dh.
+std::pair<double, double> shapeDerivatives(double h, double a)
+{
+    const double q = std::exp(a);
+    const double rising = std::exp(h / q), falling = std::exp(-h * q);
+    const double dh = (rising / q + q * falling) / 2;
+    return {1 / dh, ((h / q) * rising - h * q * falling) / 2 / dh};
+}
+
+// The model and, when asked, its gradient.
 double asymmetricModel(const Vector7 &p, double x, Vector7 *gradient)
 {
     const double width = std::exp(p[5]);
@@ -337,11 +347,7 @@ double asymmetricModel(const Vector7 &p, double x, Vector7 *gradient)
     const double h = asymmetricShape(u, p[6]);
     const double root = std::sqrt(d * d + width * width);
     if (gradient) {
-        const double q = std::exp(p[6]);
-        const double rising = std::exp(h / q), falling = std::exp(-h * q);
-        const double dh = (rising / q + q * falling) / 2;
-        const double hx = 1 / dh;
-        const double ha = ((h / q) * rising - h * q * falling) / 2 / dh;
+        const auto [hx, ha] = shapeDerivatives(h, p[6]);
         (*gradient)[0] = 1;
         (*gradient)[1] = h;
         (*gradient)[2] = d;
@@ -382,11 +388,7 @@ double logarithmicModel(const Vector8 &p, double x, Vector8 *gradient)
     const double u = d / (width * diluted);
     const double h = asymmetricShape(u, p[6]);
     if (gradient) {
-        const double q = std::exp(p[6]);
-        const double rising = std::exp(h / q), falling = std::exp(-h * q);
-        const double dh = (rising / q + q * falling) / 2;
-        const double hx = 1 / dh;
-        const double ha = ((h / q) * rising - h * q * falling) / 2 / dh;
+        const auto [hx, ha] = shapeDerivatives(h, p[6]);
         (*gradient)[0] = 1;
         (*gradient)[1] = h;
         (*gradient)[2] = 0;
