@@ -234,15 +234,21 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                 return std::nullopt;
             return trial;
         };
-        const auto asymmetricFit = [&](int half) -> std::optional<JumpFit> {
+        // Another model's fit of a window, started from the symmetric one.
+        const auto refitted = [&](int half, const auto &refit) -> std::optional<JumpFit> {
             const auto [first, last] = window(half);
             const auto start = JumpFitter::fit(s, first, last, low, high, noise);
             if (!start)
                 return std::nullopt;
-            auto trial = JumpFitter::fitAsymmetric(s, first, last, low, high, noise, *start);
+            auto trial = refit(first, last, *start);
             if (!trial || !plausible(*trial, s, first, last, direction))
                 return std::nullopt;
             return trial;
+        };
+        const auto asymmetricFit = [&](int half) {
+            return refitted(half, [&](int first, int last, const JumpFit &start) {
+                return JumpFitter::fitAsymmetric(s, first, last, low, high, noise, start);
+            });
         };
         const auto reach = [&](int half) {
             const auto [first, last] = window(half);
@@ -336,16 +342,11 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
             // Its centre lies up to 0.6 widths before its steepest point, which can be further
             // than the steep stretch reaches.
             const double reachLow = low - (high - low), reachHigh = high + (high - low);
-            const auto logarithmicFit = [&](int half) -> std::optional<JumpFit> {
-                const auto [first, last] = window(half);
-                const auto start = JumpFitter::fit(s, first, last, low, high, noise);
-                if (!start)
-                    return std::nullopt;
-                auto trial = JumpFitter::fitLogarithmic(
-                    s, first, last, reachLow, reachHigh, noise, *start, true);
-                if (!trial || !plausible(*trial, s, first, last, direction))
-                    return std::nullopt;
-                return trial;
+            const auto logarithmicFit = [&](int half) {
+                return refitted(half, [&](int first, int last, const JumpFit &start) {
+                    return JumpFitter::fitLogarithmic(
+                        s, first, last, reachLow, reachHigh, noise, start, true);
+                });
             };
             Widened other = widen(logarithmicFit);
             if (other.fit) {
