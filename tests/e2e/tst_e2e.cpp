@@ -1,38 +1,25 @@
 // The main window with a channel that cannot be opened: one message. End to end against the
 // simulated titrator, through a real pseudo-terminal and serial port: the read-out in the main
 // window (Res brings the result report, its sample number the data request, the stored data
-// fill store, chart and document), and a titration run driven by a real timer.
+// fill store, chart and document), and a titer determination run on the window's own timer.
 
 #include "app/frmmain.h"
 #include "app/journalsession.h"
-#include "common/clock.h"
 #include "documents/documentcommands.h"
 #include "documents/frmdocument.h"
-#include "evaluation/reportevaluator.h"
 #include "journal/journalstore.h"
 #include "journal/journalwriter.h"
-#include "link/instrumentlink.h"
 #include "link/portsettings.h"
-#include "link/rskanal.h"
-#include "model/settingsrecord.h"
-#include "support/fakedocument.h"
-#include "support/fakeruncontrols.h"
 #include "support/titratorsim.h"
-#include "titration/runtimer.h"
-#include "titration/titrationrun.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -79,28 +66,6 @@ QList<std::array<double, 3>> printedRows(const QString &text)
     }
     return rows;
 }
-
-constexpr double Equivalence = 3.0; // mL of the simulated sample
-constexpr int Increment = 50; // hundredths of a mL
-
-// The run's timer on a real QTimer that ticks five times faster than the run asks, so a whole
-// run takes seconds (a reply still has two seconds); the run still sees the intervals it set.
-struct FastTimer : RunTimer
-{
-    FastTimer() { timer.setInterval(ms / 5); }
-    int interval() const override { return ms; }
-    void setInterval(int milliseconds) override { timer.setInterval((ms = milliseconds) / 5); }
-    bool isEnabled() const override { return timer.isActive(); }
-    void setEnabled(bool on) override
-    {
-        if (!on)
-            timer.stop();
-        else if (!timer.isActive())
-            timer.start();
-    }
-    QTimer timer;
-    int ms = 500;
-};
 
 } // namespace
 
@@ -191,47 +156,6 @@ private Q_SLOTS:
         // The stored data replaced the result in the document.
         QVERIFY(text.contains(QStringLiteral("Gespeicherte Titration")));
         QVERIFY(!text.contains(QStringLiteral("Probennummer")));
-    }
-
-    void runOnARealTimerEndsByPassingItsEndValue()
-    {
-        TitratorSim sim({QStringLiteral("--equivalence"), QString::number(Equivalence),
-            QStringLiteral("--noise"), QStringLiteral("0")});
-        QVERIFY(sim.device.startsWith(QStringLiteral("/dev/")));
-        QSettings ini(m_cases.storeWith(sim.device), QSettings::IniFormat);
-
-        SettingsRecord settings;
-        settings.Bereich = 0; // pH
-        settings.separators = Numbers::Separators::comma();
-        MeasurementStore store;
-        FakeDocumentHost documents;
-        RsKanal port(ini);
-        InstrumentLink link(port, settings);
-        ReportEvaluator evaluator(store, settings, documents);
-        link.setLineHandler([&](const QString &line) { evaluator.RsAuswertung(line); });
-        QVERIFY(link.InitRs().ok);
-
-        FastTimer timer;
-        FakeRunControls controls;
-        controls.increment = Increment;
-        controls.endValue = QStringLiteral("10,5");
-        SystemClock clock;
-        TitrationRun run(store, settings, documents, link, controls, timer, clock);
-        connect(&timer.timer, &QTimer::timeout, &run, &TitrationRun::Ablauf);
-        QSignalSpy failed(&run, &TitrationRun::failed);
-
-        run.toggle();
-        QTRY_VERIFY_WITH_TIMEOUT(!run.isRunning(), 30000);
-        QVERIFY(failed.isEmpty());
-
-        // Ended by passing the end value, not by volume or row count.
-        const int rows = store.AnzahlWerte;
-        QVERIFY(rows >= 3);
-        QVERIFY(store.Messwerte[rows - 1][1] > settings.EndWert);
-        for (int i = 0; i + 1 < rows; ++i) {
-            QVERIFY(store.Messwerte[i][1] <= settings.EndWert);
-            QCOMPARE(store.Messwerte[i][0], i * Increment * 0.01);
-        }
     }
 
     // The titrant is 0.1020 mol/L against its nominal 0.1000: a standard of 0.2081 mmol (the
