@@ -130,47 +130,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("action"); // the first entry that no longer matches
         QTest::addColumn<int>("nth"); // of that action, from 0
-        QTest::newRow("reading changed") << "readings"
-                                         << "UPDATE readings SET value = 9 WHERE seq = 1"
-                                         << "run ended" << 0;
-        QTest::newRow("reading deleted") << "readings"
-                                         << "DELETE FROM readings WHERE seq = 2"
-                                         << "run ended" << 0;
-        QTest::newRow("reading added after the end")
-            << ""
-            << "INSERT INTO readings (run_id, seq, volume_ml, value, seconds) "
-               "SELECT id, 3, 2, 5, 6 FROM runs"
-            << "run ended" << 0;
-        QTest::newRow("sample of a run changed") << ""
-                                                 << "UPDATE runs SET sample_id = 'S-2'"
-                                                 << "run started" << 0;
-        QTest::newRow("end of a run changed") << ""
-                                              << "UPDATE runs SET end_reason = 'end_value'"
-                                              << "run ended" << 0;
-        QTest::newRow("document file changed") << ""
-                                               << "UPDATE runs SET document_file = 'x.rtf'"
-                                               << "document saved" << 0;
-        QTest::newRow("older evaluation changed")
-            << "evaluations"
-            << "UPDATE evaluations SET result_value = 0.2 WHERE version = 1"
-            << "evaluated" << 0;
-        QTest::newRow("titrant changed") << ""
-                                         << "UPDATE titrants SET concentration = 0.2"
-                                         << "titrant changed" << 1;
-        QTest::newRow("titer changed") << "titers"
-                                       << "UPDATE titers SET value = 1.2"
-                                       << "titer determined" << 0;
-        QTest::newRow("entry changed") << "audit_trail"
-                                       << "UPDATE audit_trail SET new_values = '{}' WHERE seq = 4"
-                                       << "evaluated" << 0;
-        QTest::newRow("entry deleted") << "audit_trail"
-                                       << "DELETE FROM audit_trail WHERE seq = 3"
-                                       << "document saved" << 0;
-        QTest::newRow("run added without an entry")
-            << ""
-            << "INSERT INTO runs (uuid, kind, started_at, end_reason) VALUES "
-               "('u2', 'incremental', '2026-01-02T10:00:00.000Z', 'running')"
-            << "" << 0;
+        const auto row = [](const char *name, const char *unguarded, const char *sql,
+                             const char *action, int nth = 0) {
+            QTest::newRow(name) << unguarded << sql << action << nth;
+        };
+        row("reading changed", "readings", "UPDATE readings SET value = 9 WHERE seq = 1",
+            "run ended");
+        row("reading deleted", "readings", "DELETE FROM readings WHERE seq = 2", "run ended");
+        row("reading added after the end", "",
+            "INSERT INTO readings (run_id, seq, volume_ml, value, seconds) "
+            "SELECT id, 3, 2, 5, 6 FROM runs",
+            "run ended");
+        row("sample of a run changed", "", "UPDATE runs SET sample_id = 'S-2'", "run started");
+        row("end of a run changed", "", "UPDATE runs SET end_reason = 'end_value'", "run ended");
+        row("document file changed", "", "UPDATE runs SET document_file = 'x.rtf'",
+            "document saved");
+        row("older evaluation changed", "evaluations",
+            "UPDATE evaluations SET result_value = 0.2 WHERE version = 1", "evaluated");
+        row("titrant changed", "", "UPDATE titrants SET concentration = 0.2", "titrant changed", 1);
+        row("titer changed", "titers", "UPDATE titers SET value = 1.2", "titer determined");
+        row("entry changed", "audit_trail",
+            "UPDATE audit_trail SET new_values = '{}' WHERE seq = 4", "evaluated");
+        row("entry deleted", "audit_trail", "DELETE FROM audit_trail WHERE seq = 3",
+            "document saved");
+        row("run added without an entry", "",
+            "INSERT INTO runs (uuid, kind, started_at, end_reason) VALUES "
+            "('u2', 'incremental', '2026-01-02T10:00:00.000Z', 'running')",
+            "");
     }
     void aChangeBehindTheProgramsBackIsFoundAtItsEntry()
     {
