@@ -4,6 +4,7 @@
 #include "app/sampleentry.h"
 #include "app/settingsstore.h"
 #include "app/splashwait.h"
+#include "support/diskfiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -11,9 +12,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using Numbers::Separators;
 
@@ -30,24 +28,6 @@ const QString Windows1252High = QStringLiteral(
     "\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D"
     "\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
     "\u0153\u009D\u017E\u0178");
-
-// `write` run while files may not grow beyond 64 bytes (this holds for root as well).
-template<typename Write>
-bool withFilesSmallerThan64Bytes(Write write)
-{
-    struct rlimit old;
-    if (getrlimit(RLIMIT_FSIZE, &old) != 0)
-        qFatal("getrlimit");
-    struct rlimit small = old;
-    small.rlim_cur = 64;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
-        qFatal("setrlimit");
-    const bool written = write();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    return written;
-}
 
 // Reads the scripted times one by one; a read past the end means the wait went on too long.
 struct ScriptedClock final : Clock
@@ -71,11 +51,7 @@ private:
     int m_case = 0;
     // QSettings caches files by name and time stamp: every case gets a path of its own.
     QString casePath() const { return m_dir.filePath(QString::number(m_case)); }
-    bool writeCase(const QByteArray &content) const
-    {
-        QFile f(casePath());
-        return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-    }
+    bool writeCase(const QByteArray &content) const { return writeAll(casePath(), content); }
 private Q_SLOTS:
     void init() { ++m_case; }
 
@@ -136,11 +112,11 @@ private Q_SLOTS:
         const QString path = casePath() + QStringLiteral("/lastmeth.kmt");
         const QByteArray previous = lines("0.5;0.5;1;0;0;;2;0;");
         QVERIFY(MethodFile::write(path, previous));
-        QVERIFY(!withFilesSmallerThan64Bytes(
-            [&] { return MethodFile::write(path, QByteArray(4096, 'x')); }));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), previous);
+        {
+            FileSizeLimit limit(64);
+            QVERIFY(!MethodFile::write(path, QByteArray(4096, 'x')));
+        }
+        QCOMPARE(readAll(path), previous);
         QCOMPARE(QDir(casePath()).entryList(QDir::Files | QDir::Hidden),
             QStringList {QStringLiteral("lastmeth.kmt")}); // no temporary left behind
     }
@@ -172,15 +148,13 @@ private Q_SLOTS:
         store.readGeometry(); // as at start-up
         QCOMPARE(settings.status(), QSettings::FormatError);
         QString error;
-        const auto write = [&] {
-            return store.write({1500, 900, 7200, 5400}, 2.5, 0.05, &error);
-        };
-        const bool written = sizeLimit ? withFilesSmallerThan64Bytes(write) : write();
-        QCOMPARE(written, !sizeLimit);
+        std::optional<FileSizeLimit> limit;
+        if (sizeLimit)
+            limit.emplace(64);
+        QCOMPARE(store.write({1500, 900, 7200, 5400}, 2.5, 0.05, &error), !sizeLimit);
+        limit.reset();
         QCOMPARE(error.isEmpty(), !sizeLimit);
-        QFile f(casePath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray onDisk = f.readAll();
+        const QByteArray onDisk = readAll(casePath());
         QCOMPARE(onDisk.contains("MainHeight=5400\n"), !sizeLimit);
         QCOMPARE(onDisk.contains("volink=\"0,05\"\n"), !sizeLimit);
     }

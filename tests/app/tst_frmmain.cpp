@@ -11,6 +11,7 @@
 #include "evaluation/documentevaluator.h"
 #include "evaluation/resultsettings.h"
 #include "model/abstractdocument.h"
+#include "support/diskfiles.h"
 #include "titration/titrationrun.h"
 
 #include <QAbstractButton>
@@ -144,7 +145,7 @@ private:
     QString caseDir() const { return m_dir.filePath(QStringLiteral("cwd%1").arg(m_case)); }
     frmMain &window(const QByteArray &ini = {})
     {
-        writeFile(iniPath(), ini);
+        writeAll(iniPath(), ini);
         m_store = std::make_unique<QSettings>(iniPath(), QSettings::IniFormat);
         m_window = std::make_unique<frmMain>(*m_store);
         m_window->Form_Load();
@@ -156,16 +157,7 @@ private:
             .value(QStringLiteral("Settings/") + QLatin1StringView(key))
             .toString();
     }
-    static bool writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    }
-    QByteArray methodFile() const
-    {
-        QFile f(caseDir() + QStringLiteral("/lastmeth.kmt"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray methodFile() const { return readAll(caseDir() + QStringLiteral("/lastmeth.kmt")); }
     template<typename T>
     static T *child(QObject *w, const char *name) // a missing control ends the run
     {
@@ -245,7 +237,7 @@ private Q_SLOTS:
 
     void languageComesFromTheMethodFileAndSwitchesAtOnce()
     {
-        QVERIFY(writeFile(
+        QVERIFY(writeAll(
             QStringLiteral("lastmeth.kmt"), "0.5\r\n0.5\r\n1\r\n0\r\n0\r\n\r\n1\r\n0\r\n"));
         frmMain &w = window();
         frmOption *dialog = w.optionDialog();

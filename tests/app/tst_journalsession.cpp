@@ -3,6 +3,7 @@
 #include "evaluation/resultsettings.h"
 #include "journal/journalstore.h"
 #include "journal/journalwriter.h"
+#include "support/diskfiles.h"
 #include "titration/runfixture.h"
 
 #include <QDir>
@@ -11,9 +12,6 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -86,12 +84,6 @@ class tst_JournalSession : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // A write past the file size limit fails with EFBIG instead of ending the test.
-        std::signal(SIGXFSZ, SIG_IGN);
-    }
-
     void runIsRecordedWithEveryReadingAndHowItEnded_data()
     {
         QTest::addColumn<QList<double>>("readings"); // the last one repeats
@@ -293,16 +285,14 @@ private Q_SLOTS:
         QVERIFY(s.session->writer().waitUntilWritten(5000));
         QVERIFY(s.alerts.isEmpty());
 
-        rlimit original {};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
-        rlimit tiny = original;
-        tiny.rlim_cur = 1;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-        for (int i = 0; i < 4; ++i)
-            s.f.takeReading(i == 0 ? 7.5 : 7 + i);
-        QTest::qWait(2500); // the writer tries again every second, without saying so again
-        const int kept = s.session->writer().pending();
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &original), 0);
+        int kept = 0;
+        {
+            FileSizeLimit tiny(1);
+            for (int i = 0; i < 4; ++i)
+                s.f.takeReading(i == 0 ? 7.5 : 7 + i);
+            QTest::qWait(2500); // the writer tries again every second, without saying so again
+            kept = s.session->writer().pending();
+        }
         QCOMPARE(s.alerts.size(), 1);
         QVERIFY(kept >= 4);
         QTRY_COMPARE_WITH_TIMEOUT(s.alerts.size(), 2, 10000);

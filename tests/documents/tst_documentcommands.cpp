@@ -1,10 +1,10 @@
 // The file, print and window commands over document windows, with dialogs answered by the test.
 
 #include "commandsfixture.h"
-#include "diskfiles.h"
 #include "documents/documentfile.h"
 #include "documents/frmdocument.h"
 #include "documents/rtfreader.h"
+#include "support/diskfiles.h"
 
 #include <QApplication>
 #include <QDialog>

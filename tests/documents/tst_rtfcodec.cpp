@@ -1,9 +1,9 @@
 // The RTF reader and writer: files as word processors write them, control words, hostile
 // input, and the round trip through our own writer.
 
-#include "diskfiles.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
+#include "support/diskfiles.h"
 
 #include <QDir>
 #include <QTest>

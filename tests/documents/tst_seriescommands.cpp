@@ -2,11 +2,11 @@
 // with dialogs answered by the test.
 
 #include "commandsfixture.h"
-#include "diskfiles.h"
 #include "documents/chartview.h"
 #include "documents/frmdocument.h"
 #include "documents/seriescommands.h"
 #include "documents/seriesexport.h"
+#include "support/diskfiles.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

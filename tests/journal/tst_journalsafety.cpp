@@ -1,6 +1,7 @@
 #include "journal/journalstore.h"
 #include "journal/journalwriter.h"
 #include "journalengines.h"
+#include "support/diskfiles.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -8,7 +9,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/resource.h>
 
 // What must survive: runs of dead processes, runs of live ones, and a journal that cannot be
 // written for a while. Two writers at once: tst_crashrecovery, with the real program.
@@ -97,17 +97,12 @@ private Q_SLOTS:
         QVERIFY(writer.waitUntilWritten(30000));
 
         // The outage: the lab server stops, or the disk of the file is full.
-        rlimit saved {};
-        if (engines.isSQLite()) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            ::getrlimit(RLIMIT_FSIZE, &saved);
-            const QFileInfo wal(JournalLocation::parse(url)->path + QStringLiteral("-wal"));
-            rlimit tight = saved;
-            tight.rlim_cur = rlim_t(wal.size() + 1);
-            QVERIFY(::setrlimit(RLIMIT_FSIZE, &tight) == 0);
-        } else {
+        std::optional<FileSizeLimit> diskFull;
+        if (engines.isSQLite())
+            diskFull.emplace(rlim_t(
+                QFileInfo(JournalLocation::parse(url)->path + QStringLiteral("-wal")).size() + 1));
+        else
             QVERIFY(engines.cluster.stop());
-        }
         for (int i = 10; i < 400; ++i)
             writer.addReading(uuid, {i, 0.1 * i, 4, double(i), false});
         QVERIFY(waitFor(unavailable, 1, 30000));
@@ -117,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(available.count(), 0);
 
         if (engines.isSQLite())
-            QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+            diskFull.reset();
         else
             QVERIFY(engines.cluster.startAgain());
         writer.finishRun(uuid, Journal::EndReason::Stopped);
