@@ -4,6 +4,7 @@
 #include "app/batchevaluation.h"
 #include "common/numbers.h"
 #include "journal/journalstore.h"
+#include "support/diskfiles.h"
 #include "support/jumplisting.h"
 
 #include <QDir>
@@ -73,23 +74,38 @@ void start(QProcess &program, const QStringList &arguments, const QString &confi
     program.start(QStringLiteral(KALUMET_BINARY_DIR "/kalumet"), arguments);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // The jump listing saved as curve.rtf in `dir`; empty if it could not be written.
 QString writeCurve(const QTemporaryDir &dir)
 {
     const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
-    return writeFile(curve, jumpListingRtf()) ? curve : QString();
+    return writeAll(curve, jumpListingRtf()) ? curve : QString();
+}
+
+// What a run of the program gave.
+struct Ran
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The program run with `arguments`, where "@curve" is the jump listing, "@ini" a method file
+// holding `method` and "@out" out.json, all in `dir`.
+Ran runOnCurve(QStringList arguments, const QTemporaryDir &dir, const QByteArray &method = {},
+    const QString &configHome = {})
+{
+    const QString curve = writeCurve(dir);
+    const QString ini = dir.filePath(QStringLiteral("method.ini"));
+    if (curve.isEmpty() || !writeAll(ini, method))
+        return {-1, {}, "the test's files cannot be written"};
+    arguments.replaceInStrings(QStringLiteral("@curve"), curve);
+    arguments.replaceInStrings(QStringLiteral("@ini"), ini);
+    arguments.replaceInStrings(QStringLiteral("@out"), dir.filePath(QStringLiteral("out.json")));
+    QProcess program;
+    start(program, arguments, configHome);
+    if (!program.waitForFinished(30000))
+        return {-1, {}, "the program did not end"};
+    return {program.exitCode(), program.readAllStandardOutput(), program.readAllStandardError()};
 }
 
 // The CSV the known listing gives, as the program must write it.
@@ -101,7 +117,7 @@ QByteArray knownCsv()
 // Whether the process has its own handler for `number` (the SigCgt mask of /proc/<pid>/status).
 bool catchesSignal(qint64 pid, int number)
 {
-    for (const QByteArray &line : readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n'))
+    for (const QByteArray &line : readAll(QStringLiteral("/proc/%1/status").arg(pid)).split('\n'))
         if (line.startsWith("SigCgt:"))
             return line.mid(7).trimmed().toULongLong(nullptr, 16) & (quint64(1) << (number - 1));
     return false;
@@ -125,9 +141,9 @@ private Q_SLOTS:
         QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(readFile(dir.filePath(QStringLiteral("lastmeth.kmt"))),
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("lastmeth.kmt"))),
             QByteArray("0.5\r\n0.5\r\n1\r\n0\r\n0\r\n\r\n2\r\n0\r\n"));
-        QCOMPARE(readFile(dir.filePath(QStringLiteral("config/Kalumet/Kalumet.conf"))),
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("config/Kalumet/Kalumet.conf"))),
             QByteArray("[Settings]\nInkZeit=0.5\nMainHeight=6500\nMainLeft=1000\nMainTop=1000\n"
                        "MainWidth=6500\nvolink=0.5\n"));
     }
@@ -172,7 +188,7 @@ private Q_SLOTS:
         const QString target = dir.filePath(QStringLiteral("out.csv"));
         arguments.replaceInStrings(QStringLiteral("@out"), target);
         const QByteArray previous = "previous contents\n"; // a failed run leaves it as it was
-        QVERIFY(writeFile(target, previous));
+        QVERIFY(writeAll(target, previous));
         QProcess program;
         prepareChild(program, child);
         start(program, arguments);
@@ -182,7 +198,7 @@ private Q_SLOTS:
         const QByteArray csv = knownCsv();
         QVERIFY(csv.startsWith("volume [mL]") && csv.size() > 100); // beyond the size limit
         QCOMPARE(program.readAllStandardOutput(), csvTo == "stdout" ? csv : QByteArray());
-        QCOMPARE(readFile(target), csvTo == "file" ? csv : previous);
+        QCOMPARE(readAll(target), csvTo == "file" ? csv : previous);
         const QByteArray err = program.readAllStandardError();
         QVERIFY(message.isEmpty() ? err.isEmpty() : err.contains(message.toUtf8()));
     }
@@ -223,29 +239,18 @@ private Q_SLOTS:
         QFETCH(double, perMl);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString curve = writeCurve(dir);
-        const QString ini = dir.filePath(QStringLiteral("method.ini"));
-        const QString out = dir.filePath(QStringLiteral("out.json"));
-        QVERIFY(!curve.isEmpty()
-            && writeFile(ini, // HCl in g
-                "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n"));
-        arguments.replaceInStrings(QStringLiteral("@curve"), curve);
-        arguments.replaceInStrings(QStringLiteral("@ini"), ini);
-        arguments.replaceInStrings(QStringLiteral("@out"), out);
-        QProcess program;
-        start(program, arguments);
-        QVERIFY(program.waitForFinished(30000));
-        const QByteArray err = program.readAllStandardError();
-        QVERIFY2(
-            message.isEmpty() ? err.isEmpty() : err.contains(message.toUtf8()), err.constData());
-        QCOMPARE(program.exitCode(), message.isEmpty() ? 0 : 2);
-        const QByteArray stdOut = program.readAllStandardOutput();
+        const Ran ran = runOnCurve(arguments, dir, // HCl in g
+            "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n");
+        QVERIFY2(message.isEmpty() ? ran.err.isEmpty() : ran.err.contains(message.toUtf8()),
+            ran.err.constData());
+        QCOMPARE(ran.exitCode, message.isEmpty() ? 0 : 2);
         if (!message.isEmpty()) {
-            QVERIFY(stdOut.isEmpty());
+            QVERIFY(ran.out.isEmpty());
             return;
         }
-        const QJsonObject json = QJsonDocument::fromJson(
-            arguments.contains(QStringLiteral("--out")) ? readFile(out) : stdOut)
+        const QJsonObject json = QJsonDocument::fromJson(arguments.contains(QStringLiteral("--out"))
+                ? readAll(dir.filePath(QStringLiteral("out.json")))
+                : ran.out)
                                      .object();
         QCOMPARE(json.keys(),
             QStringList({"derivative", "equivalence_points", "pka", "points", "results", "unit"}));
@@ -289,17 +294,12 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, more);
         QTemporaryDir dir;
-        const QString curve = writeCurve(dir);
-        const QString ini = dir.filePath(QStringLiteral("method.ini"));
-        QVERIFY(!curve.isEmpty()
-            && writeFile(ini, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n"));
-        more.replaceInStrings(QStringLiteral("@ini"), ini);
-        QProcess program;
-        start(program,
-            QStringList {"--evaluate", curve, "--format", "json", "--result-unit", "mmol"} + more);
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitCode(), 0);
-        const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
+        const Ran ran = runOnCurve(
+            QStringList {"--evaluate", "@curve", "--format", "json", "--result-unit", "mmol"}
+                + more,
+            dir, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n");
+        QCOMPARE(ran.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(ran.out).object();
         const QJsonObject ep = json["equivalence_points"][0].toObject();
         const QJsonObject r = json["results"][0].toObject();
         QCOMPARE(r["k"].toDouble(), 2.0);
@@ -360,19 +360,16 @@ private Q_SLOTS:
                 QVERIFY(store.addTiter(titer));
             }
         }
-        const QString curve = writeCurve(home);
-        QProcess program;
-        start(program,
-            {"--evaluate", curve, "--format", "json", "--result-unit", "mmol", "--titer", "0.5",
-                "--titrant", titrant, "--journal", journal},
-            home.path());
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitCode(), titer < 0 ? 2 : 0);
+        const Ran ran
+            = runOnCurve({"--evaluate", "@curve", "--format", "json", "--result-unit", "mmol",
+                             "--titer", "0.5", "--titrant", titrant, "--journal", journal},
+                home, {}, home.path());
+        QCOMPARE(ran.exitCode, titer < 0 ? 2 : 0);
         if (titer < 0) {
-            QVERIFY(program.readAllStandardError().contains("is not in the journal"));
+            QVERIFY(ran.err.contains("is not in the journal"));
             return;
         }
-        const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
+        const QJsonObject json = QJsonDocument::fromJson(ran.out).object();
         const double volume = json["equivalence_points"][0]["volume_ml"].toDouble();
         const QJsonObject r = json["results"][0].toObject();
         QCOMPARE(r.value("titrant").toString(), titrant);
