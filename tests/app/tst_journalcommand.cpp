@@ -253,10 +253,6 @@ private Q_SLOTS:
         QCOMPARE(json.status, 0);
         const QJsonArray series = QJsonDocument::fromJson(json.out).object()["series"].toArray();
         QCOMPARE(series.size(), 3);
-        for (const QJsonValue &one : series)
-            QCOMPARE(keys(one),
-                (QStringList {
-                    "ci95", "mean", "n", "outliers", "rsd_percent", "s", "sample", "unit"}));
         QCOMPARE(series[0].toObject(),
             QJsonDocument::fromJson(R"({"sample": "C", "unit": null, "n": 0, "mean": null,
                 "s": null, "rsd_percent": null, "ci95": null, "outliers": []})")
@@ -265,7 +261,9 @@ private Q_SLOTS:
             QJsonDocument::fromJson(R"({"sample": "B", "unit": "%", "n": 1, "mean": 1.5,
                 "s": null, "rsd_percent": null, "ci95": null, "outliers": []})")
                 .object());
-        const QJsonObject a = series[2].toObject();
+        const QJsonObject a = series[2].toObject(); // the others compared whole above
+        QCOMPARE(a.keys(),
+            (QStringList {"ci95", "mean", "n", "outliers", "rsd_percent", "s", "sample", "unit"}));
         QCOMPARE(a["sample"].toString(), QStringLiteral("A"));
         QCOMPARE(a["unit"].toString(), QStringLiteral("mol/L"));
         QCOMPARE(a["n"].toInt(), 4);

@@ -172,16 +172,16 @@ private Q_SLOTS:
         JournalRunModel model(*m_reader, Numbers::Separators::comma());
         QVERIFY(model.setFilter({}));
         fetchAll(model);
-        const auto text = [&](int row, int column) {
-            return model.data(model.index(row, column)).toString();
-        };
-        QCOMPARE(text(0, JournalRunModel::Sample), QStringLiteral("K-1"));
-        QCOMPARE(text(0, JournalRunModel::Kind), QStringLiteral("titration"));
-        QCOMPARE(text(0, JournalRunModel::Ended), QStringLiteral("end value passed"));
-        QCOMPARE(model.data(model.index(0, JournalRunModel::Readings)).toInt(), 3);
-        QCOMPARE(text(0, JournalRunModel::Result), QStringLiteral("0,1002 \u00B1 0,00011 mol/L"));
-        QCOMPARE(text(0, JournalRunModel::Date), QStringLiteral("20.03.2026 02:00:00"));
-        QCOMPARE(text(Runs, JournalRunModel::Kind), QStringLiteral("received listing")); // run 0
+        QStringList newest;
+        for (const int column :
+            {JournalRunModel::Sample, JournalRunModel::Kind, JournalRunModel::Ended,
+                JournalRunModel::Readings, JournalRunModel::Result, JournalRunModel::Date})
+            newest << model.data(model.index(0, column)).toString();
+        QCOMPARE(newest,
+            (QStringList {"K-1", "titration", "end value passed", "3",
+                "0,1002 \u00B1 0,00011 mol/L", "20.03.2026 02:00:00"}));
+        QCOMPARE(model.data(model.index(Runs, JournalRunModel::Kind)).toString(),
+            QStringLiteral("received listing")); // run 0
     }
 
     // A received listing's table: a plain head, a volume with three decimals. (A run's own
