@@ -512,7 +512,8 @@ std::vector<Shape> finalShapes()
 
 // Drawn up after the logarithmic flanks of broad precipitation jumps and the one-electrode lag,
 // which followed what the final set showed, and before either was run on it: shapes and sizes
-// no other set has.
+// no other set has. The logarithmic centre's reach and the whole-ratio sides followed what it
+// showed.
 std::vector<Shape> reviewShapes()
 {
     return {
@@ -590,6 +591,92 @@ std::vector<Shape> reviewShapes()
         {"weak acid pKa 5.0 before its EP", "no jump",
             [](std::mt19937 &r) {
                 ModelSample m = monoprotic(r, 5.0, false, false, uniform(r, 10, 14), 50, 0.1);
+                m.endVolume = 0.8 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            }},
+    };
+}
+
+// Drawn up after the whole-ratio sides of broad precipitation jumps and the settled fit of long
+// lags, and run once for their figures: shapes, ratios and sizes no other set has.
+std::vector<Shape> freshShapes()
+{
+    return {
+        {"one electron / three (1:3, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 3, 300, 1200, false, uniform(r, 6, 14), 50, 0.05);
+            },
+            FirstDrop, true, true},
+        {"two electrons / three (2:3, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 3, 400, 1100, false, uniform(r, 6, 14), 70, 0.03);
+            },
+            FirstDrop, true, true},
+        {"Fe(II) / permanganate 5:1, 0.01 M (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 5, 690, 1500, false, uniform(r, 6, 14), 40, 0.01);
+            },
+            FirstDrop, true, true},
+        {"carbonate / AgNO3 0.1 (Ag2CO3, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 2 / 60;
+                return silver({{c, 11.09, 2}}, 60, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"chromate / AgNO3 0.1, small sample (Ag2CrO4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 2 / 40;
+                return silver({{c, 11.95, 2}}, 40, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"phosphate / AgNO3 0.05 (Ag3PO4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.05 * uniform(r, 6, 14) / 3 / 70;
+                return silver({{c, 15.8, 3}}, 70, 0.05, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"iodide then chloride / AgNO3 0.1, large sample (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 4, 7) / 100;
+                return silver({{c, 16.08, 1}, {c * uniform(r, 0.7, 1.4), 9.74, 1}}, 100, 0.1,
+                    uniform(r, 1.2, 1.4));
+            },
+            FirstDrop, true, true},
+        {"dilute weak acid pKa 4.8 / NaOH 0.005", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 4.8, false, false, uniform(r, 6, 14), 80, 0.005);
+            },
+            0, true},
+        {"bromide / AgNO3 0.05 (AgBr, mV)", "one jump",
+            [](std::mt19937 &r) {
+                const double c = 0.05 * uniform(r, 6, 14) / 60;
+                return silver({{c, 12.3, 1}}, 60, 0.05, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, false, true},
+        {"weak acid pKa 7.5 / NaOH 0.1", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 7.5, false, false, uniform(r, 6, 14), 50, 0.1);
+            }},
+        {"strong acid / NaOH 0.1, small sample", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, false, uniform(r, 6, 14), 25, 0.1);
+            }},
+        {"weak base pKa 9.8 / HCl 0.1 (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 9.8, false, true, uniform(r, 6, 14), 60, 0.1);
+            }},
+        {"phosphoric acid / NaOH 0.1, 80 mL", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, false, uniform(r, 6, 10), 80, 0.1, uniform(r, 2.3, 2.6));
+            }},
+        {"sodium carbonate / HCl 0.1, 40 mL", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, true, uniform(r, 6, 10), 40, 0.1, uniform(r, 2.3, 2.6));
+            }},
+        {"weak acid pKa 4.5 before its EP", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 4.5, false, false, uniform(r, 10, 14), 50, 0.1);
                 m.endVolume = 0.8 * m.equivalenceVolumes[0];
                 m.equivalenceVolumes.clear();
                 return m;
@@ -962,9 +1049,10 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set <set>        review (default: drawn up last), final (three changes made after
-                     seeing it), holdout2 or holdout (one change made after seeing each),
-                     check (served to tune the asymmetric jumps and the lag estimate) or tune
+  --set <set>        fresh (default: drawn up last), review (three changes made after
+                     seeing it), final (three), holdout2 or holdout (one change made after
+                     seeing each), check (served to tune the asymmetric jumps and the lag
+                     estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
@@ -981,7 +1069,7 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
 int main(int argc, char *argv[])
 {
-    std::string set = "review";
+    std::string set = "fresh";
     bool verbose = false;
     bool detail = false;
     bool lagOnly = false;
@@ -997,8 +1085,8 @@ int main(int argc, char *argv[])
         bool ok = true;
         if (arg == "--set" && value) {
             set = value;
-            ok = set == "review" || set == "final" || set == "holdout2" || set == "holdout"
-                || set == "check" || set == "tune";
+            ok = set == "fresh" || set == "review" || set == "final" || set == "holdout2"
+                || set == "holdout" || set == "check" || set == "tune";
             ++i;
         } else if (arg == "--curves" && value) {
             curvesPerCell = std::atoi(value);
@@ -1039,14 +1127,16 @@ int main(int argc, char *argv[])
         : set == "holdout"                          ? holdoutShapes()
         : set == "holdout2"                         ? holdout2Shapes()
         : set == "final"                            ? finalShapes()
-                                                    : reviewShapes();
+        : set == "review"                           ? reviewShapes()
+                                                    : freshShapes();
     // The sets never share seeds.
     const unsigned base = set == "tune" ? 1000u
         : set == "check"                ? 900000u
         : set == "holdout"              ? 700000u
         : set == "holdout2"             ? 500000u
         : set == "final"                ? 300000u
-                                        : 100000u;
+        : set == "review"               ? 100000u
+                                        : 1100000u;
     std::mt19937 random(base + seed);
     if (lagOnly)
         return lagRows(shapes, only, curvesPerCell, criterion, lagCorrection, random, verbose);
