@@ -599,7 +599,8 @@ std::vector<Shape> reviewShapes()
 }
 
 // Drawn up after the whole-ratio sides of broad precipitation jumps and the settled fit of long
-// lags, and run once for their figures: shapes, ratios and sizes no other set has.
+// lags: shapes, ratios and sizes no other set has. Whole-ratio sides past the free fit's
+// dilution check followed what it showed.
 std::vector<Shape> freshShapes()
 {
     return {
@@ -677,6 +678,99 @@ std::vector<Shape> freshShapes()
         {"weak acid pKa 4.5 before its EP", "no jump",
             [](std::mt19937 &r) {
                 ModelSample m = monoprotic(r, 4.5, false, false, uniform(r, 10, 14), 50, 0.1);
+                m.endVolume = 0.8 * m.equivalenceVolumes[0];
+                m.equivalenceVolumes.clear();
+                return m;
+            }},
+    };
+}
+
+// Drawn up after the whole-ratio sides were allowed past the free fit's dilution check, which
+// followed what the fresh set showed, and run once for their figures.
+std::vector<Shape> review2Shapes()
+{
+    return {
+        {"Fe(II) / permanganate 5:1, 0.03 M, 80 mL (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 5, 700, 1520, false, uniform(r, 6, 14), 80, 0.03);
+            },
+            FirstDrop, true, true},
+        {"one electron / two (1:2), 0.05 M (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 1, 2, 500, 1150, false, uniform(r, 6, 14), 50, 0.05);
+            },
+            FirstDrop, true, true},
+        {"three electrons / one (3:1) (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 3, 1, 350, 1300, false, uniform(r, 6, 14), 60, 0.1);
+            },
+            FirstDrop, true, true},
+        {"two electrons / three (2:3), 0.05 M (mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return redox(r, 2, 3, 450, 1200, false, uniform(r, 6, 14), 40, 0.05);
+            },
+            FirstDrop, true, true},
+        {"chromate / AgNO3 0.02 (Ag2CrO4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.02 * uniform(r, 6, 14) / 2 / 50;
+                return silver({{c, 11.95, 2}}, 50, 0.02, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"oxalate / AgNO3 0.1, 100 mL (Ag2C2O4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 2 / 100;
+                return silver({{c, 11.27, 2}}, 100, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"phosphate / AgNO3 0.1, 40 mL (Ag3PO4, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 3 / 40;
+                return silver({{c, 15.8, 3}}, 40, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"ferrocyanide / AgNO3 (Ag4Fe(CN)6, mV)", "asymmetric jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 4 / 50;
+                return silver({{c, 40.8, 4}}, 50, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, true, true},
+        {"iodide then bromide / AgNO3 0.1 (mV)", "asymmetric, two jumps",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 4, 7) / 50;
+                return silver({{c, 16.08, 1}, {c * uniform(r, 0.7, 1.4), 12.3, 1}}, 50, 0.1,
+                    uniform(r, 1.2, 1.4));
+            },
+            FirstDrop, true, true},
+        {"dilute weak acid pKa 3.8 / NaOH 0.003", "asymmetric jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 3.8, false, false, uniform(r, 6, 14), 60, 0.003);
+            },
+            0, true},
+        {"iodide / AgNO3 0.1 (AgI, mV)", "one jump",
+            [](std::mt19937 &r) {
+                const double c = 0.1 * uniform(r, 6, 14) / 40;
+                return silver({{c, 16.08, 1}}, 40, 0.1, uniform(r, 1.5, 1.9));
+            },
+            FirstDrop, false, true},
+        {"weak acid pKa 6.2 / NaOH 0.05", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 6.2, false, false, uniform(r, 6, 14), 70, 0.05);
+            }},
+        {"strong base / HCl 0.2 (falling)", "one jump",
+            [](std::mt19937 &r) {
+                return monoprotic(r, 0, true, true, uniform(r, 6, 14), 50, 0.2);
+            }},
+        {"phosphoric acid / NaOH 0.05, 30 mL", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, false, uniform(r, 6, 10), 30, 0.05, uniform(r, 2.3, 2.6));
+            }},
+        {"sodium carbonate / HCl 0.05, 100 mL", "two jumps",
+            [](std::mt19937 &r) {
+                return twoStep(r, true, uniform(r, 6, 10), 100, 0.05, uniform(r, 2.3, 2.6));
+            }},
+        {"weak acid pKa 5.5 before its EP", "no jump",
+            [](std::mt19937 &r) {
+                ModelSample m = monoprotic(r, 5.5, false, false, uniform(r, 10, 14), 50, 0.1);
                 m.endVolume = 0.8 * m.equivalenceVolumes[0];
                 m.equivalenceVolumes.clear();
                 return m;
@@ -1049,10 +1143,9 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set <set>        fresh (default: drawn up last), review (three changes made after
-                     seeing it), final (three), holdout2 or holdout (one change made after
-                     seeing each), check (served to tune the asymmetric jumps and the lag
-                     estimate) or tune
+  --set <set>        review2 (default: drawn up last), fresh (one change made after seeing
+                     it), review (three), final (three), holdout2 or holdout (one each),
+                     check (served to tune the asymmetric jumps and the lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
@@ -1069,7 +1162,7 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
 int main(int argc, char *argv[])
 {
-    std::string set = "fresh";
+    std::string set = "review2";
     bool verbose = false;
     bool detail = false;
     bool lagOnly = false;
@@ -1085,8 +1178,8 @@ int main(int argc, char *argv[])
         bool ok = true;
         if (arg == "--set" && value) {
             set = value;
-            ok = set == "fresh" || set == "review" || set == "final" || set == "holdout2"
-                || set == "holdout" || set == "check" || set == "tune";
+            ok = set == "review2" || set == "fresh" || set == "review" || set == "final"
+                || set == "holdout2" || set == "holdout" || set == "check" || set == "tune";
             ++i;
         } else if (arg == "--curves" && value) {
             curvesPerCell = std::atoi(value);
@@ -1128,7 +1221,8 @@ int main(int argc, char *argv[])
         : set == "holdout2"                         ? holdout2Shapes()
         : set == "final"                            ? finalShapes()
         : set == "review"                           ? reviewShapes()
-                                                    : freshShapes();
+        : set == "fresh"                            ? freshShapes()
+                                                    : review2Shapes();
     // The sets never share seeds.
     const unsigned base = set == "tune" ? 1000u
         : set == "check"                ? 900000u
@@ -1136,7 +1230,8 @@ int main(int argc, char *argv[])
         : set == "holdout2"             ? 500000u
         : set == "final"                ? 300000u
         : set == "review"               ? 100000u
-                                        : 1100000u;
+        : set == "fresh"                ? 1100000u
+                                        : 1300000u;
     std::mt19937 random(base + seed);
     if (lagOnly)
         return lagRows(shapes, only, curvesPerCell, criterion, lagCorrection, random, verbose);
