@@ -88,10 +88,6 @@ public:
         const Undone u = undo(tau);
         t.meanWeight = u.meanWeight;
         auto fit = JumpFitter::fit(u.series, 0, u.count - 1, m_low, m_high, u.noise);
-        // A long lag can delay the readings' jump past the window where the undone one lies;
-        // the settled fit is then looked for wherever the readings put it.
-        if (!fit && tau == 0)
-            fit = JumpFitter::fit(u.series, 0, u.count - 1, m_low, u.series.back().volume, u.noise);
         if (fit && m_asymmetric) {
             const auto asymmetric = JumpFitter::fitAsymmetric(
                 u.series, 0, u.count - 1, m_low, m_high, u.noise, *m_asymmetric);
