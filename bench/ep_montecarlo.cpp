@@ -686,7 +686,7 @@ std::vector<Shape> freshShapes()
 }
 
 // Drawn up after the whole-ratio sides were allowed past the free fit's dilution check, which
-// followed what the fresh set showed, and run once for their figures.
+// followed what the fresh set showed. The settled lag fit went back into its window after it.
 std::vector<Shape> review2Shapes()
 {
     return {
@@ -1144,7 +1144,7 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
   --set <set>        review2 (default: drawn up last), fresh (one change made after seeing
-                     it), review (three), final (three), holdout2 or holdout (one each),
+                     each), review (three), final (three), holdout2 or holdout (one each),
                      check (served to tune the asymmetric jumps and the lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
