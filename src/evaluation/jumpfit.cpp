@@ -499,12 +499,6 @@ std::optional<JumpFit> logarithmicFit(const CurveSeries &series, int first, int 
         fixed, logarithmicModel, allowed, lowVolume, highVolume, noise);
 }
 
-// The residual sum a fit left, in reading units squared.
-double residualSum(const JumpFit &f)
-{
-    return f.residualRms * f.residualRms * f.count;
-}
-
 } // namespace
 
 std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
@@ -519,6 +513,9 @@ std::optional<JumpFit> fitWholeRatio(const CurveSeries &series, int first, int l
 {
     if (free.asymmetry == 0)
         return std::nullopt;
+    const auto residualSum = [](const JumpFit &f) {
+        return f.residualRms * f.residualRms * f.count;
+    };
     std::vector<JumpFit> allowed;
     for (int ions = 2; ions <= LargestIonRatio; ++ions) {
         const double sides = std::copysign(std::log(double(ions)) / 2, free.asymmetry);
@@ -543,6 +540,9 @@ Asymmetry asymmetryShown(
 {
     if (!(std::abs(asymmetric.asymmetry) >= SmallestAsymmetry))
         return Asymmetry::None;
+    const auto residualSum = [](const JumpFit &f) {
+        return f.residualRms * f.residualRms * f.count;
+    };
     const double variance = std::max(noise * noise,
         residualSum(asymmetric) / std::max(1, asymmetric.count - AsymmetricParameters));
     const double evidence = (residualSum(symmetric) - residualSum(asymmetric)) / variance;
@@ -565,6 +565,9 @@ bool logarithmicAsymmetryShown(const JumpFit &symmetric, const JumpFit &logarith
 {
     if (!logarithmicFitPlausible(logarithmicAsymmetric))
         return false;
+    const auto residualSum = [](const JumpFit &f) {
+        return f.residualRms * f.residualRms * f.count;
+    };
     const double variance = noise * noise;
     const double sides
         = (residualSum(logarithmicSymmetric) - residualSum(logarithmicAsymmetric)) / variance;

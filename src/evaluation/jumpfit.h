@@ -110,9 +110,9 @@ std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int 
 
 // A precipitation Ag_nX reads as a logarithmic jump whose flanks' slopes stand as n to one:
 // its asymmetry is log(n) / 2. The asymmetric logarithmic fit `free` refitted with the sides
-// held at a whole ratio, 2 to LargestIonRatio, that the readings allow: its residual sum at most
-// WholeRatioEvidence variances (three standard deviations) above the free fit's. Where several
-// are allowed, the best, with a u that reaches the others' centres; none where none is.
+// held at the nearest whole ratio, 2 to LargestIonRatio, that the readings allow: its residual
+// sum at most WholeRatioEvidence variances above the free fit's. Where several are allowed, the
+// best, with a u that reaches the others' centres; none where the readings allow none.
 constexpr int LargestIonRatio = 4;
 constexpr double WholeRatioEvidence = 9;
 // Sides held at a whole ratio show against the symmetric logarithmic fit with this evidence:
