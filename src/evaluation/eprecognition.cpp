@@ -370,16 +370,17 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                 const auto whole = unequal ? JumpFitter::fitWholeRatio(
                                        s, first, last, reachLow, reachHigh, noise, *unequal)
                                            : std::nullopt;
-                const bool freeShown = flat && unequal
-                    && JumpFitter::logarithmicFitPlausible(*other.fit)
-                    && JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, noise);
-                const bool wholeShown = flat && whole
-                    && JumpFitter::logarithmicAsymmetryShown(
-                        *symmetric, *flat, *whole, noise, JumpFitter::WholeRatioShown);
-                if (agrees && (freeShown || wholeShown)) {
+                const bool shown = flat && unequal
+                    && (JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, noise)
+                        || (whole
+                            && JumpFitter::logarithmicAsymmetryShown(
+                                *symmetric, *flat, *whole, noise, JumpFitter::WholeRatioShown)));
+                if (shown && agrees && JumpFitter::logarithmicFitPlausible(*other.fit)) {
+                    chosen = std::move(other);
+                    parameters = JumpFitter::LogarithmicParameters + 1;
                     // Its sides stand as whole numbers of ions: held there, where the readings
                     // allow it, the centre is determined several times better.
-                    Widened held = widen([&](int half) {
+                    Widened whole = widen([&](int half) {
                         return refitted(half, [&](int first, int last, const JumpFit &start) {
                             const auto free = JumpFitter::fitLogarithmic(
                                 s, first, last, reachLow, reachHigh, noise, start, true);
@@ -388,15 +389,11 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                                         : std::nullopt;
                         });
                     });
-                    const int freeParameters = JumpFitter::LogarithmicParameters + 1;
-                    if (held.fit
-                        && std::abs(held.fit->volume - other.fit->volume) <= Agreement
-                                * uncertainty(*other.fit, other.accepted, noise, freeParameters)) {
-                        chosen = std::move(held);
+                    if (whole.fit
+                        && std::abs(whole.fit->volume - chosen.fit->volume) <= Agreement
+                                * uncertainty(*chosen.fit, chosen.accepted, noise, parameters)) {
+                        chosen = std::move(whole);
                         parameters = JumpFitter::LogarithmicParameters;
-                    } else if (freeShown) {
-                        chosen = std::move(other);
-                        parameters = freeParameters;
                     }
                 }
             }

@@ -114,7 +114,7 @@ std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int 
 // sum at most WholeRatioEvidence variances above the free fit's. Where several are allowed, the
 // best, with a u that reaches the others' centres; none where the readings allow none.
 constexpr int LargestIonRatio = 4;
-constexpr double WholeRatioEvidence = 9;
+constexpr double WholeRatioEvidence = 4;
 // Sides held at a whole ratio show against the symmetric logarithmic fit with this evidence:
 // both have as many parameters, the ratio is one of three.
 constexpr double WholeRatioShown = 9;

@@ -168,18 +168,6 @@ private Q_SLOTS:
             << mV(silverOn({{0.005, 11.95, 2}}, 1.7), 0.05, 0.005);
         QTest::newRow("silver oxalate, 0.05 mL, 0.3 mV")
             << mV(silverOn({{0.01, 11.27, 2}}, 1.7), 0.05, 0.005);
-        // Silver phosphate's free fit traded its sides for a dilution no vessel has, and was
-        // dropped, while three ions to one fitted well; the symmetric centre lay seven steps
-        // late with a u of a third of a step.
-        const auto phosphate = [](double equivalence, unsigned firstSeed) {
-            return Case {.increment = 0.05,
-                .noise = 0.002,
-                .millivolts = true,
-                .firstSeed = firstSeed,
-                .model = silverOn({{0.05 * equivalence / 3 / 70, 15.8, 3}}, 1.7, 70, 0.05)};
-        };
-        QTest::newRow("silver phosphate, 0.05 mL") << phosphate(12.3, 89);
-        QTest::newRow("silver phosphate, 0.05 mL, other seeds") << phosphate(9.1, 33);
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
