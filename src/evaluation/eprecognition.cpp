@@ -365,17 +365,8 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                 const bool agrees = parameters == JumpFitter::Parameters
                     || std::abs(other.fit->volume - chosen.fit->volume)
                         <= Agreement * uncertainty(*chosen.fit, chosen.accepted, noise, parameters);
-                // Sides held at a whole ratio of ions show with less evidence than free ones:
-                // they cost no parameter.
-                const auto whole = unequal ? JumpFitter::fitWholeRatio(
-                                       s, first, last, reachLow, reachHigh, noise, *unequal)
-                                           : std::nullopt;
-                const bool shown = flat && unequal
-                    && (JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, noise)
-                        || (whole
-                            && JumpFitter::logarithmicAsymmetryShown(
-                                *symmetric, *flat, *whole, noise, JumpFitter::WholeRatioShown)));
-                if (shown && agrees && JumpFitter::logarithmicFitPlausible(*other.fit)) {
+                if (flat && unequal && agrees && JumpFitter::logarithmicFitPlausible(*other.fit)
+                    && JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, noise)) {
                     chosen = std::move(other);
                     parameters = JumpFitter::LogarithmicParameters + 1;
                     // Its sides stand as whole numbers of ions: held there, where the readings

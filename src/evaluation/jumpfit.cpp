@@ -561,7 +561,7 @@ bool logarithmicFitPlausible(const JumpFit &f)
 }
 
 bool logarithmicAsymmetryShown(const JumpFit &symmetric, const JumpFit &logarithmicSymmetric,
-    const JumpFit &logarithmicAsymmetric, double noise, double evidence)
+    const JumpFit &logarithmicAsymmetric, double noise)
 {
     if (!logarithmicFitPlausible(logarithmicAsymmetric))
         return false;
@@ -572,7 +572,7 @@ bool logarithmicAsymmetryShown(const JumpFit &symmetric, const JumpFit &logarith
     const double sides
         = (residualSum(logarithmicSymmetric) - residualSum(logarithmicAsymmetric)) / variance;
     const double flanks = (residualSum(logarithmicAsymmetric) - residualSum(symmetric)) / variance;
-    return sides > evidence && flanks <= LogarithmicFlanks;
+    return sides > AsymmetryEvidence && flanks <= LogarithmicFlanks;
 }
 
 double valueAt(const JumpFit &fit, double volume)

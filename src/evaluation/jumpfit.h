@@ -115,9 +115,6 @@ std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int 
 // best, with a u that reaches the others' centres; none where the readings allow none.
 constexpr int LargestIonRatio = 4;
 constexpr double WholeRatioEvidence = 4;
-// Sides held at a whole ratio show against the symmetric logarithmic fit with this evidence:
-// both have as many parameters, the ratio is one of three.
-constexpr double WholeRatioShown = 9;
 std::optional<JumpFit> fitWholeRatio(const CurveSeries &series, int first, int last,
     double lowVolume, double highVolume, double noise, const JumpFit &free);
 
@@ -138,6 +135,6 @@ bool logarithmicFitPlausible(const JumpFit &logarithmicAsymmetric);
 // The sides differ by the same evidence as in asymmetryShown(), and the asymmetric fit is
 // plausible.
 bool logarithmicAsymmetryShown(const JumpFit &symmetric, const JumpFit &logarithmicSymmetric,
-    const JumpFit &logarithmicAsymmetric, double noise, double evidence = AsymmetryEvidence);
+    const JumpFit &logarithmicAsymmetric, double noise);
 
 } // namespace JumpFitter
