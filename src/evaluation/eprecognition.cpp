@@ -369,23 +369,6 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
                     && JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, noise)) {
                     chosen = std::move(other);
                     parameters = JumpFitter::LogarithmicParameters + 1;
-                    // Its sides stand as whole numbers of ions: held there, where the readings
-                    // allow it, the centre is determined several times better.
-                    Widened whole = widen([&](int half) {
-                        return refitted(half, [&](int first, int last, const JumpFit &start) {
-                            const auto free = JumpFitter::fitLogarithmic(
-                                s, first, last, reachLow, reachHigh, noise, start, true);
-                            return free ? JumpFitter::fitWholeRatio(
-                                       s, first, last, reachLow, reachHigh, noise, *free)
-                                        : std::nullopt;
-                        });
-                    });
-                    if (whole.fit
-                        && std::abs(whole.fit->volume - chosen.fit->volume) <= Agreement
-                                * uncertainty(*chosen.fit, chosen.accepted, noise, parameters)) {
-                        chosen = std::move(whole);
-                        parameters = JumpFitter::LogarithmicParameters;
-                    }
                 }
             }
         }

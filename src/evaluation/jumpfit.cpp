@@ -469,13 +469,8 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
         noise);
 }
 
-namespace {
-
-// The logarithmic model from `start`: asymmetric with its sides free (`sides` none), or held at
-// `sides` (0: symmetric).
-std::optional<JumpFit> logarithmicFit(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &start,
-    std::optional<double> sides)
+std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
+    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric)
 {
     if (first < 0 || last >= int(series.size()) || last - first + 1 < LogarithmicParameters + 3
         || !(highVolume > lowVolume))
@@ -487,52 +482,17 @@ std::optional<JumpFit> logarithmicFit(const CurveSeries &series, int first, int 
     w.priorMean = 1 / (start.volume + TypicalSampleVolume);
     w.priorWeight = noise / w.priorMean;
     const Vector8 from = {start.level - start.bend * start.width, start.amplitude, 0, 0,
-        start.volume, std::log(start.width), sides.value_or(start.asymmetry), w.priorMean};
+        start.volume, std::log(start.width), asymmetric ? start.asymmetry : 0, w.priorMean};
     const std::array<bool, LogarithmicAll> fixed
-        = {false, false, true, true, false, false, sides.has_value(), false};
+        = {false, false, true, true, false, false, !asymmetric, false};
     // The vessel holds more than the titrant in excess at either end of the window.
     const auto allowed = [&w](const Vector8 &p) {
         return std::abs(p[6]) <= LargestAsymmetry && 1 + p[7] * (w.x.front() - p[4]) > 0
             && 1 + p[7] * (w.x.back() - p[4]) > 0;
     };
-    return fitFrom<LogarithmicAll>(w, from, sides ? std::vector<double> {*sides} : leansFrom(start),
-        fixed, logarithmicModel, allowed, lowVolume, highVolume, noise);
-}
-
-} // namespace
-
-std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric)
-{
-    return logarithmicFit(series, first, last, lowVolume, highVolume, noise, start,
-        asymmetric ? std::nullopt : std::optional<double>(0.0));
-}
-
-std::optional<JumpFit> fitWholeRatio(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &free)
-{
-    if (free.asymmetry == 0)
-        return std::nullopt;
-    const auto residualSum = [](const JumpFit &f) {
-        return f.residualRms * f.residualRms * f.count;
-    };
-    std::vector<JumpFit> allowed;
-    for (int ions = 2; ions <= LargestIonRatio; ++ions) {
-        const double sides = std::copysign(std::log(double(ions)) / 2, free.asymmetry);
-        auto fit = logarithmicFit(series, first, last, lowVolume, highVolume, noise, free, sides);
-        if (fit && residualSum(*fit) <= residualSum(free) + WholeRatioEvidence * noise * noise)
-            allowed.push_back(*fit);
-    }
-    if (allowed.empty())
-        return std::nullopt;
-    JumpFit best = *std::min_element(allowed.begin(), allowed.end(),
-        [&](const JumpFit &a, const JumpFit &b) { return residualSum(a) < residualSum(b); });
-    // Where the readings allow more than one ratio, each puts the centre elsewhere.
-    double spread = 0;
-    for (const JumpFit &f : allowed)
-        spread = std::max(spread, std::abs(f.volume - best.volume));
-    best.uVolume = std::hypot(best.uVolume, spread / 2);
-    return best;
+    return fitFrom<LogarithmicAll>(w, from,
+        asymmetric ? leansFrom(start) : std::vector<double> {0.0}, fixed, logarithmicModel, allowed,
+        lowVolume, highVolume, noise);
 }
 
 Asymmetry asymmetryShown(

@@ -108,16 +108,6 @@ constexpr int LogarithmicParameters = 5;
 std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
     double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric);
 
-// A precipitation Ag_nX reads as a logarithmic jump whose flanks' slopes stand as n to one:
-// its asymmetry is log(n) / 2. The asymmetric logarithmic fit `free` refitted with the sides
-// held at the nearest whole ratio, 2 to LargestIonRatio, that the readings allow: its residual
-// sum at most WholeRatioEvidence variances above the free fit's. Where several are allowed, the
-// best, with a u that reaches the others' centres; none where the readings allow none.
-constexpr int LargestIonRatio = 4;
-constexpr double WholeRatioEvidence = 4;
-std::optional<JumpFit> fitWholeRatio(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &free);
-
 // The flanks are logarithmic where the asymmetric logarithmic model leaves a residual sum at
 // most this many times the variance of a reading above the symmetric model's (both have six
 // parameters). Broad acid-base jumps bend with their buffers and fail this by hundreds; a

@@ -160,10 +160,6 @@ private Q_SLOTS:
             << mV(silverOn({{0.01, 11.27, 2}}, 1.7), 0.1, 0.002);
         QTest::newRow("silver oxalate, 0.05 mL")
             << mV(silverOn({{0.01, 11.27, 2}}, 1.7), 0.05, 0.002);
-        QTest::newRow("silver chromate, 0.05 mL, 0.3 mV")
-            << mV(silverOn({{0.005, 11.95, 2}}, 1.7), 0.05, 0.005);
-        QTest::newRow("silver oxalate, 0.05 mL, 0.3 mV")
-            << mV(silverOn({{0.01, 11.27, 2}}, 1.7), 0.05, 0.005);
     }
     void modelCurvesGiveTheirEquivalencePointsWithinTheirUncertainty()
     {
