@@ -512,8 +512,8 @@ std::vector<Shape> finalShapes()
 
 // Drawn up after the logarithmic flanks of broad precipitation jumps and the one-electrode lag,
 // which followed what the final set showed, and before either was run on it: shapes and sizes
-// no other set has. The logarithmic centre's reach and the whole-ratio sides followed what it
-// showed.
+// no other set has. The logarithmic centre's reach followed what it showed (and sides held at
+// a whole ratio of ions, reverted since).
 std::vector<Shape> reviewShapes()
 {
     return {
@@ -598,9 +598,9 @@ std::vector<Shape> reviewShapes()
     };
 }
 
-// Drawn up after the whole-ratio sides of broad precipitation jumps and the settled fit of long
-// lags: shapes, ratios and sizes no other set has. Whole-ratio sides past the free fit's
-// dilution check followed what it showed.
+// Drawn up after sides held at a whole ratio of ions on broad precipitation jumps and a settled
+// lag fit widened past its window (both reverted since): shapes, ratios and sizes no other set
+// has. One change to the held sides followed what it showed.
 std::vector<Shape> freshShapes()
 {
     return {
@@ -685,8 +685,9 @@ std::vector<Shape> freshShapes()
     };
 }
 
-// Drawn up after the whole-ratio sides were allowed past the free fit's dilution check, which
-// followed what the fresh set showed. The settled lag fit went back into its window after it.
+// Drawn up last. After its first run the settled lag fit went back into its window; after its
+// lag rows the held sides of broad precipitation jumps were reverted: with an electrode that
+// lags, their small u no longer covered the EP.
 std::vector<Shape> review2Shapes()
 {
     return {
@@ -1143,9 +1144,10 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set <set>        review2 (default: drawn up last), fresh (one change made after seeing
-                     each), review (three), final (three), holdout2 or holdout (one each),
-                     check (served to tune the asymmetric jumps and the lag estimate) or tune
+  --set <set>        review2 (default: drawn up last; two reverts followed it), fresh
+                     (one change), review (three), final (three), holdout2 or holdout
+                     (one each), check (served to tune the asymmetric jumps and the lag
+                     estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
   --seed <n>         added to the set's seeds (default 0)
   --criterion <c>    the recognition's criterion (default 1)
