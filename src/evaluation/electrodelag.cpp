@@ -332,9 +332,12 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
     // and a broad jump elsewhere that cannot show it trails all the same.
     const bool oneShowsNone = std::any_of(estimates.begin(), estimates.end(),
         [](const std::optional<Estimate> &e) { return e && e->evidence < WeakEvidence; });
+    const auto showsClearly = [](const std::optional<Estimate> &e) {
+        return e && e->tauSeconds && e->clear;
+    };
     const Estimate *electrode = nullptr;
     for (const auto &e : estimates) {
-        if (e && e->tauSeconds && e->clear && (!electrode || e->evidence > electrode->evidence))
+        if (showsClearly(e) && (!electrode || e->evidence > electrode->evidence))
             electrode = &*e;
     }
     std::optional<EpAnalysis> undoneForElectrode;
@@ -342,7 +345,7 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         const auto &e = estimates[k];
         const auto [lowest, highest] = ranges[k];
         RecognisedEp &ep = points[k];
-        if (electrode && !(e && e->tauSeconds && e->clear)) {
+        if (electrode && !showsClearly(e)) {
             if (!undoneForElectrode)
                 undoneForElectrode
                     = EpRecognition::recognise(undone(readings, *electrode->tauSeconds));
