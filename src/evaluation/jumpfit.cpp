@@ -46,6 +46,7 @@ struct Window
 {
     std::vector<double> x; // volume
     std::vector<double> y; // value
+    ElectrodeLagging lagging; // how the electrode read them; none: settled
     // A parameter held near a typical value: one more residual, weight * (mean - p[index]),
     // with the weight the noise over the value's own spread.
     int priorIndex = -1;
@@ -123,10 +124,12 @@ std::optional<JumpFit> fitted(const Window &w, const std::array<double, N> &p,
     return result;
 }
 
-// The points [first, last] of the series.
-Window windowOf(const CurveSeries &series, int first, int last)
+// The points [first, last] of the series, read as `lagging` tells.
+Window windowOf(
+    const CurveSeries &series, int first, int last, const ElectrodeLagging &lagging = {})
 {
     Window w;
+    w.lagging = lagging;
     for (int i = first; i <= last; ++i) {
         w.x.push_back(series[std::size_t(i)].volume);
         w.y.push_back(series[std::size_t(i)].value);
@@ -138,35 +141,45 @@ Window windowOf(const CurveSeries &series, int first, int last)
 // problem), and the residual sum.
 double linearPart(const Window &w, double centre, double width, std::array<double, 4> &linear)
 {
+    // Each basis function as the electrode shows it, and each reading less what is left of the
+    // reading before the window; passed to `use` point by point.
+    const auto forEachPoint = [&](const auto &use) {
+        std::array<double, 4> shown {};
+        double left = w.lagging.before;
+        for (std::size_t i = 0; i < w.x.size(); ++i) {
+            const double d = w.x[i] - centre;
+            std::array<double, 4> f
+                = {1, std::asinh(d / width), d, std::sqrt(d * d + width * width)};
+            double y = w.y[i];
+            if (!w.lagging.remainders.empty()) {
+                const double r = w.lagging.remainders[i];
+                for (std::size_t k = 0; k < 4; ++k)
+                    f[k] = shown[k] = (1 - r) * f[k] + r * shown[k];
+                left *= r;
+                y -= left;
+            }
+            use(f, y);
+        }
+    };
     std::array<std::array<double, 4>, 4> normal {};
     std::array<double, 4> rhs {};
-    auto basis = [&](double d, double *f) {
-        f[0] = 1;
-        f[1] = std::asinh(d / width);
-        f[2] = d;
-        f[3] = std::sqrt(d * d + width * width);
-    };
-    for (std::size_t i = 0; i < w.x.size(); ++i) {
-        double f[4];
-        basis(w.x[i] - centre, f);
-        for (int r = 0; r < 4; ++r) {
-            for (int c = 0; c < 4; ++c)
+    forEachPoint([&](const std::array<double, 4> &f, double y) {
+        for (std::size_t r = 0; r < 4; ++r) {
+            for (std::size_t c = 0; c < 4; ++c)
                 normal[r][c] += f[r] * f[c];
-            rhs[r] += f[r] * w.y[i];
+            rhs[r] += f[r] * y;
         }
-    }
+    });
     linear = rhs;
     if (!solve<4>(normal, linear))
         return std::numeric_limits<double>::infinity();
     double sum = 0;
-    for (std::size_t i = 0; i < w.x.size(); ++i) {
-        double f[4];
-        basis(w.x[i] - centre, f);
-        double r = w.y[i];
-        for (int k = 0; k < 4; ++k)
+    forEachPoint([&](const std::array<double, 4> &f, double y) {
+        double r = y;
+        for (std::size_t k = 0; k < 4; ++k)
             r -= linear[k] * f[k];
         sum += r * r;
-    }
+    });
     return sum;
 }
 
@@ -190,13 +203,49 @@ double model(const Vector &p, double x, Vector *gradient)
     return p[0] + p[1] * std::asinh(u) + p[2] * d + p[3] * width * root;
 }
 
+// The model's value at each point as the electrode shows it, and when asked its gradient so.
+template<int N, typename Model>
+class ShownModel
+{
+public:
+    ShownModel(const Window &w, const std::array<double, N> &p, const Model &model)
+        : m_w(w)
+        , m_p(p)
+        , m_model(model)
+        , m_shown(w.lagging.before)
+    { }
+
+    double at(std::size_t i, std::array<double, N> *gradient)
+    {
+        const double value = m_model(m_p, m_w.x[i], gradient);
+        if (m_w.lagging.remainders.empty())
+            return value;
+        const double r = m_w.lagging.remainders[i];
+        m_shown = (1 - r) * value + r * m_shown;
+        if (gradient) {
+            for (std::size_t a = 0; a < std::size_t(N); ++a)
+                (*gradient)[a] = m_shownGradient[a]
+                    = (1 - r) * (*gradient)[a] + r * m_shownGradient[a];
+        }
+        return m_shown;
+    }
+
+private:
+    const Window &m_w;
+    const std::array<double, N> &m_p;
+    const Model &m_model;
+    double m_shown;
+    std::array<double, N> m_shownGradient {};
+};
+
 // The residual sum of either model at p.
 template<int N, typename Model>
 double residualSumOf(const Window &w, const std::array<double, N> &p, const Model &model)
 {
     double sum = 0;
+    ShownModel<N, Model> shown(w, p, model);
     for (std::size_t i = 0; i < w.x.size(); ++i) {
-        const double r = w.y[i] - model(p, w.x[i], nullptr);
+        const double r = w.y[i] - shown.at(i, nullptr);
         sum += r * r;
     }
     if (w.priorIndex >= 0) {
@@ -214,8 +263,9 @@ void normalEquationsOf(const Window &w, const std::array<double, N> &p,
     jtj = {};
     jtr = {};
     std::array<double, N> g;
+    ShownModel<N, Model> shown(w, p, model);
     for (std::size_t i = 0; i < w.x.size(); ++i) {
-        const double r = w.y[i] - model(p, w.x[i], &g);
+        const double r = w.y[i] - shown.at(i, &g);
         for (int a = 0; a < N; ++a) {
             jtr[a] += g[a] * r;
             for (int b = 0; b < N; ++b)
@@ -242,12 +292,12 @@ void normalEquations(const Window &w, const Vector &p, Matrix &jtj, Vector &jtr)
 } // namespace
 
 std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, double lowVolume,
-    double highVolume, double noise)
+    double highVolume, double noise, const ElectrodeLagging &lagging)
 {
     if (first < 0 || last >= int(series.size()) || last - first + 1 < Parameters + 2
         || !(highVolume > lowVolume))
         return std::nullopt;
-    const Window w = windowOf(series, first, last);
+    const Window w = windowOf(series, first, last, lagging);
     const double spacing = (w.x.back() - w.x.front()) / double(w.x.size() - 1);
 
     // Start from the best point of a grid over centre and width (the linear parameters solved
@@ -359,16 +409,6 @@ double asymmetricModel(const Vector7 &p, double x, Vector7 *gradient)
     return p[0] + p[1] * h + p[2] * d + p[3] * root;
 }
 
-void asymmetricNormal(const Window &w, const Vector7 &p, Matrix7 &jtj, Vector7 &jtr)
-{
-    normalEquationsOf<AsymmetricParameters>(w, p, jtj, jtr, asymmetricModel);
-}
-
-double asymmetricSum(const Window &w, const Vector7 &p)
-{
-    return residualSumOf<AsymmetricParameters>(w, p, asymmetricModel);
-}
-
 // Beyond this the amplitude on one side is e^6 = 400 times the other's: a cap, not a jump.
 constexpr double LargestAsymmetry = 3;
 
@@ -456,7 +496,8 @@ std::vector<double> leansFrom(const JumpFit &start)
 } // namespace
 
 std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &start)
+    double lowVolume, double highVolume, double noise, const JumpFit &start,
+    const ElectrodeLagging &lagging)
 {
     if (first < 0 || last >= int(series.size()) || last - first + 1 < AsymmetricParameters + 2
         || !(highVolume > lowVolume))
@@ -464,18 +505,19 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
     const Vector7 from = {start.level - start.bend * start.width, start.amplitude, start.drift,
         start.bend, start.volume, std::log(start.width), start.asymmetry};
     return fitFrom<AsymmetricParameters>(
-        windowOf(series, first, last), from, leansFrom(start), {}, asymmetricModel,
+        windowOf(series, first, last, lagging), from, leansFrom(start), {}, asymmetricModel,
         [](const Vector7 &p) { return std::abs(p[6]) <= LargestAsymmetry; }, lowVolume, highVolume,
         noise);
 }
 
 std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric)
+    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric,
+    const ElectrodeLagging &lagging)
 {
     if (first < 0 || last >= int(series.size()) || last - first + 1 < LogarithmicParameters + 3
         || !(highVolume > lowVolume))
         return std::nullopt;
-    Window w = windowOf(series, first, last);
+    Window w = windowOf(series, first, last, lagging);
     // The vessel usually holds some 50 to 100 mL besides the titrant: the readings decide the
     // dilution where they can, a noisy jump keeps it near that.
     w.priorIndex = 7;

@@ -3,6 +3,7 @@
 #include "evaluation/curveseries.h"
 
 #include <optional>
+#include <vector>
 
 // A titration jump fitted locally by
 //
@@ -34,6 +35,20 @@ struct JumpFit
     int count = 0; // points fitted
 };
 
+// How a slow electrode read the points: each reading shows the jump's value plus what was left
+// of the difference at the reading before,
+//
+//     reading_i = value_i + (reading_(i-1) - value_i) * remainders_i,
+//
+// starting from `before`, the reading just ahead of the first point. The jump is fitted to the
+// readings as the electrode showed them, so their noise stays that of one reading and the fits
+// for different lags compare by their residual sums. No remainders: a settled electrode.
+struct ElectrodeLagging
+{
+    std::vector<double> remainders; // one per point fitted
+    double before = 0;
+};
+
 namespace JumpFitter {
 
 constexpr int Parameters = 6;
@@ -42,7 +57,7 @@ constexpr int Parameters = 6;
 // lowVolume and highVolume. `noise` is the standard deviation of one reading; it scales
 // uVolume. No fit for fewer than eight points, or when the centre leaves the interval.
 std::optional<JumpFit> fit(const CurveSeries &series, int first, int last, double lowVolume,
-    double highVolume, double noise);
+    double highVolume, double noise, const ElectrodeLagging &lagging = {});
 
 // The asymmetric jump: asinh(x) replaced by the h that solves
 //
@@ -93,7 +108,8 @@ double valueAt(const JumpFit &fit, double volume);
 // `start`: a symmetric fit of the same points (then searched leaning either way as well) or an
 // asymmetric fit of nearly the same readings; otherwise as fit().
 std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &start);
+    double lowVolume, double highVolume, double noise, const JumpFit &start,
+    const ElectrodeLagging &lagging = {});
 
 // The jump with purely logarithmic flanks: no drift, no bend, the distance diluted as the
 // vessel fills, d / (1 + dilution d). So a silver electrode reads a precipitation exactly: the
@@ -106,7 +122,8 @@ std::optional<JumpFit> fitAsymmetric(const CurveSeries &series, int first, int l
 // fitAsymmetric().
 constexpr int LogarithmicParameters = 5;
 std::optional<JumpFit> fitLogarithmic(const CurveSeries &series, int first, int last,
-    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric);
+    double lowVolume, double highVolume, double noise, const JumpFit &start, bool asymmetric,
+    const ElectrodeLagging &lagging = {});
 
 // The flanks are logarithmic where the asymmetric logarithmic model leaves a residual sum at
 // most this many times the variance of a reading above the symmetric model's (both have six
