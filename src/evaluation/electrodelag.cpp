@@ -27,8 +27,7 @@ constexpr double CleanFit = 4;
 struct Trial
 {
     double tau = 0; // seconds; 0: no lag
-    double sum = std::numeric_limits<double>::infinity(); // weighted residual sum, reading units
-    double meanWeight = 1;
+    double sum = std::numeric_limits<double>::infinity(); // residual sum, reading units
     JumpFit fit;
 };
 
@@ -38,19 +37,19 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// Fits the readings [first, last] undone for a lag of `tau`. Undoing divides by 1 - r and
-// mixes in the reading before, which scales the noise by sqrt(1 + r^2) / (1 - r); the
-// residuals are weighted back by its inverse square, so sums for different tau compare.
+// Fits the readings [first, last] as an electrode with a lag of `tau` would show the jump. The
+// readings themselves stay as they are, so the residual sums for different tau compare as they
+// stand: each is the same readings' misfit.
 //
 // Unequal sides of a narrow jump must not pass for a lag, nor a lag for unequal sides. Once
-// asymmetricFrom() has found the readings undone for some tau showing an asymmetric jump, every
-// tau is fitted by that model too, and takes it where its readings show it. Each such fit starts
-// from the last one: a tau near the last moves it little, and the search from a symmetric start
-// is slow.
-class UndoneFitter
+// asymmetricFrom() has found the readings under some tau showing an asymmetric jump, every tau is
+// fitted by that model too, and takes it where its readings show it. Each such fit starts from
+// the last one: a tau near the last moves it little, and the search from a symmetric start is
+// slow.
+class LaggedFitter
 {
 public:
-    UndoneFitter(const TimedSeries &s, int first, int last, double low, double high, double noise,
+    LaggedFitter(const TimedSeries &s, int first, int last, double low, double high, double noise,
         double step)
         : m_s(s)
         , m_first(first)
@@ -59,40 +58,76 @@ public:
         , m_high(high)
         , m_noise(noise)
         , m_step(step)
-    { }
+    {
+        for (int i = first; i <= last; ++i)
+            m_readings.push_back({s[std::size_t(i)].volume, s[std::size_t(i)].value});
+    }
 
-    bool asymmetric() const { return m_asymmetric.has_value(); }
-
-    // Whether the readings undone for `tau` show an asymmetric jump; if so, it is fitted from
-    // then on.
+    // Whether the readings under a lag of `tau` show an asymmetric jump; if so, it is fitted
+    // from then on.
     bool asymmetricFrom(double tau)
     {
-        const Undone u = undo(tau);
-        const auto symmetric = JumpFitter::fit(u.series, 0, u.count - 1, m_low, m_high, u.noise);
+        const ElectrodeLagging lagging = laggingFor(tau);
+        const auto symmetric
+            = JumpFitter::fit(m_readings, 0, count() - 1, m_low, m_high, m_noise, lagging);
         if (!symmetric)
             return false;
         const auto fit = JumpFitter::fitAsymmetric(
-            u.series, 0, u.count - 1, m_low, m_high, u.noise, *symmetric);
+            m_readings, 0, count() - 1, m_low, m_high, m_noise, *symmetric, lagging);
         if (!fit
-            || JumpFitter::asymmetryShown(*symmetric, *fit, u.noise, narrow(*symmetric))
+            || JumpFitter::asymmetryShown(*symmetric, *fit, m_noise, narrow(*symmetric))
                 == JumpFitter::Asymmetry::None)
             return false;
         m_asymmetric = fit;
         return true;
     }
 
+    // Whether the readings under a lag of `tau` show a broad jump with logarithmic flanks and
+    // unequal sides, as a silver electrode reads a precipitation of unequal charges, and follow
+    // it about as closely as the symmetric model under any lag (`bestSymmetric`, its least
+    // residual sum); if so, every lag is fitted by that model from then on: the full models
+    // trade its sides for a slope and a bend, which a lag's skew then seems to mend.
+    bool logarithmicFrom(double tau, double bestSymmetric)
+    {
+        const ElectrodeLagging settled = laggingFor(tau);
+        // Its centre is looked for wherever the readings put it: a long lag delays the jump past
+        // the steep stretch, and a recognition that took the skew for unequal sides can put it
+        // early.
+        const auto symmetric = JumpFitter::fit(m_readings, 0, count() - 1,
+            m_readings.front().volume, m_readings.back().volume, m_noise, settled);
+        if (!symmetric || narrow(*symmetric))
+            return false;
+        const auto flat
+            = JumpFitter::fitLogarithmic(m_readings, 0, count() - 1, m_readings.front().volume,
+                m_readings.back().volume, m_noise, *symmetric, false, settled);
+        const auto unequal = JumpFitter::fitLogarithmic(m_readings, 0, count() - 1, reachLow(),
+            reachHigh(), m_noise, *symmetric, true, settled);
+        if (!flat || !unequal
+            || !JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, m_noise)
+            || sumOf(*unequal) > bestSymmetric + JumpFitter::LogarithmicFlanks * m_noise * m_noise)
+            return false;
+        m_logarithmic = unequal;
+        return true;
+    }
+
     Trial operator()(double tau)
     {
+        if (m_logarithmic)
+            return logarithmic(tau);
         Trial t;
         t.tau = tau;
-        const Undone u = undo(tau);
-        t.meanWeight = u.meanWeight;
-        auto fit = JumpFitter::fit(u.series, 0, u.count - 1, m_low, m_high, u.noise);
+        const ElectrodeLagging lagging = laggingFor(tau);
+        auto fit = JumpFitter::fit(m_readings, 0, count() - 1, m_low, m_high, m_noise, lagging);
+        // A long lag can delay the readings' jump past the window where the lagged model puts
+        // it; the settled fit is then looked for wherever the readings put it.
+        if (!fit && !(tau > 0))
+            fit = JumpFitter::fit(
+                m_readings, 0, count() - 1, m_low, m_readings.back().volume, m_noise, lagging);
         if (fit && m_asymmetric) {
             const auto asymmetric = JumpFitter::fitAsymmetric(
-                u.series, 0, u.count - 1, m_low, m_high, u.noise, *m_asymmetric);
+                m_readings, 0, count() - 1, m_low, m_high, m_noise, *m_asymmetric, lagging);
             if (asymmetric
-                && JumpFitter::asymmetryShown(*fit, *asymmetric, u.noise, narrow(*fit))
+                && JumpFitter::asymmetryShown(*fit, *asymmetric, m_noise, narrow(*fit))
                     == JumpFitter::Asymmetry::Shown) {
                 fit = asymmetric;
                 m_asymmetric = asymmetric;
@@ -101,49 +136,54 @@ public:
         if (!fit)
             return t;
         t.fit = *fit;
-        t.sum = 0;
-        for (int i = 0; i < u.count; ++i) {
-            const CurvePoint &p = u.series[std::size_t(i)];
-            const double residual = p.value - JumpFitter::valueAt(*fit, p.volume);
-            t.sum += u.weights[std::size_t(i)] * residual * residual;
-        }
+        t.sum = sumOf(*fit);
         return t;
     }
 
 private:
+    Trial logarithmic(double tau)
+    {
+        Trial t;
+        t.tau = tau;
+        const auto fit = JumpFitter::fitLogarithmic(m_readings, 0, count() - 1, reachLow(),
+            reachHigh(), m_noise, *m_logarithmic, true, laggingFor(tau));
+        if (!fit)
+            return t;
+        t.fit = *fit;
+        t.sum = sumOf(*fit);
+        return t;
+    }
+
+    static double sumOf(const JumpFit &fit)
+    {
+        return fit.residualRms * fit.residualRms * fit.count;
+    }
+
+    // The logarithmic centre lies up to 0.6 widths before the steepest point.
+    double reachLow() const { return m_low - (m_high - m_low); }
+    double reachHigh() const { return m_high + (m_high - m_low); }
+    int count() const { return int(m_readings.size()); }
     bool narrow(const JumpFit &f) const { return f.width < JumpFitter::NarrowJump * m_step; }
 
-    struct Undone
+    ElectrodeLagging laggingFor(double tau) const
     {
-        CurveSeries series;
-        std::vector<double> weights;
-        double meanWeight = 1;
-        double noise = 0; // of one undone reading, on average
-        int count = 0;
-    };
-
-    Undone undo(double tau) const
-    {
-        Undone u;
-        double weightSum = 0;
+        ElectrodeLagging lagging;
+        lagging.before = m_s[std::size_t(m_first) - 1].value;
+        if (!(tau > 0))
+            return lagging;
         for (int i = m_first; i <= m_last; ++i) {
-            const TimedReading &p = m_s[std::size_t(i)];
-            const TimedReading &before = m_s[std::size_t(i) - 1];
-            const double r = tau > 0 ? std::exp(-(p.seconds - before.seconds) / tau) : 0.0;
-            u.series.push_back({p.volume, (p.value - r * before.value) / (1 - r)});
-            u.weights.push_back((1 - r) * (1 - r) / (1 + r * r));
-            weightSum += u.weights.back();
+            const double wait = m_s[std::size_t(i)].seconds - m_s[std::size_t(i) - 1].seconds;
+            lagging.remainders.push_back(std::exp(-wait / tau));
         }
-        u.count = int(u.series.size());
-        u.meanWeight = weightSum / double(u.count);
-        u.noise = m_noise / std::sqrt(u.meanWeight);
-        return u;
+        return lagging;
     }
 
     const TimedSeries &m_s;
     int m_first, m_last;
     double m_low, m_high, m_noise, m_step;
+    CurveSeries m_readings;
     std::optional<JumpFit> m_asymmetric; // the last asymmetric fit
+    std::optional<JumpFit> m_logarithmic; // where the jump is one: the fit that showed it
 };
 
 double tauFor(double remainder, double wait)
@@ -184,11 +224,11 @@ const Trial &bestOf(const std::vector<Trial> &trials)
 
 // The fits for each remainder of the grid, then a golden section between the best one's
 // neighbours (the EP moves with tau); the first trial is the settled one, tau 0.
-std::vector<Trial> searchTau(UndoneFitter &fitUndone, double wait)
+std::vector<Trial> searchTau(LaggedFitter &fitLagged, double wait)
 {
     std::vector<Trial> trials;
     const auto trial = [&](double remainder) {
-        trials.push_back(fitUndone(tauFor(remainder, wait)));
+        trials.push_back(fitLagged(tauFor(remainder, wait)));
         return trials.back().sum;
     };
     for (double r : Remainders)
@@ -261,17 +301,26 @@ std::optional<Estimate> estimate(
     const double high = std::min(s[std::size_t(last)].volume, volume + StepsAfter * step);
     noise = std::max(noise, 1e-12);
 
-    UndoneFitter fitUndone(s, first, last, low, high, noise, step);
-    std::vector<Trial> trials = searchTau(fitUndone, wait);
+    LaggedFitter fitLagged(s, first, last, low, high, noise, step);
+    std::vector<Trial> trials = searchTau(fitLagged, wait);
     if (!std::isfinite(trials.front().sum))
         return std::nullopt;
-    // The symmetric jump first; then both, where the readings as they stand or undone for the
-    // best time constant show an asymmetric one.
-    if (fitUndone.asymmetricFrom(0) || fitUndone.asymmetricFrom(bestOf(trials).tau))
-        trials = searchTau(fitUndone, wait);
+    // The symmetric jump first; then the logarithmic one where the readings under any time
+    // constant of the grid show one, or else both full ones where the readings as they stand or
+    // under the best time constant show an asymmetric jump.
+    const Trial &best = bestOf(trials);
+    bool logarithmic = false;
+    for (double r : Remainders) {
+        if (!logarithmic && fitLagged.logarithmicFrom(tauFor(r, wait), best.sum))
+            logarithmic = true;
+    }
+    if (logarithmic || fitLagged.asymmetricFrom(0) || fitLagged.asymmetricFrom(best.tau))
+        trials = searchTau(fitLagged, wait);
     const Trial &chosen = bestOf(trials);
     const Trial &settled = trials.front();
-    const int parameters = JumpFitter::Parameters + (chosen.fit.asymmetry != 0 ? 1 : 0);
+    const int parameters = chosen.fit.dilution != 0
+        ? JumpFitter::LogarithmicParameters + 1
+        : JumpFitter::Parameters + (chosen.fit.asymmetry != 0 ? 1 : 0);
     const int dof = std::max(1, last - first + 1 - parameters - 1);
     // The reading's variance: the curve's noise, or what the best fit leaves when the model
     // does not follow the curve as closely.
@@ -290,7 +339,7 @@ std::optional<Estimate> estimate(
     }
     Estimate e;
     e.evidence = evidence;
-    // A lag is reported only where the undone readings follow the model to their noise: a
+    // A lag is reported only where the readings follow the lagged model to their noise: a
     // shape the model misses could otherwise pass for a lag.
     const bool clean = chosen.sum / dof <= CleanFit * noise * noise;
     if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait || !clean) {

@@ -22,13 +22,13 @@ using TimedSeries = std::vector<TimedReading>;
 //     reading_i = true_i + (reading_(i-1) - true_i) * exp(-(t_i - t_(i-1)) / tau)
 //
 // so the recorded jump comes late and skewed to the side after it. Around each recognised EP
-// the readings are undone for a range of tau and the jump model fitted to them; a tau that
-// explains the readings clearly better than none is taken as the electrode's.
+// the jump model is passed through the lag for a range of tau and fitted to the readings; a tau
+// that explains them clearly better than none is taken as the electrode's.
 namespace LagCorrection {
 
 // How much better the lagged model must fit than the unlagged one: the drop of the residual
 // sum in units of the residual variance (three standard deviations of one more parameter; a
-// lag is reported only where the undone readings also follow the model to their noise).
+// lag is reported only where the readings also follow the lagged model to their noise).
 constexpr double Evidence = 9.0;
 // Below this a reported lag is corrected only halfway, with a u that reaches both points.
 constexpr double ClearEvidence = 16.0;
@@ -47,7 +47,7 @@ struct Estimate
     std::optional<double> tauSeconds;
     bool clear = false; // the lag is shown by ClearEvidence or more
     double evidence = 0; // how much better the best lag fits than none (see Evidence)
-    double volume = 0; // the EP of the undone readings, mL
+    double volume = 0; // the EP of the lagged model's jump, mL
     double uVolume = 0; // its standard uncertainty, the time constant's included
     double uFromTau = 0; // the part of it from the time constants the readings allow
     double value = 0; // the value at it
