@@ -687,7 +687,10 @@ std::vector<Shape> freshShapes()
 
 // Drawn up last. After its first run the settled lag fit went back into its window; after its
 // lag rows the held sides of broad precipitation jumps were reverted: with an electrode that
-// lags, their small u no longer covered the EP.
+// lags, their small u no longer covered the EP. Its silver phosphate (40 mL, 0.1 M), recorded
+// on its own in scratch runs, then served to build the lag fit's logarithmic model; after the
+// first run with it, its dynamic steps had the lag window reach no more than twice as far on one
+// side as on the other.
 std::vector<Shape> review2Shapes()
 {
     return {
@@ -1144,7 +1147,8 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 0.01 pH, readings rounded as printed (0.001 pH or 0.1 mV), electrode slopes 97-100 %, offsets
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
-  --set <set>        review2 (default: drawn up last; two reverts followed it), fresh
+  --set <set>        review2 (default: drawn up last; two reverts followed it, and its
+                     silver phosphate served the lag fit's logarithmic model and window), fresh
                      (one change), review (three), final (three), holdout2 or holdout
                      (one each), check (served to tune the asymmetric jumps and the lag
                      estimate) or tune

@@ -293,6 +293,15 @@ std::optional<Estimate> estimate(
         ++first;
     while (last > centre && s[std::size_t(last)].volume > highest)
         --last;
+    // Neither side reaches more than twice as far as the other: where the steps grow away from
+    // the point (dynamic dosing), a side of as many readings reaches far into a flank that no
+    // jump model follows, and its misfit can pass for a lag.
+    const double reach
+        = 2 * std::min(volume - s[std::size_t(first)].volume, s[std::size_t(last)].volume - volume);
+    while (first < centre && volume - s[std::size_t(first)].volume > reach)
+        ++first;
+    while (last > centre && s[std::size_t(last)].volume - volume > reach)
+        --last;
     if (last - first + 1 < JumpFitter::Parameters + 4)
         return std::nullopt;
     const double wait = median(waits);
