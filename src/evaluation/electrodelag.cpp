@@ -41,11 +41,12 @@ double median(std::vector<double> v)
 // readings themselves stay as they are, so the residual sums for different tau compare as they
 // stand: each is the same readings' misfit.
 //
-// Unequal sides of a narrow jump must not pass for a lag, nor a lag for unequal sides. Once
-// asymmetricFrom() has found the readings under some tau showing an asymmetric jump, every tau is
-// fitted by that model too, and takes it where its readings show it. Each such fit starts from
-// the last one: a tau near the last moves it little, and the search from a symmetric start is
-// slow.
+// Unequal sides of a jump must not pass for a lag, nor a lag for unequal sides. Once
+// logarithmicFrom() has found the readings under some tau showing a broad precipitation jump,
+// every tau is fitted by the logarithmic model. Once asymmetricFrom() has found them showing an
+// asymmetric jump, every tau is fitted by that model too, and takes it where its readings show it.
+// Each such fit starts from the last one: a tau near the last moves it little, and the search from
+// a symmetric start is slow.
 class LaggedFitter
 {
 public:
@@ -89,19 +90,19 @@ public:
     // trade its sides for a slope and a bend, which a lag's skew then seems to mend.
     bool logarithmicFrom(double tau, double bestSymmetric)
     {
-        const ElectrodeLagging settled = laggingFor(tau);
+        const ElectrodeLagging lagging = laggingFor(tau);
         // Its centre is looked for wherever the readings put it: a long lag delays the jump past
         // the steep stretch, and a recognition that took the skew for unequal sides can put it
         // early.
         const auto symmetric = JumpFitter::fit(m_readings, 0, count() - 1,
-            m_readings.front().volume, m_readings.back().volume, m_noise, settled);
+            m_readings.front().volume, m_readings.back().volume, m_noise, lagging);
         if (!symmetric || narrow(*symmetric))
             return false;
         const auto flat
             = JumpFitter::fitLogarithmic(m_readings, 0, count() - 1, m_readings.front().volume,
-                m_readings.back().volume, m_noise, *symmetric, false, settled);
+                m_readings.back().volume, m_noise, *symmetric, false, lagging);
         const auto unequal = JumpFitter::fitLogarithmic(m_readings, 0, count() - 1, reachLow(),
-            reachHigh(), m_noise, *symmetric, true, settled);
+            reachHigh(), m_noise, *symmetric, true, lagging);
         if (!flat || !unequal
             || !JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, m_noise)
             || sumOf(*unequal) > bestSymmetric + JumpFitter::LogarithmicFlanks * m_noise * m_noise)
