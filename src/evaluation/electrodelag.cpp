@@ -105,7 +105,8 @@ public:
             reachHigh(), m_noise, *symmetric, true, lagging);
         if (!flat || !unequal
             || !JumpFitter::logarithmicAsymmetryShown(*symmetric, *flat, *unequal, m_noise)
-            || sumOf(*unequal) > bestSymmetric + JumpFitter::LogarithmicFlanks * m_noise * m_noise)
+            || JumpFitter::sumOfSquaredResiduals(*unequal)
+                > bestSymmetric + JumpFitter::LogarithmicFlanks * m_noise * m_noise)
             return false;
         m_logarithmic = unequal;
         return true;
@@ -137,7 +138,7 @@ public:
         if (!fit)
             return t;
         t.fit = *fit;
-        t.sum = sumOf(*fit);
+        t.sum = JumpFitter::sumOfSquaredResiduals(*fit);
         return t;
     }
 
@@ -151,13 +152,8 @@ private:
         if (!fit)
             return t;
         t.fit = *fit;
-        t.sum = sumOf(*fit);
+        t.sum = JumpFitter::sumOfSquaredResiduals(*fit);
         return t;
-    }
-
-    static double sumOf(const JumpFit &fit)
-    {
-        return fit.residualRms * fit.residualRms * fit.count;
     }
 
     // The logarithmic centre lies up to 0.6 widths before the steepest point.

@@ -542,12 +542,10 @@ Asymmetry asymmetryShown(
 {
     if (!(std::abs(asymmetric.asymmetry) >= SmallestAsymmetry))
         return Asymmetry::None;
-    const auto residualSum = [](const JumpFit &f) {
-        return f.residualRms * f.residualRms * f.count;
-    };
     const double variance = std::max(noise * noise,
-        residualSum(asymmetric) / std::max(1, asymmetric.count - AsymmetricParameters));
-    const double evidence = (residualSum(symmetric) - residualSum(asymmetric)) / variance;
+        sumOfSquaredResiduals(asymmetric) / std::max(1, asymmetric.count - AsymmetricParameters));
+    const double evidence
+        = (sumOfSquaredResiduals(symmetric) - sumOfSquaredResiduals(asymmetric)) / variance;
     if (narrow)
         return evidence > AsymmetryEvidence ? Asymmetry::Shown : Asymmetry::Hinted;
     return evidence > AsymmetryEvidence && asymmetric.residualRms <= BroadJumpFit * noise
@@ -567,14 +565,19 @@ bool logarithmicAsymmetryShown(const JumpFit &symmetric, const JumpFit &logarith
 {
     if (!logarithmicFitPlausible(logarithmicAsymmetric))
         return false;
-    const auto residualSum = [](const JumpFit &f) {
-        return f.residualRms * f.residualRms * f.count;
-    };
     const double variance = noise * noise;
-    const double sides
-        = (residualSum(logarithmicSymmetric) - residualSum(logarithmicAsymmetric)) / variance;
-    const double flanks = (residualSum(logarithmicAsymmetric) - residualSum(symmetric)) / variance;
+    const double sides = (sumOfSquaredResiduals(logarithmicSymmetric)
+                             - sumOfSquaredResiduals(logarithmicAsymmetric))
+        / variance;
+    const double flanks
+        = (sumOfSquaredResiduals(logarithmicAsymmetric) - sumOfSquaredResiduals(symmetric))
+        / variance;
     return sides > AsymmetryEvidence && flanks <= LogarithmicFlanks;
+}
+
+double sumOfSquaredResiduals(const JumpFit &fit)
+{
+    return fit.residualRms * fit.residualRms * fit.count;
 }
 
 double valueAt(const JumpFit &fit, double volume)

@@ -103,6 +103,8 @@ Asymmetry asymmetryShown(
 
 // The fitted jump's value at `volume`, for either model.
 double valueAt(const JumpFit &fit, double volume);
+// The fit's residual sum: its readings' squared misfit, the prior's included.
+double sumOfSquaredResiduals(const JumpFit &fit);
 
 // Fits the asymmetric jump (seven parameters) to the points [first, last], starting from
 // `start`: a symmetric fit of the same points (then searched leaning either way as well) or an
