@@ -23,6 +23,10 @@ constexpr double StepsAfter = 2;
 constexpr int RefineSteps = 8;
 // How far the residual variance of a reported lag's fit may stand above the noise.
 constexpr double CleanFit = 4;
+// A lag whose fit leaves at most this share of the settled fit's misfit is reported even where
+// that fit stands above the noise: the misfit it leaves is the model's, small against the lag's
+// (a sharp jump read to the last printed digit, which no jump model follows to that digit).
+constexpr double MisfitLeftByALag = 0.01;
 
 struct Trial
 {
@@ -345,9 +349,11 @@ std::optional<Estimate> estimate(
     }
     Estimate e;
     e.evidence = evidence;
-    // A lag is reported only where the readings follow the lagged model to their noise: a
-    // shape the model misses could otherwise pass for a lag.
-    const bool clean = chosen.sum / dof <= CleanFit * noise * noise;
+    // A lag is reported only where the readings follow the lagged model to their noise, or the
+    // lag explains nearly all of what the settled model misses: a shape the model misses could
+    // otherwise pass for a lag.
+    const bool clean = chosen.sum / dof <= CleanFit * noise * noise
+        || chosen.sum <= MisfitLeftByALag * settled.sum;
     if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait || !clean) {
         // A lag the readings hint at but do not show: the EP stays, its u reaches to where
         // any lag they allow would put it.

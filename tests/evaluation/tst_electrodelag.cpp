@@ -20,8 +20,9 @@ struct Recorded
 // 0.002 pH of noise, to 0.001 pH; iron(II) with thallium(III), whose jump is asymmetric (one
 // electron before it, two after), with 0.3 mV of noise, to 0.1 mV; silver phosphate, three silver
 // ions to one, a broad jump with logarithmic flanks, as the redox; sodium carbonate, two jumps of
-// which the first is broad, as the acid. `noisePh` replaces the noise where given.
-Recorded record(const QString &sample, double tau, double wait, unsigned seed, double noisePh = 0)
+// which the first is broad, as the acid. `noisePh` replaces the noise where not negative (0:
+// the printed digits' rounding alone).
+Recorded record(const QString &sample, double tau, double wait, unsigned seed, double noisePh = -1)
 {
     const bool redox = sample == QLatin1String("Fe/Tl");
     const bool carbonate = sample == QLatin1String("carbonate");
@@ -40,7 +41,7 @@ Recorded record(const QString &sample, double tau, double wait, unsigned seed, d
     } else {
         m = makeMonoproticSample(sample == QLatin1String("strong"), false, 4.76, 10.03, 50, 0.1);
     }
-    Electrode electrode(noisePh > 0 ? noisePh : millivolts ? 0.005 : 0.002, seed);
+    Electrode electrode(noisePh >= 0 ? noisePh : millivolts ? 0.005 : 0.002, seed);
     const auto points
         = recordFixedIncrements([&m](double v) { return m.pH(v); }, millivolts ? 0.05 : 0.0,
             carbonate ? m.endVolume : 18.0, 0.1, electrode, ElectrodeLag(tau), wait);
@@ -78,18 +79,22 @@ private Q_SLOTS:
         QTest::addColumn<double>("tau");
         QTest::addColumn<double>("wait");
         QTest::addColumn<bool>("withTimes");
-        QTest::addColumn<double>("noisePh"); // 0: the sample's own
-        QTest::newRow("weak acid, 1.5 s") << "weak" << 1.5 << 2.0 << true << 0.0;
-        QTest::newRow("strong acid, 1 s") << "strong" << 1.0 << 2.0 << true << 0.0;
-        QTest::newRow("weak acid, 3 s") << "weak" << 3.0 << 2.0 << true << 0.0;
-        QTest::newRow("strong acid, no lag") << "strong" << 0.0 << 2.0 << true << 0.0;
-        QTest::newRow("weak acid, no lag") << "weak" << 0.0 << 2.0 << true << 0.0;
-        QTest::newRow("weak acid, 2 s, no times") << "weak" << 2.0 << 2.0 << false << 0.0;
+        QTest::addColumn<double>("noisePh"); // negative: the sample's own
+        QTest::newRow("weak acid, 1.5 s") << "weak" << 1.5 << 2.0 << true << -1.0;
+        QTest::newRow("strong acid, 1 s") << "strong" << 1.0 << 2.0 << true << -1.0;
+        QTest::newRow("weak acid, 3 s") << "weak" << 3.0 << 2.0 << true << -1.0;
+        QTest::newRow("strong acid, 3 s, rounding only") << "strong" << 3.0 << 2.0 << true << 0.0;
+        QTest::newRow("strong acid, no lag") << "strong" << 0.0 << 2.0 << true << -1.0;
+        QTest::newRow("weak acid, no lag") << "weak" << 0.0 << 2.0 << true << -1.0;
+        QTest::newRow("weak acid, 2 s, no times") << "weak" << 2.0 << 2.0 << false << -1.0;
         QTest::newRow("Fe(II)/Tl(III), no lag, 10 s waits")
-            << "Fe/Tl" << 0.0 << 10.0 << true << 0.0;
-        QTest::newRow("Fe(II)/Tl(III), no lag, 2 s waits") << "Fe/Tl" << 0.0 << 2.0 << true << 0.0;
-        QTest::newRow("Fe(II)/Tl(III), 1.5 s") << "Fe/Tl" << 1.5 << 2.0 << true << 0.0;
-        QTest::newRow("Ag3PO4, no lag") << "Ag3PO4" << 0.0 << 2.0 << true << 0.0;
+            << "Fe/Tl" << 0.0 << 10.0 << true << -1.0;
+        QTest::newRow("Fe(II)/Tl(III), no lag, 2 s waits") << "Fe/Tl" << 0.0 << 2.0 << true << -1.0;
+        QTest::newRow("Fe(II)/Tl(III), 1.5 s") << "Fe/Tl" << 1.5 << 2.0 << true << -1.0;
+        QTest::newRow("Ag3PO4, no lag") << "Ag3PO4" << 0.0 << 2.0 << true << -1.0;
+        QTest::newRow("Ag3PO4, no lag, rounding only") << "Ag3PO4" << 0.0 << 2.0 << true << 0.0;
+        QTest::newRow("Fe(II)/Tl(III), no lag, rounding only")
+            << "Fe/Tl" << 0.0 << 2.0 << true << 0.0;
         QTest::newRow("Ag3PO4, 2 s, 0.12 mV") << "Ag3PO4" << 2.0 << 2.0 << true << 0.002;
     }
     void lagIsSeenAndUndone()
