@@ -397,21 +397,10 @@ private Q_SLOTS:
             QVERIFY2(
                 check.matches() != (check.table == u"readings" || check.table == u"audit_trail"),
                 qPrintable(check.table));
-        qint64 endEntry = 0;
-        {
-            JournalStore store(*JournalLocation::parse(copy));
-            QVERIFY(store.open(false).ok());
-            QSqlQuery query(store.database());
-            QVERIFY(query.exec(QStringLiteral(
-                "SELECT seq FROM audit_trail WHERE action = 'run ended' AND record = "
-                "'run:' || (SELECT uuid FROM runs WHERE id = 1)")));
-            QVERIFY(query.next());
-            endEntry = query.value(0).toLongLong();
-        }
+        // Run 1's end is the trail's second entry, after its start.
         const Outcome broken = execute({"--journal-verify", "--journal", copy});
         QCOMPARE(broken.status, 3);
-        QVERIFY2(broken.out.contains(QStringLiteral("at entry %1 ").arg(endEntry).toUtf8()),
-            broken.out.constData());
+        QVERIFY2(broken.out.contains("at entry 2 "), broken.out.constData());
     }
 
     // SQLite to PostgreSQL: every table the same, the id counter past the ids copied. A
