@@ -3,6 +3,7 @@
 #include "journal/journaltexts.h"
 #include "journal/schema.h"
 #include "journalengines.h"
+#include "support/diskfiles.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -55,19 +56,17 @@ private Q_SLOTS:
         const auto record = store.run(*id);
         QVERIFY(record);
         QCOMPARE(record->readings, readings);
-        QCOMPARE(record->start.sampleId, start.sampleId);
-        QCOMPARE(record->start.sampleSize, 25.0);
-        QCOMPARE(record->start.method, start.method);
-        QCOMPARE(record->start.origin.operatorName, QStringLiteral("anna"));
+        const Journal::RunStart &back = record->start;
+        QCOMPARE(std::tuple(back.sampleId, back.sampleSize, back.method, back.origin.operatorName),
+            std::tuple(start.sampleId, 25.0, start.method, QStringLiteral("anna")));
         // The time keeps its offset as well as its instant.
-        QCOMPARE(record->summary.started, start.started);
-        QCOMPARE(record->summary.started.offsetFromUtc(), 3600);
-        QCOMPARE(record->summary.ended, ended);
-        QCOMPARE(record->summary.endReason, Journal::EndReason::EndValue);
-        QCOMPARE(record->summary.readings, 3);
+        const JournalStore::RunSummary &summary = record->summary;
+        QCOMPARE(std::tuple(summary.started, summary.started.offsetFromUtc(), summary.ended,
+                     summary.endReason, summary.readings),
+            std::tuple(start.started, 3600, ended, Journal::EndReason::EndValue, 3));
         QCOMPARE(int(record->evaluations.size()), 2);
-        QCOMPARE(record->evaluations[0].points[0].volume, 10.02);
-        QCOMPARE(record->evaluations[1].reason, QStringLiteral("criterion 2"));
+        QCOMPARE(std::tuple(record->evaluations[0].points[0].volume, record->evaluations[1].reason),
+            std::tuple(10.02, QStringLiteral("criterion 2")));
         QCOMPARE(record->evaluations[1].results, sampleEvaluation(0, {}).results);
         // The list shows the newest evaluation's result.
         const auto list = store.listRuns({});
@@ -124,12 +123,10 @@ private Q_SLOTS:
 
         const std::vector<Journal::Titer> titers = store.titers(naoh.id);
         QCOMPARE(int(titers.size()), 2);
-        QCOMPARE(titers[0].value, 1.0201);
-        QCOMPARE(titers[0].runId, *run);
-        QCOMPARE(titers[0].determined, newer.determined);
-        QCOMPARE(titers[1].runId, 0);
-        QCOMPARE(titers[1].u, 0.0011);
-        QCOMPARE(titers[1].origin.operatorName, QStringLiteral("anna"));
+        QCOMPARE(std::tuple(titers[0].value, titers[0].runId, titers[0].determined),
+            std::tuple(1.0201, *run, newer.determined));
+        QCOMPARE(std::tuple(titers[1].runId, titers[1].u, titers[1].origin.operatorName),
+            std::tuple(qint64(0), 0.0011, QStringLiteral("anna")));
         QCOMPARE(titers[1].standard, older.standard);
         QCOMPARE(int(store.titers(naoh.id, 1).size()), 1);
     }
@@ -305,9 +302,7 @@ private Q_SLOTS:
             else
                 QVERIFY(engines.cluster.execute(engines.databaseOf(url), sql));
         } else {
-            QFile file(url);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(fileContents);
+            QVERIFY(writeAll(url, fileContents));
         }
         const QByteArray before = engines.isSQLite() ? fileDigest(url) : QByteArray();
         JournalStore store(*JournalLocation::parse(url));
@@ -327,10 +322,7 @@ private Q_SLOTS:
 private:
     static QByteArray fileDigest(const QString &path)
     {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+        return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256);
     }
 };
 
