@@ -142,7 +142,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("runs"); // runs start hourly from 08:00 of day 0
         QTest::newRow("sample A") << "A" << -1 << -1 << Runs / 2;
         QTest::newRow("no such sample") << "a" << -1 << -1 << 0;
-        QTest::newRow("one day") << "" << 3 << 3 << 24;
         QTest::newRow("from the last day") << "" << 18 << -1 << 27;
         QTest::newRow("sample B up to the first day") << "B" << -1 << 0 << 8;
     }
