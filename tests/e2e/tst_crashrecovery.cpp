@@ -6,6 +6,7 @@
 
 #include "journal/journallocation.h"
 #include "journal/journalstore.h"
+#include "support/diskfiles.h"
 #include "support/pgcluster.h"
 #include "support/titratorsim.h"
 
@@ -40,14 +41,10 @@ public:
     {
         const QString config = m_home.filePath(QStringLiteral("config/Kalumet"));
         QDir().mkpath(config);
-        QFile conf(config + QStringLiteral("/Kalumet.conf"));
-        conf.open(QIODevice::WriteOnly);
-        conf.write("[Ports]\nCom1=" + m_simulator.device.toLocal8Bit() + "\n");
-        conf.close();
+        writeAll(config + QStringLiteral("/Kalumet.conf"),
+            "[Ports]\nCom1=" + m_simulator.device.toLocal8Bit() + "\n");
         // Increment, waiting time, channel, end value, end volume, dose field, language, range.
-        QFile method(m_home.filePath(QStringLiteral("lastmeth.kmt")));
-        method.open(QIODevice::WriteOnly);
-        method.write(
+        writeAll(m_home.filePath(QStringLiteral("lastmeth.kmt")),
             "0.1\r\n0.1\r\n1\r\n14\r\n" + QByteArray::number(endVolume) + "\r\n1\r\n0\r\n0\r\n");
     }
     ~Workstation() { kill(); }

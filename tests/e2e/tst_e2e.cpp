@@ -10,10 +10,10 @@
 #include "journal/journalstore.h"
 #include "journal/journalwriter.h"
 #include "link/portsettings.h"
+#include "support/diskfiles.h"
 #include "support/titratorsim.h"
 
 #include <QDir>
-#include <QFile>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QPushButton>
@@ -183,10 +183,8 @@ private Q_SLOTS:
             QVERIFY(store.saveTitrant(titrant));
         }
         // 0.1 mL every 0.1 s, to the end value pH 10.5 just past the jump.
-        QFile kmt(m_cases.dir.filePath(QStringLiteral("lastmeth.kmt")));
-        QVERIFY(kmt.open(QIODevice::WriteOnly));
-        kmt.write("0,1\r\n0,1\r\n1\r\n10,5\r\n4\r\n1\r\n0\r\n0\r\n");
-        kmt.close();
+        QVERIFY(writeAll(m_cases.dir.filePath(QStringLiteral("lastmeth.kmt")),
+            "0,1\r\n0,1\r\n1\r\n10,5\r\n4\r\n1\r\n0\r\n0\r\n"));
         QSettings store(m_cases.storeWith(sim.device), QSettings::IniFormat);
         store.beginGroup(QStringLiteral("Method"));
         store.setValue(QStringLiteral("Titrant"), titrant.name);

@@ -2,6 +2,7 @@
 #include "evaluation/resultsettings.h"
 #include "evaluation/titrationresult.h"
 #include "sulfuricacid.h"
+#include "support/diskfiles.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -178,10 +179,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("method.ini"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(("[Method]\n" + ini + "\n").toUtf8());
-        file.close();
+        QVERIFY(writeAll(path, ("[Method]\n" + ini + "\n").toUtf8()));
         QSettings settings(path, QSettings::IniFormat);
         const ResultSettings read = ResultSettings::read(settings);
         QCOMPARE(describe(read), expected);

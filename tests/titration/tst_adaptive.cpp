@@ -1,8 +1,8 @@
+#include "support/diskfiles.h"
 #include "titration/dosingrule.h"
 #include "titration/driftmonitor.h"
 #include "titration/methodsettings.h"
 
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,8 +27,7 @@ const QByteArray AllSetIni("[Method]\nDosingMode=dynamic\nSignalStepPH=0.3\nSign
 QString iniFile(const QTemporaryDir &dir, const QByteArray &ini)
 {
     const QString path = dir.filePath(QStringLiteral("kalumet.conf"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(ini) != ini.size())
+    if (!writeAll(path, ini))
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
