@@ -5,6 +5,7 @@
 #include "journal/journalengines.h"
 #include "journal/journalstore.h"
 #include "journal/journalwriter.h"
+#include "support/diskfiles.h"
 #include "support/journalcli.h"
 #include "support/jumplisting.h"
 
@@ -47,8 +48,7 @@ class tst_JournalReevaluate : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QFile listing(m_dir.filePath(QStringLiteral("listing.rtf")));
-        QVERIFY(listing.open(QIODevice::WriteOnly) && listing.write(jumpListingRtf()) > 0);
+        QVERIFY(writeAll(m_dir.filePath(QStringLiteral("listing.rtf")), jumpListingRtf()));
     }
 
     void init()
@@ -106,18 +106,17 @@ private Q_SLOTS:
 
         // One file, whole, named after the sample made safe.
         QCOMPARE(filesIn(m_drop), QStringList {"S_1__-run1-v2.json"});
-        QFile file(QDir(m_drop).filePath("S_1__-run1-v2.json"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QJsonObject dropped = QJsonDocument::fromJson(file.readAll()).object();
+        const QJsonObject dropped
+            = QJsonDocument::fromJson(readAll(QDir(m_drop).filePath("S_1__-run1-v2.json")))
+                  .object();
         QCOMPARE(dropped["evaluation"].toObject(), second);
         QCOMPARE(dropped["run"]["uuid"], after["uuid"]);
         QCOMPARE(dropped["run"]["sample"].toString(), QStringLiteral("S/1 ä"));
-        // Each output pins the trail as it stands after the new version, which checks intact.
+        // Each output pins the trail as it stands after the new version (that the version is an
+        // entry of an intact chain is the trail's own test).
         QCOMPARE(printed["chain_hash"].toString().size(), 64);
         QCOMPARE(dropped["chain_hash"], printed["chain_hash"]);
         QCOMPARE(after["chain_hash"], printed["chain_hash"]);
-        const Outcome verified = execute({"--journal-verify"}, m_journal, m_drop);
-        QVERIFY2(verified.status == 0, verified.out.constData());
     }
 
     // Nothing is written: no version, no file.
