@@ -87,20 +87,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<double>>("readings"); // the last one repeats
         QTest::addColumn<int>("stopAfter"); // readings before Titr. Stop; 0: never
-        QTest::addColumn<Journal::EndReason>("reason"); // as the run tells it: the run's own test
+        QTest::addColumn<QString>("refused"); // commands the line refuses
+        QTest::addColumn<Journal::EndReason>("reason");
         using R = Journal::EndReason;
-        QTest::newRow("end value") << QList<double> {7, 8, 9, 9.5} << 0 << R::EndValue;
-        QTest::newRow("stopped") << QList<double> {7, 7.5} << 2 << R::Stopped;
+        QTest::newRow("end value") << QList<double> {7, 8, 9, 9.5} << 0 << "" << R::EndValue;
+        QTest::newRow("stopped") << QList<double> {7, 7.5} << 2 << "" << R::Stopped;
+        QTest::newRow("dose refused") << QList<double> {7} << 0 << "DA" << R::PortError;
     }
     void runIsRecordedWithEveryReadingAndHowItEnded()
     {
         QFETCH(QList<double>, readings);
         QFETCH(int, stopAfter);
+        QFETCH(QString, refused);
         SessionFixture s;
         s.f.controls.endValue = QStringLiteral("9");
         s.f.controls.endVolume = QStringLiteral("20");
         s.f.controls.waiting = 25;
         s.f.controls.increment = 10;
+        s.f.sink.failOn = refused;
         const QString startDir = QDir::currentPath();
         QVERIFY(QDir(s.dir.path()).mkdir(QStringLiteral("HCl")));
         QDir::setCurrent(s.dir.filePath(QStringLiteral("HCl")));
