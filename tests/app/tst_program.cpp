@@ -197,7 +197,8 @@ private Q_SLOTS:
     }
 
     // --format json: the object's fields, the method from options or an INI file, and exit
-    // status 2 for arguments that give no sense.
+    // status 2 for arguments that give no sense (the options' checks are shared with
+    // --journal-evaluate, which tests a size of 0).
     void evaluateAsJson_data()
     {
         QTest::addColumn<QStringList>("arguments"); // "@curve", "@ini", "@out": files made here
@@ -217,8 +218,6 @@ private Q_SLOTS:
             0.1, "mmol");
         row("options override the method file", {"--method", "@ini", "--factor", "1"}, 0.25 * 36.46,
             "mg");
-        row("sample size 0", {"--sample-size", "0"}, qQNaN(), "",
-            "--sample-size must be a number greater");
         QTest::newRow("unknown format") << QStringList {"--evaluate", "@curve", "--format", "xml"}
                                         << qQNaN() << QString() << "unknown format";
         row("missing method file", {"--method", "@out/missing.ini"}, qQNaN(), "", "cannot be read");
