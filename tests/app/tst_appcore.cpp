@@ -8,7 +8,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>

@@ -7,7 +7,6 @@
 #include "support/diskfiles.h"
 #include "support/jumplisting.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -5,7 +5,6 @@
 
 #include <QProcess>
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QTest>
 
 #include <csignal>
