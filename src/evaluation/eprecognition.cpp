@@ -1,6 +1,7 @@
 #include "eprecognition.h"
 
 #include "evaluation/jumpfit.h"
+#include "evaluation/precipitationfit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +32,9 @@ constexpr double ModelFloor = 1e-3;
 // The asymmetric model's own error is larger: its flanks are logarithms of the distance alone,
 // where the curve's also bend with the fraction titrated (exact readings: about 0.01 step).
 constexpr double AsymmetricModelError = 0.015;
+// A law of the whole curve is taken where it leaves at most this many noise variances per
+// degree of freedom: three standard deviations of that ratio above one on 20 readings.
+constexpr double FollowsTheCurve = 2;
 
 struct Candidate
 {
@@ -176,6 +180,38 @@ double uncertainty(
     return std::sqrt(u * u + bias2);
 }
 
+// The step of the prepared series at `volume`: between the readings around it.
+double stepAt(const CurveSeries &s, double volume)
+{
+    const auto after = std::lower_bound(s.begin() + 1, s.end() - 1, volume,
+        [](const CurvePoint &p, double v) { return p.volume < v; });
+    return after->volume - (after - 1)->volume;
+}
+
+// A curve without a narrow jump may be one precipitation read by a silver electrode: where the
+// law of its whole curve follows every reading to the noise, the curve holds that law's one
+// equivalence point, and a second jump seen in its noise is none.
+void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
+{
+    if (analysis.points.empty())
+        return;
+    const RecognisedEp &strongest = *std::max_element(analysis.points.begin(),
+        analysis.points.end(), [](const RecognisedEp &a, const RecognisedEp &b) {
+            return a.significance < b.significance;
+        });
+    const double noise = analysis.noise;
+    const auto law = PrecipitationFitter::fit(s, strongest.volume, noise);
+    if (!law || law->residualVariance > FollowsTheCurve * noise * noise)
+        return;
+    RecognisedEp ep = strongest;
+    ep.volume = law->volume;
+    ep.value = law->value;
+    // Where the curve moves less than a printed digit a step, the readings' rounding errors
+    // are not independent.
+    ep.uVolume = std::max(law->uVolume, AsymmetricModelError * stepAt(s, law->volume));
+    analysis.points = {ep};
+}
+
 } // namespace
 
 EpAnalysis recognise(const CurveSeries &input, double criterion)
@@ -213,6 +249,7 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
     std::sort(jumps.begin(), jumps.end(),
         [](const Candidate &a, const Candidate &b) { return a.first < b.first; });
 
+    bool noNarrowJump = true;
     std::vector<int> centres;
     for (const Candidate &c : jumps)
         centres.push_back(steepestStep(s, c));
@@ -396,7 +433,10 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
             ep.value = (a.value + b.value) / 2;
         }
         analysis.points.push_back(ep);
+        noNarrowJump = noNarrowJump && !(fit && narrow);
     }
+    if (noNarrowJump)
+        takePrecipitationLaw(analysis, s);
     return analysis;
 }
 

@@ -1,5 +1,7 @@
 #include "jumpfit.h"
 
+#include "evaluation/linearsystem.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,36 +14,6 @@ namespace JumpFitter {
 namespace {
 
 // The parameters in order: level, amplitude, drift, bend, centre, log width.
-// Solves the symmetric system a x = b in place by Gaussian elimination with pivoting.
-// Returns false when it is singular.
-template<int N>
-bool solve(std::array<std::array<double, N>, N> a, std::array<double, N> &b)
-{
-    for (int c = 0; c < N; ++c) {
-        int pivot = c;
-        for (int r = c + 1; r < N; ++r) {
-            if (std::abs(a[r][c]) > std::abs(a[pivot][c]))
-                pivot = r;
-        }
-        if (!(std::abs(a[pivot][c]) > 1e-300))
-            return false;
-        std::swap(a[c], a[pivot]);
-        std::swap(b[c], b[pivot]);
-        for (int r = c + 1; r < N; ++r) {
-            const double f = a[r][c] / a[c][c];
-            for (int k = c; k < N; ++k)
-                a[r][k] -= f * a[c][k];
-            b[r] -= f * b[c];
-        }
-    }
-    for (int c = N - 1; c >= 0; --c) {
-        for (int k = c + 1; k < N; ++k)
-            b[c] -= a[c][k] * b[k];
-        b[c] /= a[c][c];
-    }
-    return true;
-}
-
 struct Window
 {
     std::vector<double> x; // volume
@@ -74,7 +46,7 @@ double levenbergMarquardt(
             for (int a = 0; a < N; ++a)
                 damped[a][a] += lambda * (jtj[a][a] > 0 ? jtj[a][a] : 1);
             V step = jtr;
-            if (solve<N>(damped, step)) {
+            if (LinearSystem::solve<N>(damped, step)) {
                 V trial;
                 for (int a = 0; a < N; ++a)
                     trial[a] = p[a] + step[a];
@@ -105,7 +77,7 @@ std::optional<JumpFit> fitted(const Window &w, const std::array<double, N> &p,
 {
     std::array<double, N> unit {};
     unit[4] = 1;
-    if (!solve<N>(jtj, unit) || !(unit[4] > 0))
+    if (!LinearSystem::solve<N>(jtj, unit) || !(unit[4] > 0))
         return std::nullopt;
     JumpFit result;
     result.volume = p[4];
@@ -171,7 +143,7 @@ double linearPart(const Window &w, double centre, double width, std::array<doubl
         }
     });
     linear = rhs;
-    if (!solve<4>(normal, linear))
+    if (!LinearSystem::solve<4>(normal, linear))
         return std::numeric_limits<double>::infinity();
     double sum = 0;
     forEachPoint([&](const std::array<double, 4> &f, double y) {

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "evaluation/curveseries.h"
+
+#include <optional>
+
+// A precipitation Ag_nX followed by a silver electrode through the whole titration. With the
+// silver added a = V / (V0 + V) and the anion x = Ve / (n (V0 + V)), both in units of the
+// titrant's concentration, the free silver y solves
+//
+//     y^n (n x - a + y) / n = K
+//
+// once the solubility product K (in the same units) is reached, and is a before that; the
+// electrode shows E0 + s log10 y. A strong acid titrated with a strong base follows the same
+// law with n = 1 and the water's ion product for K. Fitted to every reading of the curve, the
+// law holds the equivalence volume Ve of a broad jump several times closer than a jump model
+// over a window around it can: the flanks far from the jump tell the ratio of ions and the
+// solubility, which a window's model has to take as free.
+struct PrecipitationFit
+{
+    double volume = 0; // Ve, mL
+    double uVolume = 0; // its standard uncertainty, the choice of n included, mL
+    double value = 0; // the electrode's value at Ve
+    int ionsPerAnion = 0; // n
+    double residualVariance = 0; // residual sum over the degrees of freedom
+};
+
+namespace PrecipitationFitter {
+
+constexpr int LargestIonsPerAnion = 4;
+// The ratios whose fits leave at most this many noise variances more than the best one are
+// all allowed; each puts Ve elsewhere, and u reaches them.
+constexpr double AllowedRatioEvidence = 9;
+
+// The law fitted to the readings of a prepared series with volumes above 0, for n = 1 to
+// LargestIonsPerAnion, starting from an equivalence volume near `nearVolume`; `noise` is the
+// standard deviation of one reading. The best n, with a u that reaches the other allowed ones;
+// none where no fit converges to a Ve inside the titrated range.
+std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume, double noise);
+
+} // namespace PrecipitationFitter
