@@ -1,6 +1,7 @@
 #include "electrodelag.h"
 
 #include "evaluation/jumpfit.h"
+#include "evaluation/precipitationfit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,8 @@ constexpr double CleanFit = 4;
 // that fit stands above the noise: the misfit it leaves is the model's, small against the lag's
 // (a sharp jump read to the last printed digit, which no jump model follows to that digit).
 constexpr double MisfitLeftByALag = 0.01;
+// The share of a whole-curve law's lag correction kept as its uncertainty.
+constexpr double LagModelShare = 0.1;
 
 struct Trial
 {
@@ -192,6 +195,47 @@ double tauFor(double remainder, double wait)
     return remainder > 0 ? -wait / std::log(remainder) : 0.0;
 }
 
+// The law of a precipitation's whole curve (see PrecipitationFitter) with the point's ratio of
+// ions, passed through a lag of `tau` and fitted to every reading above 0 mL as they stand:
+// where a window cannot tell a broad jump's lag from its place, its flanks far from the jump can.
+class LaggedLaw
+{
+public:
+    LaggedLaw(const TimedSeries &s, int ions, double volume, double noise)
+        : m_s(s)
+        , m_ions(ions)
+        , m_volume(volume)
+        , m_noise(noise)
+    {
+        for (const TimedReading &r : s)
+            m_readings.push_back({r.volume, r.value});
+    }
+
+    Trial operator()(double tau) const
+    {
+        std::vector<double> remainders(m_s.size(), 0.0);
+        for (std::size_t i = 1; tau > 0 && i < m_s.size(); ++i)
+            remainders[i] = std::exp(-(m_s[i].seconds - m_s[i - 1].seconds) / tau);
+        Trial t;
+        t.tau = tau;
+        if (const auto law
+            = PrecipitationFitter::fitLagged(m_readings, m_ions, m_volume, m_noise, remainders)) {
+            t.sum = law->residualSum;
+            t.fit.volume = law->volume;
+            t.fit.uVolume = law->uVolume;
+            t.fit.level = law->value;
+        }
+        return t;
+    }
+
+private:
+    const TimedSeries &m_s;
+    CurveSeries m_readings;
+    int m_ions;
+    double m_volume;
+    double m_noise;
+};
+
 // The whole curve undone for a lag of `tau`; the first reading has none before it.
 CurveSeries undone(const TimedSeries &s, double tau)
 {
@@ -225,7 +269,8 @@ const Trial &bestOf(const std::vector<Trial> &trials)
 
 // The fits for each remainder of the grid, then a golden section between the best one's
 // neighbours (the EP moves with tau); the first trial is the settled one, tau 0.
-std::vector<Trial> searchTau(LaggedFitter &fitLagged, double wait)
+template<typename Fitter>
+std::vector<Trial> searchTau(Fitter &fitLagged, double wait)
 {
     std::vector<Trial> trials;
     const auto trial = [&](double remainder) {
@@ -264,6 +309,140 @@ std::vector<Trial> searchTau(LaggedFitter &fitLagged, double wait)
         }
     }
     return trials;
+}
+
+// What the fits for each time constant (`trials`, the first settled; `count` readings, the
+// model's `parameters`) tell of the lag; see Estimate.
+Estimate decided(
+    const std::vector<Trial> &trials, int count, int parameters, double noise, double wait)
+{
+    const Trial &chosen = bestOf(trials);
+    const Trial &settled = trials.front();
+    const int dof = std::max(1, count - parameters - 1);
+    // The reading's variance: the curve's noise, or what the best fit leaves when the model
+    // does not follow the curve as closely.
+    const double variance = std::max(noise * noise, chosen.sum / dof);
+    const double evidence = (settled.sum - chosen.sum) / variance;
+
+    // Every time constant the readings do not rule out (within two standard deviations; one
+    // where they show no sign of a lag) moves the EP; that spread is part of its uncertainty.
+    const double allowed = evidence < WeakEvidence ? 1 : 4;
+    double lowVolume = chosen.fit.volume, highVolume = chosen.fit.volume;
+    for (const Trial &t : trials) {
+        if (t.sum <= chosen.sum + allowed * variance) {
+            lowVolume = std::min(lowVolume, t.fit.volume);
+            highVolume = std::max(highVolume, t.fit.volume);
+        }
+    }
+    Estimate e;
+    e.evidence = evidence;
+    // A lag is reported only where the readings follow the lagged model to their noise, or the
+    // lag explains nearly all of what the settled model misses: a shape the model misses could
+    // otherwise pass for a lag.
+    const bool clean = chosen.sum / dof <= CleanFit * noise * noise
+        || chosen.sum <= MisfitLeftByALag * settled.sum;
+    if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait || !clean) {
+        // A lag the readings hint at but do not show: the EP stays, its u reaches to where
+        // any lag they allow would put it.
+        e.volume = settled.fit.volume;
+        e.value = settled.fit.level;
+        e.uVolume = std::max(std::abs(chosen.fit.volume - settled.fit.volume),
+                        std::max(settled.fit.volume - lowVolume, highVolume - settled.fit.volume))
+            / 2;
+        return e;
+    }
+    const double scatter = std::sqrt(variance / std::max(noise * noise, 1e-300));
+    e.tauSeconds = chosen.tau;
+    e.clear = evidence >= ClearEvidence;
+    e.volume = chosen.fit.volume;
+    e.value = chosen.fit.level;
+    e.uFromTau = (highVolume - lowVolume) / 4;
+    e.uVolume = std::hypot(chosen.fit.uVolume * scatter, e.uFromTau);
+    return e;
+}
+
+// The lag of a curve whose one point is a precipitation's whole-curve law, from every reading
+// above 0 mL; none when they carry no usable times.
+std::optional<Estimate> estimateOnWholeCurve(
+    const TimedSeries &readings, const RecognisedEp &point, double noise, bool lawUnderALag = false)
+{
+    TimedSeries taken;
+    std::vector<double> waits;
+    for (const TimedReading &r : readings) {
+        if (!(r.volume > 0))
+            continue;
+        if (!taken.empty()) {
+            const double dt = r.seconds - taken.back().seconds;
+            if (!(dt > 0) || !(r.volume > taken.back().volume) || !std::isfinite(r.value))
+                return std::nullopt;
+            waits.push_back(dt);
+        }
+        taken.push_back(r);
+    }
+    if (waits.empty())
+        return std::nullopt;
+    const double wait = median(waits);
+    LaggedLaw law(taken, point.ionsPerAnion, point.volume, std::max(noise, 1e-12));
+    const std::vector<Trial> trials = searchTau(law, wait);
+    if (!std::isfinite(trials.front().sum))
+        return std::nullopt;
+    constexpr int LawParameters = 5;
+    const int count = int(taken.size());
+    // A law the settled readings did not follow must follow them under its lag.
+    if (lawUnderALag
+        && !(bestOf(trials).sum / std::max(1, count - LawParameters - 1)
+            <= PrecipitationFitter::FollowsTheCurve * noise * noise))
+        return std::nullopt;
+    return decided(trials, count, LawParameters, noise, wait);
+}
+
+// A curve without a narrow jump whose readings follow a precipitation's whole-curve law only
+// under a lag (a slow electrode skews the law as it skews a jump): the law's one point, and the
+// lag it shows; none where they do not follow it under any lag either, or show no lag.
+std::optional<std::pair<RecognisedEp, Estimate>> lawUnderALag(
+    const TimedSeries &readings, const EpAnalysis &analysis)
+{
+    const RecognisedEp &strongest = *std::max_element(analysis.points.begin(),
+        analysis.points.end(), [](const RecognisedEp &a, const RecognisedEp &b) {
+            return a.significance < b.significance;
+        });
+    CurveSeries series;
+    for (const TimedReading &r : readings)
+        series.push_back({r.volume, r.value});
+    const auto settled = PrecipitationFitter::fit(
+        CurveSeriesTools::prepared(series), strongest.volume, analysis.noise);
+    if (!settled)
+        return std::nullopt;
+    RecognisedEp point = strongest;
+    point.volume = settled->volume;
+    point.uVolume = settled->uVolume;
+    point.value = settled->value;
+    point.ionsPerAnion = settled->ionsPerAnion;
+    const auto e = estimateOnWholeCurve(readings, point, analysis.noise, true);
+    if (!e || !e->tauSeconds)
+        return std::nullopt;
+    return std::pair(point, *e);
+}
+
+// A whole-curve law's point moved as its lag tells (see estimateOnWholeCurve).
+void takeWholeCurveLag(RecognisedEp &ep, const Estimate &e)
+{
+    if (!e.tauSeconds) {
+        ep.uVolume = std::hypot(ep.uVolume, e.uVolume);
+        return;
+    }
+    ep.lagSeconds = e.tauSeconds;
+    // A real electrode settles only about as a first-order lag: part of the correction stays
+    // uncertain.
+    ep.uVolume = std::hypot(
+        std::max(ep.uVolume, e.uVolume), LagModelShare * std::abs(e.volume - ep.volume));
+    // A lag the readings only just show may be a shape the law misses: the point lies between
+    // the lagged and the settled one, and u reaches both.
+    const double shift = e.clear ? e.volume - ep.volume : (e.volume - ep.volume) / 2;
+    ep.volume += shift;
+    ep.value = e.clear ? e.value : (ep.value + e.value) / 2;
+    if (!e.clear)
+        ep.uVolume = std::hypot(ep.uVolume, shift);
 }
 
 } // namespace
@@ -327,57 +506,28 @@ std::optional<Estimate> estimate(
     if (logarithmic || fitLagged.asymmetricFrom(0) || fitLagged.asymmetricFrom(best.tau))
         trials = searchTau(fitLagged, wait);
     const Trial &chosen = bestOf(trials);
-    const Trial &settled = trials.front();
     const int parameters = chosen.fit.dilution != 0
         ? JumpFitter::LogarithmicParameters + 1
         : JumpFitter::Parameters + (chosen.fit.asymmetry != 0 ? 1 : 0);
-    const int dof = std::max(1, last - first + 1 - parameters - 1);
-    // The reading's variance: the curve's noise, or what the best fit leaves when the model
-    // does not follow the curve as closely.
-    const double variance = std::max(noise * noise, chosen.sum / dof);
-    const double evidence = (settled.sum - chosen.sum) / variance;
-
-    // Every time constant the readings do not rule out (within two standard deviations; one
-    // where they show no sign of a lag) moves the EP; that spread is part of its uncertainty.
-    const double allowed = evidence < WeakEvidence ? 1 : 4;
-    double lowVolume = chosen.fit.volume, highVolume = chosen.fit.volume;
-    for (const Trial &t : trials) {
-        if (t.sum <= chosen.sum + allowed * variance) {
-            lowVolume = std::min(lowVolume, t.fit.volume);
-            highVolume = std::max(highVolume, t.fit.volume);
-        }
-    }
-    Estimate e;
-    e.evidence = evidence;
-    // A lag is reported only where the readings follow the lagged model to their noise, or the
-    // lag explains nearly all of what the settled model misses: a shape the model misses could
-    // otherwise pass for a lag.
-    const bool clean = chosen.sum / dof <= CleanFit * noise * noise
-        || chosen.sum <= MisfitLeftByALag * settled.sum;
-    if (evidence < Evidence || chosen.tau < SmallestLagPerWait * wait || !clean) {
-        // A lag the readings hint at but do not show: the EP stays, its u reaches to where
-        // any lag they allow would put it.
-        e.volume = settled.fit.volume;
-        e.value = settled.fit.level;
-        e.uVolume = std::max(std::abs(chosen.fit.volume - settled.fit.volume),
-                        std::max(settled.fit.volume - lowVolume, highVolume - settled.fit.volume))
-            / 2;
-        return e;
-    }
-    const double scatter = std::sqrt(variance / std::max(noise * noise, 1e-300));
-    e.tauSeconds = chosen.tau;
-    e.clear = evidence >= ClearEvidence;
-    e.volume = chosen.fit.volume;
-    e.value = chosen.fit.level;
-    e.uFromTau = (highVolume - lowVolume) / 4;
-    e.uVolume = std::hypot(chosen.fit.uVolume * scatter, e.uFromTau);
-    return e;
+    return decided(trials, last - first + 1, parameters, noise, wait);
 }
 
 void apply(EpAnalysis &analysis, const TimedSeries &readings)
 {
     const EpAnalysis recognised = analysis;
     auto &points = analysis.points;
+    if (points.size() == 1 && points.front().ionsPerAnion > 0) {
+        if (const auto e = estimateOnWholeCurve(readings, points.front(), analysis.noise))
+            takeWholeCurveLag(points.front(), *e);
+        return;
+    }
+    if (analysis.noNarrowJump && !points.empty()) {
+        if (auto law = lawUnderALag(readings, analysis)) {
+            points = {law->first};
+            takeWholeCurveLag(points.front(), law->second);
+            return;
+        }
+    }
     std::vector<std::optional<Estimate>> estimates;
     std::vector<std::pair<double, double>> ranges;
     for (std::size_t k = 0; k < points.size(); ++k) {

@@ -32,9 +32,6 @@ constexpr double ModelFloor = 1e-3;
 // The asymmetric model's own error is larger: its flanks are logarithms of the distance alone,
 // where the curve's also bend with the fraction titrated (exact readings: about 0.01 step).
 constexpr double AsymmetricModelError = 0.015;
-// A law of the whole curve is taken where it leaves at most this many noise variances per
-// degree of freedom: three standard deviations of that ratio above one on 20 readings.
-constexpr double FollowsTheCurve = 2;
 
 struct Candidate
 {
@@ -201,11 +198,12 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
         });
     const double noise = analysis.noise;
     const auto law = PrecipitationFitter::fit(s, strongest.volume, noise);
-    if (!law || law->residualVariance > FollowsTheCurve * noise * noise)
+    if (!law || law->residualVariance > PrecipitationFitter::FollowsTheCurve * noise * noise)
         return;
     RecognisedEp ep = strongest;
     ep.volume = law->volume;
     ep.value = law->value;
+    ep.ionsPerAnion = law->ionsPerAnion;
     // Where the curve moves less than a printed digit a step, the readings' rounding errors
     // are not independent.
     ep.uVolume = std::max(law->uVolume, AsymmetricModelError * stepAt(s, law->volume));
@@ -435,6 +433,7 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
         analysis.points.push_back(ep);
         noNarrowJump = noNarrowJump && !(fit && narrow);
     }
+    analysis.noNarrowJump = noNarrowJump;
     if (noNarrowJump)
         takePrecipitationLaw(analysis, s);
     return analysis;

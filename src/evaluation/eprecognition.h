@@ -17,12 +17,18 @@ struct RecognisedEp
     // The electrode's time constant the readings around the point show, in seconds (see
     // LagCorrection); none when no lag is seen or the readings carry no times.
     std::optional<double> lagSeconds;
+    // Where the point is that of a precipitation's whole-curve law (see PrecipitationFitter):
+    // its silver ions to one anion; 0 for a jump model's point.
+    int ionsPerAnion = 0;
 };
 
 struct EpAnalysis
 {
     std::vector<RecognisedEp> points; // ordered by volume
     double noise = 0; // standard deviation of one reading, estimated from the curve
+    // No jump was fitted as a narrow one: the curve may follow a precipitation's whole-curve law
+    // (see PrecipitationFitter), read by a slow electrode where it does not as it stands.
+    bool noNarrowJump = false;
 };
 
 namespace EpRecognition {

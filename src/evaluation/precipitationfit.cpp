@@ -60,7 +60,22 @@ struct Readings
 {
     std::vector<double> volume;
     std::vector<double> value;
+    std::vector<double> remainders; // a slow electrode's, one a reading; none: settled
 };
+
+// log10 of the free silver at each reading as the electrode shows it: passed through its lag,
+// value_i = law_i + (value_i-1 - law_i) r_i. The offset passes unchanged, so only the logarithm
+// is filtered.
+std::vector<double> shownLogs(const Readings &r, const Nonlinear &p, int n)
+{
+    std::vector<double> logs(r.volume.size());
+    for (std::size_t i = 0; i < logs.size(); ++i) {
+        logs[i] = lnFreeSilver(r.volume[i], p, n) / std::log(10.0);
+        if (i > 0 && !r.remainders.empty())
+            logs[i] += (logs[i - 1] - logs[i]) * r.remainders[i];
+    }
+    return logs;
+}
 
 // The law's value for every reading, the offset and slope solved for, and what it leaves.
 struct Projection
@@ -75,11 +90,10 @@ Projection project(const Readings &r, const Nonlinear &p, int n)
 {
     Projection out;
     const std::size_t count = r.volume.size();
-    out.logs.resize(count);
+    out.logs = shownLogs(r, p, n);
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const double l = lnFreeSilver(r.volume[i], p, n) / std::log(10.0);
-        out.logs[i] = l;
+        const double l = out.logs[i];
         sx += l;
         sy += r.value[i];
         sxx += l * l;
@@ -178,12 +192,10 @@ public:
         std::array<std::array<double, 5>, 5> jtj {};
         const std::array<double, 3> steps = stepsAt(t.p);
         std::array<std::vector<double>, 3> moved;
-        for (int k = 0; k < 3; ++k) {
+        for (std::size_t k = 0; k < 3; ++k) {
             Nonlinear p = t.p;
-            p[std::size_t(k)] += steps[std::size_t(k)];
-            moved[std::size_t(k)].resize(count);
-            for (std::size_t i = 0; i < count; ++i)
-                moved[std::size_t(k)][i] = lnFreeSilver(m_r.volume[i], p, m_n) / std::log(10.0);
+            p[k] += steps[k];
+            moved[k] = shownLogs(m_r, p, m_n);
         }
         for (std::size_t i = 0; i < count; ++i) {
             std::array<double, 5> row {};
@@ -257,7 +269,11 @@ private:
 
 } // namespace
 
-std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume, double noise)
+namespace {
+
+constexpr int Parameters = 5;
+
+Readings readingsOf(const CurveSeries &series)
 {
     Readings r;
     for (const CurvePoint &p : series) {
@@ -266,7 +282,32 @@ std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume
             r.value.push_back(p.value);
         }
     }
-    constexpr int Parameters = 5;
+    return r;
+}
+
+// The fit's result; its u for the readings' noise, or for their misfit where that is larger
+// (`byMisfit`).
+PrecipitationFit resultOf(
+    const Readings &r, const Trial &t, int n, double noise, double spread, bool byMisfit)
+{
+    PrecipitationFit out;
+    out.volume = t.p[0];
+    out.ionsPerAnion = n;
+    out.residualVariance = t.projection.sum / (double(r.volume.size()) - Parameters);
+    out.residualSum = t.objective;
+    const double variance
+        = byMisfit ? std::max(noise * noise, out.residualVariance) : noise * noise;
+    out.uVolume = std::hypot(Fitter(r, n, noise).uVolume(t, variance), spread / 2);
+    out.value = t.projection.offset
+        + t.projection.slope * lnFreeSilver(out.volume, t.p, n) / std::log(10.0);
+    return out;
+}
+
+} // namespace
+
+std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume, double noise)
+{
+    const Readings r = readingsOf(series);
     if (int(r.volume.size()) < 3 * Parameters || !(noise > 0))
         return std::nullopt;
     struct Fitted
@@ -276,33 +317,39 @@ std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume
     };
     std::vector<Fitted> fits;
     for (int n = 1; n <= LargestIonsPerAnion; ++n) {
-        Fitter fitter(r, n, noise);
-        Trial t = fitter.fit(nearVolume);
+        Trial t = Fitter(r, n, noise).fit(nearVolume);
         if (std::isfinite(t.objective))
             fits.push_back({std::move(t), n});
     }
     if (fits.empty())
         return std::nullopt;
-    const auto best = std::min_element(fits.begin(), fits.end(),
+    const Fitted &best = *std::min_element(fits.begin(), fits.end(),
         [](const Fitted &a, const Fitted &b) { return a.trial.objective < b.trial.objective; });
-    const Trial &t = best->trial;
-    const double dof = double(r.volume.size()) - Parameters;
-    PrecipitationFit out;
-    out.volume = t.p[0];
-    out.ionsPerAnion = best->n;
-    out.residualVariance = t.projection.sum / dof;
-    const double variance = std::max(noise * noise, out.residualVariance);
     double spread = 0;
     for (const Fitted &f : fits) {
-        if (f.trial.objective <= t.objective + AllowedRatioEvidence * noise * noise)
-            spread = std::max(spread, std::abs(f.trial.p[0] - out.volume));
+        if (f.trial.objective <= best.trial.objective + AllowedRatioEvidence * noise * noise)
+            spread = std::max(spread, std::abs(f.trial.p[0] - best.trial.p[0]));
     }
-    const double u = Fitter(r, best->n, noise).uVolume(t, variance);
-    if (!std::isfinite(u))
+    PrecipitationFit out = resultOf(r, best.trial, best.n, noise, spread, true);
+    if (!std::isfinite(out.uVolume))
         return std::nullopt;
-    out.uVolume = std::hypot(u, spread / 2);
-    out.value = t.projection.offset
-        + t.projection.slope * lnFreeSilver(out.volume, t.p, best->n) / std::log(10.0);
+    return out;
+}
+
+std::optional<PrecipitationFit> fitLagged(const CurveSeries &readings, int ions, double nearVolume,
+    double noise, const std::vector<double> &remainders)
+{
+    Readings r = readingsOf(readings);
+    if (int(r.volume.size()) < 3 * Parameters || !(noise > 0)
+        || remainders.size() != r.volume.size())
+        return std::nullopt;
+    r.remainders = remainders;
+    const Trial t = Fitter(r, ions, noise).fit(nearVolume);
+    if (!std::isfinite(t.objective))
+        return std::nullopt;
+    PrecipitationFit out = resultOf(r, t, ions, noise, 0, false);
+    if (!std::isfinite(out.uVolume))
+        return std::nullopt;
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "evaluation/curveseries.h"
 
 #include <optional>
+#include <vector>
 
 // A precipitation Ag_nX followed by a silver electrode through the whole titration. With the
 // silver added a = V / (V0 + V) and the anion x = Ve / (n (V0 + V)), both in units of the
@@ -23,6 +24,7 @@ struct PrecipitationFit
     double value = 0; // the electrode's value at Ve
     int ionsPerAnion = 0; // n
     double residualVariance = 0; // residual sum over the degrees of freedom
+    double residualSum = 0; // the readings' and the vessel volume's prior (see fitLagged)
 };
 
 namespace PrecipitationFitter {
@@ -31,11 +33,23 @@ constexpr int LargestIonsPerAnion = 4;
 // The ratios whose fits leave at most this many noise variances more than the best one are
 // all allowed; each puts Ve elsewhere, and u reaches them.
 constexpr double AllowedRatioEvidence = 9;
+// The law is the curve's where it leaves at most this many noise variances per degree of
+// freedom: three standard deviations of that ratio above one on 20 readings.
+constexpr double FollowsTheCurve = 2;
 
 // The law fitted to the readings of a prepared series with volumes above 0, for n = 1 to
 // LargestIonsPerAnion, starting from an equivalence volume near `nearVolume`; `noise` is the
 // standard deviation of one reading. The best n, with a u that reaches the other allowed ones;
 // none where no fit converges to a Ve inside the titrated range.
 std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume, double noise);
+
+// The law with `ions` silver ions to one anion, read by a slow electrode: each reading shows the
+// law's value plus what was left of the difference at the reading before, remainders[i] of it
+// (see ElectrodeLagging; the first reading settled). `readings` in the order they were taken,
+// volumes above 0, one remainder each; none where the fit does not converge. Its uVolume is that
+// for the given noise, not scaled by the misfit, so fits for different lags compare as they
+// stand.
+std::optional<PrecipitationFit> fitLagged(const CurveSeries &readings, int ions, double nearVolume,
+    double noise, const std::vector<double> &remainders);
 
 } // namespace PrecipitationFitter

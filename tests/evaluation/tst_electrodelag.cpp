@@ -96,6 +96,9 @@ private Q_SLOTS:
         QTest::newRow("Fe(II)/Tl(III), no lag, rounding only")
             << "Fe/Tl" << 0.0 << 2.0 << true << 0.0;
         QTest::newRow("Ag3PO4, 2 s, 0.12 mV") << "Ag3PO4" << 2.0 << 2.0 << true << 0.002;
+        // Its whole curve shows a lag that its jump's window cannot.
+        QTest::newRow("Ag3PO4, 3 s") << "Ag3PO4" << 3.0 << 2.0 << true << -1.0;
+        QTest::newRow("Ag3PO4, 1.5 s") << "Ag3PO4" << 1.5 << 2.0 << true << -1.0;
     }
     void lagIsSeenAndUndone()
     {
