@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace PrecipitationFitter {
@@ -266,10 +267,6 @@ private:
     int m_n;
     double m_noise;
 };
-
-} // namespace
-
-namespace {
 
 constexpr int Parameters = 5;
 
