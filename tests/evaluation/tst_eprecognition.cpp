@@ -2,6 +2,7 @@
 #include "evaluation/curveseries.h"
 #include "evaluation/eprecognition.h"
 #include "evaluation/jumpfit.h"
+#include "evaluation/precipitationfit.h"
 
 #include <QTest>
 
@@ -191,6 +192,72 @@ private Q_SLOTS:
                 if (!c.model)
                     QCOMPARE(ep.steepness > 0, rising);
             }
+        }
+    }
+
+    // The law of a precipitation's whole curve gives the simulator's ratio of ions and EP for
+    // its silver salts, and for a strong acid titrated with a strong base, the same law with one
+    // ion and the water's ion product: within +-2u, and a fiftieth of a step on readings rounded
+    // as printed (rounding errors of a flat flank are not independent). A weak acid's buffer and
+    // a redox jump are no precipitation: the law leaves far more than their noise (ions 0).
+    void wholeCurveLawHoldsPrecipitations_data()
+    {
+        QTest::addColumn<Case>("c");
+        QTest::addColumn<int>("ions");
+        QTest::addColumn<double>("largestU"); // steps
+        const auto silver = [](std::vector<PrecipitationSample::Anion> anion, double volume,
+                                double titrant, double noise) {
+            return Case {.increment = 0.05,
+                .noise = noise,
+                .millivolts = true,
+                .model = silverOn(std::move(anion), 1.7, volume, titrant)};
+        };
+        QTest::newRow("AgI, rounding only") << silver({{0.02, 16.08, 1}}, 50, 0.1, 0) << 1 << 0.015;
+        QTest::newRow("Ag2CrO4, 0.002 M, rounding only")
+            << silver({{0.002, 11.95, 2}}, 50, 0.02, 0) << 2 << 0.015;
+        QTest::newRow("Ag3PO4, rounding only")
+            << silver({{0.0083, 15.8, 3}}, 40, 0.1, 0) << 3 << 0.015;
+        QTest::newRow("Ag4Fe(CN)6, rounding only")
+            << silver({{0.005, 40.8, 4}}, 50, 0.1, 0) << 4 << 0.015;
+        QTest::newRow("HCl with NaOH, rounding only")
+            << Case {.weak = false, .increment = 0.05, .noise = 0} << 1 << 0.015;
+        QTest::newRow("Ag2CrO4, 0.002 M, 0.6 mV")
+            << silver({{0.002, 11.95, 2}}, 50, 0.02, 0.01) << 2 << 0.3;
+        QTest::newRow("Ag3PO4, 0.3 mV") << silver({{0.0083, 15.8, 3}}, 40, 0.1, 0.005) << 3 << 0.1;
+        QTest::newRow("acetic acid") << Case {.noise = 0.005} << 0 << 0.0;
+        QTest::newRow("Fe(II) / Ce(IV)") << Case {.noise = 0.005,
+            .millivolts = true,
+            .model = redoxTo(1, 1, 680, 1440, false, 0.1)}
+                                         << 0 << 0.0;
+    }
+    void wholeCurveLawHoldsPrecipitations()
+    {
+        QFETCH(Case, c);
+        QFETCH(int, ions);
+        QFETCH(double, largestU);
+        for (unsigned seed = 1; seed <= 3; ++seed) {
+            const Recording r = record(c, seed);
+            const double truth = r.model.equivalenceVolumes.front();
+            // The noise in the readings' units, the printed digit's rounding at least.
+            const double noise
+                = c.millivolts ? std::max(59.16 * c.noise, 0.029) : std::max(c.noise, 0.0003);
+            const auto law = PrecipitationFitter::fit(r.series, truth + 0.1, noise);
+            QVERIFY(law);
+            if (ions == 0) {
+                QVERIFY2(law->residualVariance > 100 * noise * noise,
+                    qPrintable(QString::number(law->residualVariance)));
+                continue;
+            }
+            const double step = c.increment;
+            const QString at = QStringLiteral("seed %1: n %2, off by %3 steps, u %4 steps")
+                                   .arg(seed)
+                                   .arg(law->ionsPerAnion)
+                                   .arg((law->volume - truth) / step)
+                                   .arg(law->uVolume / step);
+            QVERIFY2(law->ionsPerAnion == ions, qPrintable(at));
+            QVERIFY2(
+                std::abs(law->volume - truth) <= 2 * law->uVolume + 0.02 * step, qPrintable(at));
+            QVERIFY2(law->uVolume <= largestU * step, qPrintable(at));
         }
     }
 
