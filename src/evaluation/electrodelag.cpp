@@ -269,8 +269,8 @@ const Trial &bestOf(const std::vector<Trial> &trials)
 
 // The fits for each remainder of the grid, then a golden section between the best one's
 // neighbours (the EP moves with tau); the first trial is the settled one, tau 0.
-template<typename Fitter>
-std::vector<Trial> searchTau(Fitter &fitLagged, double wait)
+template<typename FitLagged>
+std::vector<Trial> searchTau(FitLagged &fitLagged, double wait)
 {
     std::vector<Trial> trials;
     const auto trial = [&](double remainder) {
@@ -402,10 +402,7 @@ std::optional<Estimate> estimateOnWholeCurve(
 std::optional<std::pair<RecognisedEp, Estimate>> lawUnderALag(
     const TimedSeries &readings, const EpAnalysis &analysis)
 {
-    const RecognisedEp &strongest = *std::max_element(analysis.points.begin(),
-        analysis.points.end(), [](const RecognisedEp &a, const RecognisedEp &b) {
-            return a.significance < b.significance;
-        });
+    const RecognisedEp &strongest = EpRecognition::strongest(analysis);
     CurveSeries series;
     for (const TimedReading &r : readings)
         series.push_back({r.volume, r.value});

@@ -192,10 +192,7 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
 {
     if (analysis.points.empty())
         return;
-    const RecognisedEp &strongest = *std::max_element(analysis.points.begin(),
-        analysis.points.end(), [](const RecognisedEp &a, const RecognisedEp &b) {
-            return a.significance < b.significance;
-        });
+    const RecognisedEp &strongest = EpRecognition::strongest(analysis);
     const double noise = analysis.noise;
     const auto law = PrecipitationFitter::fit(s, strongest.volume, noise);
     if (!law || law->residualVariance > PrecipitationFitter::FollowsTheCurve * noise * noise)
@@ -211,6 +208,14 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
 }
 
 } // namespace
+
+const RecognisedEp &strongest(const EpAnalysis &analysis)
+{
+    return *std::max_element(analysis.points.begin(), analysis.points.end(),
+        [](const RecognisedEp &a, const RecognisedEp &b) {
+            return a.significance < b.significance;
+        });
+}
 
 EpAnalysis recognise(const CurveSeries &input, double criterion)
 {

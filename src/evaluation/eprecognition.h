@@ -33,6 +33,9 @@ struct EpAnalysis
 
 namespace EpRecognition {
 
+// The point whose jump stands highest above the noise; `analysis` must hold one.
+const RecognisedEp &strongest(const EpAnalysis &analysis);
+
 // How strict the recognition is by default: a jump's slope must stand this many standard
 // deviations of the slope noise above the slopes around it ...
 constexpr double SignificanceThreshold = 8.0;
