@@ -1,0 +1,255 @@
+#pragma once
+
+#include "evaluation/curveseries.h"
+#include "evaluation/linearsystem.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <utility>
+#include <vector>
+
+// A law of a whole titration curve fitted to its readings. The electrode shows
+//
+//     value = offset + slope * shape(volume; p)
+//
+// with a few parameters p that the readings hold nonlinearly (the equivalence volume first);
+// the offset and slope follow from them by linear least squares, so Levenberg-Marquardt only
+// searches p. A slow electrode passes the shape through its lag: each reading shows the law plus
+// remainders[i] of the difference at the reading before. The offset passes a first-order lag
+// unchanged, so only the shape is filtered and the offset and slope stay linear.
+//
+// A Law provides `Count` (the size of p), `bool inside(p)`, `double shapeAt(volume, p)`,
+// `double prior(p)` (a residual in the readings' units; 0 for none) and `steps(p)` (the
+// parameters' steps for forward differences).
+namespace CurveLawFit {
+
+struct Readings
+{
+    std::vector<double> volume;
+    std::vector<double> value;
+    std::vector<double> remainders; // a slow electrode's, one a reading; none: settled
+};
+
+struct Projection
+{
+    std::vector<double> shape; // at each reading, as the electrode shows it
+    double offset = 0;
+    double slope = 0;
+    double sum = std::numeric_limits<double>::infinity(); // residual sum of the readings
+};
+
+template<int N>
+struct Trial
+{
+    std::array<double, N> p {};
+    Projection projection;
+    double objective = std::numeric_limits<double>::infinity(); // residual sum and prior
+};
+
+// The readings of a prepared series past its start: no law's shape need hold at 0 mL, where
+// a potential is set by whatever the sample held before the first drop.
+inline Readings readingsOf(const CurveSeries &series)
+{
+    Readings r;
+    for (const CurvePoint &p : series) {
+        if (p.volume > 0) {
+            r.volume.push_back(p.volume);
+            r.value.push_back(p.value);
+        }
+    }
+    return r;
+}
+
+// The offset and slope for given shape values, and what they leave.
+inline Projection project(const Readings &r, std::vector<double> shape)
+{
+    Projection out;
+    out.shape = std::move(shape);
+    const std::size_t count = r.volume.size();
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double l = out.shape[i];
+        sx += l;
+        sy += r.value[i];
+        sxx += l * l;
+        sxy += l * r.value[i];
+    }
+    const double det = double(count) * sxx - sx * sx;
+    if (!(det > 0) || !std::isfinite(det))
+        return out;
+    out.slope = (double(count) * sxy - sx * sy) / det;
+    out.offset = (sy - out.slope * sx) / double(count);
+    double sum = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double e = r.value[i] - out.offset - out.slope * out.shape[i];
+        sum += e * e;
+    }
+    out.sum = sum;
+    return out;
+}
+
+template<class Law>
+class Fitter
+{
+public:
+    static constexpr int N = Law::Count;
+    using Parameters = std::array<double, N>;
+    static constexpr int Iterations = 25;
+
+    Fitter(const Readings &r, const Law &law)
+        : m_r(r)
+        , m_law(law)
+    { }
+
+    // The law's shape at every reading, passed through the electrode's lag where it has one.
+    std::vector<double> shown(const Parameters &p) const
+    {
+        std::vector<double> shape(m_r.volume.size());
+        for (std::size_t i = 0; i < shape.size(); ++i) {
+            shape[i] = m_law.shapeAt(m_r.volume[i], p);
+            if (i > 0 && !m_r.remainders.empty())
+                shape[i] += (shape[i - 1] - shape[i]) * m_r.remainders[i];
+        }
+        return shape;
+    }
+
+    Trial<N> at(const Parameters &p) const
+    {
+        Trial<N> t;
+        t.p = p;
+        if (!m_law.inside(p))
+            return t;
+        t.projection = project(m_r, shown(p));
+        const double prior = m_law.prior(p);
+        t.objective = t.projection.sum + prior * prior;
+        return t;
+    }
+
+    // Levenberg-Marquardt from `best`, the linear parameters projected out.
+    Trial<N> refine(Trial<N> best) const
+    {
+        if (!std::isfinite(best.objective))
+            return best;
+        double lambda = 1e-3;
+        for (int iteration = 0; iteration < Iterations; ++iteration) {
+            const auto [jtj, gradient] = normalEquations(best);
+            bool improved = false;
+            for (int tries = 0; tries < 10 && !improved; ++tries) {
+                auto damped = jtj;
+                for (int k = 0; k < N; ++k)
+                    damped[k][k] *= 1 + lambda;
+                Parameters step = gradient;
+                if (!LinearSystem::solve<N>(damped, step))
+                    break;
+                Parameters next = best.p;
+                for (int k = 0; k < N; ++k)
+                    next[k] -= step[k];
+                Trial<N> t = at(next);
+                if (t.objective < best.objective) {
+                    const bool converged = best.objective - t.objective < 1e-6 * best.objective;
+                    best = std::move(t);
+                    lambda = std::max(lambda / 10, 1e-9);
+                    improved = !converged;
+                    if (converged)
+                        return best;
+                } else {
+                    lambda *= 10;
+                }
+            }
+            if (!improved)
+                break;
+        }
+        return best;
+    }
+
+    // The first parameter's standard uncertainty: its element of the inverse normal matrix of
+    // all parameters (the offset and slope included), times the residual variance.
+    double uFirst(const Trial<N> &t, double variance) const
+    {
+        constexpr int All = N + 2;
+        const std::size_t count = m_r.volume.size();
+        const double slope = t.projection.slope;
+        std::array<std::array<double, All>, All> jtj {};
+        const Parameters steps = m_law.steps(t.p);
+        std::array<std::vector<double>, N> moved;
+        std::array<double, All> priorRow {};
+        const double prior = m_law.prior(t.p);
+        for (int k = 0; k < N; ++k) {
+            Parameters p = t.p;
+            p[k] += steps[k];
+            moved[k] = shown(p);
+            priorRow[k] = (m_law.prior(p) - prior) / steps[k];
+        }
+        const auto add = [&jtj](const std::array<double, All> &row) {
+            for (int a = 0; a < All; ++a) {
+                for (int b = 0; b < All; ++b)
+                    jtj[a][b] += row[a] * row[b];
+            }
+        };
+        for (std::size_t i = 0; i < count; ++i) {
+            std::array<double, All> row {};
+            for (int k = 0; k < N; ++k)
+                row[k] = slope * (moved[k][i] - t.projection.shape[i]) / steps[k];
+            row[N] = 1;
+            row[N + 1] = t.projection.shape[i];
+            add(row);
+        }
+        add(priorRow);
+        std::array<double, All> unit {};
+        unit[0] = 1;
+        if (!LinearSystem::solve<All>(jtj, unit) || !(unit[0] > 0))
+            return std::numeric_limits<double>::infinity();
+        return std::sqrt(unit[0] * variance);
+    }
+
+    // The electrode's value the law gives at `volume`, settled.
+    double valueAt(const Trial<N> &t, double volume) const
+    {
+        return t.projection.offset + t.projection.slope * m_law.shapeAt(volume, t.p);
+    }
+
+private:
+    // J'J and J'r of the projected residuals and the prior, by forward differences.
+    std::pair<std::array<Parameters, N>, Parameters> normalEquations(const Trial<N> &t) const
+    {
+        const std::size_t count = m_r.volume.size();
+        const auto residuals = [&](const Trial<N> &at) {
+            std::vector<double> r(count + 1);
+            for (std::size_t i = 0; i < count; ++i)
+                r[i] = m_r.value[i] - at.projection.offset
+                    - at.projection.slope * at.projection.shape[i];
+            r[count] = m_law.prior(at.p);
+            return r;
+        };
+        const std::vector<double> r0 = residuals(t);
+        const Parameters steps = m_law.steps(t.p);
+        std::array<std::vector<double>, N> columns;
+        for (int k = 0; k < N; ++k) {
+            Trial<N> moved;
+            moved.p = t.p;
+            moved.p[k] += steps[k];
+            moved.projection = project(m_r, shown(moved.p));
+            const std::vector<double> r = residuals(moved);
+            columns[k].resize(count + 1);
+            for (std::size_t i = 0; i <= count; ++i)
+                columns[k][i] = (r[i] - r0[i]) / steps[k];
+        }
+        std::array<Parameters, N> jtj {};
+        Parameters gradient {};
+        for (std::size_t i = 0; i <= count; ++i) {
+            for (int a = 0; a < N; ++a) {
+                gradient[a] += columns[a][i] * r0[i];
+                for (int b = 0; b < N; ++b)
+                    jtj[a][b] += columns[a][i] * columns[b][i];
+            }
+        }
+        return {jtj, gradient};
+    }
+
+    const Readings &m_r;
+    const Law &m_law;
+};
+
+} // namespace CurveLawFit
