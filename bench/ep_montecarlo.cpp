@@ -894,7 +894,8 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
                                             : std::round(p.pH * 1000) / 1000;
         series.push_back({p.volume, value});
     }
-    EpAnalysis analysis = EpRecognition::recognise(series, run.criterion);
+    EpAnalysis analysis = EpRecognition::recognise(
+        series, run.criterion, run.millivolts ? Reading::Potential : Reading::Ph);
     if (run.lagCorrection) {
         // As the program evaluates a listing: the printed values with their times.
         TimedSeries timed;

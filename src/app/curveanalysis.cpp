@@ -14,7 +14,8 @@ Analysis analyse(const ChartModel &chart, double criterion, const MethodValues *
     CurveSeries series;
     for (const QPointF &p : chart.curvePoints())
         series.push_back({p.x(), p.y()});
-    a.eps = EpRecognition::recognise(series, criterion);
+    a.eps = EpRecognition::recognise(
+        series, criterion, a.unit == u"mV" ? Reading::Potential : Reading::Ph);
     if (readings)
         LagCorrection::apply(a.eps, *readings);
     // A potential in mV is no pH: no proton balance to fit.

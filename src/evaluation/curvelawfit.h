@@ -3,10 +3,12 @@
 #include "evaluation/curveseries.h"
 #include "evaluation/linearsystem.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,10 +22,15 @@
 // remainders[i] of the difference at the reading before. The offset passes a first-order lag
 // unchanged, so only the shape is filtered and the offset and slope stay linear.
 //
-// A Law provides `Count` (the size of p), `bool inside(p)`, `double shapeAt(volume, p)`,
+// A Law provides `Count` (the size of p), `bool inside(p)`, `double shapeAt(volume, p)` and
+// `shapesAt(volumes, p)` (along rising volumes, where it can carry each solution to the next),
 // `double prior(p)` (a residual in the readings' units; 0 for none) and `steps(p)` (the
 // parameters' steps for forward differences).
 namespace CurveLawFit {
+
+// A law is the curve's where it leaves at most this many noise variances per degree of freedom:
+// three standard deviations of that ratio above one on 20 readings.
+constexpr double FollowsTheCurve = 2;
 
 struct Readings
 {
@@ -90,12 +97,37 @@ inline Projection project(const Readings &r, std::vector<double> shape)
     return out;
 }
 
+// The fit with the smallest objective among those of rival discrete models (a ratio of ions or
+// of electrons), and how far the first parameter of every rival within `allowance` of it lies
+// from its own: the readings cannot tell those apart, so u reaches them. None without a finite
+// fit.
+template<int N>
+std::optional<std::pair<std::size_t, double>> bestAndSpread(
+    const std::vector<Trial<N>> &trials, double allowance)
+{
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < trials.size(); ++i) {
+        if (std::isfinite(trials[i].objective)
+            && (!best || trials[i].objective < trials[*best].objective))
+            best = i;
+    }
+    if (!best)
+        return std::nullopt;
+    double spread = 0;
+    for (const Trial<N> &t : trials) {
+        if (t.objective <= trials[*best].objective + allowance)
+            spread = std::max(spread, std::abs(t.p[0] - trials[*best].p[0]));
+    }
+    return std::pair(*best, spread);
+}
+
 template<class Law>
 class Fitter
 {
 public:
     static constexpr int N = Law::Count;
     using Parameters = std::array<double, N>;
+    static constexpr int AllParameters = N + 2; // the offset and slope besides p
     static constexpr int Iterations = 25;
 
     Fitter(const Readings &r, const Law &law)
@@ -106,10 +138,9 @@ public:
     // The law's shape at every reading, passed through the electrode's lag where it has one.
     std::vector<double> shown(const Parameters &p) const
     {
-        std::vector<double> shape(m_r.volume.size());
-        for (std::size_t i = 0; i < shape.size(); ++i) {
-            shape[i] = m_law.shapeAt(m_r.volume[i], p);
-            if (i > 0 && !m_r.remainders.empty())
+        std::vector<double> shape = m_law.shapesAt(m_r.volume, p);
+        if (!m_r.remainders.empty()) {
+            for (std::size_t i = 1; i < shape.size(); ++i)
                 shape[i] += (shape[i - 1] - shape[i]) * m_r.remainders[i];
         }
         return shape;
@@ -127,13 +158,32 @@ public:
         return t;
     }
 
-    // Levenberg-Marquardt from `best`, the linear parameters projected out.
-    Trial<N> refine(Trial<N> best) const
+    // The best of `starts`, as they stand.
+    Trial<N> bestOf(const std::vector<Parameters> &starts) const
+    {
+        Trial<N> best;
+        for (const Parameters &p : starts) {
+            Trial<N> t = at(p);
+            if (t.objective < best.objective)
+                best = std::move(t);
+        }
+        return best;
+    }
+
+    // Levenberg-Marquardt from the best of `starts`.
+    Trial<N> fitFrom(const std::vector<Parameters> &starts, int iterations = Iterations) const
+    {
+        return refine(bestOf(starts), iterations);
+    }
+
+    // Levenberg-Marquardt from `best`, the linear parameters projected out, for at most
+    // `iterations` steps.
+    Trial<N> refine(Trial<N> best, int iterations = Iterations) const
     {
         if (!std::isfinite(best.objective))
             return best;
         double lambda = 1e-3;
-        for (int iteration = 0; iteration < Iterations; ++iteration) {
+        for (int iteration = 0; iteration < iterations; ++iteration) {
             const auto [jtj, gradient] = normalEquations(best);
             bool improved = false;
             for (int tries = 0; tries < 10 && !improved; ++tries) {
@@ -168,7 +218,7 @@ public:
     // all parameters (the offset and slope included), times the residual variance.
     double uFirst(const Trial<N> &t, double variance) const
     {
-        constexpr int All = N + 2;
+        constexpr int All = AllParameters;
         const std::size_t count = m_r.volume.size();
         const double slope = t.projection.slope;
         std::array<std::array<double, All>, All> jtj {};

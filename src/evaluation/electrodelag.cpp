@@ -1,6 +1,7 @@
 #include "electrodelag.h"
 
 #include "evaluation/jumpfit.h"
+#include "evaluation/curvelawfit.h"
 #include "evaluation/precipitationfit.h"
 
 #include <algorithm>
@@ -391,7 +392,7 @@ std::optional<Estimate> estimateOnWholeCurve(
     // A law the settled readings did not follow must follow them under its lag.
     if (lawUnderALag
         && !(bestOf(trials).sum / std::max(1, count - LawParameters - 1)
-            <= PrecipitationFitter::FollowsTheCurve * noise * noise))
+            <= CurveLawFit::FollowsTheCurve * noise * noise))
         return std::nullopt;
     return decided(trials, count, LawParameters, noise, wait);
 }
@@ -555,8 +556,8 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         RecognisedEp &ep = points[k];
         if (electrode && !showsClearly(e)) {
             if (!undoneForElectrode)
-                undoneForElectrode
-                    = EpRecognition::recognise(undone(readings, *electrode->tauSeconds));
+                undoneForElectrode = EpRecognition::recognise(
+                    undone(readings, *electrode->tauSeconds), 1.0, recognised.reading);
             if (const RecognisedEp *nearest
                 = nearestIn(*undoneForElectrode, ep.volume, lowest, highest)) {
                 // The time constants this point's readings allow move it as far as that.
@@ -584,7 +585,8 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         ep.uVolume = std::max(ep.uVolume, e->uVolume);
         // The window fit above only tells the lag; the recognition on the undone curve chooses
         // the jump's model and window as it does for any curve.
-        const EpAnalysis again = EpRecognition::recognise(undone(readings, *e->tauSeconds));
+        const EpAnalysis again
+            = EpRecognition::recognise(undone(readings, *e->tauSeconds), 1.0, recognised.reading);
         if (const RecognisedEp *nearest = nearestIn(again, e->volume, lowest, highest)) {
             ep.volume = nearest->volume;
             ep.value = nearest->value;

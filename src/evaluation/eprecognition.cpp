@@ -1,7 +1,9 @@
 #include "eprecognition.h"
 
+#include "evaluation/curvelawfit.h"
 #include "evaluation/jumpfit.h"
 #include "evaluation/precipitationfit.h"
+#include "evaluation/redoxfit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -195,7 +197,7 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
     const RecognisedEp &strongest = EpRecognition::strongest(analysis);
     const double noise = analysis.noise;
     const auto law = PrecipitationFitter::fit(s, strongest.volume, noise);
-    if (!law || law->residualVariance > PrecipitationFitter::FollowsTheCurve * noise * noise)
+    if (!law || law->residualVariance > CurveLawFit::FollowsTheCurve * noise * noise)
         return;
     RecognisedEp ep = strongest;
     ep.volume = law->volume;
@@ -205,6 +207,23 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
     // are not independent.
     ep.uVolume = std::max(law->uVolume, AsymmetricModelError * stepAt(s, law->volume));
     analysis.points = {ep};
+}
+
+// A potential curve with one jump may be a redox titration's: where the law of its whole curve
+// follows every reading to the noise, the point is that law's. An asymmetric jump's window
+// models leave it a fraction of a step early.
+void takeRedoxLaw(EpAnalysis &analysis, const CurveSeries &s)
+{
+    if (analysis.points.size() != 1 || analysis.points.front().ionsPerAnion > 0)
+        return;
+    RecognisedEp &ep = analysis.points.front();
+    const double noise = analysis.noise;
+    const auto law = RedoxFitter::fit(s, ep.volume, noise);
+    if (!law || law->residualVariance > CurveLawFit::FollowsTheCurve * noise * noise)
+        return;
+    ep.volume = law->volume;
+    ep.value = law->value;
+    ep.uVolume = std::max(law->uVolume, ModelFloor * stepAt(s, law->volume));
 }
 
 } // namespace
@@ -217,9 +236,10 @@ const RecognisedEp &strongest(const EpAnalysis &analysis)
         });
 }
 
-EpAnalysis recognise(const CurveSeries &input, double criterion)
+EpAnalysis recognise(const CurveSeries &input, double criterion, Reading reading)
 {
     EpAnalysis analysis;
+    analysis.reading = reading;
     const CurveSeries s = CurveSeriesTools::prepared(input);
     const int n = int(s.size());
     if (n < 6)
@@ -441,6 +461,8 @@ EpAnalysis recognise(const CurveSeries &input, double criterion)
     analysis.noNarrowJump = noNarrowJump;
     if (noNarrowJump)
         takePrecipitationLaw(analysis, s);
+    if (reading == Reading::Potential)
+        takeRedoxLaw(analysis, s);
     return analysis;
 }
 

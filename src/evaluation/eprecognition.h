@@ -22,6 +22,9 @@ struct RecognisedEp
     int ionsPerAnion = 0;
 };
 
+// What a curve's readings are: a pH, or a potential in mV (a redox or silver electrode).
+enum class Reading { Ph, Potential };
+
 struct EpAnalysis
 {
     std::vector<RecognisedEp> points; // ordered by volume
@@ -29,6 +32,7 @@ struct EpAnalysis
     // No jump was fitted as a narrow one: the curve may follow a precipitation's whole-curve law
     // (see PrecipitationFitter), read by a slow electrode where it does not as it stands.
     bool noNarrowJump = false;
+    Reading reading = Reading::Ph;
 };
 
 namespace EpRecognition {
@@ -49,8 +53,11 @@ constexpr double SteepnessRatio = 3.0;
 // locally, which gives its volume and a standard uncertainty u: +-2u covers the true point in
 // about 95 % of runs. A sharp jump whose sides differ (redox with unequal electron numbers,
 // precipitates of unequal charges, a first precipitate capped by a second) is fitted with
-// unequal amplitudes on either side where the readings show it. `criterion` scales the significance
-// threshold: 1 is the default, larger values want clearer jumps, smaller ones accept weaker ones.
-EpAnalysis recognise(const CurveSeries &series, double criterion = 1.0);
+// unequal amplitudes on either side where the readings show it; a curve that follows the law of
+// a whole precipitation or (in mV) of a redox titration gets that law's point. `criterion`
+// scales the significance threshold: 1 is the default, larger values want clearer jumps,
+// smaller ones accept weaker ones.
+EpAnalysis recognise(
+    const CurveSeries &series, double criterion = 1.0, Reading reading = Reading::Ph);
 
 } // namespace EpRecognition

@@ -75,6 +75,13 @@ struct PrecipitationLaw
     {
         return lnFreeSilver(volume, p, n) / std::log(10.0);
     }
+    std::vector<double> shapesAt(const std::vector<double> &volumes, const Nonlinear &p) const
+    {
+        std::vector<double> shapes(volumes.size());
+        std::transform(volumes.begin(), volumes.end(), shapes.begin(),
+            [&](double v) { return shapeAt(v, p); });
+        return shapes;
+    }
     double prior(const Nonlinear &p) const
     {
         return noise * (p[2] - std::log(TypicalSampleVolume)) / SampleVolumeSpread;
@@ -92,17 +99,11 @@ PrecipitationLaw lawFor(const Readings &r, int n, double noise)
 // Levenberg-Marquardt from the best of a grid of solubilities.
 Trial fitLaw(const Readings &r, const PrecipitationLaw &law, double nearVolume)
 {
-    const Fitter fitter(r, law);
-    Trial best;
-    for (double lnK = LowestLnK; lnK <= HighestLnK; lnK += LnKStep) {
-        Trial t = fitter.at({nearVolume, lnK, std::log(TypicalSampleVolume)});
-        if (t.objective < best.objective)
-            best = std::move(t);
-    }
-    return fitter.refine(std::move(best));
+    std::vector<Nonlinear> starts;
+    for (double lnK = LowestLnK; lnK <= HighestLnK; lnK += LnKStep)
+        starts.push_back({nearVolume, lnK, std::log(TypicalSampleVolume)});
+    return Fitter(r, law).fitFrom(starts);
 }
-
-constexpr int Parameters = 5;
 
 // The fit's result; its u for the readings' noise, or for their misfit where that is larger
 // (`byMisfit`).
@@ -112,7 +113,7 @@ PrecipitationFit resultOf(
     PrecipitationFit out;
     out.volume = t.p[0];
     out.ionsPerAnion = n;
-    out.residualVariance = t.projection.sum / (double(r.volume.size()) - Parameters);
+    out.residualVariance = t.projection.sum / (double(r.volume.size()) - Fitter::AllParameters);
     out.residualSum = t.objective;
     const double variance
         = byMisfit ? std::max(noise * noise, out.residualVariance) : noise * noise;
@@ -128,29 +129,16 @@ PrecipitationFit resultOf(
 std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume, double noise)
 {
     const Readings r = CurveLawFit::readingsOf(series);
-    if (int(r.volume.size()) < 3 * Parameters || !(noise > 0))
+    if (int(r.volume.size()) < 3 * Fitter::AllParameters || !(noise > 0))
         return std::nullopt;
-    struct Fitted
-    {
-        Trial trial;
-        int n = 0;
-    };
-    std::vector<Fitted> fits;
-    for (int n = 1; n <= LargestIonsPerAnion; ++n) {
-        Trial t = fitLaw(r, lawFor(r, n, noise), nearVolume);
-        if (std::isfinite(t.objective))
-            fits.push_back({std::move(t), n});
-    }
-    if (fits.empty())
+    std::vector<Trial> fits;
+    for (int n = 1; n <= LargestIonsPerAnion; ++n)
+        fits.push_back(fitLaw(r, lawFor(r, n, noise), nearVolume));
+    const auto best = CurveLawFit::bestAndSpread(fits, AllowedRatioEvidence * noise * noise);
+    if (!best)
         return std::nullopt;
-    const Fitted &best = *std::min_element(fits.begin(), fits.end(),
-        [](const Fitted &a, const Fitted &b) { return a.trial.objective < b.trial.objective; });
-    double spread = 0;
-    for (const Fitted &f : fits) {
-        if (f.trial.objective <= best.trial.objective + AllowedRatioEvidence * noise * noise)
-            spread = std::max(spread, std::abs(f.trial.p[0] - best.trial.p[0]));
-    }
-    PrecipitationFit out = resultOf(r, best.trial, best.n, noise, spread, true);
+    const auto [index, spread] = *best;
+    PrecipitationFit out = resultOf(r, fits[index], int(index) + 1, noise, spread, true);
     if (!std::isfinite(out.uVolume))
         return std::nullopt;
     return out;
@@ -160,7 +148,7 @@ std::optional<PrecipitationFit> fitLagged(const CurveSeries &readings, int ions,
     double noise, const std::vector<double> &remainders)
 {
     Readings r = CurveLawFit::readingsOf(readings);
-    if (int(r.volume.size()) < 3 * Parameters || !(noise > 0)
+    if (int(r.volume.size()) < 3 * Fitter::AllParameters || !(noise > 0)
         || remainders.size() != r.volume.size())
         return std::nullopt;
     r.remainders = remainders;

@@ -33,9 +33,6 @@ constexpr int LargestIonsPerAnion = 4;
 // The ratios whose fits leave at most this many noise variances more than the best one are
 // all allowed; each puts Ve elsewhere, and u reaches them.
 constexpr double AllowedRatioEvidence = 9;
-// The law is the curve's where it leaves at most this many noise variances per degree of
-// freedom: three standard deviations of that ratio above one on 20 readings.
-constexpr double FollowsTheCurve = 2;
 
 // The law fitted to the readings of a prepared series with volumes above 0, for n = 1 to
 // LargestIonsPerAnion, starting from an equivalence volume near `nearVolume`; `noise` is the

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "evaluation/curveseries.h"
+
+#include <optional>
+
+// A redox titration followed by an inert electrode through the whole titration. The analyte
+// gives up a electrons a molecule, the titrant takes b; with f = V / Ve the titrant's electron
+// equivalents over the analyte's, the electron balance at a potential u (in units of the
+// electrode's slope, from the analyte's formal potential) reads
+//
+//     theta(u) = f rho(u),   theta = 1 / (1 + 10^(-a u)),   rho = 1 / (1 + 10^(b (u - D)))
+//
+// where theta is the analyte's oxidised fraction, rho the titrant's reduced one, and D the
+// couples' distance. The electrode shows E0 + s u; dilution cancels. Only the ratio a : b
+// shapes the curve (s takes a common factor), so coprime ratios are fitted. With unequal
+// numbers the jump is asymmetric and its steepest point lies off Ve; the law over every
+// reading holds Ve where a model of the jump's window leaves it a fraction of a step early.
+struct RedoxFit
+{
+    double volume = 0; // Ve, mL
+    double uVolume = 0; // its standard uncertainty, the choice of ratio included, mL
+    double value = 0; // the electrode's value at Ve
+    int analyteElectrons = 0; // a, of the best ratio
+    int titrantElectrons = 0; // b
+    double residualVariance = 0; // residual sum over the degrees of freedom
+};
+
+namespace RedoxFitter {
+
+// Ratios up to 6 : 1 (dichromate's six electrons to iron's one).
+constexpr int LargestElectrons = 6;
+// The ratios whose fits leave at most this many noise variances more than the best one are
+// all allowed; each puts Ve elsewhere, and u reaches them.
+constexpr double AllowedRatioEvidence = 9;
+
+// The law fitted to the readings of a prepared series with volumes above 0, for every coprime
+// ratio up to LargestElectrons, starting from an equivalence volume near `nearVolume`; `noise`
+// is the standard deviation of one reading. The best ratio, with a u that reaches the other
+// allowed ones; none where no fit converges to a Ve inside the titrated range.
+std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double noise);
+
+} // namespace RedoxFitter
