@@ -26,6 +26,17 @@
 // `shapesAt(volumes, p)` (along rising volumes, where it can carry each solution to the next),
 // `double prior(p)` (a residual in the readings' units; 0 for none) and `steps(p)` (the
 // parameters' steps for forward differences).
+// What a law of the whole curve gives: its equivalence point and how closely it follows the
+// readings.
+struct LawPoint
+{
+    double volume = 0; // Ve, mL
+    double uVolume = 0; // its standard uncertainty, mL
+    double value = 0; // the electrode's value at Ve
+    double residualVariance = 0; // residual sum over the degrees of freedom
+    double residualSum = 0; // the readings' and any prior's
+};
+
 namespace CurveLawFit {
 
 // A law is the curve's where it leaves at most this many noise variances per degree of freedom:

@@ -1,8 +1,9 @@
 #include "electrodelag.h"
 
-#include "evaluation/jumpfit.h"
 #include "evaluation/curvelawfit.h"
+#include "evaluation/jumpfit.h"
 #include "evaluation/precipitationfit.h"
+#include "evaluation/redoxfit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -196,21 +197,24 @@ double tauFor(double remainder, double wait)
     return remainder > 0 ? -wait / std::log(remainder) : 0.0;
 }
 
-// The law of a precipitation's whole curve (see PrecipitationFitter) with the point's ratio of
-// ions, passed through a lag of `tau` and fitted to every reading above 0 mL as they stand:
-// where a window cannot tell a broad jump's lag from its place, its flanks far from the jump can.
+// The law of the point's whole curve (a precipitation's with its ratio of ions, see
+// PrecipitationFitter, or a redox titration's with its ratio of electrons, see RedoxFitter),
+// passed through a lag of `tau` and fitted to every reading above 0 mL as they stand: where a
+// window cannot tell a broad jump's lag from its place, its flanks far from the jump can.
 class LaggedLaw
 {
 public:
-    LaggedLaw(const TimedSeries &s, int ions, double volume, double noise)
+    LaggedLaw(const TimedSeries &s, const RecognisedEp &point, double noise)
         : m_s(s)
-        , m_ions(ions)
-        , m_volume(volume)
+        , m_point(point)
         , m_noise(noise)
     {
         for (const TimedReading &r : s)
             m_readings.push_back({r.volume, r.value});
     }
+
+    // The law's parameters, the offset and slope included.
+    int parameters() const { return m_point.ionsPerAnion > 0 ? 5 : 4; }
 
     Trial operator()(double tau) const
     {
@@ -219,8 +223,7 @@ public:
             remainders[i] = std::exp(-(m_s[i].seconds - m_s[i - 1].seconds) / tau);
         Trial t;
         t.tau = tau;
-        if (const auto law
-            = PrecipitationFitter::fitLagged(m_readings, m_ions, m_volume, m_noise, remainders)) {
+        if (const auto law = fitted(remainders)) {
             t.sum = law->residualSum;
             t.fit.volume = law->volume;
             t.fit.uVolume = law->uVolume;
@@ -230,10 +233,19 @@ public:
     }
 
 private:
+    std::optional<LawPoint> fitted(const std::vector<double> &remainders) const
+    {
+        const double v = m_point.volume;
+        if (m_point.ionsPerAnion > 0)
+            return PrecipitationFitter::fitLagged(
+                m_readings, m_point.ionsPerAnion, v, m_noise, remainders);
+        return RedoxFitter::fitLagged(
+            m_readings, m_point.analyteElectrons, m_point.titrantElectrons, v, m_noise, remainders);
+    }
+
     const TimedSeries &m_s;
     CurveSeries m_readings;
-    int m_ions;
-    double m_volume;
+    const RecognisedEp &m_point;
     double m_noise;
 };
 
@@ -362,7 +374,7 @@ Estimate decided(
     return e;
 }
 
-// The lag of a curve whose one point is a precipitation's whole-curve law, from every reading
+// The lag of a curve whose one point is a whole-curve law's, from every reading
 // above 0 mL; none when they carry no usable times.
 std::optional<Estimate> estimateOnWholeCurve(
     const TimedSeries &readings, const RecognisedEp &point, double noise, bool lawUnderALag = false)
@@ -383,24 +395,43 @@ std::optional<Estimate> estimateOnWholeCurve(
     if (waits.empty())
         return std::nullopt;
     const double wait = median(waits);
-    LaggedLaw law(taken, point.ionsPerAnion, point.volume, std::max(noise, 1e-12));
+    const LaggedLaw law(taken, point, std::max(noise, 1e-12));
     const std::vector<Trial> trials = searchTau(law, wait);
     if (!std::isfinite(trials.front().sum))
         return std::nullopt;
-    constexpr int LawParameters = 5;
     const int count = int(taken.size());
     // A law the settled readings did not follow must follow them under its lag.
     if (lawUnderALag
-        && !(bestOf(trials).sum / std::max(1, count - LawParameters - 1)
+        && !(bestOf(trials).sum / std::max(1, count - law.parameters() - 1)
             <= CurveLawFit::FollowsTheCurve * noise * noise))
         return std::nullopt;
-    return decided(trials, count, LawParameters, noise, wait);
+    return decided(trials, count, law.parameters(), noise, wait);
 }
 
-// A curve without a narrow jump whose readings follow a precipitation's whole-curve law only
-// under a lag (a slow electrode skews the law as it skews a jump): the law's one point, and the
-// lag it shows; none where they do not follow it under any lag either, or show no lag.
-std::optional<std::pair<RecognisedEp, Estimate>> lawUnderALag(
+// A whole-curve law's point (its ratio of ions or electrons set) where the readings follow that
+// law only under a lag (a slow electrode skews the law as it skews a jump), and the lag they
+// show; none where they do not follow it under any lag either, or show no lag.
+std::optional<std::pair<RecognisedEp, Estimate>> lagOfLaw(
+    const TimedSeries &readings, const RecognisedEp &point, double noise)
+{
+    const auto e = estimateOnWholeCurve(readings, point, noise, true);
+    if (!e || !e->tauSeconds)
+        return std::nullopt;
+    return std::pair(point, *e);
+}
+
+RecognisedEp pointOf(const RecognisedEp &recognised, const LawPoint &law)
+{
+    RecognisedEp point = recognised;
+    point.volume = law.volume;
+    point.uVolume = law.uVolume;
+    point.value = law.value;
+    return point;
+}
+
+// A curve without a narrow jump may be one precipitation's, read by a slow electrode; the
+// ratio of ions is the one the readings show as they stand.
+std::optional<std::pair<RecognisedEp, Estimate>> precipitationUnderALag(
     const TimedSeries &readings, const EpAnalysis &analysis)
 {
     const RecognisedEp &strongest = EpRecognition::strongest(analysis);
@@ -411,15 +442,26 @@ std::optional<std::pair<RecognisedEp, Estimate>> lawUnderALag(
         CurveSeriesTools::prepared(series), strongest.volume, analysis.noise);
     if (!settled)
         return std::nullopt;
-    RecognisedEp point = strongest;
-    point.volume = settled->volume;
-    point.uVolume = settled->uVolume;
-    point.value = settled->value;
+    RecognisedEp point = pointOf(strongest, *settled);
     point.ionsPerAnion = settled->ionsPerAnion;
-    const auto e = estimateOnWholeCurve(readings, point, analysis.noise, true);
-    if (!e || !e->tauSeconds)
+    return lagOfLaw(readings, point, analysis.noise);
+}
+
+// A potential curve whose one jump's window shows a lag may be a redox titration's, read by a
+// slow electrode. The lag skews the jump as unequal electron numbers do, so the ratio, and the
+// point the lagged law starts from, are those of the curve undone for the window's lag.
+std::optional<std::pair<RecognisedEp, Estimate>> redoxUnderALag(
+    const TimedSeries &readings, const EpAnalysis &analysis, const Estimate &window)
+{
+    const CurveSeries undoneCurve
+        = CurveSeriesTools::prepared(undone(readings, *window.tauSeconds));
+    const auto settled = RedoxFitter::fit(undoneCurve, window.volume, analysis.noise);
+    if (!settled)
         return std::nullopt;
-    return std::pair(point, *e);
+    RecognisedEp point = pointOf(analysis.points.front(), *settled);
+    point.analyteElectrons = settled->analyteElectrons;
+    point.titrantElectrons = settled->titrantElectrons;
+    return lagOfLaw(readings, point, analysis.noise);
 }
 
 // A whole-curve law's point moved as its lag tells (see estimateOnWholeCurve).
@@ -514,15 +556,18 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
 {
     const EpAnalysis recognised = analysis;
     auto &points = analysis.points;
-    if (points.size() == 1 && points.front().ionsPerAnion > 0) {
+    if (points.size() == 1 && points.front().fromWholeCurveLaw()) {
         if (const auto e = estimateOnWholeCurve(readings, points.front(), analysis.noise))
             takeWholeCurveLag(points.front(), *e);
         return;
     }
+    const auto takeLaw = [&points](const std::pair<RecognisedEp, Estimate> &law) {
+        points = {law.first};
+        takeWholeCurveLag(points.front(), law.second);
+    };
     if (analysis.noNarrowJump && !points.empty()) {
-        if (auto law = lawUnderALag(readings, analysis)) {
-            points = {law->first};
-            takeWholeCurveLag(points.front(), law->second);
+        if (const auto law = precipitationUnderALag(readings, analysis)) {
+            takeLaw(*law);
             return;
         }
     }
@@ -535,6 +580,13 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
                                                      : std::numeric_limits<double>::infinity();
         ranges.emplace_back(lowest, highest);
         estimates.push_back(estimate(readings, points[k].volume, analysis.noise, lowest, highest));
+    }
+    if (analysis.reading == Reading::Potential && points.size() == 1 && estimates.front()
+        && estimates.front()->tauSeconds) {
+        if (const auto law = redoxUnderALag(readings, analysis, *estimates.front())) {
+            takeLaw(*law);
+            return;
+        }
     }
     // One electrode reads the whole curve: a lag one EP only just shows while another shows
     // none is a shape the model misses there; a lag one EP shows clearly is the electrode's,

@@ -214,7 +214,7 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
 // models leave it a fraction of a step early.
 void takeRedoxLaw(EpAnalysis &analysis, const CurveSeries &s)
 {
-    if (analysis.points.size() != 1 || analysis.points.front().ionsPerAnion > 0)
+    if (analysis.points.size() != 1 || analysis.points.front().fromWholeCurveLaw())
         return;
     RecognisedEp &ep = analysis.points.front();
     const double noise = analysis.noise;
@@ -223,6 +223,8 @@ void takeRedoxLaw(EpAnalysis &analysis, const CurveSeries &s)
         return;
     ep.volume = law->volume;
     ep.value = law->value;
+    ep.analyteElectrons = law->analyteElectrons;
+    ep.titrantElectrons = law->titrantElectrons;
     ep.uVolume = std::max(law->uVolume, ModelFloor * stepAt(s, law->volume));
 }
 

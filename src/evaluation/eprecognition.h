@@ -20,6 +20,12 @@ struct RecognisedEp
     // Where the point is that of a precipitation's whole-curve law (see PrecipitationFitter):
     // its silver ions to one anion; 0 for a jump model's point.
     int ionsPerAnion = 0;
+    // Where it is that of a redox titration's whole-curve law (see RedoxFitter): its ratio of
+    // electrons, analyte to titrant; 0 for any other point.
+    int analyteElectrons = 0;
+    int titrantElectrons = 0;
+
+    bool fromWholeCurveLaw() const { return ionsPerAnion > 0 || analyteElectrons > 0; }
 };
 
 // What a curve's readings are: a pH, or a potential in mV (a redox or silver electrode).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "evaluation/curvelawfit.h"
 #include "evaluation/curveseries.h"
 
 #include <optional>
@@ -17,14 +18,11 @@
 // law holds the equivalence volume Ve of a broad jump several times closer than a jump model
 // over a window around it can: the flanks far from the jump tell the ratio of ions and the
 // solubility, which a window's model has to take as free.
-struct PrecipitationFit
+// Its uVolume includes the choice of n; its residualSum the vessel volume's prior (see
+// fitLagged).
+struct PrecipitationFit : LawPoint
 {
-    double volume = 0; // Ve, mL
-    double uVolume = 0; // its standard uncertainty, the choice of n included, mL
-    double value = 0; // the electrode's value at Ve
     int ionsPerAnion = 0; // n
-    double residualVariance = 0; // residual sum over the degrees of freedom
-    double residualSum = 0; // the readings' and the vessel volume's prior (see fitLagged)
 };
 
 namespace PrecipitationFitter {

@@ -113,32 +113,64 @@ struct RedoxLaw
 using Fitter = CurveLawFit::Fitter<RedoxLaw>;
 using Trial = CurveLawFit::Trial<2>;
 
+// The law with one ratio, from the best couples' distance at the point given and then the
+// best of Ve's starts about it, for at most `iterations` steps.
+Trial fitRatio(const CurveLawFit::Readings &r, const RedoxLaw &law, double nearVolume,
+    int iterations = Fitter::Iterations)
+{
+    // A sharp jump holds Ve between two readings: a start a step off can leave the fit there.
+    const auto after = std::lower_bound(r.volume.begin() + 1, r.volume.end() - 1, nearVolume);
+    const double step = *after - *(after - 1);
+    const Fitter fitter(r, law);
+    std::vector<Nonlinear> starts;
+    for (double d : Distances)
+        starts.push_back({nearVolume, d});
+    const double distance = fitter.bestOf(starts).p[1];
+    starts.clear();
+    for (double shift : VolumeShifts)
+        starts.push_back({nearVolume + shift * step, distance});
+    return fitter.fitFrom(starts, iterations);
+}
+
+// The fit's result; its u for the readings' noise, or for their misfit where that is larger
+// (`byMisfit`).
+RedoxFit resultOf(const CurveLawFit::Readings &r, const Trial &t, const RedoxLaw &law, double noise,
+    double spread, bool byMisfit)
+{
+    const Fitter fitter(r, law);
+    RedoxFit out;
+    out.volume = t.p[0];
+    out.analyteElectrons = law.a;
+    out.titrantElectrons = law.b;
+    out.residualVariance = t.projection.sum / (double(r.volume.size()) - Fitter::AllParameters);
+    out.residualSum = t.objective;
+    const double variance
+        = byMisfit ? std::max(noise * noise, out.residualVariance) : noise * noise;
+    out.uVolume = std::hypot(fitter.uFirst(t, variance), spread / 2);
+    out.value = fitter.valueAt(t, out.volume);
+    return out;
+}
+
+bool enough(const CurveLawFit::Readings &r, double noise)
+{
+    return int(r.volume.size()) >= 3 * Fitter::AllParameters && noise > 0;
+}
+
 } // namespace
 
 std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double noise)
 {
     const CurveLawFit::Readings r = CurveLawFit::readingsOf(series);
-    if (int(r.volume.size()) < 3 * Fitter::AllParameters || !(noise > 0))
+    if (!enough(r, noise))
         return std::nullopt;
     std::vector<RedoxLaw> laws;
     std::vector<Trial> fits;
-    // A sharp jump holds Ve between two readings: a start a step off can leave the fit there.
-    const auto after = std::lower_bound(r.volume.begin() + 1, r.volume.end() - 1, nearVolume);
-    const double step = *after - *(after - 1);
     for (int a = 1; a <= LargestElectrons; ++a) {
         for (int b = 1; b <= LargestElectrons; ++b) {
             if (std::gcd(a, b) != 1)
                 continue;
             laws.push_back({a, b, r.volume.front(), r.volume.back()});
-            const Fitter fitter(r, laws.back());
-            std::vector<Nonlinear> starts;
-            for (double d : Distances)
-                starts.push_back({nearVolume, d});
-            Trial start = fitter.bestOf(starts);
-            starts.clear();
-            for (double shift : VolumeShifts)
-                starts.push_back({nearVolume + shift * step, start.p[1]});
-            fits.push_back(fitter.fitFrom(starts, ScreeningIterations));
+            fits.push_back(fitRatio(r, laws.back(), nearVolume, ScreeningIterations));
         }
     }
     // The few ratios that lead after a few steps are fitted through; the others stay behind.
@@ -152,16 +184,24 @@ std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double
     if (!best)
         return std::nullopt;
     const auto [index, spread] = *best;
-    const Trial &t = fits[index];
-    const Fitter fitter(r, laws[index]);
-    RedoxFit out;
-    out.volume = t.p[0];
-    out.analyteElectrons = laws[index].a;
-    out.titrantElectrons = laws[index].b;
-    out.residualVariance = t.projection.sum / (double(r.volume.size()) - Fitter::AllParameters);
-    const double variance = std::max(noise * noise, out.residualVariance);
-    out.uVolume = std::hypot(fitter.uFirst(t, variance), spread / 2);
-    out.value = fitter.valueAt(t, out.volume);
+    RedoxFit out = resultOf(r, fits[index], laws[index], noise, spread, true);
+    if (!std::isfinite(out.uVolume))
+        return std::nullopt;
+    return out;
+}
+
+std::optional<RedoxFit> fitLagged(const CurveSeries &readings, int analyteElectrons,
+    int titrantElectrons, double nearVolume, double noise, const std::vector<double> &remainders)
+{
+    CurveLawFit::Readings r = CurveLawFit::readingsOf(readings);
+    if (!enough(r, noise) || remainders.size() != r.volume.size())
+        return std::nullopt;
+    r.remainders = remainders;
+    const RedoxLaw law {analyteElectrons, titrantElectrons, r.volume.front(), r.volume.back()};
+    const Trial t = fitRatio(r, law, nearVolume);
+    if (!std::isfinite(t.objective))
+        return std::nullopt;
+    RedoxFit out = resultOf(r, t, law, noise, 0, false);
     if (!std::isfinite(out.uVolume))
         return std::nullopt;
     return out;

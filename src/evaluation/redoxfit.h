@@ -1,8 +1,10 @@
 #pragma once
 
+#include "evaluation/curvelawfit.h"
 #include "evaluation/curveseries.h"
 
 #include <optional>
+#include <vector>
 
 // A redox titration followed by an inert electrode through the whole titration. The analyte
 // gives up a electrons a molecule, the titrant takes b; with f = V / Ve the titrant's electron
@@ -16,14 +18,11 @@
 // shapes the curve (s takes a common factor), so coprime ratios are fitted. With unequal
 // numbers the jump is asymmetric and its steepest point lies off Ve; the law over every
 // reading holds Ve where a model of the jump's window leaves it a fraction of a step early.
-struct RedoxFit
+// Its uVolume includes the choice of ratio.
+struct RedoxFit : LawPoint
 {
-    double volume = 0; // Ve, mL
-    double uVolume = 0; // its standard uncertainty, the choice of ratio included, mL
-    double value = 0; // the electrode's value at Ve
     int analyteElectrons = 0; // a, of the best ratio
     int titrantElectrons = 0; // b
-    double residualVariance = 0; // residual sum over the degrees of freedom
 };
 
 namespace RedoxFitter {
@@ -39,5 +38,13 @@ constexpr double AllowedRatioEvidence = 9;
 // is the standard deviation of one reading. The best ratio, with a u that reaches the other
 // allowed ones; none where no fit converges to a Ve inside the titrated range.
 std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double noise);
+
+// The law with the ratio a : b, read by a slow electrode: each reading shows the law's value
+// plus remainders[i] of the difference at the reading before (the first settled). `readings`
+// in the order they were taken, volumes above 0, one remainder each; none where the fit does
+// not converge. Its uVolume is that for the given noise, so fits for different lags compare as
+// they stand.
+std::optional<RedoxFit> fitLagged(const CurveSeries &readings, int analyteElectrons,
+    int titrantElectrons, double nearVolume, double noise, const std::vector<double> &remainders);
 
 } // namespace RedoxFitter

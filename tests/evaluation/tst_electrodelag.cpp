@@ -13,23 +13,28 @@ struct Recorded
     double truth = 0; // the stoichiometric EP, mL
     std::vector<double> truths; // every one
     TimedSeries readings;
+    Reading reading = Reading::Ph;
 };
 
 // A curve titrated at 0.1 mL steps, each reading `wait` s after its dose, by an electrode with
 // the time constant `tau` (0: none), printed as the titrator prints it: a monoprotic acid with
 // 0.002 pH of noise, to 0.001 pH; iron(II) with thallium(III), whose jump is asymmetric (one
-// electron before it, two after), with 0.3 mV of noise, to 0.1 mV; silver phosphate, three silver
+// electron before it, two after), with 0.3 mV of noise, to 0.1 mV; "2:3", two electrons before
+// and three after, as that redox; silver phosphate, three silver
 // ions to one, a broad jump with logarithmic flanks, as the redox; sodium carbonate, two jumps of
 // which the first is broad, as the acid. `noisePh` replaces the noise where not negative (0:
 // the printed digits' rounding alone).
 Recorded record(const QString &sample, double tau, double wait, unsigned seed, double noisePh = -1)
 {
     const bool redox = sample == QLatin1String("Fe/Tl");
+    const bool twoToThree = sample == QLatin1String("2:3");
     const bool carbonate = sample == QLatin1String("carbonate");
     const bool phosphate = sample == QLatin1String("Ag3PO4");
-    const bool millivolts = redox || phosphate;
+    const bool millivolts = redox || twoToThree || phosphate;
     ModelSample m;
-    if (redox) {
+    if (twoToThree) {
+        m = makeRedoxSample(RedoxSample::forEquivalence(2, 3, 400, 1100, false, 10.03, 70, 0.03));
+    } else if (redox) {
         m = makeRedoxSample(RedoxSample::forEquivalence(1, 2, 680, 1250, false, 10.03, 60, 0.05));
     } else if (phosphate) {
         PrecipitationSample p;
@@ -46,6 +51,7 @@ Recorded record(const QString &sample, double tau, double wait, unsigned seed, d
         = recordFixedIncrements([&m](double v) { return m.pH(v); }, millivolts ? 0.05 : 0.0,
             carbonate ? m.endVolume : 18.0, 0.1, electrode, ElectrodeLag(tau), wait);
     Recorded r;
+    r.reading = millivolts ? Reading::Potential : Reading::Ph;
     r.truths = m.equivalenceVolumes;
     r.truth = m.equivalenceVolumes.front();
     for (const StoredPoint &p : points) {
@@ -56,12 +62,12 @@ Recorded record(const QString &sample, double tau, double wait, unsigned seed, d
     return r;
 }
 
-EpAnalysis recognised(const TimedSeries &readings)
+EpAnalysis recognised(const Recorded &r)
 {
     CurveSeries series;
-    for (const TimedReading &p : readings)
+    for (const TimedReading &p : r.readings)
         series.push_back({p.volume, p.value});
-    return EpRecognition::recognise(series);
+    return EpRecognition::recognise(series, 1.0, r.reading);
 }
 
 } // namespace
@@ -99,6 +105,9 @@ private Q_SLOTS:
         // Its whole curve shows a lag that its jump's window cannot.
         QTest::newRow("Ag3PO4, 3 s") << "Ag3PO4" << 3.0 << 2.0 << true << -1.0;
         QTest::newRow("Ag3PO4, 1.5 s") << "Ag3PO4" << 1.5 << 2.0 << true << -1.0;
+        QTest::newRow("two electrons / three, no lag") << "2:3" << 0.0 << 2.0 << true << -1.0;
+        QTest::newRow("two electrons / three, 1 s") << "2:3" << 1.0 << 2.0 << true << -1.0;
+        QTest::newRow("two electrons / three, 2 s") << "2:3" << 2.0 << 2.0 << true << -1.0;
     }
     void lagIsSeenAndUndone()
     {
@@ -113,7 +122,7 @@ private Q_SLOTS:
                 for (TimedReading &p : r.readings)
                     p.seconds = 0;
             }
-            const EpAnalysis before = recognised(r.readings);
+            const EpAnalysis before = recognised(r);
             EpAnalysis after = before;
             LagCorrection::apply(after, r.readings);
             QCOMPARE(after.points.size(), std::size_t(1));
@@ -155,7 +164,7 @@ private Q_SLOTS:
         int lagged = 0, within = 0;
         for (unsigned seed = 1; seed <= 6; ++seed) {
             const Recorded r = record(QStringLiteral("carbonate"), 1.5, 2.0, seed, noise);
-            EpAnalysis a = recognised(r.readings);
+            EpAnalysis a = recognised(r);
             LagCorrection::apply(a, r.readings);
             QCOMPARE(a.points.size(), r.truths.size());
             bool every = true;
