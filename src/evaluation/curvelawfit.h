@@ -66,9 +66,13 @@ struct Trial
     double objective = std::numeric_limits<double>::infinity(); // residual sum and prior
 };
 
-// The readings of a prepared series past its start: no law's shape need hold at 0 mL, where
-// a potential is set by whatever the sample held before the first drop.
-inline Readings readingsOf(const CurveSeries &series)
+// The readings of a prepared series past its start (no law's shape need hold at 0 mL, where a
+// potential is set by whatever the sample held before the first drop), with a slow electrode's
+// remainders where given, one a reading. None where they are too few for a law with
+// `parameters` parameters in all (three readings a parameter), the noise is no noise, or the
+// remainders do not match.
+inline std::optional<Readings> readingsFor(const CurveSeries &series, int parameters, double noise,
+    const std::vector<double> *remainders = nullptr)
 {
     Readings r;
     for (const CurvePoint &p : series) {
@@ -76,6 +80,13 @@ inline Readings readingsOf(const CurveSeries &series)
             r.volume.push_back(p.volume);
             r.value.push_back(p.value);
         }
+    }
+    if (int(r.volume.size()) < 3 * parameters || !(noise > 0))
+        return std::nullopt;
+    if (remainders) {
+        if (remainders->size() != r.volume.size())
+            return std::nullopt;
+        r.remainders = *remainders;
     }
     return r;
 }
@@ -263,6 +274,21 @@ public:
         if (!LinearSystem::solve<All>(jtj, unit) || !(unit[0] > 0))
             return std::numeric_limits<double>::infinity();
         return std::sqrt(unit[0] * variance);
+    }
+
+    // The fit's point: Ve with its u for the readings' noise, or for their misfit where that is
+    // larger (`byMisfit`), widened to reach rival models `spread` away.
+    LawPoint pointOf(const Trial<N> &t, double noise, double spread, bool byMisfit) const
+    {
+        LawPoint out;
+        out.volume = t.p[0];
+        out.residualVariance = t.projection.sum / (double(m_r.volume.size()) - AllParameters);
+        out.residualSum = t.objective;
+        const double variance
+            = byMisfit ? std::max(noise * noise, out.residualVariance) : noise * noise;
+        out.uVolume = std::hypot(uFirst(t, variance), spread / 2);
+        out.value = valueAt(t, out.volume);
+        return out;
     }
 
     // The electrode's value the law gives at `volume`, settled.

@@ -105,32 +105,20 @@ Trial fitLaw(const Readings &r, const PrecipitationLaw &law, double nearVolume)
     return Fitter(r, law).fitFrom(starts);
 }
 
-// The fit's result; its u for the readings' noise, or for their misfit where that is larger
-// (`byMisfit`).
 PrecipitationFit resultOf(
     const Readings &r, const Trial &t, int n, double noise, double spread, bool byMisfit)
 {
-    PrecipitationFit out;
-    out.volume = t.p[0];
-    out.ionsPerAnion = n;
-    out.residualVariance = t.projection.sum / (double(r.volume.size()) - Fitter::AllParameters);
-    out.residualSum = t.objective;
-    const double variance
-        = byMisfit ? std::max(noise * noise, out.residualVariance) : noise * noise;
-    const PrecipitationLaw law = lawFor(r, n, noise);
-    const Fitter fitter(r, law);
-    out.uVolume = std::hypot(fitter.uFirst(t, variance), spread / 2);
-    out.value = fitter.valueAt(t, out.volume);
-    return out;
+    return {Fitter(r, lawFor(r, n, noise)).pointOf(t, noise, spread, byMisfit), n};
 }
 
 } // namespace
 
 std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume, double noise)
 {
-    const Readings r = CurveLawFit::readingsOf(series);
-    if (int(r.volume.size()) < 3 * Fitter::AllParameters || !(noise > 0))
+    const auto readings = CurveLawFit::readingsFor(series, Fitter::AllParameters, noise);
+    if (!readings)
         return std::nullopt;
+    const Readings &r = *readings;
     std::vector<Trial> fits;
     for (int n = 1; n <= LargestIonsPerAnion; ++n)
         fits.push_back(fitLaw(r, lawFor(r, n, noise), nearVolume));
@@ -147,11 +135,11 @@ std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume
 std::optional<PrecipitationFit> fitLagged(const CurveSeries &readings, int ions, double nearVolume,
     double noise, const std::vector<double> &remainders)
 {
-    Readings r = CurveLawFit::readingsOf(readings);
-    if (int(r.volume.size()) < 3 * Fitter::AllParameters || !(noise > 0)
-        || remainders.size() != r.volume.size())
+    const auto taken
+        = CurveLawFit::readingsFor(readings, Fitter::AllParameters, noise, &remainders);
+    if (!taken)
         return std::nullopt;
-    r.remainders = remainders;
+    const Readings &r = *taken;
     const Trial t = fitLaw(r, lawFor(r, ions, noise), nearVolume);
     if (!std::isfinite(t.objective))
         return std::nullopt;

@@ -100,6 +100,8 @@ struct RedoxLaw
         std::vector<double> shapes(volumes.size());
         double below = -std::numeric_limits<double>::infinity();
         for (std::size_t i = 0; i < volumes.size(); ++i) {
+            if (i > 0 && !(volumes[i] >= volumes[i - 1]))
+                below = -std::numeric_limits<double>::infinity();
             shapes[i] = shapeAt(volumes[i], p, below);
             below = shapes[i];
         }
@@ -132,37 +134,20 @@ Trial fitRatio(const CurveLawFit::Readings &r, const RedoxLaw &law, double nearV
     return fitter.fitFrom(starts, iterations);
 }
 
-// The fit's result; its u for the readings' noise, or for their misfit where that is larger
-// (`byMisfit`).
 RedoxFit resultOf(const CurveLawFit::Readings &r, const Trial &t, const RedoxLaw &law, double noise,
     double spread, bool byMisfit)
 {
-    const Fitter fitter(r, law);
-    RedoxFit out;
-    out.volume = t.p[0];
-    out.analyteElectrons = law.a;
-    out.titrantElectrons = law.b;
-    out.residualVariance = t.projection.sum / (double(r.volume.size()) - Fitter::AllParameters);
-    out.residualSum = t.objective;
-    const double variance
-        = byMisfit ? std::max(noise * noise, out.residualVariance) : noise * noise;
-    out.uVolume = std::hypot(fitter.uFirst(t, variance), spread / 2);
-    out.value = fitter.valueAt(t, out.volume);
-    return out;
-}
-
-bool enough(const CurveLawFit::Readings &r, double noise)
-{
-    return int(r.volume.size()) >= 3 * Fitter::AllParameters && noise > 0;
+    return {Fitter(r, law).pointOf(t, noise, spread, byMisfit), law.a, law.b};
 }
 
 } // namespace
 
 std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double noise)
 {
-    const CurveLawFit::Readings r = CurveLawFit::readingsOf(series);
-    if (!enough(r, noise))
+    const auto readings = CurveLawFit::readingsFor(series, Fitter::AllParameters, noise);
+    if (!readings)
         return std::nullopt;
+    const CurveLawFit::Readings &r = *readings;
     std::vector<RedoxLaw> laws;
     std::vector<Trial> fits;
     for (int a = 1; a <= LargestElectrons; ++a) {
@@ -193,10 +178,11 @@ std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double
 std::optional<RedoxFit> fitLagged(const CurveSeries &readings, int analyteElectrons,
     int titrantElectrons, double nearVolume, double noise, const std::vector<double> &remainders)
 {
-    CurveLawFit::Readings r = CurveLawFit::readingsOf(readings);
-    if (!enough(r, noise) || remainders.size() != r.volume.size())
+    const auto taken
+        = CurveLawFit::readingsFor(readings, Fitter::AllParameters, noise, &remainders);
+    if (!taken)
         return std::nullopt;
-    r.remainders = remainders;
+    const CurveLawFit::Readings &r = *taken;
     const RedoxLaw law {analyteElectrons, titrantElectrons, r.volume.front(), r.volume.back()};
     const Trial t = fitRatio(r, law, nearVolume);
     if (!std::isfinite(t.objective))
