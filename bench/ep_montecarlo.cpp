@@ -600,7 +600,9 @@ std::vector<Shape> reviewShapes()
 
 // Drawn up after sides held at a whole ratio of ions on broad precipitation jumps and a settled
 // lag fit widened past its window (both reverted since): shapes, ratios and sizes no other set
-// has. One change to the held sides followed what it showed.
+// has. One change to the held sides followed what it showed. Its redox jump of two electrons to
+// three, recorded on its own in scratch runs, served to build the redox titration's whole-curve
+// law.
 std::vector<Shape> freshShapes()
 {
     return {
@@ -692,7 +694,9 @@ std::vector<Shape> freshShapes()
 // first run with it, its dynamic steps had the lag window reach no more than twice as far on one
 // side as on the other. Its silver chromate (0.02 M), oxalate (100 mL) and phosphate, recorded on
 // their own in scratch runs, served to build the precipitation's whole-curve law; after its lag
-// rows, that law was also passed through the lag.
+// rows, that law was also passed through the lag. Its four redox jumps of unequal electron
+// numbers, recorded on their own in scratch runs, served to build the redox titration's
+// whole-curve law.
 std::vector<Shape> review2Shapes()
 {
     return {
@@ -1151,9 +1155,11 @@ several shapes at fixed increments of 0.05, 0.1 and 0.2 mL and in dynamic steps,
 up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
 
   --set <set>        review2 (default: drawn up last; two reverts followed it, its silver
-                     phosphate served the lag fit's logarithmic model and window, and its
+                     phosphate served the lag fit's logarithmic model and window, its
                      silver chromate, oxalate and phosphate the precipitation's whole-curve
-                     law), fresh (two changes), review (three), final (three), holdout2 or
+                     law, and its redox jumps the redox law), fresh (two changes; its 2:3
+                     redox jump served the redox law), review (three), final (three; its
+                     redox jumps never served the redox law), holdout2 or
                      holdout (one each), check (served to tune the asymmetric jumps and the
                      lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
