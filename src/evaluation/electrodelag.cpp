@@ -456,7 +456,7 @@ std::optional<std::pair<RecognisedEp, Estimate>> redoxUnderALag(
     const CurveSeries undoneCurve
         = CurveSeriesTools::prepared(undone(readings, *window.tauSeconds));
     const auto settled = RedoxFitter::fit(undoneCurve, window.volume, analysis.noise);
-    if (!settled)
+    if (!settled || !settled->sidesDiffer())
         return std::nullopt;
     RecognisedEp point = pointOf(analysis.points.front(), *settled);
     point.analyteElectrons = settled->analyteElectrons;

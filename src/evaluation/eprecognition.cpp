@@ -219,7 +219,8 @@ void takeRedoxLaw(EpAnalysis &analysis, const CurveSeries &s)
     RecognisedEp &ep = analysis.points.front();
     const double noise = analysis.noise;
     const auto law = RedoxFitter::fit(s, ep.volume, noise);
-    if (!law || law->residualVariance > CurveLawFit::FollowsTheCurve * noise * noise)
+    if (!law || !law->sidesDiffer()
+        || law->residualVariance > CurveLawFit::FollowsTheCurve * noise * noise)
         return;
     ep.volume = law->volume;
     ep.value = law->value;

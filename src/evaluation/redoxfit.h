@@ -23,6 +23,12 @@ struct RedoxFit : LawPoint
 {
     int analyteElectrons = 0; // a, of the best ratio
     int titrantElectrons = 0; // b
+
+    // Where the ratio is 1 : 1 the jump is symmetric and a jump model holds its centre; a weak
+    // acid read in mV follows that law nearly as well (its buffer is the analyte's half, its
+    // excess titrant the other but for the dilution), and in noise the law would take the
+    // dilution's misfit into Ve. The law serves only unequal numbers.
+    bool sidesDiffer() const { return analyteElectrons != titrantElectrons; }
 };
 
 namespace RedoxFitter {
