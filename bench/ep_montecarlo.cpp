@@ -1098,7 +1098,7 @@ int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curve
                     Run run;
                     run.increment = 0.1;
                     run.noisePh = noise;
-                    run.millivolts = c % 3 == 2;
+                    run.millivolts = shape.millivolts || c % 3 == 2;
                     run.criterion = criterion;
                     run.lagSeconds = lag;
                     run.waitSeconds = 2;
