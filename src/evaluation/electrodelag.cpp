@@ -585,6 +585,10 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         && estimates.front()->tauSeconds) {
         if (const auto law = redoxUnderALag(readings, analysis, *estimates.front())) {
             takeLaw(*law);
+            // The window's lagged jump is the other reasonable estimate of the point: a real
+            // electrode settles only about as the law's first-order lag, and u reaches it.
+            RecognisedEp &ep = points.front();
+            ep.uVolume = std::hypot(ep.uVolume, (ep.volume - estimates.front()->volume) / 2);
             return;
         }
     }
