@@ -95,6 +95,21 @@ ModelSample redoxTo(int analyteElectrons, int titrantElectrons, double analytePo
     return m;
 }
 
+// The noise of one reading in the readings' units, the printed digit's rounding at least.
+double readingNoise(const Case &c)
+{
+    return c.millivolts ? std::max(59.16 * c.noise, 0.029) : std::max(c.noise, 0.0003);
+}
+
+// A whole-curve law's point against the truth: within +-2u and a fiftieth of a step (rounding
+// errors of a flat flank are not independent), and a u no larger than `largestU` steps.
+void checkLawPoint(
+    const LawPoint &law, double truth, double step, double largestU, const QString &at)
+{
+    QVERIFY2(std::abs(law.volume - truth) <= 2 * law.uVolume + 0.02 * step, qPrintable(at));
+    QVERIFY2(law.uVolume <= largestU * step, qPrintable(at));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Case)
@@ -254,9 +269,7 @@ private Q_SLOTS:
         for (unsigned seed = 1; seed <= 3; ++seed) {
             const Recording r = record(c, seed);
             const double truth = r.model.equivalenceVolumes.front();
-            // The noise in the readings' units, the printed digit's rounding at least.
-            const double noise
-                = c.millivolts ? std::max(59.16 * c.noise, 0.029) : std::max(c.noise, 0.0003);
+            const double noise = readingNoise(c);
             const auto law = PrecipitationFitter::fit(r.series, truth + 0.1, noise);
             QVERIFY(law);
             if (ions == 0) {
@@ -271,9 +284,7 @@ private Q_SLOTS:
                                    .arg((law->volume - truth) / step)
                                    .arg(law->uVolume / step);
             QVERIFY2(law->ionsPerAnion == ions, qPrintable(at));
-            QVERIFY2(
-                std::abs(law->volume - truth) <= 2 * law->uVolume + 0.02 * step, qPrintable(at));
-            QVERIFY2(law->uVolume <= largestU * step, qPrintable(at));
+            checkLawPoint(*law, truth, step, largestU, at);
         }
     }
 
@@ -314,7 +325,7 @@ private Q_SLOTS:
         for (unsigned seed = 1; seed <= 3; ++seed) {
             const Recording r = record(c, seed);
             const double truth = r.model.equivalenceVolumes.front();
-            const double noise = std::max(59.16 * c.noise, 0.029);
+            const double noise = readingNoise(c);
             // Started as the recognition starts it: from a jump model's point, a fraction of
             // a step off.
             const double step = c.increment;
@@ -335,9 +346,7 @@ private Q_SLOTS:
             QVERIFY2(law->analyteElectrons == analyteElectrons
                     && law->titrantElectrons == titrantElectrons,
                 qPrintable(at));
-            QVERIFY2(
-                std::abs(law->volume - truth) <= 2 * law->uVolume + 0.02 * step, qPrintable(at));
-            QVERIFY2(law->uVolume <= largestU * step, qPrintable(at));
+            checkLawPoint(*law, truth, step, largestU, at);
         }
     }
 
