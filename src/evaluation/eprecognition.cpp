@@ -462,7 +462,9 @@ EpAnalysis recognise(const CurveSeries &input, double criterion, Reading reading
         noNarrowJump = noNarrowJump && !(fit && narrow);
     }
     analysis.noNarrowJump = noNarrowJump;
-    if (noNarrowJump)
+    // Two jumps that one anion's law follows to the noise are one broad jump, and one of them
+    // noise, however narrow its window's fit.
+    if (noNarrowJump || analysis.points.size() > 1)
         takePrecipitationLaw(analysis, s);
     if (reading == Reading::Potential)
         takeRedoxLaw(analysis, s);

@@ -190,9 +190,11 @@ private Q_SLOTS:
         QTest::newRow("silver oxalate, 0.05 mL")
             << mV(silverOn({{0.01, 11.27, 2}}, 1.7), 0.05, 0.002);
         // Dilute silver chromate's jump is broader than any window a jump model follows: its
-        // centre lay up to eight steps late. The law of the whole curve holds it.
-        QTest::newRow("silver chromate, 0.002 M, 0.05 mL, 0.3 mV")
-            << mV(silverOn({{0.002, 11.95, 2}}, 1.7, 50, 0.02), 0.05, 0.005);
+        // centre lay up to eight steps late. The law of the whole curve holds it, also where
+        // noise splits the jump in two, one of them narrow (seed 27).
+        Case dilute = mV(silverOn({{0.002, 11.95, 2}}, 1.7, 50, 0.02), 0.05, 0.005);
+        dilute.firstSeed = 24;
+        QTest::newRow("silver chromate, 0.002 M, 0.05 mL, 0.3 mV") << dilute;
         // A weak acid read in mV follows the redox law of one electron to one within noise of
         // 0.6 mV; the law took the dilution's misfit into its point, a sixth of a step early.
         ModelSample weakAcid = makeMonoproticSample(false, false, 7.5, 9.7, 50, 0.1);
