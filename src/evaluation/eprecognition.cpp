@@ -187,9 +187,9 @@ double stepAt(const CurveSeries &s, double volume)
     return after->volume - (after - 1)->volume;
 }
 
-// A curve without a narrow jump may be one precipitation read by a silver electrode: where the
-// law of its whole curve follows every reading to the noise, the curve holds that law's one
-// equivalence point, and a second jump seen in its noise is none.
+// A curve without a narrow jump, or with more than one, may be one precipitation read by a
+// silver electrode: where the law of its whole curve follows every reading to the noise, the
+// curve holds that law's one equivalence point, and a second jump seen in its noise is none.
 void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
 {
     if (analysis.points.empty())
