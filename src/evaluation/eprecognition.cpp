@@ -34,6 +34,10 @@ constexpr double ModelFloor = 1e-3;
 // The asymmetric model's own error is larger: its flanks are logarithms of the distance alone,
 // where the curve's also bend with the fraction titrated (exact readings: about 0.01 step).
 constexpr double AsymmetricModelError = 0.015;
+// A precipitation's law that leaves up to this many noise variances per degree of freedom does
+// not hold the curve, but its point is a second estimate of the one EP: a curve of few
+// readings (dynamic steps) can show less noise than it has.
+constexpr double NearlyFollows = 8;
 
 struct Candidate
 {
@@ -197,8 +201,20 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
     const RecognisedEp &strongest = EpRecognition::strongest(analysis);
     const double noise = analysis.noise;
     const auto law = PrecipitationFitter::fit(s, strongest.volume, noise);
-    if (!law || law->residualVariance > CurveLawFit::FollowsTheCurve * noise * noise)
+    if (!law)
         return;
+    if (law->residualVariance > CurveLawFit::FollowsTheCurve * noise * noise) {
+        // The two estimates disagree: the point lies between them, and u reaches both.
+        if (analysis.points.size() == 1
+            && law->residualVariance <= NearlyFollows * noise * noise) {
+            RecognisedEp &ep = analysis.points.front();
+            const double shift = law->volume - ep.volume;
+            ep.volume += shift / 2;
+            ep.value = (ep.value + law->value) / 2;
+            ep.uVolume = std::hypot(ep.uVolume, shift / 2);
+        }
+        return;
+    }
     RecognisedEp ep = strongest;
     ep.volume = law->volume;
     ep.value = law->value;

@@ -29,6 +29,7 @@ struct Case
     std::optional<ModelSample> model
         = std::nullopt; // a curve followed in mV, recorded from 0.01 mL on
     double largestError = 0.25; // steps
+    double largestTwoU = 0.5; // steps
 };
 
 struct Recording
@@ -195,6 +196,13 @@ private Q_SLOTS:
         Case dilute = mV(silverOn({{0.002, 11.95, 2}}, 1.7, 50, 0.02), 0.05, 0.005);
         dilute.firstSeed = 24;
         QTest::newRow("silver chromate, 0.002 M, 0.05 mL, 0.3 mV") << dilute;
+        // In dynamic steps it has few readings, which can show less noise than they have: the
+        // law then leaves several noise variances, and the window's point lay two steps late
+        // with a u of a fifth of a step (seed 26). The point lies between the two now.
+        Case dynamic = mV(silverOn({{0.0016, 11.95, 2}}, 1.7, 50, 0.02), 0, 0.01, 1.1);
+        dynamic.firstSeed = 26;
+        dynamic.largestTwoU = 2.5;
+        QTest::newRow("silver chromate, 0.0016 M, dynamic steps, 0.6 mV") << dynamic;
         // A weak acid read in mV follows the redox law of one electron to one within noise of
         // 0.6 mV; the law took the dilution's misfit into its point, a sixth of a step early.
         ModelSample weakAcid = makeMonoproticSample(false, false, 7.5, 9.7, 50, 0.1);
@@ -221,7 +229,8 @@ private Q_SLOTS:
                 const QString at = QString::asprintf("seed %u, EP%zu: off by %g steps, u %g steps",
                     seed, k + 1, error / step, ep.uVolume / step);
                 QVERIFY2(error <= c.largestError * step, qPrintable(at));
-                QVERIFY2(error <= 4 * ep.uVolume && 2 * ep.uVolume <= 0.5 * step, qPrintable(at));
+                QVERIFY2(error <= 4 * ep.uVolume && 2 * ep.uVolume <= c.largestTwoU * step,
+                    qPrintable(at));
                 if (!c.model)
                     QCOMPARE(ep.steepness > 0, rising);
             }
