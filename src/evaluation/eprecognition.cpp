@@ -4,6 +4,7 @@
 #include "evaluation/jumpfit.h"
 #include "evaluation/precipitationfit.h"
 #include "evaluation/redoxfit.h"
+#include "evaluation/twoprecipitatesfit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,9 +35,10 @@ constexpr double ModelFloor = 1e-3;
 // The asymmetric model's own error is larger: its flanks are logarithms of the distance alone,
 // where the curve's also bend with the fraction titrated (exact readings: about 0.01 step).
 constexpr double AsymmetricModelError = 0.015;
-// A precipitation's law that leaves up to this many noise variances per degree of freedom does
-// not hold the curve, but its point is a second estimate of the one EP: a curve of few
-// readings (dynamic steps) can show less noise than it has.
+// A precipitation's law of unequal charges that leaves up to this many noise variances per
+// degree of freedom of a potential curve does not hold it, but its point is a second estimate
+// of the one EP: a curve of few readings (dynamic steps) can show less noise than it has, and
+// jump models miss such broad jumps. (A weak acid can come as close to the law of one ion.)
 constexpr double NearlyFollows = 8;
 
 struct Candidate
@@ -205,8 +207,8 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
         return;
     if (law->residualVariance > CurveLawFit::FollowsTheCurve * noise * noise) {
         // The two estimates disagree: the point lies between them, and u reaches both.
-        if (analysis.points.size() == 1
-            && law->residualVariance <= NearlyFollows * noise * noise) {
+        if (analysis.points.size() == 1 && analysis.reading == Reading::Potential
+            && law->ionsPerAnion > 1 && law->residualVariance <= NearlyFollows * noise * noise) {
             RecognisedEp &ep = analysis.points.front();
             const double shift = law->volume - ep.volume;
             ep.volume += shift / 2;
@@ -223,6 +225,26 @@ void takePrecipitationLaw(EpAnalysis &analysis, const CurveSeries &s)
     // are not independent.
     ep.uVolume = std::max(law->uVolume, AsymmetricModelError * stepAt(s, law->volume));
     analysis.points = {ep};
+}
+
+// A potential curve with two jumps may be two anions precipitated in turn: where the law of its
+// whole curve follows every reading to the noise, the points are that law's. Where the salts'
+// solubilities lie close, the first jump is cut short and its window's model puts it early.
+void takeTwoPrecipitatesLaw(EpAnalysis &analysis, const CurveSeries &s)
+{
+    auto &points = analysis.points;
+    if (points.size() != 2 || points.front().fromWholeCurveLaw())
+        return;
+    const double noise = analysis.noise;
+    const auto law = TwoPrecipitatesFitter::fit(s, points[0].volume, points[1].volume, noise);
+    if (!law || law->first.residualVariance > CurveLawFit::FollowsTheCurve * noise * noise)
+        return;
+    for (const auto &[ep, fit] :
+        {std::pair(&points[0], law->first), std::pair(&points[1], law->second)}) {
+        ep->volume = fit.volume;
+        ep->value = fit.value;
+        ep->uVolume = std::max(fit.uVolume, AsymmetricModelError * stepAt(s, fit.volume));
+    }
 }
 
 // A potential curve with one jump may be a redox titration's: where the law of its whole curve
@@ -482,8 +504,10 @@ EpAnalysis recognise(const CurveSeries &input, double criterion, Reading reading
     // noise, however narrow its window's fit.
     if (noNarrowJump || analysis.points.size() > 1)
         takePrecipitationLaw(analysis, s);
-    if (reading == Reading::Potential)
+    if (reading == Reading::Potential) {
+        takeTwoPrecipitatesLaw(analysis, s);
         takeRedoxLaw(analysis, s);
+    }
     return analysis;
 }
 
