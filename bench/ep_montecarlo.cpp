@@ -26,6 +26,7 @@
 #include "evaluation/electrodelag.h"
 #include "evaluation/eprecognition.h"
 #include "evaluation/equivalencepointfinder.h"
+#include "evaluation/goldensection.h"
 #include "evaluation/titrationresult.h"
 
 #include <algorithm>
@@ -1200,26 +1201,8 @@ double lagDistance(const ModelSample &m, double start, double lagSeconds)
     const auto sumAt = [&](double shift) {
         return leastSum([&](int i) { return m.pH(std::max(0.0, start + i * Step - shift)); });
     };
-    constexpr double Golden = 0.618033988749895;
-    double lo = (k - 1) * Grid, hi = (k + 1) * Grid;
-    double c = hi - Golden * (hi - lo), d = lo + Golden * (hi - lo);
-    double fc = sumAt(c), fd = sumAt(d);
-    for (int i = 0; i < 30; ++i) {
-        if (fc < fd) {
-            hi = d;
-            d = c;
-            fd = fc;
-            c = hi - Golden * (hi - lo);
-            fc = sumAt(c);
-        } else {
-            lo = c;
-            c = d;
-            fc = fd;
-            d = lo + Golden * (hi - lo);
-            fd = sumAt(d);
-        }
-    }
-    return std::min({sums[std::size_t(k + Before)], fc, fd});
+    const double least = goldenSectionMinimum(sumAt, (k - 1) * Grid, (k + 1) * Grid, 30).second;
+    return std::min(sums[std::size_t(k + Before)], least);
 }
 
 // The most often any test that flags at most 5 % of settled curves could flag a lag: for a

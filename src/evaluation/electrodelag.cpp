@@ -1,6 +1,7 @@
 #include "electrodelag.h"
 
 #include "evaluation/curvelawfit.h"
+#include "evaluation/goldensection.h"
 #include "evaluation/jumpfit.h"
 #include "evaluation/precipitationfit.h"
 #include "evaluation/redoxfit.h"
@@ -301,26 +302,8 @@ std::vector<Trial> searchTau(FitLagged &fitLagged, double wait)
     }
     if (grid == 0)
         return trials;
-    constexpr double Golden = 0.618033988749895;
-    double a = Remainders[grid - 1];
-    double b = Remainders[std::min(grid + 1, std::size(Remainders) - 1)];
-    double c = b - Golden * (b - a), d = a + Golden * (b - a);
-    double fc = trial(c), fd = trial(d);
-    for (int i = 0; i < RefineSteps; ++i) {
-        if (fc < fd) {
-            b = d;
-            d = c;
-            fd = fc;
-            c = b - Golden * (b - a);
-            fc = trial(c);
-        } else {
-            a = c;
-            c = d;
-            fc = fd;
-            d = a + Golden * (b - a);
-            fd = trial(d);
-        }
-    }
+    goldenSectionMinimum(trial, Remainders[grid - 1],
+        Remainders[std::min(grid + 1, std::size(Remainders) - 1)], RefineSteps);
     return trials;
 }
 
