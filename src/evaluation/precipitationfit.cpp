@@ -13,10 +13,6 @@ namespace PrecipitationFitter {
 
 namespace {
 
-// The vessel holds about this much besides the titrant where the readings leave it open, within
-// this factor (one standard deviation of its logarithm).
-constexpr double TypicalSampleVolume = 75; // mL
-constexpr double SampleVolumeSpread = 0.7;
 // The solubility's starting grid, ln K in the titrant's units: from far below any silver salt's
 // to a barely soluble one, in steps the fit refines.
 constexpr double LowestLnK = -90, HighestLnK = 0, LnKStep = 4;
@@ -82,10 +78,7 @@ struct PrecipitationLaw
             [&](double v) { return shapeAt(v, p); });
         return shapes;
     }
-    double prior(const Nonlinear &p) const
-    {
-        return noise * (p[2] - std::log(TypicalSampleVolume)) / SampleVolumeSpread;
-    }
+    double prior(const Nonlinear &p) const { return vesselPrior(p[2], noise); }
     static Nonlinear steps(const Nonlinear &p) { return {1e-6 * p[0], 1e-5, 1e-5}; }
 };
 

@@ -3,6 +3,7 @@
 #include "evaluation/curvelawfit.h"
 #include "evaluation/curveseries.h"
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,16 @@ struct PrecipitationFit : LawPoint
 namespace PrecipitationFitter {
 
 constexpr int LargestIonsPerAnion = 4;
+// The vessel holds about this much besides the titrant where the readings leave it open, within
+// this factor (one standard deviation of its logarithm).
+constexpr double TypicalSampleVolume = 75; // mL
+constexpr double SampleVolumeSpread = 0.7;
+
+// That prior on the vessel's ln V0 (V0 in mL), as one more residual in the readings' units.
+inline double vesselPrior(double lnVessel, double noise)
+{
+    return noise * (lnVessel - std::log(TypicalSampleVolume)) / SampleVolumeSpread;
+}
 // The ratios whose fits leave at most this many noise variances more than the best one are
 // all allowed; each puts Ve elsewhere, and u reaches them.
 constexpr double AllowedRatioEvidence = 9;

@@ -1,5 +1,7 @@
 #include "twoprecipitatesfit.h"
 
+#include "evaluation/precipitationfit.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,10 +11,6 @@ namespace TwoPrecipitatesFitter {
 
 namespace {
 
-// The vessel holds about this much besides the titrant where the readings leave it open, within
-// this factor (one standard deviation of its logarithm).
-constexpr double TypicalSampleVolume = 75; // mL
-constexpr double SampleVolumeSpread = 0.7;
 // The starting grid of the less soluble salt's ln K (titrant's units), and how many decades
 // (in ln) the other one's may lie above it.
 constexpr double LowestLnK = -64, HighestLnK = -8, LnKStep = 8;
@@ -102,10 +100,7 @@ struct TwoPrecipitatesLaw
         }
         return shapes;
     }
-    double prior(const Nonlinear &p) const
-    {
-        return noise * (p[4] - std::log(TypicalSampleVolume)) / SampleVolumeSpread;
-    }
+    double prior(const Nonlinear &p) const { return PrecipitationFitter::vesselPrior(p[4], noise); }
     static Nonlinear steps(const Nonlinear &p)
     {
         return {1e-6 * p[0], 1e-6 * p[1], 1e-5, 1e-5, 1e-5};
@@ -128,8 +123,8 @@ std::optional<TwoPrecipitatesFit> fit(
     std::vector<Nonlinear> starts;
     for (double lnK1 = LowestLnK; lnK1 <= HighestLnK; lnK1 += LnKStep) {
         for (double gap : Gaps)
-            starts.push_back(
-                {firstVolume, secondVolume, lnK1, lnK1 + gap, std::log(TypicalSampleVolume)});
+            starts.push_back({firstVolume, secondVolume, lnK1, lnK1 + gap,
+                std::log(PrecipitationFitter::TypicalSampleVolume)});
     }
     const Fitter fitter(r, law);
     const Trial t = fitter.fitFrom(starts);
