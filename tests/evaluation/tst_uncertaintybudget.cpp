@@ -171,38 +171,26 @@ private Q_SLOTS:
         QTest::addColumn<double>("u");
         QTest::addColumn<QString>("valueText");
         QTest::addColumn<QString>("uText");
-        QTest::newRow("a digit u supports") << 10.1 << 0.001 << "10,1000"
-                                            << "0,0010";
-        QTest::newRow("digits u does not support") << 101.23456 << 0.0072 << "101,2346"
-                                                   << "0,0072";
-        QTest::newRow("u 0: the value as it is") << 10.1 << 0.0 << "10,1"
-                                                 << "0";
-        QTest::newRow("u rounds up to a new digit") << 1.23456 << 0.0995 << "1,23"
-                                                    << "0,10";
-        QTest::newRow("u just below") << 1.23456 << 0.0994 << "1,235"
-                                      << "0,099";
-        QTest::newRow("half away from zero, decimal") << 2.0005 << 0.0125 << "2,001"
-                                                      << "0,013";
-        QTest::newRow("u 9.96 becomes 10") << 123.456 << 9.96 << "123"
-                                           << "10";
-        QTest::newRow("u of hundreds") << 98765.0 << 1234.0 << "98800"
-                                       << "1200";
-        QTest::newRow("negative") << -0.5049 << 0.00051 << "-0,50490"
-                                  << "0,00051";
-        QTest::newRow("rounds to 0: no sign") << -0.0001 << 0.011 << "0,000"
-                                              << "0,011";
-        QTest::newRow("carry into a new digit") << 9.99996 << 0.0011 << "10,0000"
-                                                << "0,0011";
-        QTest::newRow("nine decimals: fixed") << 0.5 << 1.2e-8 << "0,500000000"
-                                              << "0,000000012";
-        QTest::newRow("ten decimals: exponent") << 0.5 << 1.2e-9 << "5,000000000E-01"
-                                                << "1,2E-09";
-        QTest::newRow("tiny") << 1.2345e-12 << 3.4e-16 << "1,23450E-12"
-                              << "3,4E-16";
-        QTest::newRow("below 1E+15: fixed") << 999999999999999.0 << 12.0 << "999999999999999"
-                                            << "12";
-        QTest::newRow("huge") << 6.02214076e23 << 1.2e16 << "6,02214076E+23"
-                              << "1,2E+16";
+        const auto row = [](const char *name, double value, double u, const char *valueText,
+                             const char *uText) {
+            QTest::newRow(name) << value << u << QString(valueText) << QString(uText);
+        };
+        row("a digit u supports", 10.1, 0.001, "10,1000", "0,0010");
+        row("digits u does not support", 101.23456, 0.0072, "101,2346", "0,0072");
+        row("u 0: the value as it is", 10.1, 0.0, "10,1", "0");
+        row("u rounds up to a new digit", 1.23456, 0.0995, "1,23", "0,10");
+        row("u just below", 1.23456, 0.0994, "1,235", "0,099");
+        row("half away from zero, decimal", 2.0005, 0.0125, "2,001", "0,013");
+        row("u 9.96 becomes 10", 123.456, 9.96, "123", "10");
+        row("u of hundreds", 98765.0, 1234.0, "98800", "1200");
+        row("negative", -0.5049, 0.00051, "-0,50490", "0,00051");
+        row("rounds to 0: no sign", -0.0001, 0.011, "0,000", "0,011");
+        row("carry into a new digit", 9.99996, 0.0011, "10,0000", "0,0011");
+        row("nine decimals: fixed", 0.5, 1.2e-8, "0,500000000", "0,000000012");
+        row("ten decimals: exponent", 0.5, 1.2e-9, "5,000000000E-01", "1,2E-09");
+        row("tiny", 1.2345e-12, 3.4e-16, "1,23450E-12", "3,4E-16");
+        row("below 1E+15: fixed", 999999999999999.0, 12.0, "999999999999999", "12");
+        row("huge", 6.02214076e23, 1.2e16, "6,02214076E+23", "1,2E+16");
     }
     void valueShownToThePrecisionOfItsU()
     {
