@@ -98,14 +98,20 @@ private Q_SLOTS:
         QCOMPARE(query.value(0).toString(), QString(64, u'0'));
     }
 
+    // The trail and what it stands for refuse change; the chain, which covers readings,
+    // evaluations and titers, is then as it was.
     void theTrailRefusesChange_data()
     {
         QTest::addColumn<QString>("sql");
         QTest::newRow("update") << "UPDATE audit_trail SET record = 'x' WHERE seq = 1";
         QTest::newRow("delete") << "DELETE FROM audit_trail WHERE seq = 2";
-        QTest::newRow("delete all") << "DELETE FROM audit_trail";
         QTest::newRow("truncate") << "TRUNCATE audit_trail";
         QTest::newRow("update titer") << "UPDATE titers SET value = 1";
+        QTest::newRow("update reading") << "UPDATE readings SET value = 7 WHERE seq = 0";
+        QTest::newRow("delete reading") << "DELETE FROM readings";
+        QTest::newRow("truncate readings") << "TRUNCATE readings CASCADE";
+        QTest::newRow("update evaluation") << "UPDATE evaluations SET result_value = 1";
+        QTest::newRow("delete evaluation") << "DELETE FROM evaluations";
     }
     void theTrailRefusesChange()
     {
