@@ -90,9 +90,8 @@ struct RunFixture
                 marked.append(line.trimmed().endsWith(u'*'));
         }
         if (int(readings.size()) != read.AnzahlWerte)
-            return QStringLiteral("%1 readings, %2 rows")
-                .arg(readings.size())
-                .arg(read.AnzahlWerte);
+            return QString::asprintf(
+                "%d readings, %d rows", int(readings.size()), read.AnzahlWerte);
         const auto near = [](double a, double b, double halfDigit) {
             return std::abs(a - b) <= halfDigit * (1 + 1e-9);
         };
@@ -102,12 +101,8 @@ struct RunFixture
                 || !near(r.value, read.Messwerte[i][1], 0.0005)
                 || !near(r.seconds, read.Zeiten[i], 0.05) || r.forced != marked[i]
                 || r.volume != store.Messwerte[i][0] || r.value != store.Messwerte[i][1])
-                return QStringLiteral("reading %1 (%2 mL, %3, %4 s%5) differs from its row")
-                    .arg(r.index)
-                    .arg(r.volume)
-                    .arg(r.value)
-                    .arg(r.seconds)
-                    .arg(r.forced ? QStringLiteral(", forced") : QString());
+                return QString::asprintf("reading %d (%g mL, %g, %g s%s) differs from its row",
+                    r.index, r.volume, r.value, r.seconds, r.forced ? ", forced" : "");
         }
         return {};
     }

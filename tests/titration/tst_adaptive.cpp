@@ -44,17 +44,14 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("lastDose"); // microlitres, 0: none yet
         QTest::addColumn<double>("change"); // signal change the last dose brought
         QTest::addColumn<qint64>("expected");
-        QTest::addColumn<double>("minIncrement"); // mL
-        QTest::addColumn<double>("maxIncrement");
+        QTest::addColumn<MethodSettings>("method");
         QTest::addColumn<bool>("millivolts");
 
         // Default rule: 10 to 200 microlitres, 0.2 pH a dose, at most twice the last dose.
-        auto row
-            = [](const char *name, qint64 lastDose, double change, qint64 expected,
-                  double minIncrement = 0.01, double maxIncrement = 0.2, bool millivolts = false) {
-                  QTest::newRow(name) << lastDose << change << expected << minIncrement
-                                      << maxIncrement << millivolts;
-              };
+        auto row = [](const char *name, qint64 lastDose, double change, qint64 expected,
+                       const M &method = {}, bool millivolts = false) {
+            QTest::newRow(name) << lastDose << change << expected << method << millivolts;
+        };
         row("falling curve alike, rounded up", 100, -0.3, 67); // 66.67
         row("rounded down", 100, 0.9, 22); // 22.22
         row("exactly the smallest", 50, 1.0, 10);
@@ -65,20 +62,19 @@ private Q_SLOTS:
         row("growth limited", 60, 0.05, 120);
         row("no number: grows", 40, NaN, 80);
         row("no dose yet: the first", 0, 0.5, 10);
-        row("mV: 12 mV a dose", 100, 30, 40, 0.01, 0.2, true);
+        row("mV: 12 mV a dose", 100, 30, 40, {}, true);
         // Increments of the burette's resolution: 1 to 13 microlitres.
-        row("burette steps: the largest", 13, 0, 13, 0.001, 0.013);
+        row("burette steps: the largest", 13, 0, 13,
+            {.minIncrement = 0.001, .maxIncrement = 0.013});
     }
 
     void nextDose()
     {
         QFETCH(qint64, lastDose);
         QFETCH(double, change);
-        QFETCH(double, minIncrement);
-        QFETCH(double, maxIncrement);
+        QFETCH(MethodSettings, method);
         QFETCH(bool, millivolts);
-        const MethodSettings m {.minIncrement = minIncrement, .maxIncrement = maxIncrement};
-        const DosingRule rule = DosingRule::fromSettings(m.clamped(), millivolts);
+        const DosingRule rule = DosingRule::fromSettings(method.clamped(), millivolts);
         QTEST(rule.nextDose(lastDose, change), "expected");
         if (lastDose == 0)
             QTEST(rule.firstDose(), "expected");
@@ -86,30 +82,38 @@ private Q_SLOTS:
 
     void drift_data()
     {
-        QTest::addColumn<QList<double>>("values"); // once a second from 1 s after the dose on
+        QTest::addColumn<QList<double>>("values"); // one every `step` seconds after the dose
         QTest::addColumn<double>("limit"); // per minute
         QTest::addColumn<double>("maxWait");
         QTest::addColumn<double>("minWait");
-        QTest::addColumn<int>("decidedAt"); // index of the reading taken
+        QTest::addColumn<int>("decidedAt"); // index of the reading taken, -1: none
         QTest::addColumn<DriftMonitor::Verdict>("verdict");
+        QTest::addColumn<double>("step");
 
         using V = DriftMonitor::Verdict;
+        auto row = [](const char *name, const QList<double> &values, double limit, double maxWait,
+                       double minWait, int decidedAt, V verdict, double step = 1) {
+            QTest::newRow(name) << values << limit << maxWait << minWait << decidedAt << verdict
+                                << step;
+        };
         // A line of exactly 15 per minute: not below a limit of 15. Four readings over three
         // seconds before the first fit; at exactly MaxWait the reading is taken, marked.
         QList<double> ramp;
         for (int s = 1; s <= 40; ++s)
             ramp.append(7.0 + 0.25 * s);
-        QTest::newRow("drift at the limit") << ramp << 15.0 << 30.0 << 1.0 << 29 << V::Forced;
-        QTest::newRow("drift just below") << ramp << 15.001 << 30.0 << 1.0 << 3 << V::Accept;
-        QTest::newRow("falling drift alike")
-            << QList<double>(ramp.rbegin(), ramp.rend()) << 15.0 << 30.0 << 1.0 << 29 << V::Forced;
-        QTest::newRow("forced at a short MaxWait") << ramp << 0.6 << 2.0 << 1.0 << 1 << V::Forced;
-        QTest::newRow("settled, waits for MinWait")
-            << QList<double>(40, 7.0) << 0.6 << 30.0 << 6.0 << 5 << V::Accept;
+        row("drift at the limit", ramp, 15.0, 30.0, 1.0, 29, V::Forced);
+        row("drift just below", ramp, 15.001, 30.0, 1.0, 3, V::Accept);
+        row("falling drift alike", {ramp.rbegin(), ramp.rend()}, 15.0, 30.0, 1.0, 29, V::Forced);
+        row("forced at a short MaxWait", ramp, 0.6, 2.0, 1.0, 1, V::Forced);
+        row("settled, waits for MinWait", QList<double>(40, 7.0), 0.6, 30.0, 6.0, 5, V::Accept);
         // Moved early, settled late: only the last three seconds count.
         QList<double> settling {7.0, 7.1, 7.2, 7.3};
         settling.resize(40, 7.35);
-        QTest::newRow("only the last seconds") << settling << 0.6 << 30.0 << 1.0 << 7 << V::Accept;
+        row("only the last seconds", settling, 0.6, 30.0, 1.0, 7, V::Accept);
+        // The fit wants three readings that span the window (less half a second): readings
+        // coming faster than once a second reach that span with three, not with two.
+        row("three over 2.5 s", {7.0, 7.0, 7.0}, 0.6, 30.0, 0.0, 2, V::Accept, 1.25);
+        row("two over 2.5 s", {7.0, 7.0}, 0.6, 30.0, 0.0, -1, V::Wait, 2.5);
     }
 
     void drift()
@@ -118,43 +122,22 @@ private Q_SLOTS:
         QFETCH(double, limit);
         QFETCH(double, maxWait);
         QFETCH(double, minWait);
+        QFETCH(double, step);
         DriftMonitor monitor(limit, minWait, maxWait);
         // Readings of the solution before the dose do not count, even when they look settled.
         monitor.start(-10);
         for (const double before : {-2.5, -1.5, -0.5})
             monitor.add(before, values.first());
         monitor.start(0);
-        for (int i = 0; i < values.size(); ++i) {
-            const DriftMonitor::Verdict got = monitor.add(i + 1, values[i]);
-            if (got != DriftMonitor::Verdict::Wait) {
-                QTEST(i, "decidedAt");
-                QTEST(got, "verdict");
-                return;
-            }
-        }
-        QFAIL("no reading was taken");
-    }
-
-    // The fit wants three readings that span the window (less half a second): readings
-    // coming faster than once a second reach that span with three, not with two.
-    void driftFitWantsThreeReadings_data()
-    {
-        QTest::addColumn<QList<double>>("seconds"); // after the dose, of readings all 7.0
-        QTest::addColumn<bool>("fitted");
-        QTest::newRow("three over 2.5 s") << QList<double> {0, 1.25, 2.5} << true;
-        QTest::newRow("two over 2.5 s") << QList<double> {0, 2.5} << false;
-    }
-    void driftFitWantsThreeReadings()
-    {
-        QFETCH(QList<double>, seconds);
-        QFETCH(bool, fitted);
-        DriftMonitor monitor(0.6, 0, 30);
-        monitor.start(0);
         DriftMonitor::Verdict got = DriftMonitor::Verdict::Wait;
-        for (const double s : seconds)
-            got = monitor.add(s, 7.0);
-        QCOMPARE(monitor.hasFit(), fitted);
-        QCOMPARE(got, fitted ? DriftMonitor::Verdict::Accept : DriftMonitor::Verdict::Wait);
+        int decided = -1;
+        for (int i = 0; i < values.size() && decided < 0; ++i) {
+            got = monitor.add((i + 1) * step, values[i]);
+            if (got != DriftMonitor::Verdict::Wait)
+                decided = i;
+        }
+        QTEST(decided, "decidedAt");
+        QTEST(got, "verdict");
     }
 
     // The mV range has its own limit: 35 mV/min passes, the same drift in pH would not.
