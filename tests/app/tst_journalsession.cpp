@@ -63,17 +63,15 @@ struct SessionFixture
         while (f.run.isRunning())
             f.takeReading(value);
     }
-    std::vector<JournalStore::RunRecord> records()
+    // The journal's one run once all is written; none if there is not exactly one.
+    std::optional<JournalStore::RunRecord> onlyRun()
     {
         if (session)
             session->writer().waitUntilWritten(10000);
-        std::vector<JournalStore::RunRecord> all;
         JournalStore journal(location());
-        if (!journal.open(false).ok())
-            return all;
-        for (const JournalStore::RunSummary &s : journal.listRuns({}))
-            all.push_back(*journal.run(s.id));
-        return all;
+        const auto runs = journal.open(false).ok() ? journal.listRuns({})
+                                                   : std::vector<JournalStore::RunSummary>();
+        return runs.size() == 1 ? journal.run(runs.front().id) : std::nullopt;
     }
 };
 
@@ -118,22 +116,21 @@ private Q_SLOTS:
         }
         QVERIFY(!s.f.run.isRunning());
 
-        const auto records = s.records();
-        QCOMPARE(records.size(), std::size_t(1));
-        const JournalStore::RunRecord &run = records.front();
+        const auto run = s.onlyRun();
+        QVERIFY(run);
         QVERIFY(!s.f.readings.empty());
-        QCOMPARE(run.readings, s.f.readings);
-        QTEST(run.summary.endReason, "reason");
-        QVERIFY(run.summary.ended.isValid());
+        QCOMPARE(run->readings, s.f.readings);
+        QTEST(run->summary.endReason, "reason");
+        QVERIFY(run->summary.ended.isValid());
         // The sample, the method group as stored, and the values the run read at its start.
         const auto method = [&run](const char *key) {
-            return QString::number(run.start.method.value(key).toDouble());
+            return QString::number(run->start.method.value(key).toDouble());
         };
-        QCOMPARE((QStringList {run.start.sampleId, run.start.unit, method("Method/Titer"),
+        QCOMPARE((QStringList {run->start.sampleId, run->start.unit, method("Method/Titer"),
                      method("Run/Increment"), method("Run/Wait"), method("Run/EndValue")}),
             (QStringList {"S-17", "pH", "0.998", "0.1", "2.5", "9"}));
         // The method is named by the folder of the method file, the one started from.
-        QCOMPARE(run.start.method.value(Journal::MethodNameKey).toString(), QStringLiteral("HCl"));
+        QCOMPARE(run->start.method.value(Journal::MethodNameKey).toString(), QStringLiteral("HCl"));
         QVERIFY(s.alerts.isEmpty());
     }
 
@@ -162,20 +159,25 @@ private Q_SLOTS:
             s.session.reset(); // the program's end
         QVERIFY(!s.session || !s.session->listings().isListing());
 
-        const auto records = s.records();
-        QCOMPARE(records.size(), std::size_t(1));
-        const JournalStore::RunRecord &run = records.front();
-        QCOMPARE(run.readings, MvRows);
-        QCOMPARE(run.summary.endReason, Journal::EndReason::Report);
-        QCOMPARE(run.start.unit, QStringLiteral("mV"));
+        const auto run = s.onlyRun();
+        QVERIFY(run);
+        QCOMPARE(std::tuple(run->readings, run->summary.endReason, run->start.unit),
+            std::tuple(MvRows, Journal::EndReason::Report, QStringLiteral("mV")));
     }
 
-    // The file and each evaluation go to the document's run; closed, it belongs to none.
+    // A change of the method is an entry of the trail, a new sample is not. The file and each
+    // evaluation go to the document's run, whose document ends with the trail's hash after
+    // the evaluation; closed, the document belongs to no run.
     void savedAndEvaluatedDocumentGoesToItsRun()
     {
         SessionFixture s;
         s.f.controls.endVolume = QStringLiteral("0,2");
         s.start();
+        s.store.setValue(QStringLiteral("Method/SampleId"), QStringLiteral("S-18"));
+        s.session->methodMayHaveChanged();
+        s.store.setValue(QStringLiteral("Method/Factor"), QStringLiteral("2"));
+        s.session->methodMayHaveChanged();
+        s.session->methodMayHaveChanged();
         s.f.run.toggle();
         s.finishRun(7);
         AbstractDocument *runDocument = &s.f.doc();
@@ -189,15 +191,15 @@ private Q_SLOTS:
         method.method.titrantConcentration = 0.1;
         method.method.uSampleSize = 0.01; // kept with the version; the inputs left at 0 are not
         QVERIFY(s.session->documentEvaluated(runDocument, analysis, method));
+        QTRY_VERIFY(s.f.doc().text().contains(QStringLiteral("evaluation 1 recorded")));
         method.method.resultEp = 2;
         QVERIFY(s.session->documentEvaluated(runDocument, analysis, method, " EP 2 "));
 
-        const auto records = s.records();
-        QCOMPARE(records.size(), std::size_t(1));
-        const JournalStore::RunRecord &run = records.front();
-        QCOMPARE(run.start.documentFile, file);
-        QCOMPARE(run.evaluations.size(), std::size_t(2));
-        const Journal::Evaluation &first = run.evaluations[0], &second = run.evaluations[1];
+        const auto run = s.onlyRun();
+        QVERIFY(run);
+        QCOMPARE(run->start.documentFile, file);
+        QCOMPARE(run->evaluations.size(), std::size_t(2));
+        const Journal::Evaluation &first = run->evaluations[0], &second = run->evaluations[1];
         QCOMPARE(first.method.value(QStringLiteral("Method/SampleSizeU")), QVariant(0.01));
         QVERIFY(!first.method.contains(QStringLiteral("Method/BlankVolumeU")));
         // (4.02 mL * 0.1 mol/L) / 20 mL from the first EP, then from the second.
@@ -206,28 +208,6 @@ private Q_SLOTS:
             std::tuple(1, QString(), std::size_t(1), 4.02 * 0.1 / 20));
         QCOMPARE(std::tuple(second.version, second.reason, second.results[0].value),
             std::tuple(2, QStringLiteral("EP 2"), 9.5 * 0.1 / 20));
-        s.session->documentClosed(runDocument);
-        QVERIFY(!s.session->documentEvaluated(runDocument, analysis, method));
-    }
-
-    // A change of the method is an entry of the trail, a new sample is not; an evaluation ends
-    // its document with the trail's hash after it.
-    void methodChangesAndEvaluationsGoIntoTheTrail()
-    {
-        SessionFixture s;
-        s.f.controls.endVolume = QStringLiteral("0,2");
-        s.start();
-        s.store.setValue(QStringLiteral("Method/SampleId"), QStringLiteral("S-18"));
-        s.session->methodMayHaveChanged();
-        s.store.setValue(QStringLiteral("Method/Factor"), QStringLiteral("2"));
-        s.session->methodMayHaveChanged();
-        s.session->methodMayHaveChanged();
-        s.f.run.toggle();
-        s.finishRun(7);
-        EpAnalysis analysis;
-        analysis.points = {{0.1, 0.011, 7.01, 10, 20, {}}};
-        QVERIFY(s.session->documentEvaluated(&s.f.doc(), analysis, ResultSettings()));
-        QVERIFY(s.session->writer().waitUntilWritten(10000));
 
         JournalStore journal(s.location());
         QVERIFY(journal.open(false).ok());
@@ -242,11 +222,14 @@ private Q_SLOTS:
                 QCOMPARE(query.value(2).toString(), QStringLiteral("{\"Method/Factor\":\"2\"}"));
             }
         }
-        QCOMPARE(actions, QStringList({"method changed", "run started", "run ended", "evaluated"}));
-        const QString hash = QString::fromLatin1(journal.newestLink()->hash);
+        QCOMPARE(actions,
+            QStringList({"method changed", "run started", "run ended", "document saved",
+                "evaluated", "sample size corrected", "evaluated"}));
         QTRY_VERIFY(s.f.doc().text().endsWith(
-            QStringLiteral("Journal: evaluation 1 recorded; audit trail chain hash %1\r\n")
-                .arg(hash)));
+            QStringLiteral("Journal: evaluation 2 recorded; audit trail chain hash %1\r\n")
+                .arg(QString::fromLatin1(journal.newestLink()->hash))));
+        s.session->documentClosed(runDocument);
+        QVERIFY(!s.session->documentEvaluated(runDocument, analysis, method));
     }
 
     // A file that is no journal: said once, however often the writer tries again; the run
@@ -292,9 +275,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(s.alerts.size(), 2, 10000);
         s.finishRun(11);
 
-        const auto records = s.records();
-        QCOMPARE(records.size(), std::size_t(1));
-        QCOMPARE(records.front().readings, s.f.readings);
+        const auto run = s.onlyRun();
+        QVERIFY(run);
+        QCOMPARE(run->readings, s.f.readings);
         QCOMPARE(s.alerts.size(), 2);
     }
 
