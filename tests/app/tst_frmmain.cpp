@@ -1,9 +1,11 @@
 // The main window: geometry and defaults saved at exit, the language of every caption, the
 // minimised exit, the chart's row limit and the results at a run's end.
+#include "app/captiontable.h"
 #include "app/frmmain.h"
 #include "app/frmmethode.h"
 #include "app/frmoption.h"
 #include "app/sampledialog.h"
+#include "app/setzesprache.h"
 #include "common/numbers.h"
 #include "common/twips.h"
 #include "documents/documentcommands.h"
@@ -21,6 +23,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,7 +40,9 @@
 
 namespace {
 
-// Every language-dependent caption: window, control, German, English.
+// Captions pinned here as well as in the program's table (with the menu and the dialog title
+// the language test pins): one of each window and kind of control, the letters beyond ASCII,
+// and the original's own spelling.
 struct CaptionRow
 {
     const char *window;
@@ -45,68 +50,18 @@ struct CaptionRow
     const char *german;
     const char *english;
 };
-const CaptionRow Captions[] = {
-    {"frmMain", "mnuFileNew", "Neu", "new"},
-    {"frmMain", "mnuFile", "Datei", "file"},
+const CaptionRow Pinned[] = {
     {"frmMain", "mnuFileClose", "Schlie\u00DFen", "close"},
-    {"frmMain", "mnuFileExit", "Beenden", "exit"},
-    {"frmMain", "mnuFileOpen", "\u00D6ffnen", "open"},
-    {"frmMain", "mnuFilePageSetup", "Seite einrichten", "page setup"},
-    {"frmMain", "mnuFilePrint", "Drucken", "print"},
-    {"frmMain", "mnuFileSave", "Speichern", "save"},
-    {"frmMain", "mnuFileSaveAs", "Speichern unter", "save as"},
-    {"frmMain", "mnuFileExport", "Daten exportieren", "export data"},
-    {"frmMain", "mnuFileEvaluate", "Auswerten", "evaluate"},
-    {"frmMain", "mnuCopyData", "Daten kopieren", "copy data"},
-    {"frmMain", "mnuChartCopyPicture", "Bild kopieren", "copy picture"},
-    {"frmMain", "mnuChartSavePicture", "Bild speichern", "save picture"},
-    {"frmMain", "mnuWindow", "Fenster", "window"},
-    {"frmMain", "mnuWindowArrangeIcons", "Symbole anordnen", "arrange icons"},
     {"frmMain", "mnuWindowCascade", "\u00DCbereinander", "cascade"},
-    {"frmMain", "mnuWindowNewWindow", "neues Fenster", "new window"},
-    {"frmMain", "mnuWindowTileHorizontal", "Nebeneinander", "tile horizontal"},
-    {"frmMain", "mnuWindowTileVertical", "Untereinander", "tile vertical"},
     {"frmMain", "cmdAbleit", "Ableit", "1stdev"},
     {"frmOption", "Label1_0", "Titrationsinkremente", "titration increments"},
-    {"frmOption", "Label1_1", "Inkrementwartezeit", "wait after increment"},
     {"frmOption", "optCom1", "RS Kanal1", "RS chanal1"},
-    {"frmOption", "optCom2", "RS Kanal2", "RS chanal2"},
-    {"frmOption", "optCom3", "RS Kanal3", "RS chanal3"},
-    {"frmOption", "optCom4", "RS Kanal4", "RS chanal4"},
     {"frmOption", "Frame2", "Sprache", "language"},
-    {"frmOption", "frmOption", "Optionen", "options"},
     {"frmOption", "lblPortPath", "Ger\u00E4t", "device"},
-    {"frmMain", "mnuMethode", "Methode", "Method"},
     {"frmMethode", "frmMethode", "Methode", "Method"},
-    {"frmMethode", "FrameDosing", "Dosierung", "dosing"},
-    {"frmMethode", "optDosing_0", "feste Inkremente", "fixed increments"},
-    {"frmMethode", "optDosing_1", "dynamisch", "dynamic"},
-    {"frmMethode", "lblSignalStep", "Signalschritt je Dosis", "signal step per dose"},
-    {"frmMethode", "lblMinIncrement", "kleinstes Inkrement", "smallest increment"},
     {"frmMethode", "lblMaxIncrement", "gr\u00F6\u00DFtes Inkrement", "largest increment"},
-    {"frmMethode", "FrameReading", "Messwert\u00FCbernahme", "taking the reading"},
-    {"frmMethode", "optReading_0", "nach der Wartezeit", "after the waiting time"},
-    {"frmMethode", "optReading_1", "driftkontrolliert", "drift controlled"},
-    {"frmMethode", "lblDriftLimit", "Driftgrenze", "drift limit"},
-    {"frmMethode", "lblMinWait", "k\u00FCrzeste Wartezeit", "shortest wait"},
-    {"frmMethode", "lblMaxWait", "l\u00E4ngste Wartezeit", "longest wait"},
-    {"frmMethode", "FrameResult", "Ergebnis", "result"},
-    {"frmMethode", "lblSampleId", "Proben-ID", "sample id"},
-    {"frmMethode", "lblSampleSize", "Probenmenge", "sample size"},
-    {"frmMethode", "lblConcentration", "Konzentration der Ma\u00DFl\u00F6sung",
-        "titrant concentration"},
-    {"frmMethode", "lblTiter", "Titer", "titer"},
-    {"frmMethode", "lblFactor", "st\u00F6chiometrischer Faktor", "stoichiometric factor"},
-    {"frmMethode", "lblMolarMass", "molare Masse", "molar mass"},
-    {"frmMethode", "lblBlankVolume", "Blindwert", "blank volume"},
-    {"frmMethode", "lblResultEp", "Ergebnis aus EP", "result from EP"},
-    {"frmMethode", "lblResultUnit", "Ergebniseinheit", "result unit"},
-    {"frmMethode", "lblEpCriterion", "Strenge der EP-Erkennung", "EP recognition strictness"},
     {"frmMethode", "chkResultsAtRunEnd", "Ergebnisse am Ende des Laufs anh\u00E4ngen",
         "append results at the end of a run"},
-    {"frmMethode", "chkAskSampleAtStart", "bei Titr. Start nach der Probe fragen",
-        "ask for the sample at Titr. Start"},
-    {"frmMethode", "cmdCancel", "Abbrechen", "cancel"},
 };
 
 // The caption a control shows, whatever kind of control it is.
@@ -200,11 +155,11 @@ private Q_SLOTS:
         const auto twips = [](int px, double dpi) {
             return qreal(float(Twips::fromPixels(px, dpi)));
         };
-        // Defaults are written back as they were read, not rounded through pixels.
-        QTest::newRow("nothing stored") << QByteArray() << QRectF(1000, 1000, 6500, 6500);
         QTest::newRow("width and height unequal")
             << QByteArray("MainLeft=1500\nMainTop=900\nMainWidth=7200\nMainHeight=5400\n")
             << QRectF(1500, 900, 7200, 5400);
+        // Defaults, for keys missing or out of range, are written back as they were read, not
+        // rounded through pixels.
         QTest::newRow("left beyond the limit, top beyond a 32-bit float")
             << QByteArray("MainLeft=1E+30\nMainTop=1E+39\n") << QRectF(1000, 1000, 6500, 6500);
         QTest::newRow("sizes negative and just below the smallest")
@@ -257,31 +212,44 @@ private Q_SLOTS:
             (QStringList {"file", "options", "copy data", "The serial port is not open."}));
     }
 
-    void everyCaptionFollowsTheLanguageButtons_data()
-    {
-        QTest::addColumn<int>("row"); // of Captions
-        for (int i = 0; i < int(std::size(Captions)); ++i)
-            QTest::newRow(Captions[i].control) << i;
-    }
+    // Every row of the program's caption table follows the language buttons at once, in its
+    // window (no method file: English first); the pinned captions show their texts.
     void everyCaptionFollowsTheLanguageButtons()
     {
-        QFETCH(int, row);
-        const CaptionRow &caption = Captions[row];
-        const QString control = QString::fromUtf8(caption.control);
-        const QString english = QString::fromUtf8(caption.english);
+        QFile resource(QStringLiteral(":/captions.tsv"));
+        QVERIFY(resource.open(QIODevice::ReadOnly));
+        int skipped = -1;
+        QCOMPARE(CaptionTable::parse(resource, &skipped).size(), captionTable().size());
+        QCOMPARE(skipped, 0);
         frmMain &w = window();
         frmOption *dialog = w.optionDialog();
         w.mnuMethode_Click();
-        QWidget *method = child<frmMethode>(&w, "frmMethode");
-        const QByteArray owner = caption.window;
-        QWidget &shown = owner == "frmMain" ? static_cast<QWidget &>(w)
-            : owner == "frmMethode"         ? *method
-                                            : *dialog;
-        QCOMPARE(captionOf(shown, control), english); // no method file: English
+        const QHash<QString, QWidget *> windows {{QStringLiteral("frmMain"), &w},
+            {QStringLiteral("frmOption"), dialog},
+            {QStringLiteral("frmMethode"), child<frmMethode>(&w, "frmMethode")}};
+        // The captions that are not the language's, as window/control: what it shows.
+        const auto wrong = [&](bool german) {
+            QString found;
+            const auto check
+                = [&](const QString &window, const QString &control, const QString &text) {
+                      QWidget *shownIn = windows.value(window);
+                      const QString shown = shownIn ? captionOf(*shownIn, control) : QString();
+                      if (shown != text)
+                          found += window + u'/' + control + QStringLiteral(": ") + shown + u'\n';
+                  };
+            for (const Caption &row : captionTable())
+                check(row.window, row.control, row.text(german));
+            for (const CaptionRow &pin : Pinned) {
+                check(QString::fromUtf8(pin.window), QString::fromUtf8(pin.control),
+                    QString::fromUtf8(german ? pin.german : pin.english));
+            }
+            return found;
+        };
+        QCOMPARE(wrong(false), QString());
         child<QRadioButton>(dialog, "Option1_0")->click();
-        QCOMPARE(captionOf(shown, control), QString::fromUtf8(caption.german));
+        QCOMPARE(wrong(true), QString());
         child<QRadioButton>(dialog, "Option1_1")->click();
-        QCOMPARE(captionOf(shown, control), english);
+        QCOMPARE(wrong(false), QString());
     }
 
     void minimisedExitKeepsTheStoredSettingsButWritesTheFile()
