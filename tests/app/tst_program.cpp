@@ -195,43 +195,51 @@ private Q_SLOTS:
         QVERIFY(message.isEmpty() ? err.isEmpty() : err.contains(message.toUtf8()));
     }
 
-    // --format json: the object's fields, the method from options or an INI file, and exit
-    // status 2 for arguments that give no sense (the options' checks are shared with
+    // --format json: the object's fields; the method from options or an INI file, with the
+    // budget's inputs (each source's u in its place, their squares adding up to u^2, U = 2u);
+    // and exit status 2 for arguments that give no sense (the options' checks are shared with
     // --journal-evaluate, which tests a size of 0).
     void evaluateAsJson_data()
     {
         QTest::addColumn<QStringList>("arguments"); // "@curve", "@ini", "@out": files made here
         QTest::addColumn<double>("perMl"); // result per mL of EP volume; NaN: no result
         QTest::addColumn<QString>("resultUnit");
+        QTest::addColumn<bool>("budget"); // blank u 0.02 mL and burette random error 0.1 % given
         QTest::addColumn<QString>("message"); // part of standard error; set: no JSON, status 2
         const QStringList curve {"--evaluate", "@curve", "--format", "json"};
         const auto row = [&](const char *name, const QStringList &more, double perMl,
-                             const char *resultUnit, const char *message = "") {
+                             const char *resultUnit, bool budget, const char *message = "") {
             QTest::newRow(name) << curve + more << perMl << QString::fromLatin1(resultUnit)
-                                << QString::fromLatin1(message);
+                                << budget << QString::fromLatin1(message);
         };
-        row("no method values: no result", {}, qQNaN(), "");
+        row("no method values: no result", {}, qQNaN(), "", false);
         row("to --out, mmol from the options",
             {"--out", "@out", "--titrant-concentration", "0.2", "--titer", "0.5", "--result-unit",
                 "mmol"},
-            0.1, "mmol");
+            0.1, "mmol", false);
         row("options override the method file", {"--method", "@ini", "--factor", "1"}, 0.25 * 36.46,
-            "mg");
+            "mg", true);
+        row("budget from the options",
+            {"--result-unit", "mmol", "--blank-u", "0.02", "--burette-random", "0.1"}, 0.1, "mmol",
+            true);
         QTest::newRow("unknown format") << QStringList {"--evaluate", "@curve", "--format", "xml"}
-                                        << qQNaN() << QString() << "unknown format";
-        row("missing method file", {"--method", "@out/missing.ini"}, qQNaN(), "", "cannot be read");
-        row("--csv with json", {"--csv", "@out"}, qQNaN(), "", "--out");
-        row("u below 0", {"--blank-u", "-0.001"}, qQNaN(), "",
+                                        << qQNaN() << QString() << false << "unknown format";
+        row("missing method file", {"--method", "@out/missing.ini"}, qQNaN(), "", false,
+            "cannot be read");
+        row("--csv with json", {"--csv", "@out"}, qQNaN(), "", false, "--out");
+        row("u below 0", {"--blank-u", "-0.001"}, qQNaN(), "", false,
             "--blank-u must be a number of 0 or more");
     }
     void evaluateAsJson()
     {
         QFETCH(QStringList, arguments);
         QFETCH(double, perMl);
+        QFETCH(bool, budget);
         QFETCH(QString, message);
         QTemporaryDir dir;
         const Ran ran = runOnCurve(arguments, dir, // HCl in g
-            "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n");
+            "[Method]\nTitrantConcentration=0.25\nFactor=2\nMolarMass=36.46\nResultUnit=mg\n"
+            "BlankVolumeU=0.02\nBuretteRandomError=0.1\n");
         QVERIFY2(message.isEmpty() ? ran.err.isEmpty() : ran.err.contains(message.toUtf8()),
             ran.err.constData());
         QCOMPARE(ran.exitCode, message.isEmpty() ? 0 : 2);
@@ -245,21 +253,18 @@ private Q_SLOTS:
                                      .object();
         QCOMPARE(json.keys(),
             QStringList({"derivative", "equivalence_points", "pka", "points", "results", "unit"}));
-        QCOMPARE(json.value("unit").toString(), u"mV");
-        const QJsonArray curvePoints = json.value("points").toArray();
-        QCOMPARE(curvePoints.size(), 101);
-        QCOMPARE(curvePoints.at(50).toArray(), (QJsonArray {10.0, 0.0}));
-        QCOMPARE(curvePoints.at(100).toArray().at(0).toDouble(), 20.0);
-        QCOMPARE(json.value("derivative").toArray().size(), 100);
-        const QJsonArray eps = json.value("equivalence_points").toArray();
-        QCOMPARE(eps.size(), 1);
-        const QJsonObject ep = eps.at(0).toObject();
+        // The points, the mid one and the last one, the derivative between them, one EP.
+        const QJsonArray points = json["points"].toArray();
+        QCOMPARE(std::tuple(json["unit"].toString(), points.size(), points[50].toArray(),
+                     points[100][0].toDouble(), json["derivative"].toArray().size(),
+                     json["equivalence_points"].toArray().size()),
+            std::tuple(QStringLiteral("mV"), 101, QJsonArray {10.0, 0.0}, 20.0, 100, 1));
+        const QJsonObject ep = json["equivalence_points"][0].toObject();
         QCOMPARE(ep.keys(), QStringList({"electrode_lag_s", "u_volume_ml", "value", "volume_ml"}));
         const double volume = ep.value("volume_ml").toDouble();
         const double uVolume = ep.value("u_volume_ml").toDouble();
         QVERIFY2(std::abs(volume - 10) < 0.01, qPrintable(QString::number(volume)));
-        QVERIFY(uVolume > 0);
-        QVERIFY(std::abs(ep.value("value").toDouble()) < 10);
+        QVERIFY(uVolume > 0 && std::abs(ep.value("value").toDouble()) < 10);
         const QJsonArray results = json.value("results").toArray();
         QCOMPARE(results.size(), std::isnan(perMl) ? 0 : 1);
         if (results.isEmpty())
@@ -267,48 +272,23 @@ private Q_SLOTS:
         const QJsonObject r = results.at(0).toObject();
         QCOMPARE(r.value("ep").toInt(), 1);
         QTEST(r.value("unit").toString(), "resultUnit");
+        const double u = r["u"].toDouble();
         QVERIFY(std::abs(r.value("value").toDouble() - perMl * volume) < 1e-9 * perMl * volume);
-        QVERIFY(std::abs(r.value("u").toDouble() - perMl * uVolume) < 1e-9 * perMl * uVolume);
-    }
-
-    // The budget's inputs from the options or the method file reach the JSON: each source's u
-    // in its place and U = 2u (how they combine is the budget's own test).
-    void evaluateGivesTheBudget_data()
-    {
-        QTest::addColumn<QStringList>("more");
-        QTest::newRow("options") << QStringList {"--blank-u", "0.02", "--burette-random", "0.1"};
-        QTest::newRow("method file") << QStringList {"--method", "@ini"};
-    }
-    void evaluateGivesTheBudget()
-    {
-        QFETCH(QStringList, more);
-        QTemporaryDir dir;
-        const Ran ran = runOnCurve(
-            QStringList {"--evaluate", "@curve", "--format", "json", "--result-unit", "mmol"}
-                + more,
-            dir, "[Method]\nBlankVolumeU=0.02\nBuretteRandomError=0.1\n");
-        QCOMPARE(ran.exitCode, 0);
-        const QJsonObject json = QJsonDocument::fromJson(ran.out).object();
-        const QJsonObject ep = json["equivalence_points"][0].toObject();
-        const QJsonObject r = json["results"][0].toObject();
-        QCOMPARE(r["k"].toDouble(), 2.0);
-        QCOMPARE(r["expanded_u"].toDouble(), 2 * r["u"].toDouble());
-        // mmol = 0.1 * V: u of the EP 0.1 * u_V, of the blank 0.1 * 0.02, of the burette's
-        // random error 0.1 * V * 0.001.
-        const std::pair<const char *, double> expected[] = {
-            {"ep_volume", 0.1 * ep["u_volume_ml"].toDouble()},
-            {"titrant_concentration", 0},
-            {"burette_systematic", 0},
-            {"burette_random", 0.1 * ep["volume_ml"].toDouble() * 0.001},
-            {"blank_volume", 0.1 * 0.02},
-        };
-        const QJsonArray budget = r["budget"].toArray();
-        QCOMPARE(budget.size(), std::size(expected));
-        for (qsizetype i = 0; i < budget.size(); ++i) {
-            QCOMPARE(budget[i].toObject().keys(), QStringList({"share_percent", "source", "u"}));
-            QCOMPARE(budget[i]["source"].toString(), QLatin1String(expected[i].first));
-            QVERIFY(std::abs(budget[i]["u"].toDouble() - expected[i].second) < 1e-12);
+        QCOMPARE(std::pair(r["k"].toDouble(), r["expanded_u"].toDouble()), std::pair(2.0, 2 * u));
+        // In mL of titrant: the EP's u_V, the blank's 0.02, the burette's random V * 0.001.
+        const std::pair<const char *, double> sources[] = {{"ep_volume", uVolume},
+            {"titrant_concentration", 0}, {"burette_systematic", 0},
+            {"burette_random", budget ? volume * 0.001 : 0}, {"blank_volume", budget ? 0.02 : 0}};
+        const QJsonArray shares = r["budget"].toArray();
+        QCOMPARE(shares.size(), std::size(sources));
+        double squares = 0;
+        for (qsizetype i = 0; i < shares.size(); ++i) {
+            QCOMPARE(shares[i].toObject().keys(), QStringList({"share_percent", "source", "u"}));
+            QCOMPARE(shares[i]["source"].toString(), QLatin1String(sources[i].first));
+            QVERIFY(std::abs(shares[i]["u"].toDouble() - perMl * sources[i].second) < 1e-9 * u);
+            squares += sources[i].second * sources[i].second;
         }
+        QVERIFY(std::abs(u - perMl * std::sqrt(squares)) < 1e-9 * u);
     }
 
     // --titrant: the result takes the titrant's nominal concentration and its newest valid
@@ -371,8 +351,8 @@ private Q_SLOTS:
         }
         const QJsonObject t = r.value("titer").toObject();
         QCOMPARE(t.keys(), QStringList({"determined", "run", "u", "value"}));
-        QCOMPARE(t.value("value").toDouble(), titer);
-        QCOMPARE(t.value("run").toInteger(), run);
+        QCOMPARE(std::pair(t.value("value").toDouble(), t.value("run").toInteger()),
+            std::pair(titer, run));
         QVERIFY(
             QDateTime::fromString(t.value("determined").toString(), Qt::ISODateWithMs).isValid());
         QVERIFY(!r.contains("titer_note"));
