@@ -83,47 +83,54 @@ private Q_SLOTS:
     void drift_data()
     {
         QTest::addColumn<QList<double>>("values"); // one every `step` seconds after the dose
-        QTest::addColumn<double>("limit"); // per minute
-        QTest::addColumn<double>("maxWait");
-        QTest::addColumn<double>("minWait");
+        QTest::addColumn<MethodSettings>("method"); // drift limits per minute, waits
         QTest::addColumn<int>("decidedAt"); // index of the reading taken, -1: none
         QTest::addColumn<DriftMonitor::Verdict>("verdict");
         QTest::addColumn<double>("step");
+        QTest::addColumn<bool>("millivolts");
 
         using V = DriftMonitor::Verdict;
-        auto row = [](const char *name, const QList<double> &values, double limit, double maxWait,
-                       double minWait, int decidedAt, V verdict, double step = 1) {
-            QTest::newRow(name) << values << limit << maxWait << minWait << decidedAt << verdict
-                                << step;
+        auto row = [](const char *name, const QList<double> &values, const M &method, int decidedAt,
+                       V verdict, double step = 1, bool millivolts = false) {
+            QTest::newRow(name) << values << method << decidedAt << verdict << step << millivolts;
         };
         // A line of exactly 15 per minute: not below a limit of 15. Four readings over three
-        // seconds before the first fit; at exactly MaxWait the reading is taken, marked.
+        // seconds before the first fit; at exactly MaxWait (30 s) the reading is taken, marked.
         QList<double> ramp;
         for (int s = 1; s <= 40; ++s)
             ramp.append(7.0 + 0.25 * s);
-        row("drift at the limit", ramp, 15.0, 30.0, 1.0, 29, V::Forced);
-        row("drift just below", ramp, 15.001, 30.0, 1.0, 3, V::Accept);
-        row("falling drift alike", {ramp.rbegin(), ramp.rend()}, 15.0, 30.0, 1.0, 29, V::Forced);
-        row("forced at a short MaxWait", ramp, 0.6, 2.0, 1.0, 1, V::Forced);
-        row("settled, waits for MinWait", QList<double>(40, 7.0), 0.6, 30.0, 6.0, 5, V::Accept);
+        row("drift at the limit", ramp, {.driftLimitPh = 15}, 29, V::Forced);
+        row("drift just below", ramp, {.driftLimitPh = 15.001}, 3, V::Accept);
+        row("falling drift alike", {ramp.rbegin(), ramp.rend()}, {.driftLimitPh = 15}, 29,
+            V::Forced);
+        row("forced at a short MaxWait", ramp, {.maxWait = 2}, 1, V::Forced);
+        row("settled, waits for MinWait", QList<double>(40, 7.0), {.minWait = 6}, 5, V::Accept);
         // Moved early, settled late: only the last three seconds count.
         QList<double> settling {7.0, 7.1, 7.2, 7.3};
         settling.resize(40, 7.35);
-        row("only the last seconds", settling, 0.6, 30.0, 1.0, 7, V::Accept);
+        row("only the last seconds", settling, {}, 7, V::Accept);
         // The fit wants three readings that span the window (less half a second): readings
         // coming faster than once a second reach that span with three, not with two.
-        row("three over 2.5 s", {7.0, 7.0, 7.0}, 0.6, 30.0, 0.0, 2, V::Accept, 1.25);
-        row("two over 2.5 s", {7.0, 7.0}, 0.6, 30.0, 0.0, -1, V::Wait, 2.5);
+        row("three over 2.5 s", {7.0, 7.0, 7.0}, {.minWait = 0}, 2, V::Accept, 1.25);
+        row("two over 2.5 s", {7.0, 7.0}, {.minWait = 0}, -1, V::Wait, 2.5);
+        // The mV range has its own limit: 35 mV/min passes, the same drift in pH would not.
+        QList<double> rising, faster; // 30 and 36 per minute
+        for (int s = 1; s <= 10; ++s) {
+            rising.append(100 + 0.5 * s);
+            faster.append(100 + 0.6 * s);
+        }
+        row("mV below 35/min", rising, {.maxWait = 10}, 3, V::Accept, 1, true);
+        row("mV above 35/min", faster, {.maxWait = 10}, 9, V::Forced, 1, true);
+        row("pH above 0.6/min", rising, {.maxWait = 10}, 9, V::Forced);
     }
 
     void drift()
     {
         QFETCH(QList<double>, values);
-        QFETCH(double, limit);
-        QFETCH(double, maxWait);
-        QFETCH(double, minWait);
+        QFETCH(MethodSettings, method);
         QFETCH(double, step);
-        DriftMonitor monitor(limit, minWait, maxWait);
+        QFETCH(bool, millivolts);
+        DriftMonitor monitor = DriftMonitor::fromSettings(method, millivolts);
         // Readings of the solution before the dose do not count, even when they look settled.
         monitor.start(-10);
         for (const double before : {-2.5, -1.5, -0.5})
@@ -138,31 +145,6 @@ private Q_SLOTS:
         }
         QTEST(decided, "decidedAt");
         QTEST(got, "verdict");
-    }
-
-    // The mV range has its own limit: 35 mV/min passes, the same drift in pH would not.
-    void driftFromSettings_data()
-    {
-        QTest::addColumn<bool>("millivolts");
-        QTest::addColumn<double>("perSecond");
-        QTest::addColumn<DriftMonitor::Verdict>("verdict");
-
-        QTest::newRow("mV below 35/min") << true << 0.5 << DriftMonitor::Verdict::Accept;
-        QTest::newRow("mV above 35/min") << true << 0.6 << DriftMonitor::Verdict::Forced;
-        QTest::newRow("pH above 0.6/min") << false << 0.5 << DriftMonitor::Verdict::Forced;
-    }
-
-    void driftFromSettings()
-    {
-        QFETCH(bool, millivolts);
-        QFETCH(double, perSecond);
-        QFETCH(DriftMonitor::Verdict, verdict);
-        DriftMonitor monitor = DriftMonitor::fromSettings({.maxWait = 10}, millivolts);
-        monitor.start(0);
-        DriftMonitor::Verdict got = DriftMonitor::Verdict::Wait;
-        for (int s = 1; s <= 10 && got == DriftMonitor::Verdict::Wait; ++s)
-            got = monitor.add(s, 100 + perSecond * s);
-        QCOMPARE(got, verdict);
     }
 
     void readSettings_data()

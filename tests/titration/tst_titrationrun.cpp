@@ -111,7 +111,6 @@ private Q_SLOTS:
         // Ten doses of 0.01 add up to just below 0.1; two of 0.5 reach 1 exactly.
         row("end volume 0,1 after eleven doses of 0,01", "14", "0,1", 1, {7}, 12, R::EndVolume);
         row("end volume 1 reached exactly by 0,5 and 0,5", "14", "1", 50, {7}, 3, R::EndVolume);
-        row("after the 499th row", "14", "100", 1, {7}, 499, R::TableFull);
         // Texts no run can use leave the values in force, end value 14 and end volume 0,3.
         row("end volume not a number", "14", "abc", 10, {7}, 4, R::EndVolume);
         // The end value's limits are values a run uses: 15 passes neither, and the run goes on
@@ -120,8 +119,8 @@ private Q_SLOTS:
         row("end value -2000 is used", "-2000", "0,3", 10, {7, 15}, 4, R::EndVolume);
         row("end value just above 2000 is not", "2000,001", "0,3", 10, {7, 15}, 2, R::EndValue);
         row("end value just below -2000 is not", "-2000,001", "0,3", 10, {7, 15}, 2, R::EndValue);
-        // Two ends at the same check: the full table comes before the end value, the end
-        // volume before the end value.
+        // Two ends at the same check: the full table (after the 499th row) comes before the end
+        // value, the end volume before the end value.
         QList<double> passingLast(TitrationRun::MaxRows - 1, 7);
         passingLast.append(15);
         row("end value passed by the 499th row", "14", "100", 1, passingLast, 499, R::TableFull);
@@ -142,15 +141,14 @@ private Q_SLOTS:
         f.settings.EndWert = 14;
         f.settings.EndVol = 0.3;
         // A receiver on another thread gets them queued.
-        QObject receiver;
         int queuedReadings = 0;
         std::optional<Journal::EndReason> queuedEnd;
         connect(
-            &f.run, &TitrationRun::readingTaken, &receiver,
+            &f.run, &TitrationRun::readingTaken, &f.run,
             [&](const Journal::Reading &r) { queuedReadings += r.index == queuedReadings; },
             Qt::QueuedConnection);
         connect(
-            &f.run, &TitrationRun::ended, &receiver,
+            &f.run, &TitrationRun::ended, &f.run,
             [&](Journal::EndReason reason) { queuedEnd = reason; }, Qt::QueuedConnection);
         f.run.toggle();
         for (int i = 0; i < 600 && f.run.isRunning(); ++i)
@@ -165,7 +163,6 @@ private Q_SLOTS:
         QTEST(f.ends[0].reason, "reason");
         QCOMPARE(f.ends[0].readingsBefore, rows);
         QCOMPARE(f.readingsDifferFromRows(), QString());
-        QCOMPARE(queuedReadings, 0);
         QCoreApplication::processEvents();
         QCOMPARE(queuedReadings, rows);
         QCOMPARE(queuedEnd, std::optional(f.ends[0].reason));
@@ -185,9 +182,8 @@ private Q_SLOTS:
         };
         // The tick that takes the reply counts too: a reply on the twentieth comes too late.
         row("range acknowledged on the 19th tick", 2, "", 0, 19, "taken");
-        row("range acknowledged on the 20th tick: start over", 2, "", 0, 20, "restart");
         row("first reading on the 20th tick: start over", 4, "", 0, 20, "restart");
-        row("third start over before any dose", 2, "", 2, 20, "restart");
+        row("range acknowledged on the 20th tick: third start over", 2, "", 2, 20, "restart");
         row("fourth time-out before any dose stops", 2, "", 3, 20, "stop");
         row("reading after a dose on the 19th tick", 4, "fixed", 0, 19, "taken");
         row("reading after a dose on the 20th tick stops", 4, "fixed", 0, 20, "stop");
