@@ -18,17 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
 
 namespace {
-
-struct Reading
-{
-    int index;
-    double volume;
-    double value;
-};
 
 // One workstation: the program with a profile of its own (settings, data, method file),
 // channel 1 at the simulator, its journal debug lines read from standard error.
@@ -72,30 +64,20 @@ public:
     bool waitFor(const QRegularExpression &pattern, int count, int msecs)
     {
         const QDeadlineTimer deadline(msecs);
-        while (!deadline.hasExpired()) {
+        do {
             m_program->waitForReadyRead(50);
             m_errors += QString::fromLocal8Bit(m_program->readAllStandardError());
-            if (matches(pattern) >= count)
-                return true;
-            if (m_program->state() == QProcess::NotRunning)
-                break;
-        }
-        m_errors += QString::fromLocal8Bit(m_program->readAllStandardError());
-        return matches(pattern) >= count;
-    }
-    int matches(const QRegularExpression &pattern) const
-    {
-        int n = 0;
-        for (auto it = pattern.globalMatch(m_errors); it.hasNext(); it.next())
-            ++n;
-        return n;
+        } while (m_errors.count(pattern) < count && !deadline.hasExpired()
+            && m_program->state() != QProcess::NotRunning);
+        m_errors += QString::fromLocal8Bit(m_program->readAllStandardError()); // its last words
+        return m_errors.count(pattern) >= count;
     }
     // The readings the document showed, as the program said.
-    QList<Reading> shown() const
+    QList<Journal::Reading> shown() const
     {
         static const QRegularExpression line(
             QStringLiteral("reading shown (\\d+) (-?[0-9.]+) (-?[0-9.]+)"));
-        QList<Reading> readings;
+        QList<Journal::Reading> readings;
         for (auto it = line.globalMatch(m_errors); it.hasNext();) {
             const auto m = it.next();
             readings.append(
@@ -106,7 +88,7 @@ public:
     void kill()
     {
         if (m_program && m_program->state() != QProcess::NotRunning) {
-            ::kill(pid_t(m_program->processId()), SIGKILL);
+            m_program->kill(); // SIGKILL: no chance to close the journal
             m_program->waitForFinished(10000);
         }
     }
@@ -131,13 +113,12 @@ const QRegularExpression Opened(QStringLiteral("journal opened 1"));
 
 // The journal's readings of `run` against what the document showed: the same, in order, with
 // at most the last one missing.
-void compareWithShown(const JournalStore::RunRecord &run, const QList<Reading> &shown)
+void compareWithShown(const JournalStore::RunRecord &run, const QList<Journal::Reading> &shown)
 {
-    QVERIFY2(int(run.readings.size()) >= shown.size() - 1,
-        qPrintable(
-            QStringLiteral("journal %1, shown %2").arg(run.readings.size()).arg(shown.size())));
-    QVERIFY(int(run.readings.size()) <= shown.size());
-    for (int i = 0; i < int(run.readings.size()); ++i) {
+    const int kept = int(run.readings.size());
+    QVERIFY2(kept >= shown.size() - 1 && kept <= shown.size(),
+        qPrintable(QStringLiteral("journal %1, shown %2").arg(kept).arg(shown.size())));
+    for (int i = 0; i < kept; ++i) {
         QCOMPARE(run.readings[i].index, shown[i].index);
         QCOMPARE(qRound(run.readings[i].volume * 1000), qRound(shown[i].volume * 1000));
         QCOMPARE(qRound(run.readings[i].value * 1000), qRound(shown[i].value * 1000));
@@ -152,9 +133,8 @@ class tst_CrashRecovery : public QObject
 private Q_SLOTS:
     void aKilledRunKeepsWhatItShowedAndIsMarkedInterrupted()
     {
-        bool set = false;
-        const int wanted = qEnvironmentVariableIntValue("KALUMET_CRASH_KILLS", &set);
-        const int kills = set && wanted > 0 ? wanted : 3;
+        const int wanted = qEnvironmentVariableIntValue("KALUMET_CRASH_KILLS");
+        const int kills = wanted > 0 ? wanted : 3;
         QTemporaryDir dir;
         const QString url = dir.filePath(QStringLiteral("journal.sqlite"));
         QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
@@ -168,7 +148,7 @@ private Q_SLOTS:
             QTest::qWait(int(random.bounded(1500)));
             station.kill();
             station.waitFor(Shown, 1000, 0); // what it said before it died
-            const QList<Reading> shown = station.shown();
+            const QList<Journal::Reading> shown = station.shown();
 
             // The next start marks the run; a second look finds it marked.
             station.start({});
