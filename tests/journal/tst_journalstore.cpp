@@ -1,6 +1,5 @@
 #include "journal/auditverifier.h"
 #include "journal/journalstore.h"
-#include "journal/journaltexts.h"
 #include "journal/schema.h"
 #include "journalengines.h"
 #include "support/diskfiles.h"
