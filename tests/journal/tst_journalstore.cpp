@@ -84,9 +84,7 @@ private Q_SLOTS:
         QVERIFY(!store.saveTitrant(other));
         QVERIFY2(store.lastError().contains(QStringLiteral("exists already")),
             qPrintable(store.lastError()));
-        const auto read = store.titrant(naoh.id);
-        QVERIFY(read);
-        QCOMPARE(*read, naoh);
+        QCOMPARE(store.titrant(naoh.id), std::optional(naoh));
         QCOMPARE(int(store.titrants().size()), 1);
 
         const auto run = store.beginRun(sampleRun(QStringLiteral("KHP")));
