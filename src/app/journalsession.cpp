@@ -338,28 +338,27 @@ bool JournalSession::documentEvaluated(AbstractDocument *document, const EpAnaly
     const TitrationResultOutcome outcome = TitrationResult::compute(method.method, analysis.points);
     if (const auto &r = outcome.result)
         evaluation.results.push_back({r->ep, r->value, r->u, r->unit});
-    addEvaluation(it->uuid, evaluation);
-    m_evaluatedIn.insert(it->uuid, document);
+    m_evaluatedIn.insert(addEvaluation(it->uuid, evaluation), document);
     return true;
 }
 
-void JournalSession::addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation)
+QString JournalSession::addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation)
 {
     // The folder as the settings name it now; a change under Options counts from here.
     m_dropFolder->setFolder(
         SettingsValue::text(m_sources.store.value(DropFolder::settingsKey())).trimmed());
-    m_writer->addEvaluation(uuid, evaluation);
+    QString key = m_writer->addEvaluation(uuid, evaluation);
     // Every document showing the run: the next evaluation there is one again.
     for (DocumentRun &shown : m_documents) {
         if (shown.uuid == uuid)
             ++shown.evaluations;
     }
+    return key;
 }
 
-void JournalSession::evaluationWritten(
-    const QString &uuid, int version, const QByteArray &chainHash)
+void JournalSession::evaluationWritten(const QString &key, int version, const QByteArray &chainHash)
 {
-    AbstractDocument *document = m_evaluatedIn.take(uuid);
+    AbstractDocument *document = m_evaluatedIn.take(key);
     if (!document || !m_documents.contains(document) || chainHash.isEmpty())
         return;
     // Under the results block: a printed copy then pins the journal's state.

@@ -85,7 +85,8 @@ public:
         const ResultSettings &method, const QString &reason = {});
     // Adds an evaluation to the run `uuid` (from the Journal window); like every evaluation it
     // goes into the drop folder of the settings once it is stored.
-    void addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
+    // Returns the key that its written note names it by.
+    QString addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
 
     // The settings group "Method" may have changed (its dialog was closed with OK, a method
     // file was loaded, a run starts): a change of the method's values since they were last
@@ -128,7 +129,7 @@ private:
     void opened(bool ok, const QString &message, int interrupted);
     void unavailable(const QString &reason);
     void available();
-    void evaluationWritten(const QString &uuid, int version, const QByteArray &chainHash);
+    void evaluationWritten(const QString &key, int version, const QByteArray &chainHash);
     QVariantMap methodWithoutSample() const;
 
     JournalLocation m_location;
@@ -141,5 +142,7 @@ private:
     QString m_run; // the uuid of the run in progress
     bool m_told = false; // the user knows the journal is not written now
     QVariantMap m_method; // the method's values as last recorded
-    QHash<QString, AbstractDocument *> m_evaluatedIn; // run uuid -> the document evaluated last
+    // Evaluations not yet written: their write key -> the document evaluated. Each gets its own
+    // note, also where a document is evaluated again before the first is written.
+    QHash<QString, AbstractDocument *> m_evaluatedIn;
 };

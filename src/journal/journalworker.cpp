@@ -111,7 +111,7 @@ bool JournalWorker::write(const WriteOperation &op, const std::vector<Journal::R
         if (m_evaluationStored)
             m_evaluationStored(*m_store, id, *version);
         const std::optional<Audit::Link> link = m_store->newestLink();
-        Q_EMIT evaluationWritten(op.uuid, *version, link ? link->hash : QByteArray());
+        Q_EMIT evaluationWritten(op.text, *version, link ? link->hash : QByteArray());
         return true;
     }
     case WriteOperation::Type::RecordChange:

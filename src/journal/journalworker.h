@@ -37,8 +37,8 @@ Q_SIGNALS:
     void opened(bool ok, const QString &message, int interrupted);
     void unavailable(const QString &reason);
     void available();
-    // An evaluation of the run `uuid` was written as `version`; the trail's newest hash after it.
-    void evaluationWritten(const QString &uuid, int version, const QByteArray &chainHash);
+    // The evaluation written under `key` is its run's `version`; the trail's newest hash after it.
+    void evaluationWritten(const QString &key, int version, const QByteArray &chainHash);
 
 private:
     bool write(const WriteOperation &op, const std::vector<Journal::Reading> &batch);

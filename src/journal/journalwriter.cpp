@@ -100,7 +100,7 @@ void JournalWriter::setDocumentFile(const QString &uuid, const QString &file)
     enqueue(*m_queue, std::move(op), m_worker);
 }
 
-void JournalWriter::addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation)
+QString JournalWriter::addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation)
 {
     WriteOperation op;
     op.type = WriteOperation::Type::AddEvaluation;
@@ -109,7 +109,9 @@ void JournalWriter::addEvaluation(const QString &uuid, const Journal::Evaluation
     if (!op.evaluation.created.isValid())
         op.evaluation.created = QDateTime::currentDateTime();
     op.text = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QString key = op.text;
     enqueue(*m_queue, std::move(op), m_worker);
+    return key;
 }
 
 void JournalWriter::recordChange(const Audit::Entry &change)

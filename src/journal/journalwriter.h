@@ -40,7 +40,8 @@ public:
     void finishRun(
         const QString &uuid, Journal::EndReason reason, const QDateTime &ended = QDateTime());
     void setDocumentFile(const QString &uuid, const QString &file);
-    void addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
+    // Returns the key that evaluationWritten() names it by.
+    QString addEvaluation(const QString &uuid, const Journal::Evaluation &evaluation);
     // A change the journal holds no row for (a method changed), for the audit trail.
     void recordChange(const Audit::Entry &change);
 
@@ -65,9 +66,9 @@ Q_SIGNALS:
     void unavailable(const QString &reason);
     // Everything kept back has been written.
     void available();
-    // An evaluation of the run `uuid` was written as `version`; `chainHash` is the audit
-    // trail's newest hash after it (hex).
-    void evaluationWritten(const QString &uuid, int version, const QByteArray &chainHash);
+    // The evaluation added under `key` was written as its run's `version`; `chainHash` is the
+    // audit trail's newest hash after it (hex).
+    void evaluationWritten(const QString &key, int version, const QByteArray &chainHash);
 
 private:
     JournalLocation m_location;
