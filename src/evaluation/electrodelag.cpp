@@ -468,9 +468,19 @@ void takeWholeCurveLag(RecognisedEp &ep, const Estimate &e)
         ep.uVolume = std::hypot(ep.uVolume, shift);
 }
 
-} // namespace
+// One EP's window: its lagged jump model, set to the model its readings show, and what its own
+// search for a lag told.
+struct WindowLag
+{
+    LaggedFitter fitter;
+    int count = 0;
+    int parameters = 0;
+    double wait = 0;
+    Estimate estimate;
+    double settledSum = 0; // of its own search's settled fit
+};
 
-std::optional<Estimate> estimate(
+std::optional<WindowLag> windowLag(
     const TimedSeries &s, double volume, double noise, double lowest, double highest)
 {
     const int n = int(s.size());
@@ -513,7 +523,9 @@ std::optional<Estimate> estimate(
     const double high = std::min(s[std::size_t(last)].volume, volume + StepsAfter * step);
     noise = std::max(noise, 1e-12);
 
-    LaggedFitter fitLagged(s, first, last, low, high, noise, step);
+    WindowLag window {
+        LaggedFitter(s, first, last, low, high, noise, step), last - first + 1, 0, 0, {}, 0};
+    LaggedFitter &fitLagged = window.fitter;
     std::vector<Trial> trials = searchTau(fitLagged, wait);
     if (!std::isfinite(trials.front().sum))
         return std::nullopt;
@@ -529,10 +541,131 @@ std::optional<Estimate> estimate(
     if (logarithmic || fitLagged.asymmetricFrom(0) || fitLagged.asymmetricFrom(best.tau))
         trials = searchTau(fitLagged, wait);
     const Trial &chosen = bestOf(trials);
-    const int parameters = chosen.fit.dilution != 0
+    window.parameters = chosen.fit.dilution != 0
         ? JumpFitter::LogarithmicParameters + 1
         : JumpFitter::Parameters + (chosen.fit.asymmetry != 0 ? 1 : 0);
-    return decided(trials, last - first + 1, parameters, noise, wait);
+    window.wait = wait;
+    window.estimate = decided(trials, window.count, window.parameters, noise, wait);
+    window.settledSum = trials.front().sum;
+    return window;
+}
+
+// Each EP's share of a lag that its windows show together.
+struct JointLag
+{
+    Estimate estimate; // its time constant and evidence; no volume
+    std::vector<double> uFromTau; // per window, as Estimate::uFromTau
+};
+
+// Where no window shows a lag on its own, their readings together may: one electrode read them
+// all, so one time constant is fitted to every window at once. The evidence is judged as one
+// window's, over all their readings and parameters, against the best settled fit each window
+// found. Each window must follow the lagged model to its noise and none may follow it worse
+// than it followed the settled one: a shape one window's model misses must not pass for a lag
+// by the other's gain.
+std::optional<JointLag> jointLag(std::vector<WindowLag *> windows, double noise)
+{
+    const double wait = windows.front()->wait;
+    std::vector<std::vector<Trial>> each(windows.size());
+    const auto fitAll = [&](double tau) {
+        Trial t;
+        t.tau = tau;
+        t.sum = 0;
+        for (std::size_t k = 0; k < windows.size(); ++k) {
+            each[k].push_back(windows[k]->fitter(tau));
+            t.sum += each[k].back().sum;
+        }
+        return t;
+    };
+    std::vector<Trial> trials = searchTau(fitAll, wait);
+    if (!std::isfinite(trials.front().sum))
+        return std::nullopt;
+    int count = 0, parameters = 0;
+    trials.front().sum = 0;
+    for (std::size_t k = 0; k < windows.size(); ++k) {
+        count += windows[k]->count;
+        parameters += windows[k]->parameters;
+        each[k].front().sum = std::min(each[k].front().sum, windows[k]->settledSum);
+        trials.front().sum += each[k].front().sum;
+    }
+    JointLag joint {decided(trials, count, parameters, noise, wait), {}};
+    if (!joint.estimate.tauSeconds)
+        return std::nullopt;
+    const std::size_t chosen = std::size_t(&bestOf(trials) - trials.data());
+    const double variance
+        = std::max(noise * noise, trials[chosen].sum / std::max(1, count - parameters - 1));
+    for (std::size_t k = 0; k < windows.size(); ++k) {
+        const double dof = std::max(1, windows[k]->count - windows[k]->parameters - 1);
+        if (each[k][chosen].sum > each[k].front().sum + variance
+            || each[k][chosen].sum / dof > CleanFit * noise * noise)
+            return std::nullopt;
+    }
+    // The time constants the readings allow (within two standard deviations) move each EP as
+    // far as its own window's fits under them.
+    for (const std::vector<Trial> &window : each) {
+        double low = window[chosen].fit.volume, high = low;
+        for (std::size_t j = 0; j < trials.size(); ++j) {
+            if (trials[j].sum <= trials[chosen].sum + 4 * variance) {
+                low = std::min(low, window[j].fit.volume);
+                high = std::max(high, window[j].fit.volume);
+            }
+        }
+        joint.uFromTau.push_back((high - low) / 4);
+    }
+    return joint;
+}
+
+// Where every EP has a window and none shows a lag alone but all of them together do, every
+// EP is taken from the curve undone for that lag, halfway where the lag only just shows.
+bool takeJointLag(EpAnalysis &analysis, const EpAnalysis &recognised,
+    std::vector<std::optional<WindowLag>> &windows,
+    const std::vector<std::pair<double, double>> &ranges, const TimedSeries &readings)
+{
+    std::vector<WindowLag *> taken;
+    for (auto &w : windows) {
+        if (!w || w->estimate.tauSeconds)
+            return false;
+        taken.push_back(&*w);
+    }
+    if (taken.size() < 2)
+        return false;
+    const auto joint = jointLag(taken, analysis.noise);
+    if (!joint)
+        return false;
+    const Estimate &e = joint->estimate;
+    const EpAnalysis again
+        = EpRecognition::recognise(undone(readings, *e.tauSeconds), 1.0, recognised.reading);
+    std::vector<RecognisedEp> moved = recognised.points;
+    for (std::size_t k = 0; k < moved.size(); ++k) {
+        const RecognisedEp *nearest
+            = nearestIn(again, moved[k].volume, ranges[k].first, ranges[k].second);
+        if (!nearest)
+            return false;
+        RecognisedEp &ep = moved[k];
+        const RecognisedEp &before = recognised.points[k];
+        ep.lagSeconds = e.tauSeconds;
+        ep.volume = nearest->volume;
+        ep.value = nearest->value;
+        ep.uVolume = std::max(before.uVolume, std::hypot(nearest->uVolume, joint->uFromTau[k]));
+        if (!e.clear) {
+            const double shift = ep.volume - before.volume;
+            ep.volume = before.volume + shift / 2;
+            ep.value = (ep.value + before.value) / 2;
+            ep.uVolume = std::hypot(ep.uVolume, shift / 2);
+        }
+    }
+    analysis.points = std::move(moved);
+    return true;
+}
+
+} // namespace
+
+std::optional<Estimate> estimate(
+    const TimedSeries &s, double volume, double noise, double lowest, double highest)
+{
+    if (auto window = windowLag(s, volume, noise, lowest, highest))
+        return window->estimate;
+    return std::nullopt;
 }
 
 void apply(EpAnalysis &analysis, const TimedSeries &readings)
@@ -554,6 +687,7 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
             return;
         }
     }
+    std::vector<std::optional<WindowLag>> windows;
     std::vector<std::optional<Estimate>> estimates;
     std::vector<std::pair<double, double>> ranges;
     for (std::size_t k = 0; k < points.size(); ++k) {
@@ -562,8 +696,12 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
         const double highest = k + 1 < points.size() ? (points[k].volume + points[k + 1].volume) / 2
                                                      : std::numeric_limits<double>::infinity();
         ranges.emplace_back(lowest, highest);
-        estimates.push_back(estimate(readings, points[k].volume, analysis.noise, lowest, highest));
+        windows.push_back(windowLag(readings, points[k].volume, analysis.noise, lowest, highest));
+        estimates.push_back(
+            windows.back() ? std::optional(windows.back()->estimate) : std::nullopt);
     }
+    if (takeJointLag(analysis, recognised, windows, ranges, readings))
+        return;
     if (analysis.reading == Reading::Potential && points.size() == 1 && estimates.front()
         && estimates.front()->tauSeconds) {
         if (const auto law = redoxUnderALag(readings, analysis, *estimates.front())) {

@@ -64,9 +64,11 @@ std::optional<Estimate> estimate(
 // recognition finds in the whole curve undone for it, with the uncertainty that includes the
 // time constant's; no such EP gets a smaller u than the recognition gave. Where one EP shows a
 // lag clearly, it is the electrode's: every other EP is taken from the curve undone for it.
-// Otherwise the others keep their place and get a u that reaches as far as a lag the readings
-// allow would move them. A curve that follows a whole-curve law (a precipitation's, or in mV a
-// redox titration's) only under a lag gets the lagged law's point and its u instead.
+// Where no EP shows a lag alone, their windows fitted together with one time constant may; every
+// EP is then taken from the curve undone for it. Otherwise the EPs keep their place and get a u
+// that reaches as far as a lag the readings allow would move them. A curve that follows a
+// whole-curve law (a precipitation's, or in mV a redox titration's) only under a lag gets the
+// lagged law's point and its u instead.
 void apply(EpAnalysis &analysis, const TimedSeries &readings);
 
 // The largest lag of the analysis' EPs; none when none shows one.
