@@ -35,7 +35,6 @@ private Q_SLOTS:
     void textBecomesParagraphs()
     {
         QFETCH(QStringList, pieces);
-        QFETCH(QString, expected);
         frmDocument doc;
         FakeDocument fake; // the stand-in the core's tests use behaves the same
         doc.appendText(QStringLiteral("old text\r\n"));
@@ -43,7 +42,7 @@ private Q_SLOTS:
             document->setText(pieces[0]);
             for (const QString &text : pieces.mid(1))
                 document->appendText(text);
-            QCOMPARE(document->text(), expected);
+            QTEST(document->text(), "expected");
         }
     }
 
@@ -61,7 +60,6 @@ private Q_SLOTS:
         QTest::keyClicks(doc.rtfText(), QStringLiteral("Notiz"));
         doc.appendText(QStringLiteral("  3   7,10   1,0  \r\n"));
         QTest::keyClicks(doc.rtfText(), QStringLiteral("!"));
-        QVERIFY(text->isUndoAvailable());
         doc.rtfText()->undo();
         QCOMPARE(doc.text().count(QStringLiteral("7,")), 4);
         QVERIFY(!doc.text().contains(u'!'));

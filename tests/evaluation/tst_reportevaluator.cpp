@@ -100,10 +100,9 @@ private Q_SLOTS:
         QCOMPARE(rig.store.Messwerte[500][0], 1.0); // the store's spare row is never filled
         rig.documents.active()->chart().setData(500, 4, 9.0, false);
         rig.feed({QStringLiteral("Titration\r\n"), QStringLiteral("  1,000   7,00   1,0  \r\n")});
-        QCOMPARE(int(rig.store.AnzahlWerte), 1);
-        QCOMPARE(rig.store.Messwerte[0][0], 1.0);
-        QCOMPARE(int(rig.store.droppedRows), 0);
-        QVERIFY(rig.cell(500, 4).isNull);
+        QCOMPARE(std::tuple(int(rig.store.AnzahlWerte), rig.store.Messwerte[0][0],
+                     int(rig.store.droppedRows), rig.cell(500, 4).isNull),
+            std::tuple(1, 1.0, 0, true));
     }
 
     void handshakeRepliesAreTaken_data()

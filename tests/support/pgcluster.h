@@ -33,10 +33,9 @@ public:
 
     bool start(QString *error)
     {
-        const QString bin = binDirectory();
-        if (bin.isEmpty())
+        m_bin = binDirectory();
+        if (m_bin.isEmpty())
             return fail(error, QStringLiteral("no PostgreSQL server binaries (initdb) found"));
-        m_bin = bin;
         // Under root the cluster's owner must reach the directory: the system temp path's parents
         // may be closed to it, /tmp never is.
         m_tmp.emplace((asRoot() ? QStringLiteral("/tmp") : QDir::tempPath())
@@ -172,9 +171,7 @@ private:
 
     bool pgCtl(QStringList args, QString *error = nullptr)
     {
-        args << "-D" << dataDirectory() << "-w"
-             << "-t"
-             << "60";
+        args += {"-D", dataDirectory(), "-w", "-t", "60"};
         return run(QStringLiteral("pg_ctl"), args, 90000, error);
     }
 
