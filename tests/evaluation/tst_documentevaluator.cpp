@@ -112,14 +112,12 @@ private Q_SLOTS:
         QTEST((QStringList {chart.titleText(), chart.axisTitle(AbstractChart::XAxis),
                   chart.axisTitle(AbstractChart::YAxis)}),
             "titles");
+        QCOMPARE(store.DatenModus, rows ? MeasurementStore::DataMode : MeasurementStore::TextMode);
+        QCOMPARE(int(store.AnzahlWerte), rows ? rows : 500);
         if (rows == 0) {
-            QCOMPARE(store.DatenModus, MeasurementStore::TextMode);
-            QCOMPARE(store.AnzahlWerte, qint16(500));
             QCOMPARE(chart.cell(1, 1).value, 9.5);
             return;
         }
-        QCOMPARE(store.DatenModus, MeasurementStore::DataMode);
-        QCOMPARE(int(store.AnzahlWerte), rows);
         QTEST(QPointF(store.Messwerte[0][0], store.Messwerte[0][1]), "first");
         QTEST(QPointF(chart.cell(rows, 1).value, chart.cell(rows, 2).value), "last");
         // Rows after the listing are cleared in the curve columns only.

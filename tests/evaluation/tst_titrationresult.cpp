@@ -154,15 +154,14 @@ private Q_SLOTS:
         QTest::newRow("boundaries kept") << "BlankVolume=0\nResultEP=1\nSampleSize=1e-6\nSampleId="
                 + id64 + "\nAskSampleAtStart=1"
                                          << "[" + id64 + "] 1e-06 mL 0.1 1 1 0 0 1 mol/L 1 0 1";
-        QTest::newRow("sample id one too long is cut")
-            << "SampleId=" + id64 + "Z"
-            << "[" + id64 + "] 0 mL 0.1 1 1 0 0 1 mol/L 1 0 0";
         QTest::newRow("bad values fall back")
             << "SampleId=\"   \"\nSampleSize=0\nSampleUnit=kg\nTitrantConcentration=-0.1\n"
                "Titer=0\nFactor=x\nMolarMass=-1\nBlankVolume=-0.01\nResultEP=1.5\n"
                "ResultUnit=ppm\nEPCriterion=0\nResultsAtRunEnd=maybe\nAskSampleAtStart=yes"
             << defaults;
-        QTest::newRow("EP 0 falls back") << "ResultEP=0" << defaults;
+        QTest::newRow("sample id one too long is cut, EP 0 falls back")
+            << "SampleId=" + id64 + "Z\nResultEP=0"
+            << "[" + id64 + "] 0 mL 0.1 1 1 0 0 1 mol/L 1 0 0";
     }
     void methodIsReadFromItsSettingsGroup()
     {
