@@ -307,6 +307,32 @@ std::vector<Trial> searchTau(FitLagged &fitLagged, double wait)
     return trials;
 }
 
+// The lowest and highest EP of `fits` under the time constants whose misfit in `trials` (the
+// same time constants, in the same order) lies within `margin` of trial `chosen`'s: those the
+// readings do not rule out.
+std::pair<double, double> allowedVolumes(const std::vector<Trial> &trials,
+    const std::vector<Trial> &fits, std::size_t chosen, double margin)
+{
+    double low = fits[chosen].fit.volume, high = low;
+    for (std::size_t j = 0; j < trials.size(); ++j) {
+        if (trials[j].sum <= trials[chosen].sum + margin) {
+            low = std::min(low, fits[j].fit.volume);
+            high = std::max(high, fits[j].fit.volume);
+        }
+    }
+    return {low, high};
+}
+
+// A lag the readings only just show may be a shape the model misses: the corrected point moves
+// back halfway to the one recognised `before`, and u reaches both.
+void moveHalfwayBack(RecognisedEp &ep, const RecognisedEp &before)
+{
+    const double shift = ep.volume - before.volume;
+    ep.volume = before.volume + shift / 2;
+    ep.value = (ep.value + before.value) / 2;
+    ep.uVolume = std::hypot(ep.uVolume, shift / 2);
+}
+
 // What the fits for each time constant (`trials`, the first settled; `count` readings, the
 // model's `parameters`) tell of the lag; see Estimate.
 Estimate decided(
@@ -323,13 +349,8 @@ Estimate decided(
     // Every time constant the readings do not rule out (within two standard deviations; one
     // where they show no sign of a lag) moves the EP; that spread is part of its uncertainty.
     const double allowed = evidence < WeakEvidence ? 1 : 4;
-    double lowVolume = chosen.fit.volume, highVolume = chosen.fit.volume;
-    for (const Trial &t : trials) {
-        if (t.sum <= chosen.sum + allowed * variance) {
-            lowVolume = std::min(lowVolume, t.fit.volume);
-            highVolume = std::max(highVolume, t.fit.volume);
-        }
-    }
+    const auto [lowVolume, highVolume]
+        = allowedVolumes(trials, trials, std::size_t(&chosen - trials.data()), allowed * variance);
     Estimate e;
     e.evidence = evidence;
     // A lag is reported only where the readings follow the lagged model to their noise, or the
@@ -603,13 +624,7 @@ std::optional<JointLag> jointLag(std::vector<WindowLag *> windows, double noise)
     // The time constants the readings allow (within two standard deviations) move each EP as
     // far as its own window's fits under them.
     for (const std::vector<Trial> &window : each) {
-        double low = window[chosen].fit.volume, high = low;
-        for (std::size_t j = 0; j < trials.size(); ++j) {
-            if (trials[j].sum <= trials[chosen].sum + 4 * variance) {
-                low = std::min(low, window[j].fit.volume);
-                high = std::max(high, window[j].fit.volume);
-            }
-        }
+        const auto [low, high] = allowedVolumes(trials, window, chosen, 4 * variance);
         joint.uFromTau.push_back((high - low) / 4);
     }
     return joint;
@@ -647,12 +662,8 @@ bool takeJointLag(EpAnalysis &analysis, const EpAnalysis &recognised,
         ep.volume = nearest->volume;
         ep.value = nearest->value;
         ep.uVolume = std::max(before.uVolume, std::hypot(nearest->uVolume, joint->uFromTau[k]));
-        if (!e.clear) {
-            const double shift = ep.volume - before.volume;
-            ep.volume = before.volume + shift / 2;
-            ep.value = (ep.value + before.value) / 2;
-            ep.uVolume = std::hypot(ep.uVolume, shift / 2);
-        }
+        if (!e.clear)
+            moveHalfwayBack(ep, before);
     }
     analysis.points = std::move(moved);
     return true;
@@ -770,15 +781,8 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
             ep.uVolume
                 = std::max(recognised.points[k].uVolume, std::hypot(nearest->uVolume, e->uFromTau));
         }
-        if (!e->clear) {
-            // A lag the readings only just show may be a shape the model misses: the point
-            // lies between the corrected and the recognised one, and u reaches both.
-            const RecognisedEp &before = recognised.points[k];
-            const double shift = ep.volume - before.volume;
-            ep.volume = before.volume + shift / 2;
-            ep.value = (ep.value + before.value) / 2;
-            ep.uVolume = std::hypot(ep.uVolume, shift / 2);
-        }
+        if (!e->clear)
+            moveHalfwayBack(ep, recognised.points[k]);
     }
 }
 
