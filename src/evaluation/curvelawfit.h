@@ -67,16 +67,16 @@ struct Trial
 };
 
 // The readings of a prepared series past its start (no law's shape need hold at 0 mL, where a
-// potential is set by whatever the sample held before the first drop), with a slow electrode's
-// remainders where given, one a reading. None where they are too few for a law with
-// `parameters` parameters in all (three readings a parameter), the noise is no noise, or the
-// remainders do not match.
+// potential is set by whatever the sample held before the first drop; `withStart` for a law that
+// holds there too), with a slow electrode's remainders where given, one a reading. None where
+// they are too few for a law with `parameters` parameters in all (three readings a parameter),
+// the noise is no noise, or the remainders do not match.
 inline std::optional<Readings> readingsFor(const CurveSeries &series, int parameters, double noise,
-    const std::vector<double> *remainders = nullptr)
+    const std::vector<double> *remainders = nullptr, bool withStart = false)
 {
     Readings r;
     for (const CurvePoint &p : series) {
-        if (p.volume > 0) {
+        if (p.volume > 0 || (withStart && p.volume == 0 && r.volume.empty())) {
             r.volume.push_back(p.volume);
             r.value.push_back(p.value);
         }

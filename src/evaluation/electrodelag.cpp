@@ -1,5 +1,6 @@
 #include "electrodelag.h"
 
+#include "evaluation/acidbasefit.h"
 #include "evaluation/curvelawfit.h"
 #include "evaluation/goldensection.h"
 #include "evaluation/jumpfit.h"
@@ -198,6 +199,16 @@ double tauFor(double remainder, double wait)
     return remainder > 0 ? -wait / std::log(remainder) : 0.0;
 }
 
+// What a lag of `tau` leaves of the difference at the reading before, at each reading; the first
+// has none before it.
+std::vector<double> remaindersFor(const TimedSeries &s, double tau)
+{
+    std::vector<double> remainders(s.size(), 0.0);
+    for (std::size_t i = 1; tau > 0 && i < s.size(); ++i)
+        remainders[i] = std::exp(-(s[i].seconds - s[i - 1].seconds) / tau);
+    return remainders;
+}
+
 // The law of the point's whole curve (a precipitation's with its ratio of ions, see
 // PrecipitationFitter, or a redox titration's with its ratio of electrons, see RedoxFitter),
 // passed through a lag of `tau` and fitted to every reading above 0 mL as they stand: where a
@@ -219,12 +230,9 @@ public:
 
     Trial operator()(double tau) const
     {
-        std::vector<double> remainders(m_s.size(), 0.0);
-        for (std::size_t i = 1; tau > 0 && i < m_s.size(); ++i)
-            remainders[i] = std::exp(-(m_s[i].seconds - m_s[i - 1].seconds) / tau);
         Trial t;
         t.tau = tau;
-        if (const auto law = fitted(remainders)) {
+        if (const auto law = fitted(remaindersFor(m_s, tau))) {
             t.sum = law->residualSum;
             t.fit.volume = law->volume;
             t.fit.uVolume = law->uVolume;
@@ -248,6 +256,83 @@ private:
     CurveSeries m_readings;
     const RecognisedEp &m_point;
     double m_noise;
+};
+
+// The acid-base law of the whole curve (see AcidBaseFitter) with a step ending near each EP,
+// passed through a lag of `tau` and fitted to every reading above 0 mL as they stand. Each fit
+// starts from the one for the nearest time constant tried before, and each fit's step ends are
+// kept, in the order tried.
+class LaggedAcidBaseLaw
+{
+public:
+    LaggedAcidBaseLaw(const TimedSeries &s, std::vector<double> nearVolumes, double noise)
+        : m_s(s)
+        , m_near(std::move(nearVolumes))
+        , m_noise(noise)
+    {
+        for (const TimedReading &r : s)
+            m_readings.push_back({r.volume, r.value});
+    }
+
+    // The law's parameters, the offset and slope included.
+    int parameters() const { return 2 * int(m_near.size()) + 4; }
+    const std::vector<std::vector<double>> &volumes() const { return m_volumes; }
+
+    Trial operator()(double tau)
+    {
+        const double remainder = tau > 0 ? std::exp(-1 / tau) : 0.0;
+        const AcidBaseFit *nearest = nullptr;
+        double distance = std::numeric_limits<double>::infinity();
+        for (const auto &[r, fit] : m_fits) {
+            if (std::abs(r - remainder) < distance) {
+                distance = std::abs(r - remainder);
+                nearest = &fit;
+            }
+        }
+        const auto law = AcidBaseFitter::fitLagged(
+            m_readings, m_near, m_noise, remaindersFor(m_s, tau), nearest);
+        Trial t;
+        t.tau = tau;
+        m_volumes.push_back(law ? law->volumes : std::vector<double>(m_near.size(), 0.0));
+        if (law) {
+            t.sum = law->residualSum;
+            t.fit.volume = law->volume;
+            t.fit.level = law->value;
+            m_fits.emplace_back(remainder, *law);
+        }
+        return t;
+    }
+
+    // The settled law once more, from the fit for the lag `tau`: the settled search may have
+    // stopped short of the fit nearest to a lagged one, and only the best settled fit may
+    // measure a lag.
+    Trial settledFrom(double tau, const Trial &settled)
+    {
+        const double remainder = tau > 0 ? std::exp(-1 / tau) : 0.0;
+        for (const auto &[r, fit] : m_fits) {
+            if (r != remainder)
+                continue;
+            const auto law = AcidBaseFitter::fitLagged(
+                m_readings, m_near, m_noise, remaindersFor(m_s, 0), &fit);
+            if (law && law->residualSum < settled.sum) {
+                Trial t = settled;
+                t.sum = law->residualSum;
+                t.fit.volume = law->volume;
+                t.fit.level = law->value;
+                m_volumes.front() = law->volumes;
+                return t;
+            }
+        }
+        return settled;
+    }
+
+private:
+    const TimedSeries &m_s;
+    std::vector<double> m_near;
+    double m_noise;
+    CurveSeries m_readings;
+    std::vector<std::pair<double, AcidBaseFit>> m_fits; // by exp(-1 s / tau)
+    std::vector<std::vector<double>> m_volumes;
 };
 
 // The whole curve undone for a lag of `tau`; the first reading has none before it.
@@ -378,15 +463,16 @@ Estimate decided(
     return e;
 }
 
-// The lag of a curve whose one point is a whole-curve law's, from every reading
-// above 0 mL; none when they carry no usable times.
-std::optional<Estimate> estimateOnWholeCurve(
-    const TimedSeries &readings, const RecognisedEp &point, double noise, bool lawUnderALag = false)
+// The readings where a whole-curve law holds, above 0 mL or, `withStart`, from the reading before
+// the first drop on (settled, it also starts the lag), and their median wait; none when they
+// carry no usable times (not strictly increasing in time and volume).
+std::optional<std::pair<TimedSeries, double>> lawReadings(
+    const TimedSeries &readings, bool withStart = false)
 {
     TimedSeries taken;
     std::vector<double> waits;
     for (const TimedReading &r : readings) {
-        if (!(r.volume > 0))
+        if (!(r.volume > 0) && !(withStart && r.volume == 0 && taken.empty()))
             continue;
         if (!taken.empty()) {
             const double dt = r.seconds - taken.back().seconds;
@@ -398,7 +484,18 @@ std::optional<Estimate> estimateOnWholeCurve(
     }
     if (waits.empty())
         return std::nullopt;
-    const double wait = median(waits);
+    return std::pair(std::move(taken), median(waits));
+}
+
+// The lag of a curve whose one point is a whole-curve law's, from every reading
+// above 0 mL; none when they carry no usable times.
+std::optional<Estimate> estimateOnWholeCurve(
+    const TimedSeries &readings, const RecognisedEp &point, double noise, bool lawUnderALag = false)
+{
+    const auto timed = lawReadings(readings);
+    if (!timed)
+        return std::nullopt;
+    const auto &[taken, wait] = *timed;
     const LaggedLaw law(taken, point, std::max(noise, 1e-12));
     const std::vector<Trial> trials = searchTau(law, wait);
     if (!std::isfinite(trials.front().sum))
@@ -571,7 +668,7 @@ std::optional<WindowLag> windowLag(
     return window;
 }
 
-// Each EP's share of a lag that its windows show together.
+// A lag that several EPs show together, and each EP's share of it.
 struct JointLag
 {
     Estimate estimate; // its time constant and evidence; no volume
@@ -630,6 +727,34 @@ std::optional<JointLag> jointLag(std::vector<WindowLag *> windows, double noise)
     return joint;
 }
 
+// Every EP taken from the curve undone for `lag`, halfway where it only just shows; false, and
+// nothing taken, where the undone curve has no EP within an EP's range.
+bool takeUndone(EpAnalysis &analysis, const EpAnalysis &recognised,
+    const std::vector<std::pair<double, double>> &ranges, const TimedSeries &readings,
+    const JointLag &lag)
+{
+    const Estimate &e = lag.estimate;
+    const EpAnalysis again
+        = EpRecognition::recognise(undone(readings, *e.tauSeconds), 1.0, recognised.reading);
+    std::vector<RecognisedEp> moved = recognised.points;
+    for (std::size_t k = 0; k < moved.size(); ++k) {
+        const RecognisedEp *nearest
+            = nearestIn(again, moved[k].volume, ranges[k].first, ranges[k].second);
+        if (!nearest)
+            return false;
+        RecognisedEp &ep = moved[k];
+        const RecognisedEp &before = recognised.points[k];
+        ep.lagSeconds = e.tauSeconds;
+        ep.volume = nearest->volume;
+        ep.value = nearest->value;
+        ep.uVolume = std::max(before.uVolume, std::hypot(nearest->uVolume, lag.uFromTau[k]));
+        if (!e.clear)
+            moveHalfwayBack(ep, before);
+    }
+    analysis.points = std::move(moved);
+    return true;
+}
+
 // Where every EP has a window and none shows a lag alone but all of them together do, every
 // EP is taken from the curve undone for that lag, halfway where the lag only just shows.
 bool takeJointLag(EpAnalysis &analysis, const EpAnalysis &recognised,
@@ -645,28 +770,51 @@ bool takeJointLag(EpAnalysis &analysis, const EpAnalysis &recognised,
     if (taken.size() < 2)
         return false;
     const auto joint = jointLag(taken, analysis.noise);
-    if (!joint)
+    return joint && takeUndone(analysis, recognised, ranges, readings, *joint);
+}
+
+// Where no EP's window shows a lag, the whole curve's acid-base law may: a broad or skewed jump's
+// window cannot tell a lag from its place or its sides, the law's far flanks can. The law must
+// follow the readings to their noise under the lag; every EP is then taken from the curve
+// undone for it, halfway where the lag only just shows.
+bool takeAcidBaseLag(EpAnalysis &analysis, const EpAnalysis &recognised,
+    const std::vector<std::pair<double, double>> &ranges, const TimedSeries &readings)
+{
+    const auto &points = recognised.points;
+    if (points.empty() || points.size() > std::size_t(AcidBaseFitter::LargestSteps))
         return false;
-    const Estimate &e = joint->estimate;
-    const EpAnalysis again
-        = EpRecognition::recognise(undone(readings, *e.tauSeconds), 1.0, recognised.reading);
-    std::vector<RecognisedEp> moved = recognised.points;
-    for (std::size_t k = 0; k < moved.size(); ++k) {
-        const RecognisedEp *nearest
-            = nearestIn(again, moved[k].volume, ranges[k].first, ranges[k].second);
-        if (!nearest)
-            return false;
-        RecognisedEp &ep = moved[k];
-        const RecognisedEp &before = recognised.points[k];
-        ep.lagSeconds = e.tauSeconds;
-        ep.volume = nearest->volume;
-        ep.value = nearest->value;
-        ep.uVolume = std::max(before.uVolume, std::hypot(nearest->uVolume, joint->uFromTau[k]));
-        if (!e.clear)
-            moveHalfwayBack(ep, before);
+    // A weak acid's pH moves most with the first drop, where the electrode has settled.
+    const auto timed = lawReadings(readings, true);
+    if (!timed)
+        return false;
+    const auto &[taken, wait] = *timed;
+    std::vector<double> near;
+    for (const RecognisedEp &p : points)
+        near.push_back(p.volume);
+    const double noise = std::max(analysis.noise, 1e-12);
+    LaggedAcidBaseLaw law(taken, near, noise);
+    std::vector<Trial> trials = searchTau(law, wait);
+    if (!std::isfinite(trials.front().sum))
+        return false;
+    trials.front() = law.settledFrom(bestOf(trials).tau, trials.front());
+    const int count = int(taken.size());
+    const std::size_t chosen = std::size_t(&bestOf(trials) - trials.data());
+    if (!(trials[chosen].sum / std::max(1, count - law.parameters() - 1)
+            <= CurveLawFit::FollowsTheCurve * noise * noise))
+        return false;
+    JointLag lag {decided(trials, count, law.parameters(), noise, wait), {}};
+    if (!lag.estimate.tauSeconds)
+        return false;
+    const double variance
+        = std::max(noise * noise, trials[chosen].sum / std::max(1, count - law.parameters() - 1));
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        std::vector<Trial> ends = trials;
+        for (std::size_t j = 0; j < ends.size(); ++j)
+            ends[j].fit.volume = law.volumes()[j][k];
+        const auto [low, high] = allowedVolumes(trials, ends, chosen, 4 * variance);
+        lag.uFromTau.push_back((high - low) / 4);
     }
-    analysis.points = std::move(moved);
-    return true;
+    return takeUndone(analysis, recognised, ranges, readings, lag);
 }
 
 } // namespace
@@ -712,6 +860,10 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
             windows.back() ? std::optional(windows.back()->estimate) : std::nullopt);
     }
     if (takeJointLag(analysis, recognised, windows, ranges, readings))
+        return;
+    const bool noWindowShowsALag = std::none_of(estimates.begin(), estimates.end(),
+        [](const std::optional<Estimate> &e) { return e && e->tauSeconds; });
+    if (noWindowShowsALag && takeAcidBaseLag(analysis, recognised, ranges, readings))
         return;
     if (analysis.reading == Reading::Potential && points.size() == 1 && estimates.front()
         && estimates.front()->tauSeconds) {

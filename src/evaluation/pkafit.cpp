@@ -1,5 +1,7 @@
 #include "pkafit.h"
 
+#include "evaluation/protonbalance.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,51 +11,15 @@ namespace PkaFit {
 
 namespace {
 
-constexpr double Kw = 1e-14;
 // One standard deviation of the starting volume's prior, in ln V0: a factor of two. It only
 // matters where the curve says nothing about the volume, and there the pKa does not depend on
 // it either.
 constexpr double StartVolumeSpread = 0.6931471805599453;
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 
-// The proton balance of a titration whose steps end at the EPs.
-struct Balance
-{
-    std::vector<double> ends; // mL: 0, then each EP's volume
-    double titrant = 0.1; // mol/L
-    bool rising = true; // titrated with a strong base
-
-    // The share of step k converted at log10 [H+] = x: deprotonated (rising) or protonated.
-    double converted(double pKa, double x) const
-    {
-        return rising ? 1 / (1 + std::pow(10.0, x + pKa)) : 1 / (1 + std::pow(10.0, -x - pKa));
-    }
-
-    // The model's pH after `volume` mL; the balance is monotonic in log10 [H+], so bisection
-    // finds its only root.
-    double pH(double volume, const std::vector<double> &pKa, double startVolume) const
-    {
-        const double sign = rising ? 1 : -1;
-        auto excess = [&](double x) {
-            const double h = std::pow(10.0, x);
-            double bound = 0;
-            for (std::size_t k = 0; k < pKa.size(); ++k)
-                bound += (ends[k + 1] - ends[k]) * converted(pKa[k], x);
-            return sign
-                * (titrant * (volume - bound) + sign * (h - Kw / h) * (startVolume + volume));
-        };
-        double low = -15.5, high = 1.5;
-        for (int i = 0; i < 48; ++i) {
-            const double mid = 0.5 * (low + high);
-            (excess(mid) > 0 ? high : low) = mid;
-        }
-        return -0.5 * (low + high);
-    }
-};
-
 struct Problem
 {
-    Balance balance;
+    ProtonBalance balance;
     CurveSeries points; // the readings inside the regions' windows
     double noise = 1e-3; // pH, one reading
     double startGuess = TypicalStartVolume; // mL

@@ -17,13 +17,13 @@ struct Recorded
 };
 
 // A curve titrated at 0.1 mL steps, each reading `wait` s after its dose, by an electrode with
-// the time constant `tau` (0: none), printed as the titrator prints it: a monoprotic acid with
-// 0.002 pH of noise, to 0.001 pH; iron(II) with thallium(III), whose jump is asymmetric (one
-// electron before it, two after), with 0.3 mV of noise, to 0.1 mV; "2:3", two electrons before
-// and three after, as that redox; silver phosphate, three silver
-// ions to one, a broad jump with logarithmic flanks, as the redox; sodium carbonate, two jumps of
-// which the first is broad, and phosphoric acid, two jumps, as the acid. `noisePh` replaces the
-// noise where not negative (0: the printed digits' rounding alone).
+// the time constant `tau` (0: none), printed as the titrator prints it: a monoprotic acid (of pKa
+// 4.76, or "pKa 7.5") with 0.002 pH of noise, to 0.001 pH; iron(II) with thallium(III), whose jump
+// is asymmetric (one electron before it, two after), with 0.3 mV of noise, to 0.1 mV; "2:3", two
+// electrons before and three after, as that redox; silver phosphate, three silver ions to one, a
+// broad jump with logarithmic flanks, as the redox; sodium carbonate, two jumps of which the first
+// is broad, and phosphoric acid, two jumps, as the acid. `noisePh` replaces the noise where not
+// negative (0: the printed digits' rounding alone).
 Recorded record(const QString &sample, double tau, double wait, unsigned seed, double noisePh = -1)
 {
     const bool redox = sample == QLatin1String("Fe/Tl");
@@ -46,7 +46,8 @@ Recorded record(const QString &sample, double tau, double wait, unsigned seed, d
         m = makeModelSample(
             carbonate ? SampleKind::Carbonate : SampleKind::Phosphoric, false, 10.03);
     } else {
-        m = makeMonoproticSample(sample == QLatin1String("strong"), false, 4.76, 10.03, 50, 0.1);
+        const double pKa = sample == QLatin1String("pKa 7.5") ? 7.5 : 4.76;
+        m = makeMonoproticSample(sample == QLatin1String("strong"), false, pKa, 10.03, 50, 0.1);
     }
     Electrode electrode(noisePh >= 0 ? noisePh : millivolts ? 0.005 : 0.002, seed);
     const auto points
@@ -90,6 +91,9 @@ private Q_SLOTS:
         QTest::addColumn<double>("noisePh"); // negative: the sample's own
         QTest::newRow("weak acid, 1.5 s") << "weak" << 1.5 << 2.0 << true << -1.0;
         QTest::newRow("strong acid, 1 s") << "strong" << 1.0 << 2.0 << true << -1.0;
+        // Its broad jump's window barely shows the lag; its whole curve does.
+        QTest::newRow("acid of pKa 7.5, 1 s, 0.005 pH") << "pKa 7.5" << 1.0 << 2.0 << true << 0.005;
+        QTest::newRow("acid of pKa 7.5, no lag") << "pKa 7.5" << 0.0 << 2.0 << true << -1.0;
         QTest::newRow("weak acid, 3 s") << "weak" << 3.0 << 2.0 << true << -1.0;
         QTest::newRow("strong acid, 3 s, rounding only") << "strong" << 3.0 << 2.0 << true << 0.0;
         QTest::newRow("strong acid, no lag") << "strong" << 0.0 << 2.0 << true << -1.0;
@@ -148,9 +152,9 @@ private Q_SLOTS:
     }
 
     // One electrode reads the whole curve: where carbonate's sharp second jump shows a lag, its
-    // broad first one, which barely shows it, trails as far. Where neither shows it clearly, +-2u
-    // still reaches the true points: a lag of a broad jump only delays it. Phosphoric acid's two
-    // jumps each show a lag too faintly to tell it alone, together clearly.
+    // broad first one, which barely shows it, trails as far. Where neither window shows it, the
+    // whole curve's flanks do. Phosphoric acid's two jumps each show a lag too faintly to tell it
+    // alone, together clearly.
     void aLagOneJumpShowsMovesEveryJump_data()
     {
         QTest::addColumn<QString>("sample");
@@ -159,8 +163,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("everyEpLagged"); // curves of six
         QTest::addColumn<int>("covered"); // EPs of twelve
         QTest::newRow("carbonate, 1.5 s, 0.002 pH") << "carbonate" << 1.5 << 0.002 << 3 << 11;
-        QTest::newRow("carbonate, 1.5 s, 0.005 pH") << "carbonate" << 1.5 << 0.005 << 0 << 6;
+        QTest::newRow("carbonate, 1.5 s, 0.005 pH") << "carbonate" << 1.5 << 0.005 << 4 << 10;
         QTest::newRow("phosphoric acid, 1 s, 0.004 pH") << "phosphoric" << 1.0 << 0.004 << 4 << 11;
+        QTest::newRow("carbonate, 1 s, 0.002 pH") << "carbonate" << 1.0 << 0.002 << 5 << 10;
+        QTest::newRow("carbonate, no lag, 0.005 pH") << "carbonate" << 0.0 << 0.005 << 0 << 11;
         QTest::newRow("phosphoric acid, no lag, 0.004 pH")
             << "phosphoric" << 0.0 << 0.004 << 0 << 11;
     }

@@ -1,6 +1,7 @@
 #include "chemistry.h"
 #include "evaluation/eprecognition.h"
 #include "evaluation/pkafit.h"
+#include "evaluation/protonbalance.h"
 
 #include <QTest>
 
@@ -81,6 +82,44 @@ private Q_SLOTS:
                         "seed %u: pKa %g, u %g", seed, found[k].value, found[k].u)));
             }
         }
+    }
+
+    // Textbook points of 50 mL titrated with 0.1 M (steps ending at 10 and 20 mL), each solved
+    // from a start near either end of the scale.
+    void protonBalanceGivesTextbookPh_data()
+    {
+        QTest::addColumn<QList<double>>("pKa");
+        QTest::addColumn<bool>("rising");
+        QTest::addColumn<double>("volume");
+        QTest::addColumn<double>("pH");
+        // 0.02 M acetic acid: (pKa - log c) / 2
+        QTest::newRow("acetic acid, start") << QList<double> {4.76} << true << 0.0 << 3.236;
+        QTest::newRow("acetic acid, half") << QList<double> {4.76} << true << 5.0 << 4.762;
+        // 1/60 M acetate: 14 - (pKb - log c) / 2
+        QTest::newRow("acetic acid, at the EP") << QList<double> {4.76} << true << 10.0 << 8.491;
+        // 0.5 mmol OH- in 65 mL
+        QTest::newRow("acetic acid, 5 mL past") << QList<double> {4.76} << true << 15.0 << 11.886;
+        // 1/60 M ammonium
+        QTest::newRow("ammonia, at the EP") << QList<double> {9.25} << false << 10.0 << 5.514;
+        // 0.5 mmol H+ in 55 mL
+        QTest::newRow("strong acid, half") << QList<double> {-3.0} << true << 5.0 << 2.041;
+        QTest::newRow("strong acid, at the EP") << QList<double> {-3.0} << true << 10.0 << 7.000;
+        QTest::newRow("phosphoric acid, second half")
+            << QList<double> {2.15, 7.20} << true << 15.0 << 7.200;
+    }
+    void protonBalanceGivesTextbookPh()
+    {
+        QFETCH(QList<double>, pKa);
+        QFETCH(bool, rising);
+        QFETCH(double, volume);
+        QFETCH(double, pH);
+        ProtonBalance balance;
+        balance.ends
+            = pKa.size() == 1 ? std::vector<double> {0, 10} : std::vector<double> {0, 10, 20};
+        balance.rising = rising;
+        const std::vector<double> constants(pKa.begin(), pKa.end());
+        for (double near : {0.0, 14.0})
+            QCOMPARE(std::round(balance.pH(volume, constants, 50, near) * 1000) / 1000, pH);
     }
 
     // The EP's volume uncertainty is part of u: a point known less well gives a larger u.
