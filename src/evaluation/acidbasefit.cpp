@@ -117,8 +117,8 @@ std::optional<AcidBaseFit> fitSteps(const Readings &r, const std::vector<double>
             }
         }
     }
-    // The readings hold a few basins of pKa and titrant apart (a weak acid read as a stronger one
-    // titrated with a stronger base): the best few starts are each refined.
+    // The misfit over pKa and titrant concentration can have more than one basin: the best few
+    // starts are each refined, not only the best.
     std::vector<CurveLawFit::Trial<Law::Count>> tried;
     for (const Parameters &p : starts)
         tried.push_back(fitter.at(p));
