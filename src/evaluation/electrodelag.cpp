@@ -291,16 +291,14 @@ public:
         }
         const auto law = AcidBaseFitter::fitLagged(
             m_readings, m_near, m_noise, remaindersFor(m_s, tau), nearest);
-        Trial t;
-        t.tau = tau;
         m_volumes.push_back(law ? law->volumes : std::vector<double>(m_near.size(), 0.0));
-        if (law) {
-            t.sum = law->residualSum;
-            t.fit.volume = law->volume;
-            t.fit.level = law->value;
-            m_fits.emplace_back(remainder, *law);
+        if (!law) {
+            Trial none;
+            none.tau = tau;
+            return none;
         }
-        return t;
+        m_fits.emplace_back(remainder, *law);
+        return trialOf(tau, *law);
     }
 
     // The settled law once more, from the fit for the lag `tau`: the settled search may have
@@ -315,18 +313,24 @@ public:
             const auto law = AcidBaseFitter::fitLagged(
                 m_readings, m_near, m_noise, remaindersFor(m_s, 0), &fit);
             if (law && law->residualSum < settled.sum) {
-                Trial t = settled;
-                t.sum = law->residualSum;
-                t.fit.volume = law->volume;
-                t.fit.level = law->value;
                 m_volumes.front() = law->volumes;
-                return t;
+                return trialOf(0, *law);
             }
         }
         return settled;
     }
 
 private:
+    static Trial trialOf(double tau, const AcidBaseFit &law)
+    {
+        Trial t;
+        t.tau = tau;
+        t.sum = law.residualSum;
+        t.fit.volume = law.volume;
+        t.fit.level = law.value;
+        return t;
+    }
+
     const TimedSeries &m_s;
     std::vector<double> m_near;
     double m_noise;
@@ -487,6 +491,14 @@ std::optional<std::pair<TimedSeries, double>> lawReadings(
     return std::pair(std::move(taken), median(waits));
 }
 
+// Whether a whole-curve law (`parameters` in all, on `count` readings) follows the readings to
+// their noise under the best of the time constants in `trials`.
+bool followsUnderItsLag(const std::vector<Trial> &trials, int count, int parameters, double noise)
+{
+    return bestOf(trials).sum / std::max(1, count - parameters - 1)
+        <= CurveLawFit::FollowsTheCurve * noise * noise;
+}
+
 // The lag of a curve whose one point is a whole-curve law's, from every reading
 // above 0 mL; none when they carry no usable times.
 std::optional<Estimate> estimateOnWholeCurve(
@@ -502,9 +514,7 @@ std::optional<Estimate> estimateOnWholeCurve(
         return std::nullopt;
     const int count = int(taken.size());
     // A law the settled readings did not follow must follow them under its lag.
-    if (lawUnderALag
-        && !(bestOf(trials).sum / std::max(1, count - law.parameters() - 1)
-            <= CurveLawFit::FollowsTheCurve * noise * noise))
+    if (lawUnderALag && !followsUnderItsLag(trials, count, law.parameters(), noise))
         return std::nullopt;
     return decided(trials, count, law.parameters(), noise, wait);
 }
@@ -798,10 +808,9 @@ bool takeAcidBaseLag(EpAnalysis &analysis, const EpAnalysis &recognised,
         return false;
     trials.front() = law.settledFrom(bestOf(trials).tau, trials.front());
     const int count = int(taken.size());
-    const std::size_t chosen = std::size_t(&bestOf(trials) - trials.data());
-    if (!(trials[chosen].sum / std::max(1, count - law.parameters() - 1)
-            <= CurveLawFit::FollowsTheCurve * noise * noise))
+    if (!followsUnderItsLag(trials, count, law.parameters(), noise))
         return false;
+    const std::size_t chosen = std::size_t(&bestOf(trials) - trials.data());
     JointLag lag {decided(trials, count, law.parameters(), noise, wait), {}};
     if (!lag.estimate.tauSeconds)
         return false;
