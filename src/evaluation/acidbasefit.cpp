@@ -151,7 +151,8 @@ std::optional<AcidBaseFit> fitLagged(const CurveSeries &readings,
     const int steps = int(nearVolumes.size());
     if (steps < 1 || steps > LargestSteps)
         return std::nullopt;
-    const auto taken = CurveLawFit::readingsFor(readings, 2 * steps + 4, noise, &remainders, true);
+    const auto taken = CurveLawFit::readingsFor(
+        readings, 2 * steps + 4, noise, &remainders, CurveLawFit::AtStart::OnTheLaw);
     if (!taken)
         return std::nullopt;
     return steps == 1 ? fitSteps<1>(*taken, nearVolumes, noise, from)

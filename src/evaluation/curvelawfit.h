@@ -43,11 +43,36 @@ namespace CurveLawFit {
 // three standard deviations of that ratio above one on 20 readings.
 constexpr double FollowsTheCurve = 2;
 
+// How a prepared series' reading at 0 mL stands to a law.
+enum class AtStart {
+    Dropped, // no law holds there: a potential is set by whatever the sample held before the first
+             // drop
+    OnTheLaw, // the law holds there too
+    // No law holds there, but the electrode had settled to it before the first drop, so a slow
+    // electrode's first readings trail from it rather than from the law.
+    StartsTheLag,
+};
+
 struct Readings
 {
     std::vector<double> volume;
     std::vector<double> value;
     std::vector<double> remainders; // a slow electrode's, one a reading; none: settled
+    // Where a reading before the first starts the lag: that reading, and what each reading
+    // still shows of it (none: the first reading is the law's, settled).
+    double start = 0;
+    std::vector<double> startShares;
+
+    double settledShare(std::size_t i) const
+    {
+        return startShares.empty() ? 1.0 : 1 - startShares[i];
+    }
+    // What is left at reading i of the law's value `offset + slope * shape` under the lag.
+    double residual(std::size_t i, double offset, double slope, double shape) const
+    {
+        const double fromStart = startShares.empty() ? 0.0 : startShares[i] * start;
+        return value[i] - fromStart - offset * settledShare(i) - slope * shape;
+    }
 };
 
 struct Projection
@@ -66,27 +91,37 @@ struct Trial
     double objective = std::numeric_limits<double>::infinity(); // residual sum and prior
 };
 
-// The readings of a prepared series past its start (no law's shape need hold at 0 mL, where a
-// potential is set by whatever the sample held before the first drop; `withStart` for a law that
-// holds there too), with a slow electrode's remainders where given, one a reading. None where
-// they are too few for a law with `parameters` parameters in all (three readings a parameter),
-// the noise is no noise, or the remainders do not match.
+// The readings of a prepared series past its start, and the one at 0 mL as `atStart` says, with
+// a slow electrode's remainders where given, one a reading (the one at 0 mL included where it
+// starts the lag). None where they are too few for a law with `parameters` parameters in all
+// (three readings a parameter), the noise is no noise, or the remainders do not match.
 inline std::optional<Readings> readingsFor(const CurveSeries &series, int parameters, double noise,
-    const std::vector<double> *remainders = nullptr, bool withStart = false)
+    const std::vector<double> *remainders = nullptr, AtStart atStart = AtStart::Dropped)
 {
     Readings r;
+    std::optional<double> start;
     for (const CurvePoint &p : series) {
-        if (p.volume > 0 || (withStart && p.volume == 0 && r.volume.empty())) {
+        const bool first = p.volume == 0 && r.volume.empty();
+        if (p.volume > 0 || (atStart == AtStart::OnTheLaw && first)) {
             r.volume.push_back(p.volume);
             r.value.push_back(p.value);
+        } else if (atStart == AtStart::StartsTheLag && first && remainders) {
+            start = p.value;
         }
     }
     if (int(r.volume.size()) < 3 * parameters || !(noise > 0))
         return std::nullopt;
     if (remainders) {
-        if (remainders->size() != r.volume.size())
+        const std::size_t skipped = start ? 1 : 0;
+        if (remainders->size() != r.volume.size() + skipped)
             return std::nullopt;
-        r.remainders = *remainders;
+        r.remainders.assign(remainders->begin() + std::ptrdiff_t(skipped), remainders->end());
+        if (start) {
+            r.start = *start;
+            double share = 1;
+            for (const double remainder : r.remainders)
+                r.startShares.push_back(share *= remainder);
+        }
     }
     return r;
 }
@@ -97,22 +132,26 @@ inline Projection project(const Readings &r, std::vector<double> shape)
     Projection out;
     out.shape = std::move(shape);
     const std::size_t count = r.volume.size();
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    // Least squares in each reading's settled share u and its shape l.
+    double suu = 0, sul = 0, sll = 0, suy = 0, sly = 0;
     for (std::size_t i = 0; i < count; ++i) {
+        const double u = r.settledShare(i);
         const double l = out.shape[i];
-        sx += l;
-        sy += r.value[i];
-        sxx += l * l;
-        sxy += l * r.value[i];
+        const double y = r.residual(i, 0, 0, 0);
+        suu += u * u;
+        sul += u * l;
+        sll += l * l;
+        suy += u * y;
+        sly += l * y;
     }
-    const double det = double(count) * sxx - sx * sx;
+    const double det = suu * sll - sul * sul;
     if (!(det > 0) || !std::isfinite(det))
         return out;
-    out.slope = (double(count) * sxy - sx * sy) / det;
-    out.offset = (sy - out.slope * sx) / double(count);
+    out.slope = (suu * sly - sul * suy) / det;
+    out.offset = (suy - out.slope * sul) / suu;
     double sum = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const double e = r.value[i] - out.offset - out.slope * out.shape[i];
+        const double e = r.residual(i, out.offset, out.slope, out.shape[i]);
         sum += e * e;
     }
     out.sum = sum;
@@ -162,6 +201,9 @@ public:
     {
         std::vector<double> shape = m_law.shapesAt(m_r.volume, p);
         if (!m_r.remainders.empty()) {
+            // From a start, the lag's offset and start parts are the projection's.
+            if (!m_r.startShares.empty() && !shape.empty())
+                shape[0] *= 1 - m_r.remainders[0];
             for (std::size_t i = 1; i < shape.size(); ++i)
                 shape[i] += (shape[i - 1] - shape[i]) * m_r.remainders[i];
         }
@@ -264,7 +306,7 @@ public:
             std::array<double, All> row {};
             for (int k = 0; k < N; ++k)
                 row[k] = slope * (moved[k][i] - t.projection.shape[i]) / steps[k];
-            row[N] = 1;
+            row[N] = m_r.settledShare(i);
             row[N + 1] = t.projection.shape[i];
             add(row);
         }
@@ -305,8 +347,8 @@ private:
         const auto residuals = [&](const Trial<N> &at) {
             std::vector<double> r(count + 1);
             for (std::size_t i = 0; i < count; ++i)
-                r[i] = m_r.value[i] - at.projection.offset
-                    - at.projection.slope * at.projection.shape[i];
+                r[i] = m_r.residual(
+                    i, at.projection.offset, at.projection.slope, at.projection.shape[i]);
             r[count] = m_law.prior(at.p);
             return r;
         };

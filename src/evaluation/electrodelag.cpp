@@ -211,8 +211,9 @@ std::vector<double> remaindersFor(const TimedSeries &s, double tau)
 
 // The law of the point's whole curve (a precipitation's with its ratio of ions, see
 // PrecipitationFitter, or a redox titration's with its ratio of electrons, see RedoxFitter),
-// passed through a lag of `tau` and fitted to every reading above 0 mL as they stand: where a
-// window cannot tell a broad jump's lag from its place, its flanks far from the jump can.
+// passed through a lag of `tau` and fitted to every reading above 0 mL as they stand, the lag
+// starting from the reading at 0 mL where there is one: where a window cannot tell a broad
+// jump's lag from its place, its flanks far from the jump can.
 class LaggedLaw
 {
 public:
@@ -467,16 +468,19 @@ Estimate decided(
     return e;
 }
 
-// The readings where a whole-curve law holds, above 0 mL or, `withStart`, from the reading before
-// the first drop on (settled, it also starts the lag), and their median wait; none when they
-// carry no usable times (not strictly increasing in time and volume).
-std::optional<std::pair<TimedSeries, double>> lawReadings(
-    const TimedSeries &readings, bool withStart = false)
+// The readings of a whole-curve law: those above 0 mL, after the last at 0 mL (settled before
+// the first drop, it starts the lag, and a law may hold there too), and their median wait; none
+// when they carry no usable times (not strictly increasing in time and volume).
+std::optional<std::pair<TimedSeries, double>> lawReadings(const TimedSeries &readings)
 {
     TimedSeries taken;
     std::vector<double> waits;
     for (const TimedReading &r : readings) {
-        if (!(r.volume > 0) && !(withStart && r.volume == 0 && taken.empty()))
+        if (r.volume == 0 && (taken.empty() || taken.back().volume == 0)) {
+            taken = {r};
+            continue;
+        }
+        if (!(r.volume > 0))
             continue;
         if (!taken.empty()) {
             const double dt = r.seconds - taken.back().seconds;
@@ -491,6 +495,12 @@ std::optional<std::pair<TimedSeries, double>> lawReadings(
     return std::pair(std::move(taken), median(waits));
 }
 
+// Those of `taken` above 0 mL.
+int aboveStart(const TimedSeries &taken)
+{
+    return int(taken.size()) - (!taken.empty() && taken.front().volume == 0 ? 1 : 0);
+}
+
 // Whether a whole-curve law (`parameters` in all, on `count` readings) follows the readings to
 // their noise under the best of the time constants in `trials`.
 bool followsUnderItsLag(const std::vector<Trial> &trials, int count, int parameters, double noise)
@@ -500,9 +510,10 @@ bool followsUnderItsLag(const std::vector<Trial> &trials, int count, int paramet
 }
 
 // The lag of a curve whose one point is a whole-curve law's, from every reading
-// above 0 mL; none when they carry no usable times.
-std::optional<Estimate> estimateOnWholeCurve(
-    const TimedSeries &readings, const RecognisedEp &point, double noise, bool lawUnderALag = false)
+// above 0 mL, and in `bestSum` what the best lagged fit leaves; none when they carry no usable
+// times.
+std::optional<Estimate> estimateOnWholeCurve(const TimedSeries &readings, const RecognisedEp &point,
+    double noise, bool lawUnderALag = false, double *bestSum = nullptr)
 {
     const auto timed = lawReadings(readings);
     if (!timed)
@@ -512,7 +523,9 @@ std::optional<Estimate> estimateOnWholeCurve(
     const std::vector<Trial> trials = searchTau(law, wait);
     if (!std::isfinite(trials.front().sum))
         return std::nullopt;
-    const int count = int(taken.size());
+    const int count = aboveStart(taken);
+    if (bestSum)
+        *bestSum = bestOf(trials).sum;
     // A law the settled readings did not follow must follow them under its lag.
     if (lawUnderALag && !followsUnderItsLag(trials, count, law.parameters(), noise))
         return std::nullopt;
@@ -521,11 +534,12 @@ std::optional<Estimate> estimateOnWholeCurve(
 
 // A whole-curve law's point (its ratio of ions or electrons set) where the readings follow that
 // law only under a lag (a slow electrode skews the law as it skews a jump), and the lag they
-// show; none where they do not follow it under any lag either, or show no lag.
+// show, and in `bestSum` what the best lagged fit leaves; none where they do not follow it
+// under any lag either, or show no lag.
 std::optional<std::pair<RecognisedEp, Estimate>> lagOfLaw(
-    const TimedSeries &readings, const RecognisedEp &point, double noise)
+    const TimedSeries &readings, const RecognisedEp &point, double noise, double *bestSum = nullptr)
 {
-    const auto e = estimateOnWholeCurve(readings, point, noise, true);
+    const auto e = estimateOnWholeCurve(readings, point, noise, true, bestSum);
     if (!e || !e->tauSeconds)
         return std::nullopt;
     return std::pair(point, *e);
@@ -541,7 +555,10 @@ RecognisedEp pointOf(const RecognisedEp &recognised, const LawPoint &law)
 }
 
 // A curve without a narrow jump may be one precipitation's, read by a slow electrode; the
-// ratio of ions is the one the readings show as they stand.
+// ratio of ions is the one the readings show as they stand. Where no ratio's law follows a
+// potential curve, a lag may hide the ratio too (its first readings trail a start no law gives,
+// and it skews the flanks as a ratio does): the ratio is the one whose law follows them best
+// under the lag.
 std::optional<std::pair<RecognisedEp, Estimate>> precipitationUnderALag(
     const TimedSeries &readings, const EpAnalysis &analysis)
 {
@@ -555,7 +572,35 @@ std::optional<std::pair<RecognisedEp, Estimate>> precipitationUnderALag(
         return std::nullopt;
     RecognisedEp point = pointOf(strongest, *settled);
     point.ionsPerAnion = settled->ionsPerAnion;
-    return lagOfLaw(readings, point, analysis.noise);
+    const double noise = analysis.noise;
+    if (settled->residualVariance <= CurveLawFit::FollowsTheCurve * noise * noise
+        || analysis.reading != Reading::Potential)
+        return lagOfLaw(readings, point, noise);
+    struct Tried
+    {
+        std::pair<RecognisedEp, Estimate> law;
+        double sum = 0;
+    };
+    std::vector<Tried> tried;
+    for (int n = 1; n <= PrecipitationFitter::LargestIonsPerAnion; ++n) {
+        point.ionsPerAnion = n;
+        double sum = 0;
+        if (auto law = lagOfLaw(readings, point, noise, &sum))
+            tried.push_back({*law, sum});
+    }
+    if (tried.empty())
+        return std::nullopt;
+    const auto best = std::min_element(
+        tried.begin(), tried.end(), [](const Tried &a, const Tried &b) { return a.sum < b.sum; });
+    // The readings cannot tell apart the ratios that follow them about as well: u reaches them.
+    double spread = 0;
+    for (const Tried &t : tried) {
+        if (t.sum <= best->sum + PrecipitationFitter::AllowedRatioEvidence * noise * noise)
+            spread = std::max(spread, std::abs(t.law.second.volume - best->law.second.volume));
+    }
+    std::pair<RecognisedEp, Estimate> law = best->law;
+    law.second.uVolume = std::hypot(law.second.uVolume, spread / 2);
+    return law;
 }
 
 // A potential curve whose one jump's window shows a lag may be a redox titration's, read by a
@@ -794,7 +839,7 @@ bool takeAcidBaseLag(EpAnalysis &analysis, const EpAnalysis &recognised,
     if (points.empty() || points.size() > std::size_t(AcidBaseFitter::LargestSteps))
         return false;
     // A weak acid's pH moves most with the first drop, where the electrode has settled.
-    const auto timed = lawReadings(readings, true);
+    const auto timed = lawReadings(readings);
     if (!timed)
         return false;
     const auto &[taken, wait] = *timed;

@@ -128,8 +128,8 @@ std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume
 std::optional<PrecipitationFit> fitLagged(const CurveSeries &readings, int ions, double nearVolume,
     double noise, const std::vector<double> &remainders)
 {
-    const auto taken
-        = CurveLawFit::readingsFor(readings, Fitter::AllParameters, noise, &remainders);
+    const auto taken = CurveLawFit::readingsFor(
+        readings, Fitter::AllParameters, noise, &remainders, CurveLawFit::AtStart::StartsTheLag);
     if (!taken)
         return std::nullopt;
     const Readings &r = *taken;

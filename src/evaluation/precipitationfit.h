@@ -51,8 +51,9 @@ std::optional<PrecipitationFit> fit(const CurveSeries &series, double nearVolume
 
 // The law with `ions` silver ions to one anion, read by a slow electrode: each reading shows the
 // law's value plus what was left of the difference at the reading before, remainders[i] of it
-// (see ElectrodeLagging; the first reading settled). `readings` in the order they were taken,
-// volumes above 0, one remainder each; none where the fit does not converge. Its uVolume is that
+// (see ElectrodeLagging). `readings` in the order they were taken, one remainder each: volumes
+// above 0, the first settled, or after a reading at 0 mL that no law gives but from which the
+// lag starts. None where the fit does not converge. Its uVolume is that
 // for the given noise, not scaled by the misfit, so fits for different lags compare as they
 // stand.
 std::optional<PrecipitationFit> fitLagged(const CurveSeries &readings, int ions, double nearVolume,

@@ -178,8 +178,8 @@ std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double
 std::optional<RedoxFit> fitLagged(const CurveSeries &readings, int analyteElectrons,
     int titrantElectrons, double nearVolume, double noise, const std::vector<double> &remainders)
 {
-    const auto taken
-        = CurveLawFit::readingsFor(readings, Fitter::AllParameters, noise, &remainders);
+    const auto taken = CurveLawFit::readingsFor(
+        readings, Fitter::AllParameters, noise, &remainders, CurveLawFit::AtStart::StartsTheLag);
     if (!taken)
         return std::nullopt;
     const CurveLawFit::Readings &r = *taken;

@@ -46,10 +46,10 @@ constexpr double AllowedRatioEvidence = 9;
 std::optional<RedoxFit> fit(const CurveSeries &series, double nearVolume, double noise);
 
 // The law with the ratio a : b, read by a slow electrode: each reading shows the law's value
-// plus remainders[i] of the difference at the reading before (the first settled). `readings`
-// in the order they were taken, volumes above 0, one remainder each; none where the fit does
-// not converge. Its uVolume is that for the given noise, so fits for different lags compare as
-// they stand.
+// plus remainders[i] of the difference at the reading before. `readings` in the order they
+// were taken, one remainder each: volumes above 0, the first settled, or after a reading at
+// 0 mL that no law gives but from which the lag starts. None where the fit does not converge.
+// Its uVolume is that for the given noise, so fits for different lags compare as they stand.
 std::optional<RedoxFit> fitLagged(const CurveSeries &readings, int analyteElectrons,
     int titrantElectrons, double nearVolume, double noise, const std::vector<double> &remainders);
 
