@@ -11,7 +11,7 @@
 //
 //   ep-montecarlo [--set final|holdout2|holdout|check|tune] [--curves N] [--seed S]
 //                 [--criterion C] [--lag S] [--shape TEXT] [--detail] [--verbose]
-//                 [--lag-rows] [--lag-bound] [--no-lag-correction]
+//                 [--lag-rows] [--lag-bound] [--no-lag-correction] [--from-zero]
 //
 // The acid-base recognition was tuned on the `tune` set only and checked on the `check` set;
 // the asymmetric jumps and the lag estimate were tuned on both. The `holdout` set, with other
@@ -854,6 +854,9 @@ struct Run
     double lagSeconds = 0; // electrode time constant
     double waitSeconds = 10; // from each dose to its reading
     bool lagCorrection = true;
+    // Listed as the titrator lists fixed increments: from a settled reading at 0.00 mL, where a
+    // potential curve shows what no law gives (here 0.5 to 2 decades below its first dose's).
+    bool fromZero = false;
 };
 
 // The sample's concentration as the model holds it, in mol/L: the analyte, or the strong acid
@@ -891,10 +894,24 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
     // The first reading at a random phase of the grid, so the jumps fall anywhere in a step.
     const double start = shape.start * m.endVolume;
     const ElectrodeLag lag(run.lagSeconds);
-    std::vector<StoredPoint> recorded = run.increment > 0
-        ? recordFixedIncrements(pH, start + uniform(random, 0, run.increment), m.endVolume,
-            run.increment, electrode, lag, run.waitSeconds)
-        : recordTitration(pH, m.endVolume, electrode, lag, start);
+    std::vector<StoredPoint> recorded;
+    if (run.increment > 0) {
+        const double phase = uniform(random, 0, run.increment);
+        if (run.fromZero) {
+            const double firstDose = m.pH(run.increment);
+            const double decades = 0.5 + 1.5 * phase / run.increment;
+            const auto listed = [&](double v) {
+                return v > 0 ? m.pH(v) : shape.millivolts ? firstDose + decades : m.pH(0);
+            };
+            recorded = recordFixedIncrements(
+                listed, 0, m.endVolume, run.increment, electrode, lag, run.waitSeconds);
+        } else {
+            recorded = recordFixedIncrements(
+                pH, start + phase, m.endVolume, run.increment, electrode, lag, run.waitSeconds);
+        }
+    } else {
+        recorded = recordTitration(pH, m.endVolume, electrode, lag, start);
+    }
     CurveSeries series;
     for (const StoredPoint &p : recorded) {
         // As the instrument prints them: pH to 0.001, mV to 0.1.
@@ -1086,7 +1103,7 @@ std::string number(const char *format, double value)
 // A slow electrode read 2 s after each 0.1 mL dose: per time constant, how often a lag is
 // reported on the curves with jumps, and how the corrected EPs do.
 int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curvesPerCell,
-    double criterion, bool correction, std::mt19937 &random, bool verbose)
+    double criterion, bool correction, bool fromZero, std::mt19937 &random, bool verbose)
 {
     const double lags[] = {0, 0.5, 1, 1.5, 2, 3};
     const double noises[] = {0.0, 0.002, 0.005, 0.01};
@@ -1107,6 +1124,7 @@ int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curve
                     run.lagSeconds = lag;
                     run.waitSeconds = 2;
                     run.lagCorrection = correction;
+                    run.fromZero = fromZero;
                     const Tally t = runOne(shape, run, random, verbose);
                     byLag[lag].add(t);
                     byShape[shape.name][lag].add(t);
@@ -1117,8 +1135,8 @@ int lagRows(const std::vector<Shape> &shapes, const std::string &only, int curve
             }
         }
     }
-    std::printf("Electrode lag, 0.1 mL steps read 2 s after each dose, curves with jumps%s\n\n",
-        correction ? "" : " (no lag correction)");
+    std::printf("Electrode lag, 0.1 mL steps read 2 s after each dose, curves with jumps%s%s\n\n",
+        fromZero ? ", listed from 0.00 mL" : "", correction ? "" : " (no lag correction)");
     std::printf("%-10s %6s %7s %7s %8s %8s %7s %7s %9s\n", "lag", "curves", "flag%", "found%",
         "mean/inc", "rms/inc", "cover%", "med2u", "med lag/s");
     for (const auto &[lag, t] : byLag) {
@@ -1283,6 +1301,9 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
   --lag-bound        for the lag rows' curves, the most often any test that flags at most
                      5 % of settled curves could report their lag (an upper bound)
   --no-lag-correction  the EPs as recognised, without looking for an electrode lag
+  --from-zero        fixed increments listed as the titrator lists them: from a settled
+                     reading at 0.00 mL, a potential curve's 0.5 to 2 decades below its
+                     first dose's (no law gives it)
   --verbose          list every missed, extra or far-off EP
 )";
 
@@ -1296,6 +1317,7 @@ int main(int argc, char *argv[])
     bool lagOnly = false;
     bool lagBoundOnly = false;
     bool lagCorrection = true;
+    bool fromZero = false;
     int curvesPerCell = 12;
     unsigned seed = 0;
     double criterion = 1;
@@ -1333,6 +1355,8 @@ int main(int argc, char *argv[])
             lagBoundOnly = true;
         } else if (arg == "--no-lag-correction") {
             lagCorrection = false;
+        } else if (arg == "--from-zero") {
+            fromZero = true;
         } else if (arg == "--detail") {
             detail = true;
         } else if (arg == "--verbose") {
@@ -1367,7 +1391,8 @@ int main(int argc, char *argv[])
     if (lagBoundOnly)
         return lagBound(shapes, only, curvesPerCell, random);
     if (lagOnly)
-        return lagRows(shapes, only, curvesPerCell, criterion, lagCorrection, random, verbose);
+        return lagRows(
+            shapes, only, curvesPerCell, criterion, lagCorrection, fromZero, random, verbose);
     const double increments[] = {0.05, 0.1, 0.2, 0}; // 0: dynamic steps
     const double noises[] = {0.0, 0.002, 0.005, 0.01};
 
