@@ -281,7 +281,7 @@ public:
 
     Trial operator()(double tau)
     {
-        const double remainder = tau > 0 ? std::exp(-1 / tau) : 0.0;
+        const double remainder = perSecond(tau);
         const AcidBaseFit *nearest = nullptr;
         double distance = std::numeric_limits<double>::infinity();
         for (const auto &[r, fit] : m_fits) {
@@ -307,9 +307,8 @@ public:
     // measure a lag.
     Trial settledFrom(double tau, const Trial &settled)
     {
-        const double remainder = tau > 0 ? std::exp(-1 / tau) : 0.0;
         for (const auto &[r, fit] : m_fits) {
-            if (r != remainder)
+            if (r != perSecond(tau))
                 continue;
             const auto law = AcidBaseFitter::fitLagged(
                 m_readings, m_near, m_noise, remaindersFor(m_s, 0), &fit);
@@ -322,6 +321,9 @@ public:
     }
 
 private:
+    // What a lag of `tau` leaves of a difference after one second: the fits' key.
+    static double perSecond(double tau) { return tau > 0 ? std::exp(-1 / tau) : 0.0; }
+
     static Trial trialOf(double tau, const AcidBaseFit &law)
     {
         Trial t;
@@ -576,30 +578,24 @@ std::optional<std::pair<RecognisedEp, Estimate>> precipitationUnderALag(
     if (settled->residualVariance <= CurveLawFit::FollowsTheCurve * noise * noise
         || analysis.reading != Reading::Potential)
         return lagOfLaw(readings, point, noise);
-    struct Tried
-    {
-        std::pair<RecognisedEp, Estimate> law;
-        double sum = 0;
-    };
-    std::vector<Tried> tried;
+    std::vector<std::pair<RecognisedEp, Estimate>> laws;
+    std::vector<CurveLawFit::Trial<1>> fits; // each law's lagged Ve and what it leaves
     for (int n = 1; n <= PrecipitationFitter::LargestIonsPerAnion; ++n) {
         point.ionsPerAnion = n;
-        double sum = 0;
-        if (auto law = lagOfLaw(readings, point, noise, &sum))
-            tried.push_back({*law, sum});
+        CurveLawFit::Trial<1> fit;
+        if (auto law = lagOfLaw(readings, point, noise, &fit.objective)) {
+            fit.p = {law->second.volume};
+            laws.push_back(*law);
+            fits.push_back(fit);
+        }
     }
-    if (tried.empty())
-        return std::nullopt;
-    const auto best = std::min_element(
-        tried.begin(), tried.end(), [](const Tried &a, const Tried &b) { return a.sum < b.sum; });
     // The readings cannot tell apart the ratios that follow them about as well: u reaches them.
-    double spread = 0;
-    for (const Tried &t : tried) {
-        if (t.sum <= best->sum + PrecipitationFitter::AllowedRatioEvidence * noise * noise)
-            spread = std::max(spread, std::abs(t.law.second.volume - best->law.second.volume));
-    }
-    std::pair<RecognisedEp, Estimate> law = best->law;
-    law.second.uVolume = std::hypot(law.second.uVolume, spread / 2);
+    const auto best = CurveLawFit::bestAndSpread(
+        fits, PrecipitationFitter::AllowedRatioEvidence * noise * noise);
+    if (!best)
+        return std::nullopt;
+    std::pair<RecognisedEp, Estimate> law = laws[best->first];
+    law.second.uVolume = std::hypot(law.second.uVolume, best->second / 2);
     return law;
 }
 
@@ -838,7 +834,7 @@ bool takeAcidBaseLag(EpAnalysis &analysis, const EpAnalysis &recognised,
     const auto &points = recognised.points;
     if (points.empty() || points.size() > std::size_t(AcidBaseFitter::LargestSteps))
         return false;
-    // A weak acid's pH moves most with the first drop, where the electrode has settled.
+    // The reading at 0 mL is on the law: a weak acid's pH moves most with the first drop.
     const auto timed = lawReadings(readings);
     if (!timed)
         return false;
