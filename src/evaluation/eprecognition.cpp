@@ -68,12 +68,13 @@ Slopes slopesOver(const CurveSeries &s, int scale, double noise)
 
 // The peaks of one scale whose prominence passes both tests. A titration curve runs one way
 // (its value rises or falls with the titrant throughout), so only steps in `direction` count;
-// steps against it are no steeper than a flat stretch.
-void collectPeaks(
-    const Slopes &sl, int scale, double direction, double threshold, std::vector<Candidate> &out)
+// steps against it are no steeper than a flat stretch. The curve is taken to begin at reading
+// `begin`: a peak needs a step of its own curve before it.
+void collectPeaks(const Slopes &sl, int scale, double direction, double threshold, int begin,
+    std::vector<Candidate> &out)
 {
     const int m = int(sl.slope.size());
-    for (int j = 1; j + 1 < m; ++j) {
+    for (int j = begin + 1; j + 1 < m; ++j) {
         auto q = [&](int i) {
             return std::max(0.0, sl.slope[std::size_t(i)] * direction);
         };
@@ -82,7 +83,7 @@ void collectPeaks(
             continue;
         // Topographic prominence: the lowest slope on each side before a steeper one.
         int lowLeft = j - 1, lowRight = j + 1;
-        for (int i = j - 1; i >= 0 && q(i) <= peak; --i) {
+        for (int i = j - 1; i >= begin && q(i) <= peak; --i) {
             if (q(i) < q(lowLeft))
                 lowLeft = i;
         }
@@ -101,6 +102,27 @@ void collectPeaks(
             continue;
         out.push_back({j, scale, significance, sl.slope[std::size_t(j)]});
     }
+}
+
+// The first reading of the curve proper. Readings at its start that move against its
+// direction by far more than the noise belong to no law of the titration: a reading at 0 mL
+// from an electrode that came out of another solution, and a slow electrode still trailing
+// from it. Past them the curve turns and, while the electrode trails, rises ever more steeply
+// until the start has faded; that rebound is its edge, not a jump.
+int curveBegin(const CurveSeries &s, double direction, double noise, double threshold)
+{
+    const auto rise = [&](int i) {
+        return (s[std::size_t(i) + 1].value - s[std::size_t(i)].value) * direction;
+    };
+    const int steps = int(s.size()) - 1;
+    int begin = 0;
+    while (begin < steps && rise(begin) < -threshold * noise * std::sqrt(2.0))
+        ++begin;
+    if (begin == 0)
+        return 0;
+    while (begin + 1 < steps && rise(begin + 1) > rise(begin))
+        ++begin;
+    return begin;
 }
 
 bool overlaps(const Candidate &a, const Candidate &b)
@@ -296,11 +318,12 @@ EpAnalysis recognise(const CurveSeries &input, double criterion, Reading reading
     const double direction = s.back().value >= s.front().value ? 1.0 : -1.0;
     const double threshold
         = SignificanceThreshold * (std::isfinite(criterion) && criterion > 0 ? criterion : 1.0);
+    const int begin = curveBegin(s, direction, noise, threshold);
     std::vector<Candidate> candidates;
     for (int scale : Scales) {
-        if (scale + 3 > n)
+        if (begin + scale + 3 > n)
             break;
-        collectPeaks(slopesOver(s, scale, noise), scale, direction, threshold, candidates);
+        collectPeaks(slopesOver(s, scale, noise), scale, direction, threshold, begin, candidates);
     }
     std::sort(candidates.begin(), candidates.end(),
         [](const Candidate &a, const Candidate &b) { return a.significance > b.significance; });

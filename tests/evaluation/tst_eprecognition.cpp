@@ -31,6 +31,9 @@ struct Case
         = std::nullopt; // a curve followed in mV, recorded from 0.01 mL on
     double largestError = 0.25; // steps
     double largestTwoU = 0.5; // steps
+    // Nonzero: listed as the titrator lists it, from a reading at 0 mL that lies this many pH
+    // units (decades of a potential) beyond the first dose's; a positive value is a lower mV.
+    double startDecades = 0;
 };
 
 struct Recording
@@ -55,7 +58,13 @@ Recording record(const Case &c, unsigned seed)
     };
     const double start
         = (c.model ? 0.01 : 0) + std::uniform_real_distribution<double>(0, c.increment)(random);
-    const auto points = c.increment > 0
+    const double firstDose = r.model.pH(c.increment);
+    const auto listed = [&](double v) {
+        return v > 0 ? r.model.pH(v) : firstDose + c.startDecades;
+    };
+    const auto points = c.startDecades != 0
+        ? recordFixedIncrements(listed, 0, r.model.endVolume, c.increment, electrode)
+        : c.increment > 0
         ? recordFixedIncrements(pH, start, r.model.endVolume, c.increment, electrode)
         : recordTitration(pH, r.model.endVolume, electrode);
     // Rounded as the instrument prints them: pH to 0.001, mV to 0.1.
@@ -183,6 +192,17 @@ private Q_SLOTS:
             << mV(redoxTo(1, 2, 680, 1250, false, 0.05), 0.1, 0, 0.05);
         QTest::newRow("Fe(II) / dichromate 6:1, 0.2 mL, exact readings")
             << mV(redoxTo(1, 6, 610, 1100, true, 0.02), 0.2, 0);
+        // Listed from 0 mL by an electrode that came out of an oxidising solution: its reading
+        // there lies a decade above the first dose's. The rebound after the first dose read
+        // as a jump at 0.15 mL, and the second point kept the redox law from the curve.
+        const auto fromAbove = [](Case c) {
+            c.startDecades = -1;
+            return c;
+        };
+        QTest::newRow("Fe(II) / Tl(III) 1:2, 0.1 mL, listed from a start above")
+            << fromAbove(mV(redoxTo(1, 2, 680, 1250, false, 0.05), 0.1, 0.005, 0.05));
+        QTest::newRow("two electrons / three, 0.2 mL, listed from a start above")
+            << fromAbove(mV(redoxTo(2, 3, 400, 1100, false, 0.03), 0.2, 0.005, 0.05));
         // A first precipitate capped by the second before it is used up rises steepest well
         // before its equivalence point; judged by its slope at the centre, the right fit was
         // dropped as too flat, and the symmetric one lay a step early.
