@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace LagCorrection {
 
@@ -34,6 +35,9 @@ constexpr double CleanFit = 4;
 constexpr double MisfitLeftByALag = 0.01;
 // The share of a whole-curve law's lag correction kept as its uncertainty.
 constexpr double LagModelShare = 0.1;
+// Redox ratios whose lagged laws are searched over the lag where the undone curve's own does
+// not follow (see redoxUnderALag).
+constexpr int RatiosSearched = 3;
 
 struct Trial
 {
@@ -556,6 +560,65 @@ RecognisedEp pointOf(const RecognisedEp &recognised, const LawPoint &law)
     return point;
 }
 
+// Of the laws of `points` (each its ratio of ions or electrons set), the one whose lagged law
+// follows the readings best, and its lag; the readings cannot tell apart the ratios that follow
+// them within `allowance` noise variances, and u reaches them. None where none follows.
+std::optional<std::pair<RecognisedEp, Estimate>> bestLawUnderALag(const TimedSeries &readings,
+    const std::vector<RecognisedEp> &points, double noise, double allowance)
+{
+    std::vector<std::pair<RecognisedEp, Estimate>> laws;
+    std::vector<CurveLawFit::Trial<1>> fits; // each law's lagged Ve and what it leaves
+    for (const RecognisedEp &point : points) {
+        CurveLawFit::Trial<1> fit;
+        if (auto law = lagOfLaw(readings, point, noise, &fit.objective)) {
+            fit.p = {law->second.volume};
+            laws.push_back(*law);
+            fits.push_back(fit);
+        }
+    }
+    const auto best = CurveLawFit::bestAndSpread(fits, allowance * noise * noise);
+    if (!best)
+        return std::nullopt;
+    std::pair<RecognisedEp, Estimate> law = laws[best->first];
+    law.second.uVolume = std::hypot(law.second.uVolume, best->second / 2);
+    return law;
+}
+
+// The redox laws of unequal electron numbers that follow the readings best under a lag of
+// `tau`, at most `count` of them, best first.
+std::vector<RecognisedEp> redoxRatiosUnderALag(
+    const TimedSeries &readings, const RecognisedEp &point, double noise, double tau, int count)
+{
+    const auto timed = lawReadings(readings);
+    if (!timed)
+        return {};
+    const TimedSeries &taken = timed->first;
+    CurveSeries series;
+    for (const TimedReading &r : taken)
+        series.push_back({r.volume, r.value});
+    const std::vector<double> remainders = remaindersFor(taken, tau);
+    std::vector<std::pair<double, RecognisedEp>> screened;
+    for (int a = 1; a <= RedoxFitter::LargestElectrons; ++a) {
+        for (int b = 1; b <= RedoxFitter::LargestElectrons; ++b) {
+            if (a == b || std::gcd(a, b) != 1)
+                continue;
+            const auto law = RedoxFitter::fitLagged(series, a, b, point.volume, noise, remainders);
+            if (!law || !std::isfinite(law->residualSum))
+                continue;
+            RecognisedEp ratio = point;
+            ratio.analyteElectrons = a;
+            ratio.titrantElectrons = b;
+            screened.emplace_back(law->residualSum, ratio);
+        }
+    }
+    std::sort(screened.begin(), screened.end(),
+        [](const auto &x, const auto &y) { return x.first < y.first; });
+    std::vector<RecognisedEp> best;
+    for (std::size_t i = 0; i < screened.size() && int(i) < count; ++i)
+        best.push_back(screened[i].second);
+    return best;
+}
+
 // A curve without a narrow jump may be one precipitation's, read by a slow electrode; the
 // ratio of ions is the one the readings show as they stand. Where no ratio's law follows a
 // potential curve, a lag may hide the ratio too (its first readings trail a start no law gives,
@@ -578,25 +641,12 @@ std::optional<std::pair<RecognisedEp, Estimate>> precipitationUnderALag(
     if (settled->residualVariance <= CurveLawFit::FollowsTheCurve * noise * noise
         || analysis.reading != Reading::Potential)
         return lagOfLaw(readings, point, noise);
-    std::vector<std::pair<RecognisedEp, Estimate>> laws;
-    std::vector<CurveLawFit::Trial<1>> fits; // each law's lagged Ve and what it leaves
+    std::vector<RecognisedEp> ratios;
     for (int n = 1; n <= PrecipitationFitter::LargestIonsPerAnion; ++n) {
         point.ionsPerAnion = n;
-        CurveLawFit::Trial<1> fit;
-        if (auto law = lagOfLaw(readings, point, noise, &fit.objective)) {
-            fit.p = {law->second.volume};
-            laws.push_back(*law);
-            fits.push_back(fit);
-        }
+        ratios.push_back(point);
     }
-    // The readings cannot tell apart the ratios that follow them about as well: u reaches them.
-    const auto best = CurveLawFit::bestAndSpread(
-        fits, PrecipitationFitter::AllowedRatioEvidence * noise * noise);
-    if (!best)
-        return std::nullopt;
-    std::pair<RecognisedEp, Estimate> law = laws[best->first];
-    law.second.uVolume = std::hypot(law.second.uVolume, best->second / 2);
-    return law;
+    return bestLawUnderALag(readings, ratios, noise, PrecipitationFitter::AllowedRatioEvidence);
 }
 
 // A potential curve whose one jump's window shows a lag may be a redox titration's, read by a
@@ -613,7 +663,13 @@ std::optional<std::pair<RecognisedEp, Estimate>> redoxUnderALag(
     RecognisedEp point = pointOf(analysis.points.front(), *settled);
     point.analyteElectrons = settled->analyteElectrons;
     point.titrantElectrons = settled->titrantElectrons;
-    return lagOfLaw(readings, point, analysis.noise);
+    if (auto law = lagOfLaw(readings, point, analysis.noise))
+        return law;
+    // The window's lag, undone, may leave the ratio a neighbour's: the ratios whose laws
+    // follow best under it are searched over the lag.
+    return bestLawUnderALag(readings,
+        redoxRatiosUnderALag(readings, point, analysis.noise, *window.tauSeconds, RatiosSearched),
+        analysis.noise, RedoxFitter::AllowedRatioEvidence);
 }
 
 // A whole-curve law's point moved as its lag tells (see estimateOnWholeCurve).

@@ -24,10 +24,11 @@ struct Recorded
 // broad jump with logarithmic flanks, as the redox; sodium carbonate, two jumps of which the first
 // is broad, and phosphoric acid, two jumps, as the acid. `noisePh` replaces the noise where not
 // negative (0: the printed digits' rounding alone). A potential curve starts at 0.05 mL, or
-// `fromZero` as the titrator lists it: at 0.00 mL, where the electrode has settled to a potential
-// no law gives (here one decade of silver or of the oxidised form below that at the first dose).
+// where `fromZero` is not 0, as the titrator lists it: at 0.00 mL, where the electrode has settled
+// to a potential no law gives (here that many decades of silver or of the oxidised form below
+// that at the first dose; negative: above it).
 Recorded record(const QString &sample, double tau, double wait, unsigned seed, double noisePh = -1,
-    bool fromZero = false)
+    double fromZero = 0)
 {
     const bool redox = sample == QLatin1String("Fe/Tl");
     const bool twoToThree = sample == QLatin1String("2:3");
@@ -53,11 +54,10 @@ Recorded record(const QString &sample, double tau, double wait, unsigned seed, d
         m = makeMonoproticSample(sample == QLatin1String("strong"), false, pKa, 10.03, 50, 0.1);
     }
     Electrode electrode(noisePh >= 0 ? noisePh : millivolts ? 0.005 : 0.002, seed);
-    const double start = millivolts && !fromZero ? 0.05 : 0.0;
+    const double start = millivolts && fromZero == 0 ? 0.05 : 0.0;
     const auto points = recordFixedIncrements(
-        [&m, millivolts](double v) { return millivolts && v <= 0 ? m.pH(0.1) + 1 : m.pH(v); },
-        start, carbonate || phosphoric ? m.endVolume : 18.0, 0.1, electrode, ElectrodeLag(tau),
-        wait);
+        [&](double v) { return millivolts && v <= 0 ? m.pH(0.1) + fromZero : m.pH(v); }, start,
+        carbonate || phosphoric ? m.endVolume : 18.0, 0.1, electrode, ElectrodeLag(tau), wait);
     Recorded r;
     r.reading = millivolts ? Reading::Potential : Reading::Ph;
     r.truths = m.equivalenceVolumes;
@@ -94,44 +94,48 @@ private Q_SLOTS:
         QTest::addColumn<double>("wait");
         QTest::addColumn<bool>("withTimes");
         QTest::addColumn<double>("noisePh"); // negative: the sample's own
-        QTest::addColumn<bool>("fromZero");
-        QTest::newRow("weak acid, 1.5 s") << "weak" << 1.5 << 2.0 << true << -1.0 << false;
-        QTest::newRow("strong acid, 1 s") << "strong" << 1.0 << 2.0 << true << -1.0 << false;
+        QTest::addColumn<double>("fromZero"); // decades, see record()
+        QTest::newRow("weak acid, 1.5 s") << "weak" << 1.5 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("strong acid, 1 s") << "strong" << 1.0 << 2.0 << true << -1.0 << 0.0;
         // Its broad jump's window barely shows the lag; its whole curve does.
         QTest::newRow("acid of pKa 7.5, 1 s, 0.005 pH")
-            << "pKa 7.5" << 1.0 << 2.0 << true << 0.005 << false;
-        QTest::newRow("acid of pKa 7.5, no lag")
-            << "pKa 7.5" << 0.0 << 2.0 << true << -1.0 << false;
-        QTest::newRow("weak acid, 3 s") << "weak" << 3.0 << 2.0 << true << -1.0 << false;
+            << "pKa 7.5" << 1.0 << 2.0 << true << 0.005 << 0.0;
+        QTest::newRow("acid of pKa 7.5, no lag") << "pKa 7.5" << 0.0 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("weak acid, 3 s") << "weak" << 3.0 << 2.0 << true << -1.0 << 0.0;
         QTest::newRow("strong acid, 3 s, rounding only")
-            << "strong" << 3.0 << 2.0 << true << 0.0 << false;
-        QTest::newRow("strong acid, no lag") << "strong" << 0.0 << 2.0 << true << -1.0 << false;
-        QTest::newRow("weak acid, no lag") << "weak" << 0.0 << 2.0 << true << -1.0 << false;
-        QTest::newRow("weak acid, 2 s, no times") << "weak" << 2.0 << 2.0 << false << -1.0 << false;
+            << "strong" << 3.0 << 2.0 << true << 0.0 << 0.0;
+        QTest::newRow("strong acid, no lag") << "strong" << 0.0 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("weak acid, no lag") << "weak" << 0.0 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("weak acid, 2 s, no times") << "weak" << 2.0 << 2.0 << false << -1.0 << 0.0;
         QTest::newRow("Fe(II)/Tl(III), no lag, 10 s waits")
-            << "Fe/Tl" << 0.0 << 10.0 << true << -1.0 << false;
+            << "Fe/Tl" << 0.0 << 10.0 << true << -1.0 << 0.0;
         QTest::newRow("Fe(II)/Tl(III), no lag, 2 s waits")
-            << "Fe/Tl" << 0.0 << 2.0 << true << -1.0 << false;
-        QTest::newRow("Fe(II)/Tl(III), 1.5 s") << "Fe/Tl" << 1.5 << 2.0 << true << -1.0 << false;
-        QTest::newRow("Ag3PO4, no lag") << "Ag3PO4" << 0.0 << 2.0 << true << -1.0 << false;
+            << "Fe/Tl" << 0.0 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("Fe(II)/Tl(III), 1.5 s") << "Fe/Tl" << 1.5 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("Ag3PO4, no lag") << "Ag3PO4" << 0.0 << 2.0 << true << -1.0 << 0.0;
         QTest::newRow("Ag3PO4, no lag, rounding only")
-            << "Ag3PO4" << 0.0 << 2.0 << true << 0.0 << false;
+            << "Ag3PO4" << 0.0 << 2.0 << true << 0.0 << 0.0;
         QTest::newRow("Fe(II)/Tl(III), no lag, rounding only")
-            << "Fe/Tl" << 0.0 << 2.0 << true << 0.0 << false;
-        QTest::newRow("Ag3PO4, 2 s, 0.12 mV") << "Ag3PO4" << 2.0 << 2.0 << true << 0.002 << false;
+            << "Fe/Tl" << 0.0 << 2.0 << true << 0.0 << 0.0;
+        QTest::newRow("Ag3PO4, 2 s, 0.12 mV") << "Ag3PO4" << 2.0 << 2.0 << true << 0.002 << 0.0;
         // Its whole curve shows a lag that its jump's window cannot.
-        QTest::newRow("Ag3PO4, 3 s") << "Ag3PO4" << 3.0 << 2.0 << true << -1.0 << false;
-        QTest::newRow("Ag3PO4, 1.5 s") << "Ag3PO4" << 1.5 << 2.0 << true << -1.0 << false;
+        QTest::newRow("Ag3PO4, 3 s") << "Ag3PO4" << 3.0 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("Ag3PO4, 1.5 s") << "Ag3PO4" << 1.5 << 2.0 << true << -1.0 << 0.0;
         QTest::newRow("two electrons / three, no lag")
-            << "2:3" << 0.0 << 2.0 << true << -1.0 << false;
-        QTest::newRow("two electrons / three, 1 s") << "2:3" << 1.0 << 2.0 << true << -1.0 << false;
-        QTest::newRow("two electrons / three, 2 s") << "2:3" << 2.0 << 2.0 << true << -1.0 << false;
+            << "2:3" << 0.0 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("two electrons / three, 1 s") << "2:3" << 1.0 << 2.0 << true << -1.0 << 0.0;
+        QTest::newRow("two electrons / three, 2 s") << "2:3" << 2.0 << 2.0 << true << -1.0 << 0.0;
         // Listed from 0.00 mL, whose reading no law gives: the first readings trail from it.
-        QTest::newRow("Ag3PO4, 1.5 s, from 0 mL") << "Ag3PO4" << 1.5 << 2.0 << true << -1.0 << true;
-        QTest::newRow("Ag3PO4, no lag, from 0 mL")
-            << "Ag3PO4" << 0.0 << 2.0 << true << -1.0 << true;
+        QTest::newRow("Ag3PO4, 1.5 s, from 0 mL") << "Ag3PO4" << 1.5 << 2.0 << true << -1.0 << 1.0;
+        QTest::newRow("Ag3PO4, no lag, from 0 mL") << "Ag3PO4" << 0.0 << 2.0 << true << -1.0 << 1.0;
         QTest::newRow("two electrons / three, 3 s, from 0 mL")
-            << "2:3" << 3.0 << 2.0 << true << -1.0 << true;
+            << "2:3" << 3.0 << 2.0 << true << -1.0 << 1.0;
+        // A reading at 0 mL above the first dose's: the readings fall before the curve rises,
+        // and the rebound read as a jump.
+        QTest::newRow("two electrons / three, 3 s, from 0 mL above")
+            << "2:3" << 3.0 << 2.0 << true << -1.0 << -1.0;
+        QTest::newRow("Fe(II)/Tl(III), no lag, from 0 mL above")
+            << "Fe/Tl" << 0.0 << 2.0 << true << -1.0 << -1.0;
     }
     void lagIsSeenAndUndone()
     {
@@ -140,7 +144,7 @@ private Q_SLOTS:
         QFETCH(double, wait);
         QFETCH(bool, withTimes);
         QFETCH(double, noisePh);
-        QFETCH(bool, fromZero);
+        QFETCH(double, fromZero);
         for (unsigned seed = 1; seed <= 4; ++seed) {
             Recorded r = record(sample, tau, wait, seed, noisePh, fromZero);
             if (!withTimes) {
