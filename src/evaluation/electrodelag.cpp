@@ -684,13 +684,16 @@ void takeWholeCurveLag(RecognisedEp &ep, const Estimate &e)
     // uncertain.
     ep.uVolume = std::hypot(
         std::max(ep.uVolume, e.uVolume), LagModelShare * std::abs(e.volume - ep.volume));
-    // A lag the readings only just show may be a shape the law misses: the point lies between
-    // the lagged and the settled one, and u reaches both.
-    const double shift = e.clear ? e.volume - ep.volume : (e.volume - ep.volume) / 2;
-    ep.volume += shift;
-    ep.value = e.clear ? e.value : (ep.value + e.value) / 2;
-    if (!e.clear)
-        ep.uVolume = std::hypot(ep.uVolume, shift);
+    // A lag the readings only just show may be the law's parameters trading for one (now and
+    // then a settled curve passes that test, with a lag as long as the waits): the point stays
+    // where the law follows the readings as they stand, and u reaches the lagged one. A real
+    // lag that shows so faintly moves the point little.
+    if (!e.clear) {
+        ep.uVolume = std::hypot(ep.uVolume, e.volume - ep.volume);
+        return;
+    }
+    ep.volume = e.volume;
+    ep.value = e.value;
 }
 
 // One EP's window: its lagged jump model, set to the model its readings show, and what its own
