@@ -27,6 +27,7 @@
 #include "evaluation/eprecognition.h"
 #include "evaluation/equivalencepointfinder.h"
 #include "evaluation/goldensection.h"
+#include "evaluation/precipitationfit.h"
 #include "evaluation/titrationresult.h"
 
 #include <algorithm>
@@ -38,6 +39,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -813,6 +815,9 @@ struct Tally
     double worstBetweenMl = 0;
     int lagFlagged = 0; // curves with a lag reported at any EP
     std::vector<double> lagSeconds; // the lag reported at each EP that has one
+    // Silver curves of one anion at fixed increments: the error of the whole-curve law with
+    // the true ratio of ions fitted to the same readings, and the recognition's on them.
+    std::vector<double> trueRatioErrors, trueRatioOwnErrors; // in increments
 
     void add(const Tally &t)
     {
@@ -834,6 +839,10 @@ struct Tally
         contentsWithin += t.contentsWithin;
         worstBetween = std::max(worstBetween, t.worstBetween);
         worstBetweenMl = std::max(worstBetweenMl, t.worstBetweenMl);
+        trueRatioErrors.insert(
+            trueRatioErrors.end(), t.trueRatioErrors.begin(), t.trueRatioErrors.end());
+        trueRatioOwnErrors.insert(
+            trueRatioOwnErrors.end(), t.trueRatioOwnErrors.begin(), t.trueRatioOwnErrors.end());
     }
 };
 
@@ -855,7 +864,8 @@ struct Run
     double waitSeconds = 10; // from each dose to its reading
     bool lagCorrection = true;
     // Listed as the titrator lists fixed increments: from a settled reading at 0.00 mL, where a
-    // potential curve shows what no law gives (here 0.5 to 2 decades below its first dose's).
+    // potential curve shows what no law gives (here 0.5 to 2 decades below its first dose's, or
+    // above it as an electrode shows that comes out of an oxidising solution).
     bool fromZero = false;
 };
 
@@ -881,6 +891,34 @@ double inflectionNear(const ModelSample &s, double volume, double reach)
     return (lo + hi) / 2;
 }
 
+// The equivalence volume the precipitation law with the curve's true ratio of ions finds on
+// `series`: what the readings hold at best, since the law is the model the curve was made by.
+// The true ratio is the one whose law follows the exact potentials at the same volumes.
+std::optional<double> trueRatioLawVolume(
+    const ModelSample &m, const CurveSeries &series, double noise)
+{
+    CurveSeries exact;
+    for (const CurvePoint &p : series)
+        exact.push_back({p.volume, m.potential(p.volume)});
+    const std::vector<double> settled(series.size(), 0.0);
+    const double truth = m.equivalenceVolumes.front();
+    int ratio = 0;
+    double closest = std::numeric_limits<double>::infinity();
+    for (int n = 1; n <= PrecipitationFitter::LargestIonsPerAnion; ++n) {
+        const auto law = PrecipitationFitter::fitLagged(exact, n, truth, 0.01, settled);
+        if (law && law->residualSum < closest) {
+            closest = law->residualSum;
+            ratio = n;
+        }
+    }
+    if (ratio == 0)
+        return std::nullopt;
+    const auto law = PrecipitationFitter::fitLagged(series, ratio, truth, noise, settled);
+    if (!law)
+        return std::nullopt;
+    return law->volume;
+}
+
 Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verbose)
 {
     Tally t;
@@ -899,7 +937,10 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
         const double phase = uniform(random, 0, run.increment);
         if (run.fromZero) {
             const double firstDose = m.pH(run.increment);
-            const double decades = 0.5 + 1.5 * phase / run.increment;
+            // From the phase, so that the random stream stays that of the other rows: its
+            // first half puts the start above, its second below.
+            const double half = 2 * phase / run.increment;
+            const double decades = half < 1 ? -(0.5 + 1.5 * half) : 0.5 + 1.5 * (half - 1);
             const auto listed = [&](double v) {
                 return v > 0 ? m.pH(v) : shape.millivolts ? firstDose + decades : m.pH(0);
             };
@@ -921,6 +962,7 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
     }
     EpAnalysis analysis = EpRecognition::recognise(
         series, run.criterion, run.millivolts ? Reading::Potential : Reading::Ph);
+    const EpAnalysis recognised = analysis;
     if (run.lagCorrection) {
         // As the program evaluates a listing: the printed values with their times.
         TimedSeries timed;
@@ -1015,10 +1057,26 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
         const double between = std::abs(inflectionNear(m, truth, 0.2 * step) - truth);
         t.worstBetween = std::max(t.worstBetween, between / step);
         t.worstBetweenMl = std::max(t.worstBetweenMl, between);
-        if (verbose && std::abs(error) > 0.25)
-            std::printf("  EP%zu off by %.3f increments (%s, inc %.2f, noise %.3f, 2u %.3f)\n",
-                k + 1, error, shape.name.c_str(), run.increment, run.noisePh,
-                2 * ep.uVolume / step);
+        double trueRatioError = std::nan("");
+        if (run.increment > 0 && run.lagSeconds == 0 && !run.fromZero && m.potential
+            && m.equivalenceVolumes.size() == 1 && shape.name.find("AgNO3") != std::string::npos) {
+            if (const auto v = trueRatioLawVolume(m, series, analysis.noise)) {
+                trueRatioError = (*v - truth) / step;
+                t.trueRatioErrors.push_back(trueRatioError);
+                t.trueRatioOwnErrors.push_back(error);
+            }
+        }
+        if (verbose && std::abs(error) > 0.25) {
+            std::printf("  EP%zu off by %.3f increments (%s, inc %.2f, noise %.3f, 2u %.3f, "
+                        "true ratio's law %.3f; ions %d, electrons %d:%d, lag %.2f s, as "
+                        "recognised:",
+                k + 1, error, shape.name.c_str(), run.increment, run.noisePh, 2 * ep.uVolume / step,
+                trueRatioError, ep.ionsPerAnion, ep.analyteElectrons, ep.titrantElectrons,
+                ep.lagSeconds.value_or(0));
+            for (const RecognisedEp &p : recognised.points)
+                std::printf(" %.3f (2u %.3f)", (p.volume - truth) / step, 2 * p.uVolume / step);
+            std::printf(")\n");
+        }
     }
     for (std::size_t i = 0; i < used.size(); ++i) {
         if (!used[i]) {
@@ -1302,8 +1360,8 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
                      5 % of settled curves could report their lag (an upper bound)
   --no-lag-correction  the EPs as recognised, without looking for an electrode lag
   --from-zero        fixed increments listed as the titrator lists them: from a settled
-                     reading at 0.00 mL, a potential curve's 0.5 to 2 decades below its
-                     first dose's (no law gives it)
+                     reading at 0.00 mL, a potential curve's 0.5 to 2 decades above or
+                     below its first dose's (no law gives it)
   --verbose          list every missed, extra or far-off EP
 )";
 
@@ -1510,6 +1568,24 @@ int main(int argc, char *argv[])
         printTarget("+-2u covers the true EP in 90-99 %", a.coverage >= 90 && a.coverage <= 99,
             number("%.1f %%", a.coverage));
         printTarget("every EP found", a.found >= 100, number("%.1f %%", a.found));
+        const auto rmsAndWorst = [](const std::vector<double> &errors) {
+            double sum = 0, worst = 0;
+            for (double e : errors) {
+                sum += e * e;
+                worst = std::max(worst, std::abs(e));
+            }
+            return std::pair(
+                std::sqrt(sum / double(std::max<std::size_t>(1, errors.size()))), worst);
+        };
+        if (!asymmetric.trueRatioErrors.empty()) {
+            const auto [ownRms, ownWorst] = rmsAndWorst(asymmetric.trueRatioOwnErrors);
+            const auto [lawRms, lawWorst] = rmsAndWorst(asymmetric.trueRatioErrors);
+            std::printf(
+                "       silver curves of one anion (%zu EPs): RMS %.4f, worst %.3f; the law "
+                "with\n       the true ratio of ions on the same readings: RMS %.4f, worst "
+                "%.3f\n",
+                asymmetric.trueRatioErrors.size(), ownRms, ownWorst, lawRms, lawWorst);
+        }
     }
     std::printf("\nThe exact curves' steepest points lie up to %.4f mL (%.4f increment) from the "
                 "stoichiometric EPs.\n",
