@@ -17,9 +17,9 @@
 // the asymmetric jumps and the lag estimate were tuned on both. The `holdout` set, with other
 // shapes, concentrations and seeds, was drawn up after that; one change followed what it showed
 // (the steepest slope of a capped jump), and the `holdout2` set was drawn up; one change
-// followed what that showed (broad asymmetric jumps), and the `final` set (the default) was
-// drawn up after it; one change to the lag estimate followed its lag rows. Not part of the
-// test suite.
+// followed what that showed (broad asymmetric jumps), and the `final` set was drawn up after
+// it. The sets drawn up later, and what followed each, are listed in the usage text. Not part
+// of the test suite.
 
 #include "chemistry.h"
 
@@ -1343,9 +1343,10 @@ up to 30 mV. True EPs come from stoichiometry. Not part of the test suite.
                      phosphate served the lag fit's logarithmic model and window, its
                      silver chromate, oxalate and phosphate the precipitation's whole-curve
                      law, and its redox jumps the redox law), fresh (two changes; its 2:3
-                     redox jump served the redox law), review (three), final (four; its
+                     redox jump served the redox law), review (three), final (five; its
                      redox jumps never served the redox law, its thiocyanate then
-                     chloride led to the law of two salts), holdout2 or
+                     chloride led to the law of two salts, its two worst silver
+                     curves to keeping a law's point under a faint lag), holdout2 or
                      holdout (one each), check (served to tune the asymmetric jumps and the
                      lag estimate) or tune
   --curves <n>       curves per shape, increment and noise level (default 12)
@@ -1500,7 +1501,7 @@ int main(int argc, char *argv[])
             : set == "check"    ? "CHECK set (tuned on for the asymmetric jumps and the lag)"
             : set == "holdout"  ? "HOLDOUT set (one change made after seeing it)"
             : set == "holdout2" ? "HOLDOUT2 set (one change made after seeing it)"
-            : set == "final"    ? "FINAL set (three changes made after seeing it)"
+            : set == "final"    ? "FINAL set (five changes made after seeing it)"
                                 : "REVIEW set (drawn up last)");
     std::printf("criterion %.2f, lag %.1f s, %d curves per shape, increment and noise level; "
                 "1/3 of them in mV\n",
