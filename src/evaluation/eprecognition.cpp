@@ -18,6 +18,9 @@ namespace {
 // Slopes are looked at over 1 to 8 steps: one step resolves a sharp jump, several steps lift a
 // broad one out of the noise.
 constexpr int Scales[] = {1, 2, 3, 4, 6, 8};
+// Where none of them shows a jump, a jump broader than eight fine steps may still stand out
+// over more.
+constexpr int BroadScales[] = {12, 16, 24};
 // Points fitted on either side of the steepest step, tried from narrow to wide.
 constexpr int HalfWindows[] = {6, 9, 13, 19, 28, 40, 56};
 // The windows past the first `CoarseWindows` serve fine steps, whose jumps span many points.
@@ -322,6 +325,11 @@ EpAnalysis recognise(const CurveSeries &input, double criterion, Reading reading
     std::vector<Candidate> candidates;
     for (int scale : Scales) {
         if (begin + scale + 3 > n)
+            break;
+        collectPeaks(slopesOver(s, scale, noise), scale, direction, threshold, begin, candidates);
+    }
+    for (int scale : BroadScales) {
+        if (!candidates.empty() || begin + scale + 3 > n)
             break;
         collectPeaks(slopesOver(s, scale, noise), scale, direction, threshold, begin, candidates);
     }

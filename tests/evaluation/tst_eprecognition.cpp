@@ -232,6 +232,12 @@ private Q_SLOTS:
         dynamic.firstSeed = 26;
         dynamic.largestTwoU = 2.5;
         QTest::newRow("silver chromate, 0.0016 M, dynamic steps, 0.6 mV") << dynamic;
+        // At 0.6 mV its jump over 0.05 mL steps stood out over no span up to eight steps, and
+        // no point was reported (seed 31).
+        Case broad = mV(silverOn({{0.0016, 11.95, 2}}, 1.7, 50, 0.02), 0.05, 0.01, 0.6);
+        broad.firstSeed = 31;
+        broad.largestTwoU = 2;
+        QTest::newRow("silver chromate, 0.0016 M, 0.05 mL, 0.6 mV") << broad;
         // A weak acid read in mV follows the redox law of one electron to one within noise of
         // 0.6 mV; the law took the dilution's misfit into its point, a sixth of a step early.
         ModelSample weakAcid = makeMonoproticSample(false, false, 7.5, 9.7, 50, 0.1);
