@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <span>
 
 namespace EpRecognition {
 
@@ -323,16 +324,17 @@ EpAnalysis recognise(const CurveSeries &input, double criterion, Reading reading
         = SignificanceThreshold * (std::isfinite(criterion) && criterion > 0 ? criterion : 1.0);
     const int begin = curveBegin(s, direction, noise, threshold);
     std::vector<Candidate> candidates;
-    for (int scale : Scales) {
-        if (begin + scale + 3 > n)
-            break;
-        collectPeaks(slopesOver(s, scale, noise), scale, direction, threshold, begin, candidates);
-    }
-    for (int scale : BroadScales) {
-        if (!candidates.empty() || begin + scale + 3 > n)
-            break;
-        collectPeaks(slopesOver(s, scale, noise), scale, direction, threshold, begin, candidates);
-    }
+    const auto lookOver = [&](std::span<const int> scales) {
+        for (int scale : scales) {
+            if (begin + scale + 3 > n)
+                break;
+            collectPeaks(
+                slopesOver(s, scale, noise), scale, direction, threshold, begin, candidates);
+        }
+    };
+    lookOver(Scales);
+    if (candidates.empty())
+        lookOver(BroadScales);
     std::sort(candidates.begin(), candidates.end(),
         [](const Candidate &a, const Candidate &b) { return a.significance > b.significance; });
     std::vector<Candidate> jumps;
