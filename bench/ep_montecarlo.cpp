@@ -29,6 +29,7 @@
 #include "evaluation/goldensection.h"
 #include "evaluation/precipitationfit.h"
 #include "evaluation/titrationresult.h"
+#include "evaluation/twoprecipitatesfit.h"
 
 #include <algorithm>
 #include <chrono>
@@ -891,32 +892,34 @@ double inflectionNear(const ModelSample &s, double volume, double reach)
     return (lo + hi) / 2;
 }
 
-// The equivalence volume the precipitation law with the curve's true ratio of ions finds on
-// `series`: what the readings hold at best, since the law is the model the curve was made by.
-// The true ratio is the one whose law follows the exact potentials at the same volumes.
-std::optional<double> trueRatioLawVolume(
-    const ModelSample &m, const CurveSeries &series, double noise)
+// The equivalence volumes the law the curve was made by finds on `series`, what the readings
+// hold at best: for one anion the precipitation law with its true ratio of ions (the one whose
+// law follows the exact potentials at the same volumes), for two the law of two salts.
+std::vector<double> exactLawVolumes(const ModelSample &m, const CurveSeries &series, double noise)
 {
+    const std::vector<double> &truths = m.equivalenceVolumes;
+    if (truths.size() == 2) {
+        const auto law = TwoPrecipitatesFitter::fit(
+            CurveSeriesTools::prepared(series), truths[0], truths[1], noise);
+        return law ? std::vector {law->first.volume, law->second.volume} : std::vector<double> {};
+    }
     CurveSeries exact;
     for (const CurvePoint &p : series)
         exact.push_back({p.volume, m.potential(p.volume)});
     const std::vector<double> settled(series.size(), 0.0);
-    const double truth = m.equivalenceVolumes.front();
     int ratio = 0;
     double closest = std::numeric_limits<double>::infinity();
     for (int n = 1; n <= PrecipitationFitter::LargestIonsPerAnion; ++n) {
-        const auto law = PrecipitationFitter::fitLagged(exact, n, truth, 0.01, settled);
+        const auto law = PrecipitationFitter::fitLagged(exact, n, truths[0], 0.01, settled);
         if (law && law->residualSum < closest) {
             closest = law->residualSum;
             ratio = n;
         }
     }
     if (ratio == 0)
-        return std::nullopt;
-    const auto law = PrecipitationFitter::fitLagged(series, ratio, truth, noise, settled);
-    if (!law)
-        return std::nullopt;
-    return law->volume;
+        return {};
+    const auto law = PrecipitationFitter::fitLagged(series, ratio, truths[0], noise, settled);
+    return law ? std::vector {law->volume} : std::vector<double> {};
 }
 
 Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verbose)
@@ -996,6 +999,7 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
     }
 
     std::vector<bool> used(analysis.points.size(), false);
+    std::vector<double> exactLaw; // silver curves: the volumes of the law they were made by
     for (std::size_t k = 0; k < m.equivalenceVolumes.size(); ++k) {
         const double truth = m.equivalenceVolumes[k];
         ++t.expected;
@@ -1059,16 +1063,18 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
         t.worstBetweenMl = std::max(t.worstBetweenMl, between);
         double trueRatioError = std::nan("");
         if (run.increment > 0 && run.lagSeconds == 0 && !run.fromZero && m.potential
-            && m.equivalenceVolumes.size() == 1 && shape.name.find("AgNO3") != std::string::npos) {
-            if (const auto v = trueRatioLawVolume(m, series, analysis.noise)) {
-                trueRatioError = (*v - truth) / step;
+            && m.equivalenceVolumes.size() <= 2 && shape.name.find("AgNO3") != std::string::npos) {
+            if (k == 0)
+                exactLaw = exactLawVolumes(m, series, analysis.noise);
+            if (k < exactLaw.size()) {
+                trueRatioError = (exactLaw[k] - truth) / step;
                 t.trueRatioErrors.push_back(trueRatioError);
                 t.trueRatioOwnErrors.push_back(error);
             }
         }
         if (verbose && std::abs(error) > 0.25) {
             std::printf("  EP%zu off by %.3f increments (%s, inc %.2f, noise %.3f, 2u %.3f, "
-                        "true ratio's law %.3f; ions %d, electrons %d:%d, lag %.2f s, as "
+                        "exact law %.3f; ions %d, electrons %d:%d, lag %.2f s, as "
                         "recognised:",
                 k + 1, error, shape.name.c_str(), run.increment, run.noisePh, 2 * ep.uVolume / step,
                 trueRatioError, ep.ionsPerAnion, ep.analyteElectrons, ep.titrantElectrons,
@@ -1581,10 +1587,9 @@ int main(int argc, char *argv[])
         if (!asymmetric.trueRatioErrors.empty()) {
             const auto [ownRms, ownWorst] = rmsAndWorst(asymmetric.trueRatioOwnErrors);
             const auto [lawRms, lawWorst] = rmsAndWorst(asymmetric.trueRatioErrors);
-            std::printf(
-                "       silver curves of one anion (%zu EPs): RMS %.4f, worst %.3f; the law "
-                "with\n       the true ratio of ions on the same readings: RMS %.4f, worst "
-                "%.3f\n",
+            std::printf("       silver curves (%zu EPs): RMS %.4f, worst %.3f; the law they were "
+                        "made by\n       (one anion: its true ratio of ions; two: the law of two "
+                        "salts) on the same\n       readings: RMS %.4f, worst %.3f\n",
                 asymmetric.trueRatioErrors.size(), ownRms, ownWorst, lawRms, lawWorst);
         }
     }
