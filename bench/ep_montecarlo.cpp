@@ -40,7 +40,6 @@
 #include <functional>
 #include <limits>
 #include <map>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -816,9 +815,9 @@ struct Tally
     double worstBetweenMl = 0;
     int lagFlagged = 0; // curves with a lag reported at any EP
     std::vector<double> lagSeconds; // the lag reported at each EP that has one
-    // Silver curves of one anion at fixed increments: the error of the whole-curve law with
-    // the true ratio of ions fitted to the same readings, and the recognition's on them.
-    std::vector<double> trueRatioErrors, trueRatioOwnErrors; // in increments
+    // Silver curves at fixed increments: the error of the law they were made by, fitted to the
+    // same readings (see exactLawVolumes), and the recognition's on them.
+    std::vector<double> exactLawErrors, ownErrorsBesideExactLaw; // in increments
 
     void add(const Tally &t)
     {
@@ -840,10 +839,10 @@ struct Tally
         contentsWithin += t.contentsWithin;
         worstBetween = std::max(worstBetween, t.worstBetween);
         worstBetweenMl = std::max(worstBetweenMl, t.worstBetweenMl);
-        trueRatioErrors.insert(
-            trueRatioErrors.end(), t.trueRatioErrors.begin(), t.trueRatioErrors.end());
-        trueRatioOwnErrors.insert(
-            trueRatioOwnErrors.end(), t.trueRatioOwnErrors.begin(), t.trueRatioOwnErrors.end());
+        exactLawErrors.insert(
+            exactLawErrors.end(), t.exactLawErrors.begin(), t.exactLawErrors.end());
+        ownErrorsBesideExactLaw.insert(ownErrorsBesideExactLaw.end(),
+            t.ownErrorsBesideExactLaw.begin(), t.ownErrorsBesideExactLaw.end());
     }
 };
 
@@ -1061,15 +1060,15 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
         const double between = std::abs(inflectionNear(m, truth, 0.2 * step) - truth);
         t.worstBetween = std::max(t.worstBetween, between / step);
         t.worstBetweenMl = std::max(t.worstBetweenMl, between);
-        double trueRatioError = std::nan("");
+        double exactLawError = std::nan("");
         if (run.increment > 0 && run.lagSeconds == 0 && !run.fromZero && m.potential
             && m.equivalenceVolumes.size() <= 2 && shape.name.find("AgNO3") != std::string::npos) {
             if (k == 0)
                 exactLaw = exactLawVolumes(m, series, analysis.noise);
             if (k < exactLaw.size()) {
-                trueRatioError = (exactLaw[k] - truth) / step;
-                t.trueRatioErrors.push_back(trueRatioError);
-                t.trueRatioOwnErrors.push_back(error);
+                exactLawError = (exactLaw[k] - truth) / step;
+                t.exactLawErrors.push_back(exactLawError);
+                t.ownErrorsBesideExactLaw.push_back(error);
             }
         }
         if (verbose && std::abs(error) > 0.25) {
@@ -1077,7 +1076,7 @@ Tally runOne(const Shape &shape, const Run &run, std::mt19937 &random, bool verb
                         "exact law %.3f; ions %d, electrons %d:%d, lag %.2f s, as "
                         "recognised:",
                 k + 1, error, shape.name.c_str(), run.increment, run.noisePh, 2 * ep.uVolume / step,
-                trueRatioError, ep.ionsPerAnion, ep.analyteElectrons, ep.titrantElectrons,
+                exactLawError, ep.ionsPerAnion, ep.analyteElectrons, ep.titrantElectrons,
                 ep.lagSeconds.value_or(0));
             for (const RecognisedEp &p : recognised.points)
                 std::printf(" %.3f (2u %.3f)", (p.volume - truth) / step, 2 * p.uVolume / step);
@@ -1575,22 +1574,15 @@ int main(int argc, char *argv[])
         printTarget("+-2u covers the true EP in 90-99 %", a.coverage >= 90 && a.coverage <= 99,
             number("%.1f %%", a.coverage));
         printTarget("every EP found", a.found >= 100, number("%.1f %%", a.found));
-        const auto rmsAndWorst = [](const std::vector<double> &errors) {
-            double sum = 0, worst = 0;
-            for (double e : errors) {
-                sum += e * e;
-                worst = std::max(worst, std::abs(e));
-            }
-            return std::pair(
-                std::sqrt(sum / double(std::max<std::size_t>(1, errors.size()))), worst);
-        };
-        if (!asymmetric.trueRatioErrors.empty()) {
-            const auto [ownRms, ownWorst] = rmsAndWorst(asymmetric.trueRatioOwnErrors);
-            const auto [lawRms, lawWorst] = rmsAndWorst(asymmetric.trueRatioErrors);
+        if (!asymmetric.exactLawErrors.empty()) {
+            Tally own, law;
+            own.errors = asymmetric.ownErrorsBesideExactLaw;
+            law.errors = asymmetric.exactLawErrors;
+            const Figures o = figures(own), l = figures(law);
             std::printf("       silver curves (%zu EPs): RMS %.4f, worst %.3f; the law they were "
                         "made by\n       (one anion: its true ratio of ions; two: the law of two "
                         "salts) on the same\n       readings: RMS %.4f, worst %.3f\n",
-                asymmetric.trueRatioErrors.size(), ownRms, ownWorst, lawRms, lawWorst);
+                law.errors.size(), o.rms, o.worst, l.rms, l.worst);
         }
     }
     std::printf("\nThe exact curves' steepest points lie up to %.4f mL (%.4f increment) from the "
