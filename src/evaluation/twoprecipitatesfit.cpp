@@ -15,6 +15,10 @@ namespace {
 // (in ln) the other one's may lie above it.
 constexpr double LowestLnK = -64, HighestLnK = -8, LnKStep = 8;
 constexpr double Gaps[] = {3, 6, 10, 15, 21};
+// Where the first jump is cut short, its readings leave the law's first volume local minima a
+// fraction of a step apart, and the jump model's volume may lie a step off: the fit starts from
+// these shifts of the first volume too, in steps at it, and keeps the deepest minimum.
+constexpr double FirstVolumeShifts[] = {0, -1, -0.5, 0.5, 1};
 
 // The two volumes in mL (which one first, see TwoPrecipitatesLaw), ln K1 and ln K2, ln V0.
 using Nonlinear = std::array<double, 5>;
@@ -120,14 +124,24 @@ std::optional<TwoPrecipitatesFit> fit(
         return std::nullopt;
     const CurveLawFit::Readings &r = *readings;
     const TwoPrecipitatesLaw law {false, noise, r.volume.front(), r.volume.back()};
-    std::vector<Nonlinear> starts;
-    for (double lnK1 = LowestLnK; lnK1 <= HighestLnK; lnK1 += LnKStep) {
-        for (double gap : Gaps)
-            starts.push_back({firstVolume, secondVolume, lnK1, lnK1 + gap,
-                std::log(PrecipitationFitter::TypicalSampleVolume)});
-    }
+    const auto after = std::upper_bound(r.volume.begin() + 1, r.volume.end() - 1, firstVolume);
+    const double step = *after - *(after - 1);
     const Fitter fitter(r, law);
-    const Trial t = fitter.fitFrom(starts);
+    Trial t;
+    for (double shift : FirstVolumeShifts) {
+        const double first = firstVolume + shift * step;
+        if (first <= law.first || first >= secondVolume)
+            continue;
+        std::vector<Nonlinear> starts;
+        for (double lnK1 = LowestLnK; lnK1 <= HighestLnK; lnK1 += LnKStep) {
+            for (double gap : Gaps)
+                starts.push_back({first, secondVolume, lnK1, lnK1 + gap,
+                    std::log(PrecipitationFitter::TypicalSampleVolume)});
+        }
+        Trial fromHere = fitter.fitFrom(starts);
+        if (fromHere.objective < t.objective)
+            t = std::move(fromHere);
+    }
     if (!std::isfinite(t.objective))
         return std::nullopt;
     // The second volume's u from the same fit with its parameters in the other order.

@@ -186,6 +186,12 @@ private Q_SLOTS:
         // holds it.
         QTest::newRow("thiocyanate then chloride / silver, 0.05 mL, exact readings")
             << mV(silverOn({{0.01, 12.0, 1}, {0.01, 9.74, 1}}, 1.3), 0.05, 0);
+        // Over 0.2 mL steps the law of both salts has minima a tenth of a step apart; the fit
+        // from the jump model's first volume stayed in a shallow one, with a u of a fiftieth
+        // of a step (seed 125).
+        Case cutShort = mV(silverOn({{0.008, 12.2, 1}, {0.011, 9.74, 1}}, 1.3), 0.2, 0.01);
+        cutShort.firstSeed = 121;
+        QTest::newRow("two salts 2.5 decades apart, 0.2 mL, 0.6 mV") << cutShort;
         // On exact readings the asymmetric model's own error (a hundredth of a step) was far
         // outside an uncertainty that held only the rounding.
         QTest::newRow("Fe(II) / Tl(III) 1:2, 0.1 mL, exact readings")
