@@ -6,8 +6,10 @@
 #include "evaluation/jumpfit.h"
 #include "evaluation/precipitationfit.h"
 #include "evaluation/redoxfit.h"
+#include "evaluation/twoprecipitatesfit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -538,6 +540,50 @@ std::optional<Estimate> estimateOnWholeCurve(const TimedSeries &readings, const 
     return decided(trials, count, law.parameters(), noise, wait);
 }
 
+// The law of two salts: Ve1, Ve2, K1, K2 and V0, the offset and the slope.
+constexpr int TwoSaltsParameters = 7;
+
+// The lag of a curve whose two points are the law of two salts', from every reading above 0 mL
+// as for one law (see estimateOnWholeCurve): one estimate a point. A cut-short first jump is
+// what a jump model's window misses, and a lag may pass for it; the whole curve tells them
+// apart.
+std::optional<std::array<Estimate, 2>> estimateOnTwoSalts(
+    const TimedSeries &readings, const EpAnalysis &analysis)
+{
+    const auto timed = lawReadings(readings);
+    if (!timed)
+        return std::nullopt;
+    const auto &[taken, wait] = *timed;
+    CurveSeries series;
+    for (const TimedReading &r : taken)
+        series.push_back({r.volume, r.value});
+    const double noise = std::max(analysis.noise, 1e-12);
+    const double first = analysis.points[0].volume, second = analysis.points[1].volume;
+    std::vector<Trial> seconds; // the second point's, one for each of the search's trials
+    const auto lagged = [&](double tau) {
+        Trial t, other;
+        t.tau = other.tau = tau;
+        if (const auto law = TwoPrecipitatesFitter::fitLagged(
+                series, first, second, noise, remaindersFor(taken, tau))) {
+            t.sum = other.sum = law->first.residualSum;
+            t.fit.volume = law->first.volume;
+            t.fit.uVolume = law->first.uVolume;
+            t.fit.level = law->first.value;
+            other.fit.volume = law->second.volume;
+            other.fit.uVolume = law->second.uVolume;
+            other.fit.level = law->second.value;
+        }
+        seconds.push_back(other);
+        return t;
+    };
+    const std::vector<Trial> trials = searchTau(lagged, wait);
+    if (!std::isfinite(trials.front().sum))
+        return std::nullopt;
+    const int count = aboveStart(taken);
+    return std::array {decided(trials, count, TwoSaltsParameters, noise, wait),
+        decided(seconds, count, TwoSaltsParameters, noise, wait)};
+}
+
 // A whole-curve law's point (its ratio of ions or electrons set) where the readings follow that
 // law only under a lag (a slow electrode skews the law as it skews a jump), and the lag they
 // show, and in `bestSum` what the best lagged fit leaves; none where they do not follow it
@@ -943,6 +989,13 @@ void apply(EpAnalysis &analysis, const TimedSeries &readings)
     if (points.size() == 1 && points.front().fromWholeCurveLaw()) {
         if (const auto e = estimateOnWholeCurve(readings, points.front(), analysis.noise))
             takeWholeCurveLag(points.front(), *e);
+        return;
+    }
+    if (points.size() == 2 && points.front().fromTwoSaltsLaw) {
+        if (const auto e = estimateOnTwoSalts(readings, analysis)) {
+            takeWholeCurveLag(points[0], (*e)[0]);
+            takeWholeCurveLag(points[1], (*e)[1]);
+        }
         return;
     }
     const auto takeLaw = [&points](const std::pair<RecognisedEp, Estimate> &law) {

@@ -68,7 +68,8 @@ std::optional<Estimate> estimate(
 // EP is then taken from the curve undone for it. Otherwise the EPs keep their place and get a u
 // that reaches as far as a lag the readings allow would move them. A curve that follows a
 // whole-curve law (a precipitation's, or in mV a redox titration's) only under a lag gets the
-// lagged law's point and its u instead.
+// lagged law's point and its u instead. Points of a whole-curve law, that of two salts among
+// them, take the lag that law shows over every reading, not their windows'.
 void apply(EpAnalysis &analysis, const TimedSeries &readings);
 
 // The largest lag of the analysis' EPs; none when none shows one.

@@ -270,6 +270,7 @@ void takeTwoPrecipitatesLaw(EpAnalysis &analysis, const CurveSeries &s)
         ep->volume = fit.volume;
         ep->value = fit.value;
         ep->uVolume = std::max(fit.uVolume, AsymmetricModelError * stepAt(s, fit.volume));
+        ep->fromTwoSaltsLaw = true;
     }
 }
 

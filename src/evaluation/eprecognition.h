@@ -24,8 +24,13 @@ struct RecognisedEp
     // electrons, analyte to titrant; 0 for any other point.
     int analyteElectrons = 0;
     int titrantElectrons = 0;
+    // Where it is one of the two points of the law of two salts (see TwoPrecipitatesFitter).
+    bool fromTwoSaltsLaw = false;
 
-    bool fromWholeCurveLaw() const { return ionsPerAnion > 0 || analyteElectrons > 0; }
+    bool fromWholeCurveLaw() const
+    {
+        return ionsPerAnion > 0 || analyteElectrons > 0 || fromTwoSaltsLaw;
+    }
 };
 
 // What a curve's readings are: a pH, or a potential in mV (a redox or silver electrode).

@@ -116,6 +116,39 @@ using Trial = CurveLawFit::Trial<5>;
 
 } // namespace
 
+namespace {
+
+std::vector<Nonlinear> startsAt(double firstVolume, double secondVolume)
+{
+    std::vector<Nonlinear> starts;
+    for (double lnK1 = LowestLnK; lnK1 <= HighestLnK; lnK1 += LnKStep) {
+        for (double gap : Gaps)
+            starts.push_back({firstVolume, secondVolume, lnK1, lnK1 + gap,
+                std::log(PrecipitationFitter::TypicalSampleVolume)});
+    }
+    return starts;
+}
+
+// Both points of trial `t`: the second's u from the same fit with its parameters in the other
+// order.
+std::optional<TwoPrecipitatesFit> pointsOf(
+    const CurveLawFit::Readings &r, const TwoPrecipitatesLaw &law, const Trial &t, bool byMisfit)
+{
+    if (!std::isfinite(t.objective))
+        return std::nullopt;
+    TwoPrecipitatesLaw swappedLaw = law;
+    swappedLaw.secondFirst = true;
+    Trial swapped = t;
+    std::swap(swapped.p[0], swapped.p[1]);
+    TwoPrecipitatesFit out {Fitter(r, law).pointOf(t, law.noise, 0, byMisfit),
+        Fitter(r, swappedLaw).pointOf(swapped, law.noise, 0, byMisfit)};
+    if (!std::isfinite(out.first.uVolume) || !std::isfinite(out.second.uVolume))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
 std::optional<TwoPrecipitatesFit> fit(
     const CurveSeries &series, double firstVolume, double secondVolume, double noise)
 {
@@ -132,28 +165,23 @@ std::optional<TwoPrecipitatesFit> fit(
         const double first = firstVolume + shift * step;
         if (first <= law.first || first >= secondVolume)
             continue;
-        std::vector<Nonlinear> starts;
-        for (double lnK1 = LowestLnK; lnK1 <= HighestLnK; lnK1 += LnKStep) {
-            for (double gap : Gaps)
-                starts.push_back({first, secondVolume, lnK1, lnK1 + gap,
-                    std::log(PrecipitationFitter::TypicalSampleVolume)});
-        }
-        Trial fromHere = fitter.fitFrom(starts);
+        Trial fromHere = fitter.fitFrom(startsAt(first, secondVolume));
         if (fromHere.objective < t.objective)
             t = std::move(fromHere);
     }
-    if (!std::isfinite(t.objective))
+    return pointsOf(r, law, t, true);
+}
+
+std::optional<TwoPrecipitatesFit> fitLagged(const CurveSeries &readings, double firstVolume,
+    double secondVolume, double noise, const std::vector<double> &remainders)
+{
+    const auto taken = CurveLawFit::readingsFor(
+        readings, Fitter::AllParameters, noise, &remainders, CurveLawFit::AtStart::StartsTheLag);
+    if (!taken)
         return std::nullopt;
-    // The second volume's u from the same fit with its parameters in the other order.
-    TwoPrecipitatesLaw swappedLaw = law;
-    swappedLaw.secondFirst = true;
-    Trial swapped = t;
-    std::swap(swapped.p[0], swapped.p[1]);
-    TwoPrecipitatesFit out {
-        fitter.pointOf(t, noise, 0, true), Fitter(r, swappedLaw).pointOf(swapped, noise, 0, true)};
-    if (!std::isfinite(out.first.uVolume) || !std::isfinite(out.second.uVolume))
-        return std::nullopt;
-    return out;
+    const CurveLawFit::Readings &r = *taken;
+    const TwoPrecipitatesLaw law {false, noise, r.volume.front(), r.volume.back()};
+    return pointsOf(r, law, Fitter(r, law).fitFrom(startsAt(firstVolume, secondVolume)), false);
 }
 
 } // namespace TwoPrecipitatesFitter

@@ -4,6 +4,7 @@
 #include "evaluation/curveseries.h"
 
 #include <optional>
+#include <vector>
 
 // Two anions of one sample, each precipitated by one silver ion (AgX the less soluble, then
 // AgY), followed by a silver electrode through the whole titration. With the silver added
@@ -29,5 +30,12 @@ namespace TwoPrecipitatesFitter {
 // the larger; none where the fit does not converge to two volumes inside the titrated range.
 std::optional<TwoPrecipitatesFit> fit(
     const CurveSeries &series, double firstVolume, double secondVolume, double noise);
+
+// The law read by a slow electrode, as PrecipitationFitter::fitLagged: `readings` in the order
+// they were taken with one remainder each, starting from volumes near `firstVolume` and
+// `secondVolume` (the settled law's). Each u is that for the given noise, so that fits for
+// different lags compare as they stand.
+std::optional<TwoPrecipitatesFit> fitLagged(const CurveSeries &readings, double firstVolume,
+    double secondVolume, double noise, const std::vector<double> &remainders);
 
 } // namespace TwoPrecipitatesFitter
