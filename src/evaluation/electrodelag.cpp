@@ -553,7 +553,8 @@ std::optional<std::array<Estimate, 2>> estimateOnTwoSalts(
     const auto timed = lawReadings(readings);
     if (!timed)
         return std::nullopt;
-    const auto &[taken, wait] = *timed;
+    const TimedSeries &taken = timed->first; // named: the fit below captures it
+    const double wait = timed->second;
     CurveSeries series;
     for (const TimedReading &r : taken)
         series.push_back({r.volume, r.value});
