@@ -215,6 +215,27 @@ std::vector<double> remaindersFor(const TimedSeries &s, double tau)
     return remainders;
 }
 
+// The readings' volumes and values, their times left out.
+CurveSeries untimed(const TimedSeries &s)
+{
+    CurveSeries out;
+    for (const TimedReading &r : s)
+        out.push_back({r.volume, r.value});
+    return out;
+}
+
+// A whole-curve law's fit under a lag of `tau`, as the search over time constants weighs it.
+Trial lawTrial(double tau, const LawPoint &law)
+{
+    Trial t;
+    t.tau = tau;
+    t.sum = law.residualSum;
+    t.fit.volume = law.volume;
+    t.fit.uVolume = law.uVolume;
+    t.fit.level = law.value;
+    return t;
+}
+
 // The law of the point's whole curve (a precipitation's with its ratio of ions, see
 // PrecipitationFitter, or a redox titration's with its ratio of electrons, see RedoxFitter),
 // passed through a lag of `tau` and fitted to every reading above 0 mL as they stand, the lag
@@ -225,27 +246,21 @@ class LaggedLaw
 public:
     LaggedLaw(const TimedSeries &s, const RecognisedEp &point, double noise)
         : m_s(s)
+        , m_readings(untimed(s))
         , m_point(point)
         , m_noise(noise)
-    {
-        for (const TimedReading &r : s)
-            m_readings.push_back({r.volume, r.value});
-    }
+    { }
 
     // The law's parameters, the offset and slope included.
     int parameters() const { return m_point.ionsPerAnion > 0 ? 5 : 4; }
 
     Trial operator()(double tau) const
     {
-        Trial t;
-        t.tau = tau;
-        if (const auto law = fitted(remaindersFor(m_s, tau))) {
-            t.sum = law->residualSum;
-            t.fit.volume = law->volume;
-            t.fit.uVolume = law->uVolume;
-            t.fit.level = law->value;
-        }
-        return t;
+        if (const auto law = fitted(remaindersFor(m_s, tau)))
+            return lawTrial(tau, *law);
+        Trial none;
+        none.tau = tau;
+        return none;
     }
 
 private:
@@ -276,10 +291,8 @@ public:
         : m_s(s)
         , m_near(std::move(nearVolumes))
         , m_noise(noise)
-    {
-        for (const TimedReading &r : s)
-            m_readings.push_back({r.volume, r.value});
-    }
+        , m_readings(untimed(s))
+    { }
 
     // The law's parameters, the offset and slope included.
     int parameters() const { return 2 * int(m_near.size()) + 4; }
@@ -555,27 +568,22 @@ std::optional<std::array<Estimate, 2>> estimateOnTwoSalts(
         return std::nullopt;
     const TimedSeries &taken = timed->first; // named: the fit below captures it
     const double wait = timed->second;
-    CurveSeries series;
-    for (const TimedReading &r : taken)
-        series.push_back({r.volume, r.value});
+    const CurveSeries series = untimed(taken);
     const double noise = std::max(analysis.noise, 1e-12);
     const double first = analysis.points[0].volume, second = analysis.points[1].volume;
     std::vector<Trial> seconds; // the second point's, one for each of the search's trials
     const auto lagged = [&](double tau) {
-        Trial t, other;
-        t.tau = other.tau = tau;
-        if (const auto law = TwoPrecipitatesFitter::fitLagged(
-                series, first, second, noise, remaindersFor(taken, tau))) {
-            t.sum = other.sum = law->first.residualSum;
-            t.fit.volume = law->first.volume;
-            t.fit.uVolume = law->first.uVolume;
-            t.fit.level = law->first.value;
-            other.fit.volume = law->second.volume;
-            other.fit.uVolume = law->second.uVolume;
-            other.fit.level = law->second.value;
+        const auto law = TwoPrecipitatesFitter::fitLagged(
+            series, first, second, noise, remaindersFor(taken, tau));
+        if (!law) {
+            Trial none;
+            none.tau = tau;
+            seconds.push_back(none);
+            return none;
         }
-        seconds.push_back(other);
-        return t;
+        // Both points' fits leave the same residual sum.
+        seconds.push_back(lawTrial(tau, law->second));
+        return lawTrial(tau, law->first);
     };
     const std::vector<Trial> trials = searchTau(lagged, wait);
     if (!std::isfinite(trials.front().sum))
@@ -640,9 +648,7 @@ std::vector<RecognisedEp> redoxRatiosUnderALag(
     if (!timed)
         return {};
     const TimedSeries &taken = timed->first;
-    CurveSeries series;
-    for (const TimedReading &r : taken)
-        series.push_back({r.volume, r.value});
+    const CurveSeries series = untimed(taken);
     const std::vector<double> remainders = remaindersFor(taken, tau);
     std::vector<std::pair<double, RecognisedEp>> screened;
     for (int a = 1; a <= RedoxFitter::LargestElectrons; ++a) {
@@ -675,11 +681,8 @@ std::optional<std::pair<RecognisedEp, Estimate>> precipitationUnderALag(
     const TimedSeries &readings, const EpAnalysis &analysis)
 {
     const RecognisedEp &strongest = EpRecognition::strongest(analysis);
-    CurveSeries series;
-    for (const TimedReading &r : readings)
-        series.push_back({r.volume, r.value});
     const auto settled = PrecipitationFitter::fit(
-        CurveSeriesTools::prepared(series), strongest.volume, analysis.noise);
+        CurveSeriesTools::prepared(untimed(readings)), strongest.volume, analysis.noise);
     if (!settled)
         return std::nullopt;
     RecognisedEp point = pointOf(strongest, *settled);

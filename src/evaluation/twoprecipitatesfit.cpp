@@ -114,10 +114,6 @@ struct TwoPrecipitatesLaw
 using Fitter = CurveLawFit::Fitter<TwoPrecipitatesLaw>;
 using Trial = CurveLawFit::Trial<5>;
 
-} // namespace
-
-namespace {
-
 std::vector<Nonlinear> startsAt(double firstVolume, double secondVolume)
 {
     std::vector<Nonlinear> starts;
