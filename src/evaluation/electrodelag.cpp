@@ -386,6 +386,13 @@ const RecognisedEp *nearestIn(
     return nearest;
 }
 
+// Degrees of freedom of a lagged fit: `count` readings, the model's `parameters` and the time
+// constant.
+int lagFitDof(int count, int parameters)
+{
+    return std::max(1, count - parameters - 1);
+}
+
 const Trial &bestOf(const std::vector<Trial> &trials)
 {
     return *std::min_element(
@@ -451,7 +458,7 @@ Estimate decided(
 {
     const Trial &chosen = bestOf(trials);
     const Trial &settled = trials.front();
-    const int dof = std::max(1, count - parameters - 1);
+    const int dof = lagFitDof(count, parameters);
     // The reading's variance: the curve's noise, or what the best fit leaves when the model
     // does not follow the curve as closely.
     const double variance = std::max(noise * noise, chosen.sum / dof);
@@ -526,7 +533,7 @@ int aboveStart(const TimedSeries &taken)
 // their noise under the best of the time constants in `trials`.
 bool followsUnderItsLag(const std::vector<Trial> &trials, int count, int parameters, double noise)
 {
-    return bestOf(trials).sum / std::max(1, count - parameters - 1)
+    return bestOf(trials).sum / lagFitDof(count, parameters)
         <= CurveLawFit::FollowsTheCurve * noise * noise;
 }
 
@@ -871,9 +878,9 @@ std::optional<JointLag> jointLag(std::vector<WindowLag *> windows, double noise)
         return std::nullopt;
     const std::size_t chosen = std::size_t(&bestOf(trials) - trials.data());
     const double variance
-        = std::max(noise * noise, trials[chosen].sum / std::max(1, count - parameters - 1));
+        = std::max(noise * noise, trials[chosen].sum / lagFitDof(count, parameters));
     for (std::size_t k = 0; k < windows.size(); ++k) {
-        const double dof = std::max(1, windows[k]->count - windows[k]->parameters - 1);
+        const double dof = lagFitDof(windows[k]->count, windows[k]->parameters);
         if (each[k][chosen].sum > each[k].front().sum + variance
             || each[k][chosen].sum / dof > CleanFit * noise * noise)
             return std::nullopt;
