@@ -108,6 +108,24 @@ void collectPeaks(const Slopes &sl, int scale, double direction, double threshol
     }
 }
 
+// Whether the curve rises (+1) or falls (-1) with the titrant: the median of its last tenth
+// against that of its first (at least three readings each). Its last reading against its first
+// can point the wrong way: a silver electrode read at 0 mL two decades above the first dose's
+// lies higher than the whole curve climbs to.
+double curveDirection(const CurveSeries &s)
+{
+    const std::size_t count = std::max<std::size_t>(3, s.size() / 10);
+    const auto medianOf = [&s, count](std::size_t from) {
+        std::vector<double> values;
+        for (std::size_t i = from; i < from + count; ++i)
+            values.push_back(s[i].value);
+        const auto middle = values.begin() + std::ptrdiff_t(count / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        return *middle;
+    };
+    return medianOf(s.size() - count) >= medianOf(0) ? 1.0 : -1.0;
+}
+
 // The first reading of the curve proper. Readings at its start that move against its
 // direction by far more than the noise belong to no law of the titration: a reading at 0 mL
 // from an electrode that came out of another solution, and a slow electrode still trailing
@@ -320,7 +338,7 @@ EpAnalysis recognise(const CurveSeries &input, double criterion, Reading reading
     noise = std::max(noise, 1e-9 * std::max(span, 1.0));
     analysis.noise = noise;
 
-    const double direction = s.back().value >= s.front().value ? 1.0 : -1.0;
+    const double direction = curveDirection(s);
     const double threshold
         = SignificanceThreshold * (std::isfinite(criterion) && criterion > 0 ? criterion : 1.0);
     const int begin = curveBegin(s, direction, noise, threshold);

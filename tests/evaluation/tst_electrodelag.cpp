@@ -136,6 +136,12 @@ private Q_SLOTS:
             << "2:3" << 3.0 << 2.0 << true << -1.0 << -1.0;
         QTest::newRow("Fe(II)/Tl(III), no lag, from 0 mL above")
             << "Fe/Tl" << 0.0 << 2.0 << true << -1.0 << -1.0;
+        // Its reading at 0 mL lies higher than the whole curve climbs to, and the listing as a
+        // whole falls: its rising jump went unseen.
+        QTest::newRow("Ag3PO4, no lag, from 0 mL far above")
+            << "Ag3PO4" << 0.0 << 2.0 << true << -1.0 << -3.5;
+        QTest::newRow("Ag3PO4, 1.5 s, from 0 mL far above")
+            << "Ag3PO4" << 1.5 << 2.0 << true << -1.0 << -3.5;
     }
     void lagIsSeenAndUndone()
     {
