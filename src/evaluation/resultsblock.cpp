@@ -147,11 +147,9 @@ QString pkaLines(const std::vector<PkaValue> &values, Numbers::Separators sep)
 {
     QString text;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        text += Texts::tr("pKa%1 %2 (u %3)")
-                    .arg(i + 1)
-                    .arg(Numbers::format(values[i].value, 2, sep),
-                        Numbers::toText(values[i].u, sep, 2))
-            + Crlf;
+        const UncertaintyText::Shown shown
+            = UncertaintyText::shown(values[i].value, values[i].u, sep);
+        text += Texts::tr("pKa%1 %2 (u %3)").arg(i + 1).arg(shown.value, shown.u) + Crlf;
     }
     return text;
 }

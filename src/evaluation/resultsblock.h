@@ -32,8 +32,8 @@ QString titerUsedLine(const TiterChoice &choice, Numbers::Separators sep);
 QString titerFoundLine(
     const TiterOutcome &outcome, const QString &titrant, int ep, Numbers::Separators sep);
 
-// One line per apparent pKa, "pKa1 4,76 (u 0,012)" (u to two significant digits, as the
-// result's); empty for none.
+// One line per apparent pKa, "pKa1 4,765 (u 0,012)", shown to the precision its u supports,
+// as the result is; empty for none.
 QString pkaLines(const std::vector<PkaValue> &values, Numbers::Separators sep);
 
 // The chart label of the i-th EP (0 for the first): "EP1 10,02 ml".

@@ -145,7 +145,7 @@ private Q_SLOTS:
     {
         QCOMPARE(
             ResultsBlock::pkaLines({{4.7649, 0.0123}, {7.2, 0.0004}}, Numbers::Separators::comma()),
-            QStringLiteral("pKa1 4,76 (u 0,012)\r\npKa2 7,20 (u 0,0004)\r\n"));
+            QStringLiteral("pKa1 4,765 (u 0,012)\r\npKa2 7,20000 (u 0,00040)\r\n"));
         QCOMPARE(ResultsBlock::pkaLines({}, Numbers::Separators::comma()), QString());
     }
 };
