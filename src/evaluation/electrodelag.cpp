@@ -224,6 +224,14 @@ CurveSeries untimed(const TimedSeries &s)
     return out;
 }
 
+// A time constant under which the law found no fit.
+Trial untried(double tau)
+{
+    Trial t;
+    t.tau = tau;
+    return t;
+}
+
 // A whole-curve law's fit under a lag of `tau`, as the search over time constants weighs it.
 Trial lawTrial(double tau, const LawPoint &law)
 {
@@ -258,9 +266,7 @@ public:
     {
         if (const auto law = fitted(remaindersFor(m_s, tau)))
             return lawTrial(tau, *law);
-        Trial none;
-        none.tau = tau;
-        return none;
+        return untried(tau);
     }
 
 private:
@@ -583,10 +589,8 @@ std::optional<std::array<Estimate, 2>> estimateOnTwoSalts(
         const auto law = TwoPrecipitatesFitter::fitLagged(
             series, first, second, noise, remaindersFor(taken, tau));
         if (!law) {
-            Trial none;
-            none.tau = tau;
-            seconds.push_back(none);
-            return none;
+            seconds.push_back(untried(tau));
+            return untried(tau);
         }
         // Both points' fits leave the same residual sum.
         seconds.push_back(lawTrial(tau, law->second));

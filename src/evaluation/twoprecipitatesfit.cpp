@@ -114,6 +114,7 @@ struct TwoPrecipitatesLaw
 using Fitter = CurveLawFit::Fitter<TwoPrecipitatesLaw>;
 using Trial = CurveLawFit::Trial<5>;
 
+// The fit's starts from the two volumes: the grid of solubilities and their gaps.
 std::vector<Nonlinear> startsAt(double firstVolume, double secondVolume)
 {
     std::vector<Nonlinear> starts;
